@@ -49,7 +49,8 @@ std::string GBtoUTF8(std::u16string_view term) {
   for (std::size_t i = 0; i < term.size(); ++i) {
     const char16_t u = term[i];
     if (IsHighSurrogate(u) && i + 1 < term.size() && IsLowSurrogate(term[i + 1])) {
-      const char32_t c = 0x10000 + ((char32_t{u} - 0xD800) << 10) + (char32_t{term[i + 1]} - 0xDC00);
+      const char32_t c =
+          0x10000 + ((char32_t{u} - 0xD800) << 10) + (char32_t{term[i + 1]} - 0xDC00);
       AppendCodePoint(out, c);
       ++i;
     } else if (IsHighSurrogate(u) || IsLowSurrogate(u)) {

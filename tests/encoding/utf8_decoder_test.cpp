@@ -48,7 +48,9 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{"AboveMax", Bytes({0xF4, 0x90, 0x80, 0x80}), u"\uFFFD\uFFFD\uFFFD\uFFFD"},
         DecodeCase{"F5Lead", Bytes({0xF5, 0x41}), u"\uFFFDA"},
         DecodeCase{"LargestScalar", Bytes({0xF4, 0x8F, 0xBF, 0xBF}), u"\xDBFF\xDFFF"},
-        DecodeCase{"Separators", Bytes({0x61, 0x02, 0x62, 0x01, 0x3F}), u"a\x0002" u"b\x0001?"}),
+        DecodeCase{"Separators", Bytes({0x61, 0x02, 0x62, 0x01, 0x3F}),
+                   u"a\x0002"
+                   u"b\x0001?"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 std::u16string IcuDecode(const std::string& bytes) {
@@ -84,11 +86,35 @@ TEST(Utf8ToUnicode, AgreesWithIcuOnRandomInput) {
 // The vector path and the byte path meet at every offset of a 16-byte block.
 TEST(Utf8ToUnicode, MultibyteAtEveryBlockOffset) {
   for (std::size_t prefix = 0; prefix < 40; ++prefix) {
-    const std::string bytes = std::string(prefix, 'x') + Bytes({0xE4, 0xB8, 0xAD}) +
-                              std::string(20, 'y') + Bytes({0xC3});
-    std::u16string expected = std::u16string(prefix, u'x') + u"\u4E2D" +
-                              std::u16string(20, u'y') + u"\uFFFD";
+    const std::string bytes =
+        std::string(prefix, 'x') + Bytes({0xE4, 0xB8, 0xAD}) + std::string(20, 'y') + Bytes({0xC3});
+    std::u16string expected =
+        std::u16string(prefix, u'x') + u"\u4E2D" + std::u16string(20, u'y') + u"\uFFFD";
     EXPECT_EQ(Utf8ToUnicode(bytes), expected) << prefix;
+  }
+}
+
+// Runs of Chinese text take the block path; one damaged byte at any place in
+// the run must give what a byte-at-a-time decoder gives.
+TEST(Utf8ToUnicode, DamagedChineseRunsAgreeWithIcu) {
+  std::string run;
+  for (int i = 0; i < 12; ++i) run += "\xE7\xA9\xBF";
+  run += "ab";
+  const std::vector<unsigned> damage = {0x41, 0x80, 0xBF, 0xC2, 0xE0, 0xED, 0xF0, 0xFF};
+  for (std::size_t at = 0; at < run.size(); ++at) {
+    for (unsigned byte : damage) {
+      std::string bytes = run;
+      bytes[at] = static_cast<char>(byte);
+      ASSERT_EQ(Utf8ToUnicode(bytes), IcuDecode(bytes)) << at << " " << byte;
+    }
+  }
+  // Overlong and surrogate forms shaped like ordinary three-byte characters.
+  for (const char* odd : {"\xE0\x80\x80", "\xED\xA0\x80", "\xE0\x9F\xBF", "\xED\xBF\xBF"}) {
+    for (std::size_t at = 0; at <= 12; at += 3) {
+      std::string bytes = run;
+      bytes.replace(at, 3, odd);
+      ASSERT_EQ(Utf8ToUnicode(bytes), IcuDecode(bytes)) << at;
+    }
   }
 }
 
