@@ -13,6 +13,7 @@
 #include <functional>
 
 #include "catalogue/components.h"
+#include "catalogue/listing_page.h"
 
 namespace quorvel::catalogue {
 
@@ -50,6 +51,29 @@ class BrowsingSession {
   const QString& Notice() const;
 
  private:
+  // Fetches ServerUrl + ScriptName + `query` and shows the reply.  On a failed
+  // fetch nothing changes but Notice(), which starts with `failure_lead`.
+  bool LoadPage(const QString& query, const PageLoad& load, const QString& failure_lead);
+  void Step(PagingStep step);
+
+  Transfer& transfer_;
+  ListView& list_;
+  ShellOpen& shell_;
+  QString program_folder_;
+
+  QString server_url_;
+  QString script_name_;
+  std::int32_t page_no_ = 1;
+  QByteArray reply_bytes_;
+
+  QString counter_text_ = QStringLiteral("0");
+  bool qian_enabled_ = false;
+  bool hou_enabled_ = false;
+  QStringList list1_;
+  QStringList list2_;
+  QStringList list3_;
+  QString haun_cun_text_;
+  QString notice_;
 };
 
 }  // namespace quorvel::catalogue

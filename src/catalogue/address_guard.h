@@ -1,0 +1,22 @@
+#pragma once
+
+// Download addresses come from the network, so only kinds of address that a
+// browser or a download manager opens are handed to the system.
+
+#include <QString>
+#include <QStringView>
+
+namespace quorvel::catalogue {
+
+struct AddressCheck {
+  bool allowed = false;
+  QString reason;  // one sentence for the user when refused
+};
+
+// Allowed: the schemes http, https, ftp, magnet, ed2k and thunder, in any
+// letter case.  Refused: anything else (file:, bare paths, javascript:,
+// data:, unknown schemes), an empty address, an address starting with "-"
+// (a handler would read it as an option) and one holding control characters.
+AddressCheck CheckOpenableAddress(QStringView address);
+
+}  // namespace quorvel::catalogue

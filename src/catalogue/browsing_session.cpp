@@ -1,0 +1,172 @@
+#include "catalogue/browsing_session.h"
+
+#include <limits>
+#include <utility>
+
+#include "catalogue/address_guard.h"
+#include "catalogue/category_table.h"
+#include "catalogue/download_links.h"
+#include "catalogue/listing_query.h"
+#include "catalogue/listing_reply.h"
+#include "catalogue/page_fill.h"
+
+namespace quorvel::catalogue {
+namespace {
+
+QString FaultNotice(LoadKind kind, const PageOutcome& outcome) {
+  using Fault = ListingTrailer::Fault;
+  if (outcome.fault == Fault::kNone) return QString();
+  const bool no_marker = outcome.fault == Fault::kNoMarker;
+  switch (kind) {
+    case LoadKind::kStartUp:
+      return no_marker ? QStringLiteral("服务器的回复缺少结尾标记，外挂总数未知，翻页按钮已停用。")
+                       : QStringLiteral("服务器的回复没有可读的页数，翻页按钮已停用。");
+    case LoadKind::kCategory:
+    case LoadKind::kSearch:
+      return no_marker ? QStringLiteral("服务器的回复缺少结尾标记，外挂总数和翻页按钮没有更新。")
+                       : QStringLiteral("服务器的回复没有可读的页数，翻页按钮没有更新。");
+    case LoadKind::kPaging:
+      return no_marker ? QStringLiteral("服务器的回复缺少结尾标记，计数和翻页按钮可能不准。")
+                       : QStringLiteral("服务器的回复没有可读的页数，按 0 页处理。");
+  }
+  return QString();
+}
+
+QString TransferReason(const TransferResult& result) {
+  return result.reason.isEmpty() ? QStringLiteral("网络传输失败。") : result.reason;
+}
+
+}  // namespace
+
+BrowsingSession::BrowsingSession(Transfer& transfer, ListView& list, ShellOpen& shell,
+                                 QString program_folder)
+    : transfer_(transfer), list_(list), shell_(shell), program_folder_(std::move(program_folder)) {}
+
+void BrowsingSession::SetServerUrl(const QString& server_url) { server_url_ = server_url; }
+
+void BrowsingSession::StartUpLoad() {
+  notice_.clear();
+  qian_enabled_ = false;
+  hou_enabled_ = false;
+  page_no_ = 1;
+  script_name_ = ToQString(kScriptName);
+  PageLoad load;
+  load.kind = LoadKind::kStartUp;
+  LoadPage(ToQString(kStartUpQuery), load, QStringLiteral("无法载入外挂列表："));
+}
+
+void BrowsingSession::CategoryClicked(int button_index) {
+  notice_.clear();
+  if (button_index < 0 || button_index >= static_cast<int>(kCategoryButtons.size())) {
+    notice_ = QStringLiteral("没有这个分类按钮。");
+    return;
+  }
+  const CategoryButton& button = kCategoryButtons[static_cast<std::size_t>(button_index)];
+  page_no_ = 1;
+  const QString term = ToQString(button.term);
+  const QString suffix = ToQString(button.counter_suffix);
+  PageLoad load;
+  load.kind = LoadKind::kCategory;
+  load.counter_suffix = suffix;
+  LoadPage(FirstPageQuery(term), load,
+           QStringLiteral("无法载入“") + ToQString(button.caption) + QStringLiteral("”的外挂："));
+}
+
+void BrowsingSession::SearchClicked(const QString& search_box_text) {
+  notice_.clear();
+  page_no_ = 1;
+  PageLoad load;
+  load.kind = LoadKind::kSearch;
+  LoadPage(
+      FirstPageQuery(search_box_text), load,
+      QStringLiteral("搜索“") + TrimSpaces(search_box_text).toString() + QStringLiteral("”失败："));
+}
+
+void BrowsingSession::NextPage() { Step(PagingStep::kNext); }
+
+void BrowsingSession::PreviousPage() { Step(PagingStep::kPrevious); }
+
+void BrowsingSession::Step(PagingStep step) {
+  notice_.clear();
+  const std::int32_t page_on_show = page_no_;
+  if (step == PagingStep::kNext && page_on_show == std::numeric_limits<std::int32_t>::max()) {
+    notice_ = QStringLiteral("已经没有下一页了。");
+    return;
+  }
+  // Only a failed load could leave Qian enabled on page 1; page 0 does not exist.
+  if (step == PagingStep::kPrevious && page_on_show <= 1) {
+    notice_ = QStringLiteral("已经是第一页了。");
+    return;
+  }
+  page_no_ = step == PagingStep::kNext ? page_on_show + 1 : page_on_show - 1;
+  PageLoad load;
+  load.kind = LoadKind::kPaging;
+  load.step = step;
+  load.page_no = page_no_;
+  const bool loaded = LoadPage(PagingQuery(page_no_), load,
+                               QStringLiteral("无法载入第 ") + QString::number(page_no_) +
+                                   QStringLiteral(" 页，列表保持不变："));
+  // A page that never came must not count as shown: the next click would skip one.
+  if (!loaded) page_no_ = page_on_show;
+}
+
+bool BrowsingSession::LoadPage(const QString& query, const PageLoad& load,
+                               const QString& failure_lead) {
+  TransferResult result = transfer_.OpenURL(server_url_ + script_name_ + query);
+  if (!result.ok()) {
+    notice_ = failure_lead + TransferReason(result);
+    return false;
+  }
+  reply_bytes_ = std::move(result.body);
+  const QString text = DecodeReply(reply_bytes_);
+  FillRows(text, load.kind, list_, list3_);
+  const PageOutcome outcome = ConcludeLoad(text, load);
+  if (outcome.counter_text) counter_text_ = *outcome.counter_text;
+  if (outcome.buttons) {
+    qian_enabled_ = outcome.buttons->qian_enabled;
+    hou_enabled_ = outcome.buttons->hou_enabled;
+  }
+  notice_ = FaultNotice(load.kind, outcome);
+  return true;
+}
+
+void BrowsingSession::RowChosen(int row) {
+  notice_.clear();
+  list1_.clear();
+  list2_.clear();
+  haun_cun_text_ = row >= 0 && row < list3_.size() ? list3_[row] : QString();
+  DownloadLinkLists links = SplitDownloadLinks(haun_cun_text_);
+  list1_ = std::move(links.names);
+  list2_ = std::move(links.addresses);
+}
+
+void BrowsingSession::LinkSelected(int line) {
+  if (line < 0 || line >= list2_.size()) return;
+  notice_.clear();
+  const QString& address = list2_[line];
+  const AddressCheck check = CheckOpenableAddress(address);
+  if (!check.allowed) {
+    notice_ = check.reason;
+    return;
+  }
+  QString error;
+  if (!shell_.Open(address, program_folder_, &error)) {
+    notice_ = QStringLiteral("无法打开下载地址：") +
+              (error.isEmpty() ? QStringLiteral("系统没有能打开它的程序。") : error);
+  }
+}
+
+const QString& BrowsingSession::ServerUrl() const { return server_url_; }
+const QString& BrowsingSession::ScriptName() const { return script_name_; }
+std::int32_t BrowsingSession::PageNo() const { return page_no_; }
+const QByteArray& BrowsingSession::ReplyBytes() const { return reply_bytes_; }
+const QString& BrowsingSession::CounterText() const { return counter_text_; }
+bool BrowsingSession::QianEnabled() const { return qian_enabled_; }
+bool BrowsingSession::HouEnabled() const { return hou_enabled_; }
+const QStringList& BrowsingSession::List1() const { return list1_; }
+const QStringList& BrowsingSession::List2() const { return list2_; }
+const QStringList& BrowsingSession::List3() const { return list3_; }
+const QString& BrowsingSession::HaunCunText() const { return haun_cun_text_; }
+const QString& BrowsingSession::Notice() const { return notice_; }
+
+}  // namespace quorvel::catalogue

@@ -1,0 +1,59 @@
+#include "catalogue/listing_page.h"
+
+#include "catalogue/page_fill.h"
+#include "catalogue/page_table.h"
+
+namespace quorvel::catalogue {
+namespace {
+
+QString CounterText(const PageLoad& load, QStringView entry_count) {
+  const LoadKindRules& rules = RulesFor(load.kind);
+  const QStringView suffix = load.counter_suffix.isEmpty()
+                                 ? QStringView(rules.counter_suffix.data(),
+                                               static_cast<qsizetype>(rules.counter_suffix.size()))
+                                 : load.counter_suffix;
+  QString text = ToQString(rules.counter_prefix);
+  text.reserve(text.size() + entry_count.size() + suffix.size());
+  text.append(entry_count);
+  text.append(suffix);
+  return text;
+}
+
+}  // namespace
+
+PageOutcome ConcludeLoad(QStringView text, const PageLoad& load) {
+  PageOutcome outcome;
+  const bool paging = load.kind == LoadKind::kPaging;
+  const ListingTrailer trailer = ReadTrailer(text, /*whole_text_without_marker=*/paging);
+  outcome.fault = trailer.fault;
+  outcome.page_count = trailer.page_count;
+  if (trailer.counter_defined) outcome.counter_text = CounterText(load, trailer.entry_count);
+  switch (load.kind) {
+    case LoadKind::kStartUp:
+      outcome.buttons = FirstPageButtons(trailer.page_count);
+      break;
+    case LoadKind::kCategory:
+    case LoadKind::kSearch:
+      if (trailer.fault == ListingTrailer::Fault::kNone) {
+        outcome.buttons = FirstPageButtons(trailer.page_count);
+      }
+      break;
+    case LoadKind::kPaging:
+      outcome.buttons = load.step == PagingStep::kNext
+                            ? ButtonsAfterNext(load.page_no, trailer.page_count)
+                            : ButtonsAfterPrevious(load.page_no);
+      break;
+  }
+  return outcome;
+}
+
+ListingPage ReadListingPage(QStringView text, const PageLoad& load) {
+  ListingPage page;
+  PageTable table;
+  FillRows(text, load.kind, table, page.list3);
+  page.rows = std::move(table.rows());
+  page.outcome = ConcludeLoad(text, load);
+  return page;
+}
+
+}  // namespace quorvel::catalogue

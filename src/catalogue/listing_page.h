@@ -1,0 +1,57 @@
+#pragma once
+
+// What one load shows, worked out from the decoded reply alone: the rows with
+// their cells, List3, the counter text and the page buttons.
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "catalogue/listing_reply.h"
+#include "catalogue/listing_service.h"
+#include "catalogue/page_buttons.h"
+
+namespace quorvel::catalogue {
+
+enum class PagingStep { kNext, kPrevious };
+
+struct PageLoad {
+  LoadKind kind = LoadKind::kStartUp;
+  // Used instead of the kind's own suffix when not empty: each category
+  // button names its result its own way.
+  QStringView counter_suffix;
+  // Paging only: which button, and the page number after the step.
+  PagingStep step = PagingStep::kNext;
+  std::int32_t page_no = 1;
+};
+
+// The end of a load, after the rows: what the trailer sets.  An empty
+// optional leaves the counter or the buttons as they were.
+struct PageOutcome {
+  ListingTrailer::Fault fault = ListingTrailer::Fault::kNone;
+  std::optional<QString> counter_text;
+  std::int32_t page_count = 0;
+  std::optional<PageButtons> buttons;
+};
+
+// The start-up load disables both buttons when the trailer is missing and
+// reads an unreadable page count as 0; paging reads a reply without marker as
+// a whole; category and search stop at a faulty trailer, so the counter (no
+// marker) or the buttons (no readable page count) keep what they showed.
+PageOutcome ConcludeLoad(QStringView text, const PageLoad& load);
+
+struct ListingPage {
+  // Cell texts by column; the columns the kind does not write stay empty.
+  std::vector<std::array<QString, kRecordFieldCount>> rows;
+  QStringList list3;
+  PageOutcome outcome;
+};
+
+ListingPage ReadListingPage(QStringView text, const PageLoad& load);
+
+}  // namespace quorvel::catalogue

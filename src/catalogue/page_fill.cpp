@@ -1,0 +1,40 @@
+#include "catalogue/page_fill.h"
+
+#include <cstring>
+
+#include "catalogue/listing_reply.h"
+
+namespace quorvel::catalogue {
+namespace {
+
+// Refills `scratch` with `text`; reuses its buffer unless someone still
+// shares it.
+void Assign(QString& scratch, QStringView text) {
+  scratch.resize(text.size());
+  if (!text.isEmpty()) {
+    std::memcpy(scratch.data(), text.data(), static_cast<std::size_t>(text.size()) * sizeof(QChar));
+  }
+}
+
+}  // namespace
+
+void FillRows(QStringView text, LoadKind kind, ListView& list, QStringList& list3) {
+  const LoadKindRules& rules = RulesFor(kind);
+  list.ClearRows();
+  list3.clear();
+  QString scratch;
+  scratch.reserve(256);
+  ForEachRecord(text, [&](const RecordFields& record) {
+    Assign(scratch, record.field[kCategoryField]);
+    list.AddRow(list.RowCount(), scratch);
+    for (const int column : rules.cell_columns) {
+      Assign(scratch, record.field[column]);
+      list.SetCell(list.RowCount() - 1, column, scratch);
+      if (column == rules.list3_after_column) {
+        list3.append(record.field[kDownloadLinksField].toString());
+      }
+    }
+  });
+}
+
+}  // namespace quorvel::catalogue

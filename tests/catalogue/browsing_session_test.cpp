@@ -1,0 +1,499 @@
+#include "catalogue/browsing_session.h"
+
+#include <gtest/gtest.h>
+
+#include "catalogue/category_table.h"
+#include "catalogue/listing_service.h"
+#include "catalogue/testing/fake_list_view.h"
+#include "catalogue/testing/recording_shell_open.h"
+#include "catalogue/testing/scripted_transfer.h"
+#include "reply_builder.h"
+
+namespace quorvel::catalogue {
+namespace {
+
+using testing::FakeListView;
+using testing::Record;
+using testing::RecordingShellOpen;
+using testing::Records;
+using testing::Reply;
+using testing::ScriptedTransfer;
+using Failure = TransferResult::Failure;
+
+const QString kServer = QStringLiteral("http://127.0.0.1:8731/adminphp/");
+const QString kScript = QStringLiteral("http://127.0.0.1:8731/adminphp/admin_upload.php?");
+const QString kFolder = QStringLiteral("/opt/quorvel");
+
+class SessionTest : public ::testing::Test {
+ protected:
+  SessionTest() : session_(transfer_, list_, shell_, kFolder) {
+    PrepareListColumns(list_);
+    session_.SetServerUrl(kServer);
+  }
+
+  // Start-up on page 1 of a catalogue of `pages` pages.
+  void StartUp(int pages = 3) {
+    transfer_.QueueReply(Reply(Records(2), QStringLiteral("30?%1").arg(pages)));
+    session_.StartUpLoad();
+    ASSERT_TRUE(session_.Notice().isEmpty()) << session_.Notice().toStdString();
+  }
+
+  QStringList Column(int column) const {
+    QStringList cells;
+    for (const QStringList& row : list_.rows()) cells.append(row[column]);
+    return cells;
+  }
+
+  ScriptedTransfer transfer_;
+  FakeListView list_;
+  RecordingShellOpen shell_;
+  BrowsingSession session_;
+};
+
+TEST_F(SessionTest, StartUpListsPageOne) {
+  transfer_.QueueReply(Reply(Records(2), "2?1"));
+  session_.StartUpLoad();
+  EXPECT_EQ(transfer_.addresses(), QStringList{kScript + "page=1"});
+  EXPECT_EQ(session_.ServerUrl(), kServer);
+  EXPECT_EQ(session_.ScriptName(), "admin_upload.php?");
+  EXPECT_EQ(session_.PageNo(), 1);
+  EXPECT_EQ(session_.ReplyBytes(), Reply(Records(2), "2?1"));
+  EXPECT_EQ(Column(0), (QStringList{"c0", "c1"}));
+  EXPECT_EQ(Column(3), (QStringList{"u0", "u1"}));
+  EXPECT_EQ(Column(4), (QStringList{"", ""}));
+  EXPECT_EQ(Column(5), (QStringList{"id0", "id1"}));
+  EXPECT_EQ(session_.List3(), (QStringList{Record(0)[4], Record(1)[4]}));
+  EXPECT_EQ(session_.CounterText(), "Quorvel共有 2 个外挂");
+  EXPECT_FALSE(session_.QianEnabled());
+  EXPECT_FALSE(session_.HouEnabled());
+  EXPECT_TRUE(session_.Notice().isEmpty());
+}
+
+TEST_F(SessionTest, StartUpFailureLeavesDesignTimeState) {
+  transfer_.QueueFailure(Failure::kRefused, "服务器拒绝了连接。");
+  session_.StartUpLoad();
+  EXPECT_TRUE(list_.rows().empty());
+  EXPECT_TRUE(session_.List3().isEmpty());
+  EXPECT_EQ(session_.CounterText(), "0");
+  EXPECT_FALSE(session_.QianEnabled());
+  EXPECT_FALSE(session_.HouEnabled());
+  EXPECT_TRUE(session_.ReplyBytes().isEmpty());
+  EXPECT_TRUE(session_.Notice().contains("服务器拒绝了连接。"));
+  // Still usable: a category works afterwards and clears the notice.
+  transfer_.QueueReply(Reply(Records(1), "1?1"));
+  session_.CategoryClicked(1);
+  EXPECT_EQ(list_.rows().size(), 1u);
+  EXPECT_TRUE(session_.Notice().isEmpty());
+}
+
+TEST_F(SessionTest, StartUpWithoutTrailerKeepsCounterAndDisablesButtons) {
+  transfer_.QueueReply(QStringLiteral("a\u0002b\u0001c\u0002d\u0001broken").toUtf8());
+  session_.StartUpLoad();
+  EXPECT_EQ(list_.rows().size(), 2u);
+  EXPECT_EQ(session_.List3().size(), 2);
+  EXPECT_EQ(session_.CounterText(), "0");
+  EXPECT_FALSE(session_.QianEnabled());
+  EXPECT_FALSE(session_.HouEnabled());
+  EXPECT_FALSE(session_.Notice().isEmpty());
+}
+
+class CategoryButtonTest : public SessionTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(CategoryButtonTest, SendsItsTermAndShowsItsSuffix) {
+  const int index = GetParam();
+  const CategoryButton& button = kCategoryButtons[static_cast<std::size_t>(index)];
+  StartUp();
+  transfer_.QueueReply(Reply(Records(3), "17?2"));
+  session_.CategoryClicked(index);
+  const QString term = ToQString(button.term);
+  ASSERT_EQ(transfer_.addresses().size(), 2);
+  EXPECT_EQ(transfer_.addresses()[1],
+            kScript + "page=1&q=" + QString::fromLatin1(term.toUtf8().toPercentEncoding()));
+  EXPECT_EQ(session_.CounterText(), "当前有 17" + ToQString(button.counter_suffix));
+  EXPECT_EQ(session_.PageNo(), 1);
+  EXPECT_FALSE(session_.QianEnabled());
+  EXPECT_TRUE(session_.HouEnabled());
+  EXPECT_EQ(list_.rows().size(), 3u);
+  EXPECT_EQ(Column(4), (QStringList{"", "", ""}));
+  EXPECT_EQ(Column(5), (QStringList{"", "", ""}));
+  EXPECT_EQ(session_.List3().size(), 3);
+  EXPECT_TRUE(session_.Notice().isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(AllEighteen, CategoryButtonTest, ::testing::Range(0, 18));
+
+TEST_F(SessionTest, CategoryTermsThatDifferFromTheCaption) {
+  StartUp();
+  transfer_.SetStandingReply(Reply(Records(1), "4?1"));
+  session_.CategoryClicked(1);  // Command2
+  EXPECT_EQ(transfer_.addresses().last(),
+            kScript + "page=1&q=%E7%A9%BF%E8%B6%8A%E7%81%AB%E7%BA%BF");
+  EXPECT_EQ(session_.CounterText(), "当前有 4 个穿越火线外挂");
+  session_.CategoryClicked(8);  // Command9 shows QQ逆战 but sends 逆战
+  EXPECT_EQ(transfer_.addresses().last(), kScript + "page=1&q=%E9%80%86%E6%88%98");
+  session_.CategoryClicked(0);  // Command1: the counter says 跑跑卡丁车
+  EXPECT_EQ(transfer_.addresses().last(),
+            kScript + "page=1&q=%E8%B7%91%E7%82%AE%E5%8D%A1%E4%B8%81%E8%BD%A6");
+  EXPECT_EQ(session_.CounterText(), "当前有 4 个跑跑卡丁车外挂");
+  session_.CategoryClicked(14);  // Command15 has no counting word
+  EXPECT_EQ(session_.CounterText(), "当前有 4 QQ活动");
+  EXPECT_FALSE(session_.HouEnabled());
+}
+
+TEST_F(SessionTest, SameCategoryTwiceGivesTheSameListTwice) {
+  StartUp();
+  transfer_.SetStandingReply(Reply(Records(4), "4?1"));
+  session_.CategoryClicked(2);
+  const auto first = list_.rows();
+  const QStringList first_list3 = session_.List3();
+  session_.CategoryClicked(2);
+  EXPECT_EQ(list_.rows(), first);
+  EXPECT_EQ(session_.List3(), first_list3);
+  EXPECT_EQ(list_.rows().size(), 4u);
+}
+
+TEST_F(SessionTest, UnknownButtonIndexChangesNothing) {
+  StartUp();
+  session_.CategoryClicked(18);
+  session_.CategoryClicked(-1);
+  EXPECT_EQ(transfer_.addresses().size(), 1);
+  EXPECT_FALSE(session_.Notice().isEmpty());
+  EXPECT_EQ(list_.rows().size(), 2u);
+}
+
+TEST_F(SessionTest, ThreePageWalkForwardAndBack) {
+  StartUp(3);
+  EXPECT_FALSE(session_.QianEnabled());
+  EXPECT_TRUE(session_.HouEnabled());
+  struct Step {
+    bool next;
+    const char* query;
+    std::int32_t page_no;
+    bool qian;
+    bool hou;
+  };
+  const Step steps[] = {{true, "page=2", 2, true, true},
+                        {true, "page=3", 3, true, false},
+                        {false, "page=2", 2, true, true},
+                        {false, "page=1", 1, false, true}};
+  for (const Step& step : steps) {
+    transfer_.QueueReply(Reply({Record(step.page_no)}, "30?3"));
+    step.next ? session_.NextPage() : session_.PreviousPage();
+    EXPECT_EQ(transfer_.addresses().last(), kScript + step.query);
+    EXPECT_EQ(session_.PageNo(), step.page_no);
+    EXPECT_EQ(session_.QianEnabled(), step.qian) << step.query;
+    EXPECT_EQ(session_.HouEnabled(), step.hou) << step.query;
+    EXPECT_EQ(session_.CounterText(), "当页共有 30 外挂");
+    EXPECT_EQ(Column(4), QStringList{Record(step.page_no)[4]});
+    EXPECT_EQ(Column(5), QStringList{Record(step.page_no)[5]});
+    EXPECT_EQ(session_.List3(), QStringList{Record(step.page_no)[4]});
+    EXPECT_TRUE(session_.Notice().isEmpty());
+  }
+}
+
+TEST_F(SessionTest, PagingAfterCategoryWalksTheWholeCatalogue) {
+  StartUp();
+  transfer_.QueueReply(Reply(Records(1), "9?2"));
+  session_.CategoryClicked(4);
+  transfer_.QueueReply(Reply(Records(2), "300?10"));
+  session_.NextPage();
+  EXPECT_EQ(transfer_.addresses().last(), kScript + "page=2");
+  EXPECT_EQ(session_.CounterText(), "当页共有 300 外挂");
+}
+
+TEST_F(SessionTest, PreviousToPageOneEnablesHouEvenForOnePage) {
+  StartUp();
+  transfer_.QueueReply(Reply(Records(1), "1?1"));
+  session_.NextPage();
+  transfer_.QueueReply(Reply(Records(1), "1?1"));
+  session_.PreviousPage();
+  EXPECT_EQ(session_.PageNo(), 1);
+  EXPECT_FALSE(session_.QianEnabled());
+  EXPECT_TRUE(session_.HouEnabled());
+}
+
+TEST_F(SessionTest, UnreadablePageCountLeavesHouEnabledAfterNext) {
+  for (const char* trailer : {"5?0", "5?many", "5"}) {
+    StartUp();
+    transfer_.QueueReply(Reply(Records(1), trailer));
+    session_.NextPage();
+    EXPECT_TRUE(session_.HouEnabled()) << trailer;
+    EXPECT_TRUE(session_.QianEnabled()) << trailer;
+  }
+}
+
+TEST_F(SessionTest, FailedPagingFetchKeepsPageOnShow) {
+  StartUp();
+  transfer_.QueueReply(Reply(Records(3), "30?3"));
+  session_.NextPage();
+  const auto rows = list_.rows();
+  const QStringList list3 = session_.List3();
+  const QString counter = session_.CounterText();
+  const QByteArray reply = session_.ReplyBytes();
+  list_.ClearLog();
+
+  transfer_.QueueFailure(Failure::kStalled, "服务器 20 秒没有响应。");
+  session_.NextPage();
+  EXPECT_EQ(transfer_.addresses().last(), kScript + "page=3");
+  EXPECT_EQ(session_.PageNo(), 2);
+  EXPECT_EQ(list_.rows(), rows);
+  EXPECT_TRUE(list_.log().isEmpty()) << "the list was touched";
+  EXPECT_EQ(session_.List3(), list3);
+  EXPECT_EQ(session_.CounterText(), counter);
+  EXPECT_EQ(session_.ReplyBytes(), reply);
+  EXPECT_TRUE(session_.QianEnabled());
+  EXPECT_TRUE(session_.HouEnabled());
+  EXPECT_TRUE(session_.Notice().contains("服务器 20 秒没有响应。"));
+
+  // Once the service is back, the next click fetches the page after the one on show.
+  transfer_.QueueReply(Reply(Records(1), "30?3"));
+  session_.NextPage();
+  EXPECT_EQ(transfer_.addresses().last(), kScript + "page=3");
+  EXPECT_EQ(session_.PageNo(), 3);
+  EXPECT_TRUE(session_.Notice().isEmpty());
+
+  transfer_.QueueFailure(Failure::kRefused);
+  session_.PreviousPage();
+  EXPECT_EQ(transfer_.addresses().last(), kScript + "page=2");
+  EXPECT_EQ(session_.PageNo(), 3);
+  EXPECT_FALSE(session_.HouEnabled());
+}
+
+TEST_F(SessionTest, PagingWithMalformedReplyFollowsTheStepRules) {
+  StartUp();
+  transfer_.QueueReply(QStringLiteral("a\u0002b\u0001\u0001c\u0001tail?4").toUtf8());
+  session_.NextPage();
+  EXPECT_EQ(session_.PageNo(), 2);
+  EXPECT_EQ(list_.rows().size(), 2u);
+  EXPECT_EQ(session_.List3(), (QStringList{"", ""}));
+  EXPECT_EQ(session_.CounterText(),
+            QStringLiteral("当页共有 a\u0002b\u0001\u0001c\u0001tail 外挂"));
+  EXPECT_TRUE(session_.HouEnabled());
+  EXPECT_FALSE(session_.Notice().isEmpty());
+}
+
+TEST_F(SessionTest, PreviousOnPageOneSendsNothing) {
+  StartUp();
+  session_.PreviousPage();
+  EXPECT_EQ(transfer_.addresses().size(), 1);
+  EXPECT_EQ(session_.PageNo(), 1);
+  EXPECT_FALSE(session_.Notice().isEmpty());
+}
+
+struct LoadFailureCase {
+  const char* name;
+  bool search;
+  bool transfer_fails;
+  const char* reply;  // used when the transfer succeeds
+  bool rows_replaced;
+  bool counter_changed;
+};
+
+class FailedLoadTest : public SessionTest, public ::testing::WithParamInterface<LoadFailureCase> {};
+
+// A failed category or search load ends at the fault, keeps what it had
+// already changed, and says so in one sentence.
+TEST_P(FailedLoadTest, EndsAtTheFault) {
+  const LoadFailureCase& c = GetParam();
+  StartUp();
+  transfer_.QueueReply(Reply(Records(4), "40?4"));
+  session_.NextPage();  // page 2: both buttons on
+  ASSERT_TRUE(session_.QianEnabled());
+  const auto rows = list_.rows();
+  const QString counter = session_.CounterText();
+
+  if (c.transfer_fails) {
+    transfer_.QueueFailure(Failure::kHttpStatus, "服务器返回了错误 500。");
+  } else {
+    transfer_.QueueReply(QByteArray(c.reply).replace('R', '\x01').replace('F', '\x02'));
+  }
+  c.search ? session_.SearchClicked("x") : session_.CategoryClicked(3);
+
+  EXPECT_EQ(session_.PageNo(), 1);
+  EXPECT_FALSE(session_.Notice().isEmpty());
+  EXPECT_EQ(session_.Notice().count(QStringLiteral("。")), 1) << session_.Notice().toStdString();
+  EXPECT_EQ(list_.rows() != rows, c.rows_replaced);
+  EXPECT_EQ(session_.CounterText() != counter, c.counter_changed);
+  EXPECT_EQ(session_.List3().size(), static_cast<qsizetype>(list_.rows().size()));
+  // The buttons were not reached.
+  EXPECT_TRUE(session_.QianEnabled());
+  EXPECT_TRUE(session_.HouEnabled());
+
+  // The window stays usable: the next load goes through and clears the notice.
+  transfer_.QueueReply(Reply(Records(1), "1?1"));
+  session_.SearchClicked("y");
+  EXPECT_TRUE(session_.Notice().isEmpty());
+  EXPECT_FALSE(session_.QianEnabled());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FailedLoadTest,
+    ::testing::Values(
+        LoadFailureCase{"category_transfer", false, true, "", false, false},
+        LoadFailureCase{"category_no_marker", false, false, "aFbRcR9?9", true, false},
+        LoadFailureCase{"category_one_trailer_part", false, false, "aFbR?TtbBa?9", true, true},
+        LoadFailureCase{"category_pages_not_number", false, false, "aR?TtbBa?9?x", true, true},
+        LoadFailureCase{"search_transfer", true, true, "", false, false},
+        LoadFailureCase{"search_no_marker", true, false, "aFbR", true, false},
+        LoadFailureCase{"search_one_trailer_part", true, false, "aR?TtbBa?9", true, true},
+        LoadFailureCase{"search_pages_not_number", true, false, "aR?TtbBa?9?", true, true}),
+    [](const ::testing::TestParamInfo<LoadFailureCase>& info) {
+      return std::string(info.param.name);
+    });
+
+struct SearchCase {
+  const char16_t* box;
+  const char* query;
+};
+
+class SearchTest : public SessionTest, public ::testing::WithParamInterface<SearchCase> {};
+
+TEST_P(SearchTest, TrimsAndEncodes) {
+  StartUp();
+  transfer_.QueueReply(Reply(Records(2), "25?2"));
+  session_.SearchClicked(QString::fromUtf16(GetParam().box));
+  EXPECT_EQ(transfer_.addresses().last(), kScript + GetParam().query);
+  EXPECT_EQ(session_.CounterText(), "搜索到 25 结果");
+  EXPECT_EQ(session_.PageNo(), 1);
+  EXPECT_FALSE(session_.QianEnabled());
+  EXPECT_TRUE(session_.HouEnabled());
+  EXPECT_EQ(Column(4), (QStringList{"", ""}));
+  EXPECT_EQ(Column(5), (QStringList{"", ""}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SearchTest,
+    ::testing::Values(SearchCase{u"  飞车 辅助  ",
+                                 "page=1&q=%E9%A3%9E%E8%BD%A6%20%E8%BE%85%E5%8A%A9"},
+                      SearchCase{u"C++", "page=1&q=C%2B%2B"}, SearchCase{u"", "page=1&q="},
+                      SearchCase{u"请输入外挂的名称",
+                                 "page=1&q=%E8%AF%B7%E8%BE%93%E5%85%A5%E5%A4%96%E6%8C%82%E7%9A%84%"
+                                 "E5%90%8D%E7%A7%B0"},
+                      SearchCase{u"\ta ", "page=1&q=%09a"}));
+
+TEST_F(SessionTest, SearchWithNoRecordsEmptiesTheList) {
+  StartUp();
+  transfer_.QueueReply(Reply({}, "0?0"));
+  session_.SearchClicked("nothing");
+  EXPECT_TRUE(list_.rows().empty());
+  EXPECT_TRUE(session_.List3().isEmpty());
+  EXPECT_EQ(session_.CounterText(), "搜索到 0 结果");
+  EXPECT_FALSE(session_.HouEnabled());
+}
+
+TEST_F(SessionTest, AfterSearchNextPageIsTheWholeCatalogue) {
+  StartUp();
+  transfer_.QueueReply(Reply(Records(1), "25?2"));
+  session_.SearchClicked("abc");
+  transfer_.QueueReply(Reply(Records(1), "30?3"));
+  session_.NextPage();
+  EXPECT_EQ(transfer_.addresses().last(), kScript + "page=2");
+}
+
+TEST_F(SessionTest, ChoosingARowFillsTheLinkLists) {
+  transfer_.QueueReply(Reply({{"c", "t", "m", "u", "a/*/x/**/b/*/y/**/", "1"},
+                              {"c", "t", "m", "u", "a/*/x/**/b/*/y", "2"},
+                              {"c", "t", "m", "u", "a/*/x/*/z/**/", "3"},
+                              {"c", "t", "m", "u", "", "4"},
+                              {"c", "t", "m", "u", "a/*/x/**/broken/**/", "5"}},
+                             "5?1"));
+  session_.StartUpLoad();
+  struct Case {
+    int row;
+    QStringList names;
+    QStringList addresses;
+  };
+  const Case cases[] = {
+      {0, {"a", "b"}, {"x", "y"}}, {1, {"a"}, {"x"}}, {2, {"a"}, {"x"}}, {3, {}, {}},
+      {4, {"a"}, {"x"}},           {5, {}, {}},       {-1, {}, {}}};
+  for (const Case& c : cases) {
+    session_.RowChosen(c.row);
+    EXPECT_EQ(session_.List1(), c.names) << c.row;
+    EXPECT_EQ(session_.List2(), c.addresses) << c.row;
+    EXPECT_EQ(session_.HaunCunText(),
+              c.row >= 0 && c.row < 5 ? session_.List3()[c.row] : QString());
+  }
+}
+
+TEST_F(SessionTest, SelectingANameOpensItsAddressFromTheProgramFolder) {
+  transfer_.QueueReply(
+      Reply({{"c", "t", "m", "u", "a/*/http://x/**/b/*/https://y/**/", "1"}}, "1?1"));
+  session_.StartUpLoad();
+  session_.RowChosen(0);
+  session_.LinkSelected(1);
+  // The arrow keys pass over every line: each one opens.
+  session_.LinkSelected(0);
+  ASSERT_EQ(shell_.opened().size(), 2u);
+  EXPECT_EQ(shell_.opened()[0].address, "https://y");
+  EXPECT_EQ(shell_.opened()[0].working_directory, kFolder);
+  EXPECT_EQ(shell_.opened()[1].address, "http://x");
+  EXPECT_TRUE(session_.Notice().isEmpty());
+  session_.LinkSelected(2);
+  session_.LinkSelected(-1);
+  EXPECT_EQ(shell_.opened().size(), 2u);
+}
+
+TEST_F(SessionTest, RefusedAddressesStartNothing) {
+  const char* refused[] = {
+      "file:///etc/passwd", "/bin/sh", "javascript:alert(1)", "data:text/html,x", "gopher://x",
+      "--version",          ""};
+  QString links;
+  for (const char* address : refused) links += QStringLiteral("n/*/%1/**/").arg(address);
+  transfer_.QueueReply(Reply({{"c", "t", "m", "u", links, "1"}}, "1?1"));
+  session_.StartUpLoad();
+  session_.RowChosen(0);
+  ASSERT_EQ(session_.List2().size(), static_cast<qsizetype>(std::size(refused)));
+  for (int line = 0; line < session_.List2().size(); ++line) {
+    session_.LinkSelected(line);
+    EXPECT_FALSE(session_.Notice().isEmpty()) << refused[line];
+  }
+  EXPECT_TRUE(shell_.opened().empty());
+}
+
+TEST_F(SessionTest, ShellFailureIsTold) {
+  transfer_.QueueReply(Reply({Record(0)}, "1?1"));
+  session_.StartUpLoad();
+  session_.RowChosen(0);
+  shell_.FailWith("xdg-open could not be started");
+  session_.LinkSelected(0);
+  EXPECT_TRUE(session_.Notice().contains("xdg-open could not be started"));
+}
+
+TEST_F(SessionTest, LinkListsOutliveANewLoadUntilARowIsChosen) {
+  transfer_.QueueReply(Reply({{"c", "t", "m", "u", "old/*/http://old/**/", "1"}}, "1?2"));
+  session_.StartUpLoad();
+  session_.RowChosen(0);
+  transfer_.QueueReply(Reply({{"c", "t", "m", "u", "new/*/http://new/**/", "1"}}, "1?2"));
+  session_.NextPage();
+  EXPECT_EQ(session_.List1(), QStringList{"old"});
+  session_.LinkSelected(0);
+  EXPECT_EQ(shell_.opened().back().address, "http://old");
+  session_.RowChosen(0);
+  EXPECT_EQ(session_.List1(), QStringList{"new"});
+}
+
+TEST_F(SessionTest, ChoosingAfterPagingShowsThatPagesLinks) {
+  StartUp();
+  transfer_.QueueReply(Reply({Record(7), Record(8)}, "30?3"));
+  session_.NextPage();
+  session_.RowChosen(1);
+  EXPECT_EQ(session_.List1(), QStringList{"n8"});
+  EXPECT_EQ(session_.List2(), QStringList{"http://h/8"});
+}
+
+TEST_F(SessionTest, RowsBeyondSixteenBitsAreListed) {
+  list_.SetLogging(false);
+  const int count = 33000;
+  QByteArray reply;
+  for (int i = 0; i < count; ++i) reply += "c\x02t\x02m\x02u\x02l/*/http://x/**/\x02i\x01";
+  reply += "?TtbBa?33000?1";
+  transfer_.QueueReply(reply);
+  session_.StartUpLoad();
+  EXPECT_EQ(list_.rows().size(), static_cast<std::size_t>(count));
+  EXPECT_EQ(session_.List3().size(), count);
+  session_.RowChosen(count - 1);
+  EXPECT_EQ(session_.List2(), QStringList{"http://x"});
+}
+
+}  // namespace
+}  // namespace quorvel::catalogue
