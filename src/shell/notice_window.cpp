@@ -1,0 +1,90 @@
+#include "shell/notice_window.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QPalette>
+#include <QScreen>
+
+#include "shell/app_icon.h"
+#include "shell/main_layout.h"
+#include "shell/notice_placement.h"
+#include "shell/twips.h"
+
+namespace quorvel::shell {
+
+namespace {
+
+QString Text(std::u16string_view s) { return QStringView(s).toString(); }
+
+QWidget* BrowserHost(const ControlDesign& design, QWidget* parent) {
+  auto* host = new QWidget(parent);
+  host->setObjectName(QString::fromLatin1(design.name.data(), design.name.size()));
+  host->setGeometry(ToPixels(design.rect));
+  host->setFocusPolicy(Qt::NoFocus);
+  return host;
+}
+
+}  // namespace
+
+NoticeWindow::NoticeWindow(const WebBrowserFactory& make_browser, const ShellAddresses& addresses)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      addresses_(addresses) {
+  using namespace notice_design;
+  setObjectName(QStringLiteral("main1"));
+  setWindowTitle(Text(kCaption));
+  setWindowIcon(AppIcon());
+  setFixedSize(TwipsToPixels(kClientWidth), TwipsToPixels(kClientHeight));
+
+  frame1_ = new QFrame(this);
+  frame1_->setObjectName(QString::fromLatin1(kFrame1.name.data(), kFrame1.name.size()));
+  frame1_->setGeometry(ToPixels(kFrame1.rect));
+  frame1_->setFrameShape(QFrame::NoFrame);
+
+  label1_ = new QLabel(this);
+  label1_->setObjectName(QString::fromLatin1(kLabel1.name.data(), kLabel1.name.size()));
+  label1_->setGeometry(ToPixels(kLabel1.rect));
+  label1_->setTextFormat(Qt::PlainText);
+  label1_->setWordWrap(true);
+  label1_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  label1_->setText(Text(kLabel1.caption));
+  QPalette palette = label1_->palette();
+  palette.setColor(QPalette::WindowText, QColor(0x40, 0x40, 0x40));
+  label1_->setPalette(palette);
+
+  web_browser1_host_ = BrowserHost(kWebBrowser1, frame1_);
+  web_browser2_host_ = BrowserHost(kWebBrowser2, this);
+  web_browser1_ = make_browser(web_browser1_host_);
+  web_browser2_ = make_browser(web_browser2_host_);
+
+  // The plea reads first; the pages follow.
+  setTabOrder(label1_, web_browser1_host_);
+  setTabOrder(web_browser1_host_, web_browser2_host_);
+}
+
+NoticeWindow::~NoticeWindow() = default;
+
+void NoticeWindow::ShowNotice() {
+  PlaceOnScreen();
+  web_browser1_->Navigate(addresses_.partner_page);
+  web_browser2_->Navigate(addresses_.notice_page);
+  show();
+  PlaceOnScreen();
+}
+
+void NoticeWindow::moveEvent(QMoveEvent* event) {
+  QWidget::moveEvent(event);
+  if (isVisible() && replacements_left_ > 0 && frameGeometry().size() != placed_for_) {
+    --replacements_left_;
+    PlaceOnScreen();
+  }
+}
+
+void NoticeWindow::PlaceOnScreen() {
+  const QScreen* on = screen();
+  if (on == nullptr) return;
+  placed_for_ = frameGeometry().size();
+  move(NoticeWindowPosition(on->geometry(), placed_for_));
+}
+
+}  // namespace quorvel::shell

@@ -1,0 +1,26 @@
+#include "shell/qt_media_player.h"
+
+#include <QAudioOutput>
+#include <QMediaPlayer>
+#include <QUrl>
+
+namespace quorvel::shell {
+
+QtMediaPlayer::QtMediaPlayer()
+    : output_(std::make_unique<QAudioOutput>()), player_(std::make_unique<QMediaPlayer>()) {
+  output_->setVolume(0.5f);
+  player_->setAudioOutput(output_.get());
+  player_->setLoops(1);
+}
+
+QtMediaPlayer::~QtMediaPlayer() {
+  player_->stop();
+  player_->setAudioOutput(nullptr);
+}
+
+void QtMediaPlayer::SetURL(const QString& file_path) {
+  player_->setSource(QUrl::fromLocalFile(file_path));
+  player_->play();
+}
+
+}  // namespace quorvel::shell

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+namespace quorvel::shell {
+
+// Gives every window of the program the look described in a skin file.
+class Skin {
+ public:
+  virtual ~Skin() = default;
+  // False when the skin could not be applied; the windows then keep the
+  // platform's standard look.
+  virtual bool SkinH_AttachEx(const QString& skin_file, const QString& password) = 0;
+};
+
+}  // namespace quorvel::shell

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "shell/web_browser.h"
+
+class QWidget;
+
+namespace quorvel::shell {
+
+// Makes a browser that fills `host`: the host widget carries the browser's
+// name, place and size in the window's design.
+using WebBrowserFactory = std::function<std::unique_ptr<WebBrowser>(QWidget* host)>;
+
+}  // namespace quorvel::shell

@@ -1,0 +1,103 @@
+// The Qt adapters of the skin, the media player and the web browser.
+
+#include <QApplication>
+#include <QAudioOutput>
+#include <QDir>
+#include <QFile>
+#include <QMediaPlayer>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWebEngineView>
+
+#include <gtest/gtest.h>
+
+#include "shell/qt_media_player.h"
+#include "shell/qt_web_browser.h"
+#include "shell/style_sheet_skin.h"
+
+namespace quorvel::shell {
+namespace {
+
+class StyleSheetSkinTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir_.isValid());
+    qApp->setStyleSheet(QString());
+  }
+  void TearDown() override { qApp->setStyleSheet(QString()); }
+
+  QString Write(const QString& name, const QByteArray& bytes) {
+    const QString path = dir_.filePath(name);
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    return path;
+  }
+
+  QTemporaryDir dir_;
+  StyleSheetSkin skin_;
+};
+
+TEST_F(StyleSheetSkinTest, AppliesTheFileToTheWholeApplication) {
+  const QByteArray sheet = "QPushButton { color: #123456; } /* \xe7\x9a\xae\xe8\x82\xa4 */";
+  EXPECT_TRUE(skin_.SkinH_AttachEx(Write("Skin.she", sheet), QString()));
+  EXPECT_EQ(qApp->styleSheet(), QString::fromUtf8(sheet));
+}
+
+TEST_F(StyleSheetSkinTest, MissingUnreadableOrEmptyFilesFailAndChangeNothing) {
+  qApp->setStyleSheet(QStringLiteral("QLabel { color: red; }"));
+  const QString before = qApp->styleSheet();
+  EXPECT_FALSE(skin_.SkinH_AttachEx(dir_.filePath("absent.she"), QString()));
+  EXPECT_FALSE(skin_.SkinH_AttachEx(dir_.path(), QString()));  // a folder
+  EXPECT_FALSE(skin_.SkinH_AttachEx(Write("empty.she", "  \n"), QString()));
+  EXPECT_FALSE(skin_.SkinH_AttachEx(Write("huge.she", QByteArray((1 << 20) + 1, ' ')), QString()));
+  EXPECT_EQ(qApp->styleSheet(), before);
+}
+
+TEST_F(StyleSheetSkinTest, TheShippedSkinIsAccepted) {
+  EXPECT_TRUE(
+      skin_.SkinH_AttachEx(QStringLiteral(QUORVEL_SOURCE_DIR "/assets/Skin/Skin.she"), QString()));
+  EXPECT_FALSE(qApp->styleSheet().isEmpty());
+}
+
+TEST(QtMediaPlayer, HalfVolumeOncePlayingFromTheGivenFile) {
+  QtMediaPlayer player;
+  EXPECT_FLOAT_EQ(player.Output().volume(), 0.5f);
+  EXPECT_FALSE(player.Output().isMuted());
+  EXPECT_EQ(player.Player().loops(), 1);
+  const QString file = QStringLiteral(QUORVEL_SOURCE_DIR "/assets/mp3/mp3.mp3");
+  player.SetURL(file);
+  EXPECT_EQ(player.Player().source(), QUrl::fromLocalFile(file));
+  // Without a sound device the backend may play into nothing or give up;
+  // either way the program goes on.
+  EXPECT_NE(player.Player().playbackState(), QMediaPlayer::PausedState);
+}
+
+TEST(QtMediaPlayer, AMissingFileIsTheBackendsAffair) {
+  QtMediaPlayer player;
+  QSignalSpy failed(&player.Player(), &QMediaPlayer::errorOccurred);
+  player.SetURL(QStringLiteral("/nonexistent/mp3/mp3.mp3"));
+  EXPECT_TRUE(failed.count() > 0 || failed.wait(10000));
+  EXPECT_NE(player.Player().error(), QMediaPlayer::NoError);
+}
+
+TEST(QtWebBrowser, FillsItsHostAndLoadsTheAddress) {
+  QWidget host;
+  host.resize(401, 257);
+  QtWebBrowser browser(&host);
+  host.show();
+  ASSERT_NE(browser.View(), nullptr);
+  EXPECT_EQ(browser.View()->parentWidget(), &host);
+  EXPECT_EQ(browser.View()->focusPolicy(), Qt::NoFocus);
+  QSignalSpy finished(browser.View(), &QWebEngineView::loadFinished);
+  // Nothing listens on port 9 of the loopback address: the page fails, which
+  // is the browser's own affair.
+  browser.Navigate(QStringLiteral("http://127.0.0.1:9/gonggao.html"));
+  ASSERT_TRUE(finished.count() > 0 || finished.wait(20000));
+  EXPECT_EQ(browser.View()->url(), QUrl(QStringLiteral("http://127.0.0.1:9/gonggao.html")));
+  EXPECT_EQ(browser.View()->geometry(), QRect(0, 0, 401, 257));
+}
+
+}  // namespace
+}  // namespace quorvel::shell

@@ -1,0 +1,235 @@
+// The window's own behaviour with doubles: the About box, the search box,
+// the failure notice, and the link list handing its choices on.
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include "catalogue/components.h"
+#include "reply_text.h"
+#include "shell/about_text.h"
+#include "shell/addresses.h"
+#include "shell/main_window.h"
+#include "shell_doubles.h"
+
+namespace quorvel::shell {
+namespace {
+
+using catalogue::TransferResult;
+using testing::ListingReply;
+using testing::TestComponents;
+
+ShellAddresses TestAddresses() {
+  return AddressesForHosts(QStringLiteral("list.test"), QStringLiteral("site.test"),
+                           QStringLiteral("partner.test"));
+}
+
+const QString kBase = QStringLiteral("http://list.test/adminphp/admin_upload.php?");
+
+QByteArray LinksReply() {
+  return ListingReply(
+      {{"CF", "one", "free", "2024", "a/*/http://x.test/a/**/b/*/http://x.test/b/**/", "1"},
+       {"CF", "two", "free", "2024", "c/*/file:///etc/passwd/**/d/*/ed2k://d/**/", "2"}},
+      QStringLiteral("2"), QStringLiteral("1"));
+}
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  MainWindowTest() : window_(components_, TestAddresses(), QStringLiteral("/opt/q")) {
+    components_.scripted.QueueReply(LinksReply());
+    window_.StartUp();
+    QApplication::setActiveWindow(&window_);
+  }
+
+  template <typename W = QWidget>
+  W* Child(const char* name) {
+    W* found = window_.findChild<W*>(QString::fromLatin1(name));
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+  }
+  QStringList List1Lines() {
+    QStringList lines;
+    auto* list1 = Child<QListWidget>("List1");
+    for (int i = 0; i < list1->count(); ++i) lines.append(list1->item(i)->text());
+    return lines;
+  }
+  QStringList Opened() {
+    QStringList opened;
+    for (const auto& o : components_.shell_open->opened()) opened.append(o.address);
+    return opened;
+  }
+
+  TestComponents components_;
+  Main window_;
+};
+
+TEST(AboutText, EightLinesJoinedByCarriageReturnAndLineFeed) {
+  const QString text = AboutText(TestAddresses());
+  const QStringList lines = text.split(QStringLiteral("\r\n"));
+  ASSERT_EQ(lines.size(), 8);
+  EXPECT_EQ(lines[0], QString::fromUtf16(u"Quorvel由Brannoc开发,旗下网站"));
+  EXPECT_EQ(lines[1], QString());
+  EXPECT_EQ(lines[2], QString::fromUtf16(u"Quorvel官网：http://list.test/"));
+  EXPECT_EQ(lines[3], QString::fromUtf16(u"Brannoc：http://site.test/"));
+  EXPECT_EQ(lines[4], QString::fromUtf16(u"Brannoc论坛：http://site.test/bbs/"));
+  EXPECT_EQ(lines[5], QString());
+  EXPECT_EQ(lines[6], QString::fromUtf16(u"您可以通过Quorvel或以上网站进行下载外挂"));
+  EXPECT_TRUE(lines[7].startsWith(QString::fromUtf16(u"如有任何问题可以咨询我：QQ")));
+  EXPECT_GT(lines[7].size(), QString::fromUtf16(u"如有任何问题可以咨询我：QQ").size());
+  EXPECT_EQ(text.count(QLatin1Char('\n')), text.count(QStringLiteral("\r\n")));
+}
+
+TEST_F(MainWindowTest, AboutBoxHasItsTitleTextAndOnlyAnOkButton) {
+  bool seen = false;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    seen = true;
+    EXPECT_EQ(box->windowTitle(), QString::fromUtf16(u"关于"));
+    EXPECT_EQ(box->text(), AboutText(TestAddresses()));
+    EXPECT_EQ(box->textFormat(), Qt::PlainText);
+    EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
+    EXPECT_EQ(box->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
+    box->button(QMessageBox::Ok)->click();
+  });
+  const QStringList log_before = components_.log;
+  Child<QAbstractButton>("Command19")->click();
+  EXPECT_TRUE(seen);
+  // Nothing else happens: no fetch, nothing opened.
+  EXPECT_EQ(components_.log, log_before);
+  EXPECT_TRUE(components_.shell_open->opened().empty());
+}
+
+TEST_F(MainWindowTest, EveryClickIntoTheSearchBoxEmptiesIt) {
+  auto* text1 = Child<QLineEdit>("Text1");
+  EXPECT_EQ(text1->text(), QString::fromUtf16(u"请输入外挂的名称"));
+  QTest::mouseClick(text1, Qt::LeftButton);
+  EXPECT_EQ(text1->text(), QString());
+  text1->setText(QStringLiteral("typed term"));
+  QTest::mouseClick(text1, Qt::LeftButton);
+  EXPECT_EQ(text1->text(), QString());
+}
+
+TEST_F(MainWindowTest, SearchWithoutClickingSendsThePromptItself) {
+  components_.scripted.QueueReply(ListingReply({}, QStringLiteral("0"), QStringLiteral("0")));
+  Child<QAbstractButton>("SoSo")->click();
+  EXPECT_EQ(components_.scripted.addresses().back(),
+            kBase + QStringLiteral("page=1&q=%E8%AF%B7%E8%BE%93%E5%85%A5%E5%A4%96%E6%8C%82%E7%9A%84"
+                                   "%E5%90%8D%E7%A7%B0"));
+}
+
+TEST_F(MainWindowTest, EnterInTheSearchBoxPressesSearchAndKeepsTheTerm) {
+  auto* text1 = Child<QLineEdit>("Text1");
+  text1->setFocus();
+  text1->setText(QString::fromUtf16(u"  穿越 "));
+  components_.scripted.QueueReply(
+      ListingReply({{"CF", "t", "m", "u", "", "1"}}, QStringLiteral("25"), QStringLiteral("2")));
+  QTest::keyClick(text1, Qt::Key_Return);
+  EXPECT_EQ(components_.scripted.addresses().back(),
+            kBase + QStringLiteral("page=1&q=%E7%A9%BF%E8%B6%8A"));
+  EXPECT_EQ(text1->text(), QString::fromUtf16(u"  穿越 "));
+  EXPECT_EQ(Child<QLabel>("JiLu_Text")->text(), QString::fromUtf16(u"搜索到 25 结果"));
+  EXPECT_FALSE(Child<QAbstractButton>("Qian")->isEnabled());
+  EXPECT_TRUE(Child<QAbstractButton>("Hou")->isEnabled());
+
+  components_.scripted.QueueReply(ListingReply({}, QStringLiteral("0"), QStringLiteral("0")));
+  QTest::keyClick(text1, Qt::Key_Enter);  // the keypad's key too
+  EXPECT_EQ(components_.scripted.addresses().size(), 3);
+}
+
+TEST_F(MainWindowTest, CounterShowsMarkupFromTheNetworkAsText) {
+  components_.scripted.QueueReply(
+      ListingReply({}, QStringLiteral("<b>9</b><img src=x>"), QStringLiteral("1")));
+  Child<QAbstractButton>("Command2")->click();
+  auto* counter = Child<QLabel>("JiLu_Text");
+  EXPECT_EQ(counter->textFormat(), Qt::PlainText);
+  EXPECT_EQ(counter->text(), QString::fromUtf16(u"当前有 <b>9</b><img src=x> 个穿越火线外挂"));
+}
+
+TEST_F(MainWindowTest, AFailedLoadIsToldInTheWindowAndTheNextClickWorks) {
+  auto* notice = Child<QLabel>("Notice");
+  EXPECT_FALSE(notice->isVisible());
+  components_.scripted.QueueFailure(TransferResult::Failure::kRefused,
+                                    QStringLiteral("the service refused."));
+  Child<QAbstractButton>("Command5")->click();
+  EXPECT_TRUE(notice->isVisible());
+  EXPECT_EQ(notice->text(), window_.Session().Notice());
+  EXPECT_FALSE(notice->text().isEmpty());
+  EXPECT_EQ(notice->textFormat(), Qt::PlainText);
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+  // What was on show stays on show.
+  EXPECT_EQ(window_.ListedRows(), 2);
+
+  components_.scripted.QueueReply(ListingReply({}, QStringLiteral("0"), QStringLiteral("0")));
+  Child<QAbstractButton>("Command5")->click();
+  EXPECT_FALSE(notice->isVisible());
+  EXPECT_EQ(Child<QLabel>("JiLu_Text")->text(), QString::fromUtf16(u"当前有 0 个反恐精英外挂"));
+}
+
+TEST_F(MainWindowTest, ClickingTheNoticePutsItAway) {
+  components_.scripted.QueueFailure(TransferResult::Failure::kHttpStatus,
+                                    QStringLiteral("the service answered 500."));
+  Child<QAbstractButton>("Command3")->click();
+  auto* notice = Child<QLabel>("Notice");
+  ASSERT_TRUE(notice->isVisible());
+  QTest::mouseClick(notice, Qt::LeftButton);
+  EXPECT_FALSE(notice->isVisible());
+}
+
+TEST_F(MainWindowTest, ChoosingARowListsItsLinksAndSelectingOneOpensIt) {
+  components_.fake_list_view->ChooseRow(0);
+  EXPECT_EQ(List1Lines(), (QStringList{"a", "b"}));
+  EXPECT_EQ(window_.Session().List2(), (QStringList{"http://x.test/a", "http://x.test/b"}));
+  EXPECT_TRUE(components_.shell_open->opened().empty());
+
+  auto* list1 = Child<QListWidget>("List1");
+  QTest::mouseClick(list1->viewport(), Qt::LeftButton, {},
+                    list1->visualItemRect(list1->item(1)).center());
+  EXPECT_EQ(Opened(), QStringList{"http://x.test/b"});
+  EXPECT_EQ(components_.shell_open->opened().back().working_directory, QStringLiteral("/opt/q"));
+}
+
+TEST_F(MainWindowTest, ArrowKeysOpenEachLinkTheSelectionPassesOver) {
+  components_.fake_list_view->ChooseRow(0);
+  auto* list1 = Child<QListWidget>("List1");
+  list1->setFocus();
+  QTest::mouseClick(list1->viewport(), Qt::LeftButton, {},
+                    list1->visualItemRect(list1->item(0)).center());
+  QTest::keyClick(list1, Qt::Key_Down);
+  QTest::keyClick(list1, Qt::Key_Up);
+  EXPECT_EQ(Opened(), (QStringList{"http://x.test/a", "http://x.test/b", "http://x.test/a"}));
+}
+
+TEST_F(MainWindowTest, ARefusedAddressIsToldAndNothingStarts) {
+  components_.fake_list_view->ChooseRow(1);
+  EXPECT_EQ(List1Lines(), (QStringList{"c", "d"}));
+  auto* list1 = Child<QListWidget>("List1");
+  list1->setCurrentRow(0);  // file:///etc/passwd
+  EXPECT_TRUE(components_.shell_open->opened().empty());
+  auto* notice = Child<QLabel>("Notice");
+  EXPECT_TRUE(notice->isVisible());
+  EXPECT_FALSE(notice->text().isEmpty());
+  list1->setCurrentRow(1);  // ed2k://d
+  EXPECT_EQ(Opened(), QStringList{"ed2k://d"});
+  EXPECT_FALSE(notice->isVisible());
+}
+
+TEST_F(MainWindowTest, LinksOfTheChosenRowStayThroughANewLoad) {
+  components_.fake_list_view->ChooseRow(0);
+  components_.scripted.QueueReply(ListingReply({}, QStringLiteral("0"), QStringLiteral("0")));
+  Child<QAbstractButton>("Command2")->click();
+  EXPECT_EQ(window_.ListedRows(), 0);
+  EXPECT_EQ(List1Lines(), (QStringList{"a", "b"}));
+  Child<QListWidget>("List1")->setCurrentRow(1);
+  EXPECT_EQ(Opened(), QStringList{"http://x.test/b"});
+}
+
+}  // namespace
+}  // namespace quorvel::shell

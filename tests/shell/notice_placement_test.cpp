@@ -1,0 +1,66 @@
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "shell/addresses.h"
+#include "shell/notice_placement.h"
+#include "shell/notice_window.h"
+#include "shell_doubles.h"
+
+namespace quorvel::shell {
+namespace {
+
+struct Case {
+  QRect screen;
+  QSize outer;
+  QPoint expected;
+};
+
+// Right edge flush with the screen's, bottom edge 450 twips (30 px) above it.
+const Case kCases[] = {
+    {{0, 0, 1280, 800}, {248, 280}, {1032, 490}},
+    {{0, 0, 1920, 1080}, {248, 280}, {1672, 770}},
+    {{0, 0, 800, 600}, {250, 305}, {550, 265}},  // with a window manager's frame
+    {{0, 0, 640, 480}, {248, 280}, {392, 170}},
+    {{0, 0, 3840, 2160}, {256, 312}, {3584, 1818}},
+    {{1920, 0, 1280, 1024}, {248, 280}, {2952, 714}},  // a second screen right of the first
+    {{0, -900, 1600, 900}, {248, 280}, {1352, -310}},  // a screen above the first
+    {{0, 0, 200, 250}, {248, 280}, {-48, -60}},        // smaller than the window itself
+};
+
+TEST(NoticeWindowPosition, FlushRightAndThirtyPixelsAboveTheBottom) {
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(::testing::PrintToString(c.screen.width()) + "x" +
+                 ::testing::PrintToString(c.screen.height()));
+    const QPoint at = NoticeWindowPosition(c.screen, c.outer);
+    EXPECT_EQ(at, c.expected);
+    EXPECT_EQ(at.x() + c.outer.width(), c.screen.x() + c.screen.width());
+    EXPECT_EQ(c.screen.y() + c.screen.height() - (at.y() + c.outer.height()), 30);
+  }
+}
+
+TEST(NoticeWindowShown, SitsInTheScreensBottomRightCorner) {
+  shell::testing::TestComponents components;
+  NoticeWindow notice([&](QWidget* host) { return components.MakeWebBrowser(host); },
+                      AddressesForHosts(QStringLiteral("l.test"), QStringLiteral("s.test"),
+                                        QStringLiteral("p.test")));
+  notice.ShowNotice();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&notice));
+  const QRect screen = notice.screen()->geometry();
+  const QRect outer = notice.frameGeometry();
+  EXPECT_EQ(outer.x() + outer.width(), screen.x() + screen.width());
+  EXPECT_EQ(screen.y() + screen.height() - (outer.y() + outer.height()), 30);
+  EXPECT_TRUE(notice.isVisible());
+  EXPECT_EQ(notice.parentWidget(), nullptr);
+  EXPECT_FALSE(notice.isModal());
+
+  ASSERT_EQ(components.browsers.size(), 2u);
+  EXPECT_EQ(components.browsers[0]->addresses(), QStringList{QStringLiteral("http://p.test")});
+  EXPECT_EQ(components.browsers[1]->addresses(),
+            QStringList{QStringLiteral("http://s.test/gonggao.html")});
+}
+
+}  // namespace
+}  // namespace quorvel::shell

@@ -1,0 +1,142 @@
+#pragma once
+
+// Doubles of the shell's outside components, and a component set for the
+// window built from them.  Every double writes what it is asked into one
+// shared log, so a test sees the order of the start-up steps across them.
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+#include "catalogue/testing/fake_list_view.h"
+#include "catalogue/testing/recording_shell_open.h"
+#include "catalogue/testing/scripted_transfer.h"
+#include "qt_printers.h"
+#include "shell/main_components.h"
+
+namespace quorvel::shell::testing {
+
+class RecordingWebBrowser final : public WebBrowser {
+ public:
+  RecordingWebBrowser(QString name, QStringList* log) : name_(std::move(name)), log_(log) {}
+  void Navigate(const QString& address) override;
+  const QStringList& addresses() const { return addresses_; }
+  const QString& name() const { return name_; }
+
+ private:
+  QString name_;
+  QStringList* log_;
+  QStringList addresses_;
+};
+
+class RecordingMediaPlayer final : public MediaPlayer {
+ public:
+  explicit RecordingMediaPlayer(QStringList* log) : log_(log) {}
+  void SetURL(const QString& file_path) override;
+  const QStringList& urls() const { return urls_; }
+
+ private:
+  QStringList* log_;
+  QStringList urls_;
+};
+
+class RecordingSkin final : public Skin {
+ public:
+  explicit RecordingSkin(QStringList* log) : log_(log) {}
+  bool SkinH_AttachEx(const QString& skin_file, const QString& password) override;
+  // What the next calls answer; true unless told otherwise.
+  void SetResult(bool result) { result_ = result; }
+  // Runs inside the call, before it answers.
+  void SetProbe(std::function<void()> probe) { probe_ = std::move(probe); }
+  const QStringList& files() const { return files_; }
+
+ private:
+  QStringList* log_;
+  QStringList files_;
+  bool result_ = true;
+  std::function<void()> probe_;
+};
+
+// A transfer that logs each address, then asks the one it wraps.
+class LoggingTransfer final : public catalogue::Transfer {
+ public:
+  LoggingTransfer(catalogue::Transfer& inner, QStringList* log) : inner_(inner), log_(log) {}
+  catalogue::TransferResult OpenURL(const QString& address) override;
+
+ private:
+  catalogue::Transfer& inner_;
+  QStringList* log_;
+};
+
+// A list view that logs each call that prepares it, then passes it on.
+class LoggingListView final : public catalogue::ListView {
+ public:
+  LoggingListView(std::unique_ptr<catalogue::ListView> inner, QStringList* log)
+      : inner_(std::move(inner)), log_(log) {}
+  void PrepareView() override;
+  void AddColumn(int position, const QString& caption, int width) override;
+  void ApplyDisplaySettings() override;
+  void ClearRows() override { inner_->ClearRows(); }
+  int RowCount() const override { return inner_->RowCount(); }
+  void AddRow(int index, const QString& text) override { inner_->AddRow(index, text); }
+  void SetCell(int row, int column, const QString& text) override {
+    inner_->SetCell(row, column, text);
+  }
+  void SetRowChosenHandler(RowChosenHandler handler) override {
+    inner_->SetRowChosenHandler(std::move(handler));
+  }
+  catalogue::ListView& inner() { return *inner_; }
+
+ private:
+  std::unique_ptr<catalogue::ListView> inner_;
+  QStringList* log_;
+};
+
+// The real Qt list view, filling `host`.
+std::unique_ptr<catalogue::ListView> MakeQtListViewForTests(QWidget* host);
+
+// The window's components: doubles throughout, or, where a test asks, the
+// real Qt list view and a real transfer.  The components stay owned by the
+// window; this keeps pointers to them for the test to look at.
+class TestComponents final : public MainComponents {
+ public:
+  // With `qt_list_view` the window's list is the real Qt one instead of the
+  // in-memory fake.
+  explicit TestComponents(bool qt_list_view = false);
+  ~TestComponents() override;
+
+  // Where the window's transfer sends its fetches; the scripted one by default.
+  void UseTransfer(catalogue::Transfer* transfer) { transfer_target_ = transfer; }
+
+  std::unique_ptr<catalogue::ListView> MakeListView(QWidget* host) override;
+  std::unique_ptr<catalogue::Transfer> MakeTransfer() override;
+  std::unique_ptr<catalogue::ShellOpen> MakeShellOpen() override;
+  std::unique_ptr<WebBrowser> MakeWebBrowser(QWidget* host) override;
+  std::unique_ptr<MediaPlayer> MakeMediaPlayer() override;
+  std::unique_ptr<Skin> MakeSkin() override;
+
+  QStringList log;
+  catalogue::testing::ScriptedTransfer scripted;
+
+  // Valid once the window has made them.
+  LoggingListView* list_view = nullptr;
+  catalogue::testing::FakeListView* fake_list_view = nullptr;  // null with the Qt list
+  catalogue::testing::RecordingShellOpen* shell_open = nullptr;
+  RecordingMediaPlayer* media_player = nullptr;
+  RecordingSkin* skin = nullptr;
+  // In the order made: the main window's tip browser, then the notice
+  // window's two.
+  std::vector<RecordingWebBrowser*> browsers;
+
+  // Applied to the skin as soon as the window makes it.
+  bool skin_result = true;
+  std::function<void()> skin_probe;
+
+ private:
+  catalogue::Transfer* transfer_target_ = nullptr;
+  bool qt_list_view_;
+};
+
+}  // namespace quorvel::shell::testing

@@ -1,0 +1,17 @@
+// Runs the shell's tests inside one QApplication, off any screen unless the
+// environment names a platform.
+
+#include <QApplication>
+#include <QtGlobal>
+
+#include <gtest/gtest.h>
+
+#include "shell/web_engine_environment.h"
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  quorvel::shell::PrepareWebEngineEnvironment();
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
