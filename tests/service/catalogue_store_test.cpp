@@ -1,0 +1,135 @@
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <fstream>
+
+#include "catalogue-service/catalogue_store.h"
+#include "catalogue-service/catalogue_writer.h"
+#include "catalogue-service/seed_catalogue.h"
+#include "catalogue-service/sqlite_handle.h"
+#include "service_process.h"
+
+namespace quorvel::service {
+namespace {
+
+using testing::TempDir;
+
+// The seed in listing order, worked out here independently of the store.
+std::vector<CatalogueEntry> SeedInListingOrder() {
+  std::vector<CatalogueEntry> seed = SeedCatalogue();
+  std::stable_sort(seed.begin(), seed.end(),
+                   [](const auto& a, const auto& b) { return a.update_time > b.update_time; });
+  return seed;
+}
+
+std::vector<CatalogueEntry> Matching(const std::string& term) {
+  std::vector<CatalogueEntry> all = SeedInListingOrder();
+  std::erase_if(all, [&](const CatalogueEntry& e) {
+    return e.category != term && e.title.find(term) == std::string::npos;
+  });
+  return all;
+}
+
+class CatalogueStoreTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(CatalogueWriter::EnsureCatalogue(db_));
+    store_ = std::make_unique<CatalogueStore>(db_);
+  }
+
+  TempDir dir_;
+  std::string db_ = dir_.File("sub/folder/catalogue.sqlite3");
+  std::unique_ptr<CatalogueStore> store_;
+};
+
+TEST_F(CatalogueStoreTest, ServesTheSeedNewestFirst) {
+  const std::vector<CatalogueEntry> expected = SeedInListingOrder();
+  EXPECT_EQ(store_->EntryCount(), kSeedEntryCount);
+  const ListingPage first = store_->Page("", 1, 20);
+  EXPECT_EQ(first.matches, kSeedEntryCount);
+  EXPECT_EQ(first.entries, std::vector<CatalogueEntry>(expected.begin(), expected.begin() + 20));
+  const ListingPage last = store_->Page("", 17, 20);
+  EXPECT_EQ(last.entries, std::vector<CatalogueEntry>(expected.begin() + 320, expected.end()));
+  EXPECT_TRUE(store_->Page("", 18, 20).entries.empty());
+  EXPECT_TRUE(store_->Page("", 2147483647, 1000).entries.empty());
+}
+
+TEST_F(CatalogueStoreTest, MatchesCategoryOrTitleIgnoringAsciiCase) {
+  for (std::size_t t = 0; t < kCategoryTerms.size(); ++t) {
+    const std::string term(kCategoryTerms[t]);
+    EXPECT_EQ(store_->Page(term, 1, 20).matches, kSeedCountPerTerm[t]) << term;
+  }
+  const std::vector<CatalogueEntry> cpp = Matching("C++");
+  ASSERT_GT(cpp.size(), 1u);
+  const ListingPage found = store_->Page("c++", 1, 1000);
+  EXPECT_EQ(found.entries, cpp);
+  EXPECT_EQ(store_->Page("csol", 1, 20).matches, store_->Page("CSOL", 1, 20).matches);
+  // Non-ASCII letters are compared exactly.
+  EXPECT_EQ(store_->Page("ＣＳＯＬ", 1, 20).matches, 0);
+}
+
+TEST_F(CatalogueStoreTest, TermsAreValuesNotSql) {
+  for (const std::string term :
+       {"' OR 1=1 --", "%", "_", "\"; DROP TABLE entries; --", "*", "?TtbBa?", "\\"}) {
+    EXPECT_EQ(store_->Page(term, 1, 20).matches, 0) << term;
+  }
+  EXPECT_EQ(store_->EntryCount(), kSeedEntryCount);
+}
+
+TEST_F(CatalogueStoreTest, FindsEntriesById) {
+  const std::vector<CatalogueEntry> seed = SeedCatalogue();
+  EXPECT_EQ(store_->FindEntry("1"), seed[0]);
+  EXPECT_EQ(store_->FindEntry("330"), seed[329]);
+  EXPECT_EQ(store_->FindEntry("0"), std::nullopt);
+  EXPECT_EQ(store_->FindEntry("1' OR '1'='1"), std::nullopt);
+}
+
+TEST_F(CatalogueStoreTest, SeesAnImportMadeWhileOpen) {
+  store_->Prepare(64);
+  ASSERT_EQ(store_->Page("风暴战区", 1, 20).matches, 1);
+  const CatalogueEntry added{
+      "风暴战区", "风暴战区 新工具", "免费", "2099-01-01 00:00:00", "x/*//download/9001/**/",
+      "9001"};
+  CatalogueEntry replaced = SeedCatalogue()[0];
+  replaced.title = "替换后的标题";
+  const ImportCounts counts = CatalogueWriter::Import(db_, {added, replaced});
+  EXPECT_EQ(counts.added, 1);
+  EXPECT_EQ(counts.replaced, 1);
+
+  const ListingPage page = store_->Page("风暴战区", 1, 20);
+  EXPECT_EQ(page.matches, 2);
+  EXPECT_EQ(page.entries.front(), added);  // newest first
+  EXPECT_EQ(store_->Page("", 1, 20).matches, kSeedEntryCount + 1);
+  EXPECT_EQ(store_->FindEntry("1"), replaced);
+}
+
+TEST(CatalogueWriterTest, SeedsAnEmptyFileAndKeepsAnExistingCatalogue) {
+  TempDir dir;
+  const std::string db = dir.File("empty.sqlite3");
+  std::ofstream(db).close();
+  EXPECT_TRUE(CatalogueWriter::EnsureCatalogue(db));
+  EXPECT_FALSE(CatalogueWriter::EnsureCatalogue(db));
+  CatalogueStore store(db);
+  EXPECT_EQ(store.EntryCount(), kSeedEntryCount);
+}
+
+TEST(CatalogueWriterTest, RefusesFilesThatAreNotCatalogues) {
+  TempDir dir;
+  const std::string text = dir.File("notes.txt");
+  std::ofstream(text) << "not a database at all, but long enough to look like a header\n";
+  EXPECT_THROW(CatalogueWriter::EnsureCatalogue(text), StoreError);
+  EXPECT_THROW(CatalogueStore store(text), StoreError);
+
+  const std::string other = dir.File("other.sqlite3");
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(other.c_str(), &db), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(db, "CREATE TABLE t (x)", nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(db);
+  EXPECT_THROW(CatalogueWriter::EnsureCatalogue(other), StoreError);
+  EXPECT_THROW(CatalogueWriter::Import(other, {}), StoreError);
+  EXPECT_THROW(CatalogueStore store(other), StoreError);
+}
+
+}  // namespace
+}  // namespace quorvel::service

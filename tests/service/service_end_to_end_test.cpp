@@ -1,0 +1,364 @@
+// Starts the real catalogue-service on a free loopback port and checks what
+// a client receives, byte for byte.
+#include <gtest/gtest.h>
+#include <httplib.h>
+#include <signal.h>
+
+#include <algorithm>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <thread>
+
+#include "catalogue-service/seed_catalogue.h"
+#include "service_process.h"
+
+namespace quorvel::service {
+namespace {
+
+using testing::ProgramResult;
+using testing::RunProgram;
+using testing::ServiceProcess;
+using testing::TempDir;
+
+const std::string kService = CATALOGUE_SERVICE_PATH;
+constexpr char kListing[] = "/adminphp/admin_upload.php?";
+
+struct Reply {
+  int status = 0;
+  std::string body;
+  std::string content_type;
+};
+
+Reply Fetch(int port, const std::string& target, httplib::Headers headers = {}) {
+  httplib::Client client("127.0.0.1", port);
+  client.set_url_encode(false);  // send targets exactly as written
+  client.set_read_timeout(30, 0);
+  const httplib::Result result = client.Get(target.c_str(), headers);
+  if (!result) return Reply{-1, "transport error: " + httplib::to_string(result.error()), ""};
+  return Reply{result->status, result->body, result->get_header_value("Content-Type")};
+}
+
+std::vector<CatalogueEntry> SeedInListingOrder() {
+  std::vector<CatalogueEntry> seed = SeedCatalogue();
+  std::stable_sort(seed.begin(), seed.end(),
+                   [](const auto& a, const auto& b) { return a.update_time > b.update_time; });
+  return seed;
+}
+
+// Seed entries a term matches, by the rule the service promises (ASCII case aside).
+std::vector<CatalogueEntry> SeedMatching(const std::string& term) {
+  std::vector<CatalogueEntry> all = SeedInListingOrder();
+  std::erase_if(all, [&](const CatalogueEntry& e) {
+    return !term.empty() && e.category != term && e.title.find(term) == std::string::npos;
+  });
+  return all;
+}
+
+// The reply the service must send for `page` of `matches`, written out here
+// without the service's own reply code.
+std::string ExpectedReply(const std::vector<CatalogueEntry>& matches, int page, int page_size,
+                          int port) {
+  const std::string origin = "/*/http://127.0.0.1:" + std::to_string(port) + "/download/";
+  std::string out;
+  const std::size_t first = static_cast<std::size_t>(page - 1) * page_size;
+  for (std::size_t i = first; i < matches.size() && i < first + page_size; ++i) {
+    const CatalogueEntry& e = matches[i];
+    std::string links = e.download_links;
+    for (std::size_t at = links.find("/*//download/"); at != std::string::npos;
+         at = links.find("/*//download/", at + origin.size())) {
+      links.replace(at, 13, origin);
+    }
+    out += e.category + "\x02" + e.title + "\x02" + e.licence_mode + "\x02" + e.update_time +
+           "\x02" + links + "\x02" + e.entry_id + "\x01";
+  }
+  const std::size_t pages = (matches.size() + page_size - 1) / page_size;
+  return out + "?TtbBa?" + std::to_string(matches.size()) + "?" + std::to_string(pages);
+}
+
+class ServiceEndToEndTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    signal(SIGPIPE, SIG_IGN);
+    dir_ = new TempDir;
+    std::string error;
+    service_ = ServiceProcess::Start(kService, {"--db", dir_->File("catalogue.sqlite3")},
+                                     dir_->File("service.log"), &error)
+                   .release();
+    ASSERT_NE(service_, nullptr) << error;
+  }
+
+  static void TearDownTestSuite() {
+    delete service_;
+    service_ = nullptr;
+    delete dir_;
+    dir_ = nullptr;
+  }
+
+  void SetUp() override { ASSERT_NE(service_, nullptr); }
+
+  static int port() { return service_->port(); }
+  static Reply Listing(const std::string& query) { return Fetch(port(), kListing + query); }
+
+  static inline TempDir* dir_ = nullptr;
+  static inline ServiceProcess* service_ = nullptr;
+};
+
+TEST_F(ServiceEndToEndTest, WholeCataloguePagesAreExact) {
+  const std::vector<CatalogueEntry> all = SeedInListingOrder();
+  for (const int page : {1, 2, 16, 17}) {
+    const Reply reply = Listing("page=" + std::to_string(page));
+    EXPECT_EQ(reply.status, 200);
+    EXPECT_EQ(reply.content_type, "text/plain; charset=utf-8");
+    EXPECT_EQ(reply.body, ExpectedReply(all, page, 20, port())) << "page " << page;
+  }
+  EXPECT_EQ(Listing("page=1&q=").body, Listing("page=1").body);
+}
+
+TEST_F(ServiceEndToEndTest, PastTheEndGivesTheTrailerAlone) {
+  EXPECT_EQ(Listing("page=18").body, "?TtbBa?330?17");
+  EXPECT_EQ(Listing("page=2147483647").body, "?TtbBa?330?17");
+  // 穿越火线 has 64 entries: 4 pages, the last with 4.
+  const std::string term = "%E7%A9%BF%E8%B6%8A%E7%81%AB%E7%BA%BF";
+  EXPECT_EQ(Listing("page=5&q=" + term).body, "?TtbBa?64?4");
+}
+
+TEST_F(ServiceEndToEndTest, EveryCategoryTermGivesItsEntriesAndPageCount) {
+  for (std::size_t t = 0; t < kCategoryTerms.size(); ++t) {
+    const std::string term(kCategoryTerms[t]);
+    const std::vector<CatalogueEntry> matches = SeedMatching(term);
+    ASSERT_EQ(matches.size(), static_cast<std::size_t>(kSeedCountPerTerm[t])) << term;
+    std::string encoded;
+    for (const unsigned char c : term) {
+      static constexpr char kHex[] = "0123456789ABCDEF";
+      encoded += c < 0x80 ? std::string(1, static_cast<char>(c))
+                          : std::string{'%', kHex[c >> 4], kHex[c & 15]};
+    }
+    const int pages = static_cast<int>((matches.size() + 19) / 20);
+    for (int page = 1; page <= std::max(pages, 1); ++page) {
+      EXPECT_EQ(Listing("page=" + std::to_string(page) + "&q=" + encoded).body,
+                ExpectedReply(matches, page, 20, port()))
+          << term << " page " << page;
+    }
+  }
+  EXPECT_EQ(Listing("page=1&q=%E6%96%A9%E9%AD%82").body, "?TtbBa?0?0");  // 斩魂: none
+}
+
+TEST_F(ServiceEndToEndTest, SearchMatchesTitlesAndDecodesSpaces) {
+  const std::vector<CatalogueEntry> cpp = SeedMatching("C++");
+  ASSERT_GT(cpp.size(), 20u);
+  EXPECT_EQ(Listing("page=1&q=C%2B%2B").body, ExpectedReply(cpp, 1, 20, port()));
+  EXPECT_EQ(Listing("page=2&q=c%2b%2b").body, ExpectedReply(cpp, 2, 20, port()));
+  // "+" is a space, as is %20: "C++ 源码" either way, while a bare "C++" is "C  ".
+  const std::string with_space = ExpectedReply(SeedMatching("C++ 源码"), 1, 20, port());
+  EXPECT_EQ(Listing("page=1&q=C%2B%2B+%E6%BA%90%E7%A0%81").body, with_space);
+  EXPECT_EQ(Listing("page=1&q=C%2B%2B%20%E6%BA%90%E7%A0%81").body, with_space);
+  EXPECT_EQ(Listing("page=1&q=C++").body, "?TtbBa?0?0");
+  EXPECT_EQ(Listing("page=1&q=%E4%B8%8D%E5%AD%98%E5%9C%A8").body, "?TtbBa?0?0");
+}
+
+TEST_F(ServiceEndToEndTest, PageSizeSetsThePageArithmetic) {
+  TempDir dir;
+  std::string error;
+  auto small = ServiceProcess::Start(kService, {"--db", dir.File("c.sqlite3"), "--page-size", "7"},
+                                     dir.File("log"), &error);
+  ASSERT_NE(small, nullptr) << error;
+  const std::vector<CatalogueEntry> all = SeedInListingOrder();
+  for (const int page : {1, 47, 48}) {  // 330 = 47 * 7 + 1
+    EXPECT_EQ(Fetch(small->port(), kListing + ("page=" + std::to_string(page))).body,
+              ExpectedReply(all, page, 7, small->port()));
+  }
+  EXPECT_EQ(Fetch(small->port(), std::string(kListing) + "page=49").body, "?TtbBa?330?48");
+  EXPECT_EQ(small->Stop(), 0);
+}
+
+struct HostileCase {
+  std::string target;
+  int status;
+};
+
+TEST_F(ServiceEndToEndTest, HostileRequestsAreRefusedAndTheServiceCarriesOn) {
+  const std::string listing = kListing;
+  const std::vector<HostileCase> cases = {
+      {listing + "page=0", 400},
+      {listing + "page=-1", 400},
+      {listing + "page=abc", 400},
+      {listing + "page=", 400},
+      {listing + "page=2147483648", 400},
+      {listing + "page=999999999999999999999999999999", 400},
+      {listing + "q=abc", 400},
+      {"/adminphp/admin_upload.php", 400},
+      {listing + "page=1&page=2", 400},
+      {listing + "page=1&q=%", 400},
+      {listing + "page=1&q=%ZZ", 400},
+      {listing + "page=1&q=abc%2", 400},
+      {listing + "page=1&q=%E7%A9", 400},
+      {listing + "page=1&q=%FF%FE", 400},
+      {listing + "page=1&q=%C0%AF", 400},
+      {listing + "page=1&q=%ED%A0%80", 400},
+      {listing + "page=1&q=%00", 400},
+      {listing + "page=1&q=" + std::string(2000, 'x'), 400},
+      {listing + "page=1&q=" + std::string(100 * 1024, 'x'), 414},
+      {"/nothing/here", 404},
+      {"/adminphp/", 404},
+      {"/download/", 404},
+      {"/download/999999", 404},
+      {"/tishi1.8.html/..", 404},
+  };
+  for (const HostileCase& c : cases) {
+    const Reply reply = Fetch(port(), c.target);
+    EXPECT_EQ(reply.status, c.status) << c.target.substr(0, 80);
+    EXPECT_EQ(reply.content_type.rfind("text/", 0), 0u) << c.target.substr(0, 80);
+    if (c.status == 400) {
+      // One plain line saying why.
+      EXPECT_GT(reply.body.size(), 1u);
+      EXPECT_EQ(reply.body.find('\n'), reply.body.size() - 1) << reply.body;
+    }
+  }
+  // SQL in a term is only ever a term.
+  for (const std::string term : {"%27%20OR%201%3D1%20--", "%27%3B%20DROP%20TABLE%20entries%3B--",
+                                 "%25", "_", "%22", "%5C"}) {
+    EXPECT_EQ(Listing("page=1&q=" + term).body, "?TtbBa?0?0") << term;
+  }
+  httplib::Client client("127.0.0.1", port());
+  EXPECT_EQ(client.Post("/adminphp/admin_upload.php?page=1", "x", "text/plain")->status, 405);
+  EXPECT_EQ(Listing("page=17").body, ExpectedReply(SeedInListingOrder(), 17, 20, port()));
+}
+
+TEST_F(ServiceEndToEndTest, LinksUseTheHostTheClientNamedWhenItIsPlausible) {
+  const std::string body =
+      Fetch(port(), std::string(kListing) + "page=1", {{"Host", "catalogue.test:81"}}).body;
+  EXPECT_NE(body.find("/*/http://catalogue.test:81/download/"), std::string::npos);
+  const std::string hostile =
+      Fetch(port(), std::string(kListing) + "page=1", {{"Host", "a?TtbBa?/**/b"}}).body;
+  EXPECT_EQ(hostile, ExpectedReply(SeedInListingOrder(), 1, 20, port()));
+}
+
+TEST_F(ServiceEndToEndTest, ServesThePages) {
+  for (const std::string path : {"/", "/tishi1.8.html", "/gonggao.html"}) {
+    const Reply reply = Fetch(port(), path);
+    EXPECT_EQ(reply.status, 200) << path;
+    EXPECT_EQ(reply.content_type, "text/html; charset=utf-8") << path;
+    EXPECT_EQ(reply.body.rfind("<!DOCTYPE html>", 0), 0u) << path;
+  }
+  EXPECT_NE(Fetch(port(), "/gonggao.html").body.find("公告"), std::string::npos);
+  const CatalogueEntry first = SeedCatalogue()[0];
+  const Reply download = Fetch(port(), "/download/1");
+  EXPECT_EQ(download.status, 200);
+  EXPECT_NE(download.body.find("<h1>" + first.title + "</h1>"), std::string::npos);
+  // Every link address of a listing leads to a page of this service.
+  const Reply mirror = Fetch(port(), "/download/1?mirror=2");
+  EXPECT_EQ(mirror.body, download.body);
+}
+
+TEST_F(ServiceEndToEndTest, ConcurrentClientsGetTheirOwnPages) {
+  const std::vector<CatalogueEntry> all = SeedInListingOrder();
+  std::vector<std::thread> clients;
+  std::vector<int> wrong(8, 0);
+  for (int c = 0; c < 8; ++c) {
+    clients.emplace_back([&, c] {
+      httplib::Client client("127.0.0.1", port());
+      client.set_keep_alive(true);
+      for (int i = 0; i < 25; ++i) {
+        const int page = 1 + (c * 25 + i) % 17;
+        const auto result = client.Get((kListing + ("page=" + std::to_string(page))).c_str());
+        if (!result || result->body != ExpectedReply(all, page, 20, port())) ++wrong[c];
+      }
+    });
+  }
+  for (std::thread& t : clients) t.join();
+  EXPECT_EQ(wrong, std::vector<int>(8, 0));
+}
+
+TEST(ServiceProgramTest, LogsOneLinePerRequestAndStopsOnSigterm) {
+  TempDir dir;
+  std::string error;
+  auto service =
+      ServiceProcess::Start(kService, {"--db", dir.File("c.sqlite3")}, dir.File("log"), &error);
+  ASSERT_NE(service, nullptr) << error;
+  const Reply found = Fetch(service->port(), std::string(kListing) + "page=1&q=C%2B%2B");
+  Fetch(service->port(), "/missing");
+  Fetch(service->port(), std::string(kListing) + "page=1&q=" + std::string(100 * 1024, 'x'));
+  EXPECT_EQ(service->Stop(), 0);
+
+  std::ifstream in(dir.File("log"));
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind("catalogue-service:", 0) != 0) lines.push_back(line);
+  }
+  ASSERT_EQ(lines.size(), 3u);
+  std::smatch m;
+  ASSERT_TRUE(std::regex_match(
+      lines[0], m,
+      std::regex(R"(GET /adminphp/admin_upload\.php\?page=1&q=C%2B%2B 200 (\d+)B (\d+)us)")))
+      << lines[0];
+  EXPECT_EQ(m[1].str(), std::to_string(found.body.size()));
+  EXPECT_TRUE(std::regex_match(lines[1], std::regex(R"(GET /missing 404 \d+B \d+us)"))) << lines[1];
+  EXPECT_TRUE(std::regex_match(lines[2], std::regex(R"(\S+ \S+ 414 \d+B \S+us)"))) << lines[2];
+}
+
+TEST(ServiceProgramTest, ImportCleansReplacesAndAdds) {
+  TempDir dir;
+  const std::string db = dir.File("c.sqlite3");
+  const std::string tsv = dir.File("in.tsv");
+  std::ofstream(tsv, std::ios::binary)
+      << "传奇\t传奇 新\x01工具?TtbBa?\t免费\t2099-12-31 23:59:59\t本地/*//download/n1/**/\tn1\n"
+      << "CSOL\tCSOL 替换\t收费\t2000-01-01 00:00:00\t\t5\n"
+      << "only\ttwo\n";
+  const ProgramResult import = RunProgram(kService, {"--db", db, "--import", tsv});
+  EXPECT_EQ(import.exit_code, 0) << import.err;
+  EXPECT_NE(import.out.find("imported 2 entries"), std::string::npos) << import.out;
+  EXPECT_NE(import.out.find("1 added, 1 replaced; 1 fields cleaned"), std::string::npos)
+      << import.out;
+  EXPECT_NE(import.out.find("1 lines skipped"), std::string::npos) << import.out;
+  EXPECT_NE(import.err.find(":3: skipped"), std::string::npos) << import.err;
+
+  std::string error;
+  auto service = ServiceProcess::Start(kService, {"--db", db}, dir.File("log"), &error);
+  ASSERT_NE(service, nullptr) << error;
+  const std::string origin = "http://127.0.0.1:" + std::to_string(service->port());
+  EXPECT_EQ(Fetch(service->port(), std::string(kListing) + "page=1&q=%E6%96%B0%E5%B7%A5").body,
+            "传奇\x02传奇 新工具\x02免费\x02"
+            "2099-12-31 23:59:59\x02本地/*/" +
+                origin + "/download/n1/**/\x02n1\x01?TtbBa?1?1");
+  // Entry 5 moved from 穿越火线 to CSOL and became the oldest entry.
+  EXPECT_EQ(Fetch(service->port(), std::string(kListing) + "page=2&q=CSOL").body,
+            "CSOL\x02"
+            "CSOL 替换\x02收费\x02"
+            "2000-01-01 00:00:00\x02\x02"
+            "5\x01?TtbBa?21?2");
+  EXPECT_EQ(Fetch(service->port(),
+                  std::string(kListing) + "page=9&q=%E7%A9%BF%E8%B6%8A%E7%81%AB%E7%BA%BF")
+                .body,
+            "?TtbBa?63?4");
+}
+
+TEST(ServiceProgramTest, StartsWithoutArgumentsOnTheDefaultDatabase) {
+  TempDir dir;
+  ASSERT_EQ(setenv("XDG_DATA_HOME", dir.path().c_str(), 1), 0);
+  std::string error;
+  // Only the port is chosen, so that a service already on 8731 does not interfere.
+  auto service = ServiceProcess::Start(kService, {}, dir.File("log"), &error);
+  unsetenv("XDG_DATA_HOME");
+  ASSERT_NE(service, nullptr) << error;
+  EXPECT_EQ(Fetch(service->port(), std::string(kListing) + "page=18").body, "?TtbBa?330?17");
+  EXPECT_TRUE(std::ifstream(dir.File("quorvel/catalogue.sqlite3")).good());
+}
+
+TEST(ServiceProgramTest, ExplainsItsCommandLine) {
+  const ProgramResult help = RunProgram(kService, {"--help"});
+  EXPECT_EQ(help.exit_code, 0);
+  EXPECT_NE(help.out.find("--page-size"), std::string::npos);
+  const ProgramResult wrong = RunProgram(kService, {"--frobnicate"});
+  EXPECT_EQ(wrong.exit_code, 2);
+  EXPECT_NE(wrong.err.find("unknown option --frobnicate"), std::string::npos);
+  TempDir dir;
+  const std::string not_db = dir.File("x");
+  std::ofstream(not_db) << "this is a text file, not a catalogue database; long enough\n";
+  const ProgramResult refused = RunProgram(kService, {"--db", not_db, "--port", "0"});
+  EXPECT_EQ(refused.exit_code, 1);
+  EXPECT_FALSE(refused.err.empty());
+}
+
+}  // namespace
+}  // namespace quorvel::service

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "catalogue-service/catalogue_entry.h"
+#include "catalogue-service/match_cache.h"
+
+namespace quorvel::service {
+
+// One page of a listing and the number of entries the request matches in all.
+struct ListingPage {
+  std::vector<CatalogueEntry> entries;
+  std::int64_t matches = 0;
+};
+
+// Answers listing requests from a catalogue database opened read-only.  Each
+// request runs in one read transaction on a connection of its own, so requests
+// are served in parallel and an import in progress is either wholly seen or
+// not at all.  Every statement is prepared; values are only ever bound.
+//
+// Order: newest UpdateTime first, then in order of first import.  A term
+// matches an entry whose Category equals it or whose Title contains it, ASCII
+// letters compared without regard to case; the empty term matches everything.
+class CatalogueStore {
+ public:
+  struct Limits {
+    std::size_t cached_lists = 1024;
+    std::size_t cached_rows = 4'000'000;
+  };
+
+  // Throws StoreError when `path` cannot be opened or is not a catalogue.
+  explicit CatalogueStore(std::string path);
+  CatalogueStore(std::string path, Limits limits);
+  ~CatalogueStore();
+  CatalogueStore(const CatalogueStore&) = delete;
+  CatalogueStore& operator=(const CatalogueStore&) = delete;
+
+  // Entries of `page` (from 1) at `page_size` a page; no entries past the end.
+  // Throws StoreError when the database fails.
+  ListingPage Page(std::string_view term, std::int32_t page, int page_size);
+
+  std::optional<CatalogueEntry> FindEntry(std::string_view entry_id);
+  std::int64_t EntryCount();
+
+  // Works out the whole catalogue and up to `max_categories` of its categories
+  // ahead of the first requests, which would otherwise each wait for a scan.
+  void Prepare(std::size_t max_categories);
+
+ private:
+  class Reader;
+  class Lease;
+
+  std::unique_ptr<Reader> TakeReader();
+  void ReturnReader(std::unique_ptr<Reader> reader);
+  std::shared_ptr<const MatchList> Matches(Reader& reader, const std::string& key);
+
+  const std::string path_;
+  MatchCache cache_;
+  std::mutex readers_mutex_;
+  std::vector<std::unique_ptr<Reader>> idle_readers_;
+};
+
+}  // namespace quorvel::service

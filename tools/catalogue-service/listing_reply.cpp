@@ -1,0 +1,71 @@
+#include "catalogue-service/listing_reply.h"
+
+#include "catalogue-service/listing_protocol.h"
+
+namespace quorvel::service {
+namespace {
+
+bool IsServicePath(std::string_view address) {
+  return address.size() >= 1 && address[0] == '/' && (address.size() == 1 || address[1] != '/');
+}
+
+}  // namespace
+
+std::int64_t PageCount(std::int64_t matches, int page_size) {
+  if (matches <= 0 || page_size <= 0) return 0;
+  return (matches + page_size - 1) / page_size;
+}
+
+std::int64_t FirstIndexOfPage(std::int32_t page, int page_size) {
+  return (static_cast<std::int64_t>(page) - 1) * page_size;
+}
+
+std::string ResolveDownloadLinks(std::string_view links, std::string_view origin) {
+  std::string out;
+  out.reserve(links.size() + 4 * origin.size());
+  while (!links.empty()) {
+    const std::size_t end = links.find(kLinkSeparator);
+    const std::size_t piece_end = end == std::string_view::npos ? links.size() : end;
+    const std::string_view piece = links.substr(0, piece_end);
+    const std::size_t name_end = piece.find(kLinkNameSeparator);
+    if (name_end != std::string_view::npos &&
+        IsServicePath(piece.substr(name_end + kLinkNameSeparator.size()))) {
+      const std::size_t address_start = name_end + kLinkNameSeparator.size();
+      out.append(piece.substr(0, address_start));
+      out.append(origin);
+      out.append(piece.substr(address_start));
+    } else {
+      out.append(piece);
+    }
+    if (end == std::string_view::npos) break;
+    out.append(kLinkSeparator);
+    links.remove_prefix(end + kLinkSeparator.size());
+  }
+  return out;
+}
+
+std::string BuildListingReply(const std::vector<CatalogueEntry>& entries, std::int64_t matches,
+                              std::int64_t pages, std::string_view origin) {
+  std::string out;
+  std::size_t expected = 32;
+  for (const CatalogueEntry& e : entries) {
+    expected += e.category.size() + e.title.size() + e.licence_mode.size() + e.update_time.size() +
+                e.download_links.size() + e.entry_id.size() + 6 + 4 * origin.size();
+  }
+  out.reserve(expected);
+  for (const CatalogueEntry& e : entries) {
+    out.append(e.category).append(kFieldSeparator);
+    out.append(e.title).append(kFieldSeparator);
+    out.append(e.licence_mode).append(kFieldSeparator);
+    out.append(e.update_time).append(kFieldSeparator);
+    out.append(ResolveDownloadLinks(e.download_links, origin)).append(kFieldSeparator);
+    out.append(e.entry_id).append(kRecordSeparator);
+  }
+  out.append(kTrailerMarker);
+  out.append(std::to_string(matches));
+  out.push_back('?');
+  out.append(std::to_string(pages));
+  return out;
+}
+
+}  // namespace quorvel::service
