@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include "shell/qt_main_components.h"
+
 namespace quorvel::shell::testing {
 
 void RecordingWebBrowser::Navigate(const QString& address) {
@@ -48,7 +50,7 @@ TestComponents::~TestComponents() = default;
 std::unique_ptr<catalogue::ListView> TestComponents::MakeListView(QWidget* host) {
   std::unique_ptr<catalogue::ListView> inner;
   if (qt_list_view_) {
-    inner = MakeQtListViewForTests(host);
+    inner = MakeQtListView(host);
   } else {
     auto fake = std::make_unique<catalogue::testing::FakeListView>();
     fake->SetLogging(false);

@@ -94,9 +94,6 @@ class LoggingListView final : public catalogue::ListView {
   QStringList* log_;
 };
 
-// The real Qt list view, filling `host`.
-std::unique_ptr<catalogue::ListView> MakeQtListViewForTests(QWidget* host);
-
 // The window's components: doubles throughout, or, where a test asks, the
 // real Qt list view and a real transfer.  The components stay owned by the
 // window; this keeps pointers to them for the test to look at.

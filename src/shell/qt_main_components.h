@@ -1,0 +1,30 @@
+#pragma once
+
+#include "shell/main_components.h"
+#include "shell/web_browser_factory.h"
+
+namespace quorvel::shell {
+
+// The program's components: the Qt list view, transfer and media player,
+// xdg-open for addresses, the style-sheet skin, and browsers from the given
+// factory (the web engine's, or blank ones where the program is built
+// without web pages).
+class QtMainComponents final : public MainComponents {
+ public:
+  explicit QtMainComponents(WebBrowserFactory make_web_browser);
+
+  std::unique_ptr<catalogue::ListView> MakeListView(QWidget* host) override;
+  std::unique_ptr<catalogue::Transfer> MakeTransfer() override;
+  std::unique_ptr<catalogue::ShellOpen> MakeShellOpen() override;
+  std::unique_ptr<WebBrowser> MakeWebBrowser(QWidget* host) override;
+  std::unique_ptr<MediaPlayer> MakeMediaPlayer() override;
+  std::unique_ptr<Skin> MakeSkin() override;
+
+ private:
+  WebBrowserFactory make_web_browser_;
+};
+
+// The Qt list view, filling `host`.
+std::unique_ptr<catalogue::ListView> MakeQtListView(QWidget* host);
+
+}  // namespace quorvel::shell
