@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "qt_printers.h"
 #include "shell/qt_media_player.h"
 #include "shell/qt_web_browser.h"
 #include "shell/style_sheet_skin.h"

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "qt_printers.h"
 #include "shell/web_engine_environment.h"
 
 int main(int argc, char** argv) {
