@@ -1,0 +1,141 @@
+#include "catalogue/qt_list_view.h"
+
+#include <QHeaderView>
+#include <QPainter>
+#include <QStyledItemDelegate>
+
+#include <utility>
+
+#include "catalogue/list_header.h"
+
+namespace quorvel::catalogue {
+namespace {
+
+// Thin grid lines under and between the cells.
+class GridDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+  void paint(QPainter* painter, const QStyleOptionViewItem& option,
+             const QModelIndex& index) const override {
+    QStyledItemDelegate::paint(painter, option, index);
+    const QPen old_pen = painter->pen();
+    painter->setPen(QColor(0xE0, 0xE0, 0xE0));
+    const QRect r = option.rect;
+    painter->drawLine(r.bottomLeft(), r.bottomRight());
+    painter->drawLine(r.topRight(), r.bottomRight());
+    painter->setPen(old_pen);
+  }
+};
+
+}  // namespace
+
+// Marks the span of one input event, so that current-row changes made while
+// it is handled count as the user's choice.
+class QtListView::UserInput {
+ public:
+  explicit UserInput(QtListView* view) : view_(view) { ++view_->user_input_depth_; }
+  ~UserInput() { --view_->user_input_depth_; }
+  UserInput(const UserInput&) = delete;
+  UserInput& operator=(const UserInput&) = delete;
+
+ private:
+  QtListView* view_;
+};
+
+QtListView::QtListView(QWidget* parent) : QTreeView(parent), table_(new ListTableModel(this)) {
+  setHeader(new ListHeader(this));
+  setModel(table_);
+  setUniformRowHeights(true);
+  setRootIsDecorated(false);
+  setItemsExpandable(false);
+  setExpandsOnDoubleClick(false);
+  setAllColumnsShowFocus(true);
+  setSelectionBehavior(QAbstractItemView::SelectRows);
+  setSelectionMode(QAbstractItemView::SingleSelection);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setTextElideMode(Qt::ElideRight);
+  header()->setStretchLastSection(false);
+  header()->setMinimumSectionSize(0);
+  header()->setSectionsMovable(false);
+  connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this](const QModelIndex& current, const QModelIndex&) { OnCurrentRowChanged(current); });
+  connect(this, &QAbstractItemView::clicked, this, &QtListView::OnClicked);
+}
+
+void QtListView::PrepareView() {
+  ClearRows();
+  clearSelection();
+}
+
+void QtListView::AddColumn(int position, const QString& caption, int width) {
+  table_->InsertColumn(position, caption);
+  const int column = std::clamp(position, 0, table_->columnCount() - 1);
+  header()->resizeSection(column, std::max(0, width));
+}
+
+void QtListView::ApplyDisplaySettings() {
+  setHeaderHidden(false);
+  setSelectionBehavior(QAbstractItemView::SelectRows);
+  setItemDelegate(new GridDelegate(this));
+  QPalette ground = palette();
+  ground.setColor(QPalette::Base, Qt::white);
+  setPalette(ground);
+  setAutoFillBackground(true);
+}
+
+void QtListView::ClearRows() { table_->ClearRows(); }
+
+int QtListView::RowCount() const { return table_->StoredRowCount(); }
+
+void QtListView::AddRow(int index, const QString& text) { table_->InsertRow(index, text); }
+
+void QtListView::SetCell(int row, int column, const QString& text) {
+  table_->SetCellText(row, column, text);
+}
+
+void QtListView::SetRowChosenHandler(RowChosenHandler handler) { handler_ = std::move(handler); }
+
+void QtListView::mousePressEvent(QMouseEvent* event) {
+  UserInput input(this);
+  chosen_during_press_ = false;
+  QTreeView::mousePressEvent(event);
+}
+
+void QtListView::mouseMoveEvent(QMouseEvent* event) {
+  UserInput input(this);
+  QTreeView::mouseMoveEvent(event);
+}
+
+void QtListView::mouseReleaseEvent(QMouseEvent* event) {
+  UserInput input(this);
+  QTreeView::mouseReleaseEvent(event);
+}
+
+void QtListView::mouseDoubleClickEvent(QMouseEvent* event) {
+  UserInput input(this);
+  QTreeView::mouseDoubleClickEvent(event);
+}
+
+void QtListView::keyPressEvent(QKeyEvent* event) {
+  UserInput input(this);
+  QTreeView::keyPressEvent(event);
+}
+
+void QtListView::OnCurrentRowChanged(const QModelIndex& current) {
+  if (user_input_depth_ == 0 || !current.isValid()) return;
+  chosen_during_press_ = true;
+  Raise(current.row());
+}
+
+void QtListView::OnClicked(const QModelIndex& index) {
+  // A press that moved to a new row has raised the event already.
+  if (chosen_during_press_ || !index.isValid()) return;
+  Raise(index.row());
+}
+
+void QtListView::Raise(int row) {
+  if (handler_) handler_(row);
+}
+
+}  // namespace quorvel::catalogue

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+
+#include "catalogue/components.h"
+
+namespace quorvel::catalogue {
+
+// OpenURL on Qt Network sockets.  The call blocks its caller but runs a local
+// event loop, so the windows keep painting; meanwhile a busy cursor shows and
+// the user's input is dropped.  The whole body is collected before the call
+// returns, and every way a fetch can go wrong comes back as a failure:
+// refused, cut short, stalled, too slow in all, an error status, too many
+// redirects, too large.
+class QtTransfer : public Transfer {
+ public:
+  struct Limits {
+    std::chrono::milliseconds stall{20000};  // no byte and no header for this long
+    std::chrono::milliseconds total{60000};  // the whole fetch
+    int max_redirects = 5;
+    std::int64_t max_body_bytes = std::int64_t{64} << 20;
+  };
+
+  QtTransfer();
+  explicit QtTransfer(Limits limits);
+
+  TransferResult OpenURL(const QString& address) override;
+
+  const Limits& limits() const { return limits_; }
+
+ private:
+  Limits limits_;
+  bool busy_ = false;
+};
+
+}  // namespace quorvel::catalogue

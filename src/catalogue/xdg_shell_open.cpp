@@ -1,0 +1,33 @@
+#include "catalogue/xdg_shell_open.h"
+
+#include <QProcess>
+
+#include <utility>
+
+#include "catalogue/address_guard.h"
+
+namespace quorvel::catalogue {
+
+XdgShellOpen::XdgShellOpen(QString program) : program_(std::move(program)) {}
+
+bool XdgShellOpen::Open(const QString& address, const QString& working_directory, QString* error) {
+  const AddressCheck check = CheckOpenableAddress(address);
+  if (!check.allowed) {
+    if (error != nullptr) *error = check.reason;
+    return false;
+  }
+  QProcess process;
+  process.setProgram(program_);
+  process.setArguments({address});
+  process.setWorkingDirectory(working_directory);
+  process.setStandardInputFile(QProcess::nullDevice());
+  if (!process.startDetached()) {
+    if (error != nullptr) {
+      *error = QStringLiteral("无法启动 %1（%2）。").arg(program_, process.errorString());
+    }
+    return false;
+  }
+  return true;
+}
+
+}  // namespace quorvel::catalogue

@@ -1,0 +1,172 @@
+#include "catalogue/qt_list_view.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QImage>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "catalogue/browsing_session.h"
+#include "catalogue/listing_service.h"
+#include "catalogue/testing/recording_shell_open.h"
+#include "catalogue/testing/scripted_transfer.h"
+#include "reply_builder.h"
+
+namespace quorvel::catalogue {
+namespace {
+
+using testing::Record;
+using testing::Records;
+using testing::Reply;
+
+class QtListViewTest : public ::testing::Test {
+ protected:
+  QtListViewTest() {
+    view_.resize(570, 360);
+    PrepareListColumns(view_);
+    view_.SetRowChosenHandler([this](int row) { chosen_.push_back(row); });
+  }
+
+  void Fill(int rows) {
+    view_.ClearRows();
+    for (int r = 0; r < rows; ++r) {
+      view_.AddRow(view_.RowCount(), QStringLiteral("c%1").arg(r));
+      view_.SetCell(view_.RowCount() - 1, 1, QStringLiteral("t%1").arg(r));
+    }
+    view_.CommitPendingRows();
+  }
+
+  void ShowAndWait() {
+    view_.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view_));
+  }
+
+  QPoint RowPoint(int row) { return view_.visualRect(view_.table()->index(row, 1)).center(); }
+
+  QtListView view_;
+  std::vector<int> chosen_;
+};
+
+TEST_F(QtListViewTest, SixColumnsWithTheirCaptionsAndWidths) {
+  ASSERT_EQ(view_.table()->columnCount(), 6);
+  const int widths[] = {90, 233, 90, 140, 0, 0};
+  for (int c = 0; c < 6; ++c) {
+    EXPECT_EQ(view_.header()->sectionSize(c), widths[c]) << c;
+    EXPECT_EQ(view_.table()->headerData(c, Qt::Horizontal).toString(),
+              ToQString(kListColumns[static_cast<std::size_t>(c)].caption));
+    EXPECT_FALSE(view_.header()->isSectionHidden(c));
+  }
+  EXPECT_TRUE(view_.uniformRowHeights());
+  EXPECT_FALSE(view_.header()->stretchLastSection());
+}
+
+TEST_F(QtListViewTest, RowCountCountsARowAddedByThePreviousCall) {
+  EXPECT_EQ(view_.RowCount(), 0);
+  view_.AddRow(0, "a");
+  EXPECT_EQ(view_.RowCount(), 1);
+  view_.SetCell(view_.RowCount() - 1, 5, "id");
+  view_.AddRow(view_.RowCount(), "b");
+  EXPECT_EQ(view_.RowCount(), 2);
+  view_.ClearRows();
+  EXPECT_EQ(view_.RowCount(), 0);
+  view_.AddRow(view_.RowCount(), "again");
+  view_.CommitPendingRows();
+  EXPECT_EQ(view_.table()->CellText(0, 0), "again");
+  EXPECT_EQ(view_.table()->CellText(0, 4), "");
+  EXPECT_EQ(view_.table()->CellText(0, 5), "");
+}
+
+TEST_F(QtListViewTest, MouseClickChoosesARowOnce) {
+  Fill(10);
+  ShowAndWait();
+  QTest::mouseClick(view_.viewport(), Qt::LeftButton, Qt::NoModifier, RowPoint(3));
+  EXPECT_EQ(chosen_, std::vector<int>{3});
+  // Choosing the row already current raises the event again.
+  QTest::mouseClick(view_.viewport(), Qt::LeftButton, Qt::NoModifier, RowPoint(3));
+  EXPECT_EQ(chosen_, (std::vector<int>{3, 3}));
+  QTest::mouseClick(view_.viewport(), Qt::LeftButton, Qt::NoModifier, RowPoint(7));
+  EXPECT_EQ(chosen_, (std::vector<int>{3, 3, 7}));
+}
+
+TEST_F(QtListViewTest, KeyboardMovesChooseEachRowPassed) {
+  Fill(10);
+  ShowAndWait();
+  QTest::mouseClick(view_.viewport(), Qt::LeftButton, Qt::NoModifier, RowPoint(0));
+  view_.setFocus();
+  QTest::keyClick(&view_, Qt::Key_Down);
+  QTest::keyClick(&view_, Qt::Key_Down);
+  QTest::keyClick(&view_, Qt::Key_Up);
+  QTest::keyClick(&view_, Qt::Key_End);
+  EXPECT_EQ(chosen_, (std::vector<int>{0, 1, 2, 1, 9}));
+}
+
+TEST_F(QtListViewTest, ProgramMovesChooseNothing) {
+  Fill(5);
+  ShowAndWait();
+  view_.setCurrentIndex(view_.table()->index(2, 0));
+  view_.ClearRows();
+  Fill(5);
+  EXPECT_TRUE(chosen_.empty());
+}
+
+TEST_F(QtListViewTest, UserCanWidenTheHiddenColumns) {
+  Fill(3);
+  ShowAndWait();
+  QHeaderView* header = view_.header();
+  const int edge = header->sectionViewportPosition(3) + header->sectionSize(3);
+  const int y = header->height() / 2;
+  QTest::mousePress(header->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(edge + 1, y));
+  QTest::mouseMove(header->viewport(), QPoint(edge + 30, y));
+  QTest::mouseMove(header->viewport(), QPoint(edge + 60, y));
+  QTest::mouseRelease(header->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(edge + 60, y));
+  EXPECT_EQ(header->sectionSize(3), 140);
+  EXPECT_GT(header->sectionSize(4) + header->sectionSize(5), 0);
+}
+
+TEST_F(QtListViewTest, SessionFillsTheRealList) {
+  testing::ScriptedTransfer transfer;
+  testing::RecordingShellOpen shell;
+  BrowsingSession session(transfer, view_, shell, "/tmp");
+  session.SetServerUrl("http://127.0.0.1:1/adminphp/");
+  transfer.QueueReply(Reply(Records(3), "3?1"));
+  session.StartUpLoad();
+  view_.CommitPendingRows();
+  ListTableModel* table = view_.table();
+  ASSERT_EQ(table->rowCount(), 3);
+  for (int r = 0; r < 3; ++r) {
+    const QStringList record = Record(r);
+    EXPECT_EQ(table->CellText(r, 0), record[0]);
+    EXPECT_EQ(table->CellText(r, 1), record[1]);
+    EXPECT_EQ(table->CellText(r, 4), "");
+    EXPECT_EQ(table->CellText(r, 5), record[5]);
+  }
+  transfer.QueueReply(Reply({Record(9)}, "1?2"));
+  session.NextPage();
+  QCoreApplication::processEvents();
+  ASSERT_EQ(table->rowCount(), 1);
+  EXPECT_EQ(table->CellText(0, 4), Record(9)[4]);
+
+  // Choosing the row in the window shows its links.
+  view_.SetRowChosenHandler([&](int row) { session.RowChosen(row); });
+  ShowAndWait();
+  QTest::mouseClick(view_.viewport(), Qt::LeftButton, Qt::NoModifier, RowPoint(0));
+  EXPECT_EQ(session.List1(), QStringList{"n9"});
+}
+
+TEST_F(QtListViewTest, PaintsAFullPage) {
+  Fill(2000);
+  const QImage image = view_.grab().toImage();
+  EXPECT_EQ(image.width(), 570);
+  // Something other than the white ground was drawn: text and grid lines.
+  bool drawn = false;
+  for (int y = 40; y < image.height() && !drawn; y += 3) {
+    for (int x = 5; x < 300 && !drawn; ++x) drawn = image.pixelColor(x, y) != QColor(Qt::white);
+  }
+  EXPECT_TRUE(drawn);
+}
+
+}  // namespace
+}  // namespace quorvel::catalogue

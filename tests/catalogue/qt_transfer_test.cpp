@@ -1,0 +1,377 @@
+#include "catalogue/qt_transfer.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "scripted_http_server.h"
+
+namespace quorvel::catalogue {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::HttpResponse;
+using testing::ScriptedHttpServer;
+using Connection = ScriptedHttpServer::Connection;
+using Failure = TransferResult::Failure;
+
+// Short limits so that the stalls and timeouts end quickly.
+QtTransfer::Limits TestLimits() {
+  QtTransfer::Limits limits;
+  limits.stall = 400ms;
+  limits.total = 1500ms;
+  limits.max_body_bytes = 64 * 1024;
+  return limits;
+}
+
+std::string Chunk(std::string_view data) {
+  char size[16];
+  std::snprintf(size, sizeof size, "%zx\r\n", data.size());
+  return std::string(size) + std::string(data) + "\r\n";
+}
+
+const std::string kChunkedHead =
+    "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nConnection: close\r\n\r\n";
+
+struct FailureCase {
+  const char* name;
+  ScriptedHttpServer::Script script;
+  Failure failure;
+};
+
+class TransferFailureTest : public ::testing::TestWithParam<FailureCase> {};
+
+TEST_P(TransferFailureTest, IsReportedAsItsKind) {
+  ScriptedHttpServer server(GetParam().script);
+  QtTransfer transfer(TestLimits());
+  const TransferResult result = transfer.OpenURL(server.Url("/adminphp/admin_upload.php?page=1"));
+  EXPECT_EQ(result.failure, GetParam().failure) << result.reason.toStdString();
+  EXPECT_FALSE(result.reason.isEmpty());
+  EXPECT_TRUE(result.body.isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TransferFailureTest,
+    ::testing::Values(
+        FailureCase{
+            "status_500",
+            [](Connection& c, const std::string&) { c.Send(HttpResponse(500, "internal error")); },
+            Failure::kHttpStatus},
+        FailureCase{"status_404",
+                    [](Connection& c, const std::string&) { c.Send(HttpResponse(404, "")); },
+                    Failure::kHttpStatus},
+        FailureCase{"closed_before_length",
+                    [](Connection& c, const std::string&) {
+                      c.Send("HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n");
+                      c.Send(std::string(100, 'x'));
+                    },
+                    Failure::kTruncated},
+        FailureCase{"reset_mid_body",
+                    [](Connection& c, const std::string&) {
+                      c.Send("HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n");
+                      c.Send(std::string(100, 'x'));
+                      c.Pause(100ms);
+                      c.Reset();
+                    },
+                    Failure::kTruncated},
+        FailureCase{
+            "chunked_without_final_chunk",
+            [](Connection& c, const std::string&) { c.Send(kChunkedHead + Chunk("first part")); },
+            Failure::kTruncated},
+        FailureCase{"stall_before_status", [](Connection& c, const std::string&) { c.Pause(5s); },
+                    Failure::kStalled},
+        FailureCase{"stall_mid_body",
+                    [](Connection& c, const std::string&) {
+                      c.Send("HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\nabc");
+                      c.Pause(5s);
+                    },
+                    Failure::kStalled},
+        FailureCase{"trickle_never_stalls_but_times_out",
+                    [](Connection& c, const std::string&) {
+                      c.Send("HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n");
+                      for (int i = 0; i < 100 && !c.client_gone(); ++i) {
+                        c.Send("x");
+                        c.Pause(100ms);
+                      }
+                    },
+                    Failure::kTimedOut},
+        FailureCase{"announced_too_large",
+                    [](Connection& c, const std::string&) {
+                      c.Send("HTTP/1.1 200 OK\r\nContent-Length: 100000000\r\n\r\n");
+                      c.Pause(5s);
+                    },
+                    Failure::kTooLarge},
+        FailureCase{"unannounced_too_large",
+                    [](Connection& c, const std::string&) {
+                      c.Send("HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n");
+                      const std::string block(8192, 'y');
+                      for (int i = 0; i < 1000 && !c.client_gone(); ++i) c.Send(block);
+                    },
+                    Failure::kTooLarge},
+        FailureCase{"chunked_too_large",
+                    [](Connection& c, const std::string&) {
+                      c.Send(kChunkedHead);
+                      const std::string chunk = Chunk(std::string(8192, 'z'));
+                      for (int i = 0; i < 1000 && !c.client_gone(); ++i) c.Send(chunk);
+                    },
+                    Failure::kTooLarge},
+        FailureCase{"redirect_loop",
+                    [](Connection& c, const std::string& target) {
+                      c.Send(HttpResponse(302, "", "Location: " + target + "\r\n"));
+                    },
+                    Failure::kTooManyRedirects}),
+    [](const ::testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
+
+struct BodyCase {
+  const char* name;
+  ScriptedHttpServer::Script script;
+  const char* body;
+};
+
+class TransferBodyTest : public ::testing::TestWithParam<BodyCase> {};
+
+TEST_P(TransferBodyTest, ArrivesWhole) {
+  ScriptedHttpServer server(GetParam().script);
+  QtTransfer transfer(TestLimits());
+  const TransferResult result = transfer.OpenURL(server.Url("/adminphp/admin_upload.php?page=1"));
+  ASSERT_TRUE(result.ok()) << result.reason.toStdString();
+  EXPECT_EQ(result.body, QByteArray(GetParam().body));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TransferBodyTest,
+    ::testing::Values(
+        BodyCase{"chunked_with_extension_and_trailer",
+                 [](Connection& c, const std::string&) {
+                   c.Send(kChunkedHead + "3;name=x\r\nabc\r\n" + Chunk("def") +
+                          "0\r\nX-Trailer: 1\r\n\r\n");
+                 },
+                 "abcdef"},
+        BodyCase{"until_close_without_length",
+                 [](Connection& c, const std::string&) {
+                   c.Send("HTTP/1.0 200 OK\r\n\r\nold style body");
+                 },
+                 "old style body"},
+        BodyCase{"interim_continue_first",
+                 [](Connection& c, const std::string&) {
+                   c.Send("HTTP/1.1 100 Continue\r\n\r\n" + HttpResponse(200, "after"));
+                 },
+                 "after"},
+        BodyCase{"empty_body",
+                 [](Connection& c, const std::string&) { c.Send(HttpResponse(200, "")); }, ""},
+        BodyCase{"relative_redirect",
+                 [](Connection& c, const std::string& target) {
+                   c.Send(target == "/moved" ? HttpResponse(200, "moved here")
+                                             : HttpResponse(301, "", "Location: /moved\r\n"));
+                 },
+                 "moved here"},
+        BodyCase{"head_in_pieces",
+                 [](Connection& c, const std::string&) {
+                   const std::string response = HttpResponse(200, "slow head");
+                   for (const char ch : response) {
+                     c.Send(std::string(1, ch));
+                     c.Pause(1ms);
+                   }
+                 },
+                 "slow head"}),
+    [](const ::testing::TestParamInfo<BodyCase>& info) { return std::string(info.param.name); });
+
+struct UnreadableCase {
+  const char* name;
+  const char* response;
+};
+
+class UnreadableReplyTest : public ::testing::TestWithParam<UnreadableCase> {};
+
+TEST_P(UnreadableReplyTest, IsAFailureWithAReason) {
+  const std::string response = GetParam().response;
+  ScriptedHttpServer server([&](Connection& c, const std::string&) { c.Send(response); });
+  QtTransfer transfer(TestLimits());
+  const TransferResult result = transfer.OpenURL(server.Url("/"));
+  EXPECT_EQ(result.failure, Failure::kOther);
+  EXPECT_FALSE(result.reason.isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, UnreadableReplyTest,
+    ::testing::Values(
+        UnreadableCase{"not_http", "SSH-2.0-OpenSSH\r\n\r\n"},
+        UnreadableCase{"bad_length", "HTTP/1.1 200 OK\r\nContent-Length: ten\r\n\r\n0123456789"},
+        UnreadableCase{"conflicting_lengths",
+                       "HTTP/1.1 200 OK\r\nContent-Length: 1\r\nContent-Length: 2\r\n\r\nab"},
+        UnreadableCase{"bad_chunk_size",
+                       "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\nab\r\n"},
+        UnreadableCase{"redirect_off_the_web",
+                       "HTTP/1.1 302 Found\r\nLocation: file:///etc/passwd\r\n\r\n"},
+        UnreadableCase{"not_modified", "HTTP/1.1 304 Not Modified\r\n\r\n"},
+        UnreadableCase{"closed_without_answer", ""}),
+    [](const ::testing::TestParamInfo<UnreadableCase>& info) {
+      return std::string(info.param.name);
+    });
+
+TEST(QtTransferTest, RefusedConnection) {
+  QtTransfer transfer(TestLimits());
+  const TransferResult result = transfer.OpenURL(ScriptedHttpServer::RefusingUrl());
+  EXPECT_EQ(result.failure, Failure::kRefused);
+  EXPECT_FALSE(result.reason.isEmpty());
+}
+
+TEST(QtTransferTest, BadAddressesFailWithoutAFetch) {
+  QtTransfer transfer(TestLimits());
+  for (const char* address : {"", "not an address", "file:///etc/passwd", "ftp://127.0.0.1/x"}) {
+    const TransferResult result = transfer.OpenURL(QString::fromUtf8(address));
+    EXPECT_EQ(result.failure, Failure::kOther) << address;
+    EXPECT_FALSE(result.reason.isEmpty());
+  }
+}
+
+TEST(QtTransferTest, WholeBodyWithLength) {
+  const std::string body = "\xE7\xA9\xBF\x01?TtbBa?1?1";
+  ScriptedHttpServer server(
+      [&](Connection& c, const std::string&) { c.Send(HttpResponse(200, body)); });
+  QtTransfer transfer(TestLimits());
+  const TransferResult result = transfer.OpenURL(server.Url("/adminphp/admin_upload.php?page=1"));
+  ASSERT_TRUE(result.ok()) << result.reason.toStdString();
+  EXPECT_EQ(result.http_status, 200);
+  EXPECT_EQ(result.body, QByteArray::fromStdString(body));
+  EXPECT_EQ(server.targets(), std::vector<std::string>{"/adminphp/admin_upload.php?page=1"});
+}
+
+TEST(QtTransferTest, QueryIsSentAsGiven) {
+  ScriptedHttpServer server(
+      [](Connection& c, const std::string&) { c.Send(HttpResponse(200, "")); });
+  QtTransfer transfer(TestLimits());
+  const TransferResult result =
+      transfer.OpenURL(server.Url("/adminphp/admin_upload.php?page=1&q=%E7%A9%BF%20C%2B%2B"));
+  ASSERT_TRUE(result.ok()) << result.reason.toStdString();
+  EXPECT_EQ(server.targets(),
+            std::vector<std::string>{"/adminphp/admin_upload.php?page=1&q=%E7%A9%BF%20C%2B%2B"});
+}
+
+TEST(QtTransferTest, ChunkedBodyInSmallPiecesArrivesWhole) {
+  // Pieces that split a three-byte character: the body is collected as bytes.
+  const std::string text = "\xE7\xA9\xBF\xE8\xB6\x8A\x02x\x01?TtbBa?1?1";
+  ScriptedHttpServer server([&](Connection& c, const std::string&) {
+    c.Send(kChunkedHead);
+    for (std::size_t i = 0; i < text.size(); i += 2) {
+      c.Send(Chunk(text.substr(i, 2)));
+      c.Pause(5ms);
+    }
+    c.Send("0\r\n\r\n");
+  });
+  QtTransfer transfer(TestLimits());
+  const TransferResult result = transfer.OpenURL(server.Url("/"));
+  ASSERT_TRUE(result.ok()) << result.reason.toStdString();
+  EXPECT_EQ(result.body, QByteArray::fromStdString(text));
+}
+
+TEST(QtTransferTest, BodyUpToTheLimitIsKept) {
+  const std::string body(64 * 1024, 'b');
+  ScriptedHttpServer server(
+      [&](Connection& c, const std::string&) { c.Send(HttpResponse(200, body)); });
+  QtTransfer transfer(TestLimits());
+  const TransferResult result = transfer.OpenURL(server.Url("/"));
+  ASSERT_TRUE(result.ok()) << result.reason.toStdString();
+  EXPECT_EQ(result.body.size(), static_cast<qsizetype>(body.size()));
+}
+
+TEST(QtTransferTest, FiveRedirectsAreFollowedSixAreNot) {
+  const auto chain = [](Connection& c, const std::string& target) {
+    // /hop/N redirects to /hop/N-1; /hop/0 answers.
+    const int n = std::stoi(target.substr(target.rfind('/') + 1));
+    if (n == 0) {
+      c.Send(HttpResponse(200, "arrived"));
+    } else {
+      c.Send(HttpResponse(302, "", "Location: /hop/" + std::to_string(n - 1) + "\r\n"));
+    }
+  };
+  ScriptedHttpServer server(chain);
+  QtTransfer transfer(TestLimits());
+  const TransferResult five = transfer.OpenURL(server.Url("/hop/5"));
+  ASSERT_TRUE(five.ok()) << five.reason.toStdString();
+  EXPECT_EQ(five.body, "arrived");
+  const TransferResult six = transfer.OpenURL(server.Url("/hop/6"));
+  EXPECT_EQ(six.failure, Failure::kTooManyRedirects);
+}
+
+TEST(QtTransferTest, RunsAgainAfterAFailure) {
+  int calls = 0;
+  ScriptedHttpServer server([&](Connection& c, const std::string&) {
+    c.Send(++calls == 1 ? HttpResponse(503, "") : HttpResponse(200, "fine"));
+  });
+  QtTransfer transfer(TestLimits());
+  EXPECT_EQ(transfer.OpenURL(server.Url("/")).failure, Failure::kHttpStatus);
+  const TransferResult second = transfer.OpenURL(server.Url("/"));
+  EXPECT_TRUE(second.ok()) << second.reason.toStdString();
+  EXPECT_EQ(second.body, "fine");
+}
+
+class PaintCounter : public QWidget {
+ public:
+  int paints = 0;
+
+ protected:
+  void paintEvent(QPaintEvent*) override { ++paints; }
+};
+
+// While a fetch waits: the window paints, the cursor is busy, and a click
+// is dropped rather than fired once the fetch has returned.
+TEST(QtTransferTest, WindowsPaintAndInputIsDroppedDuringTheFetch) {
+  ScriptedHttpServer server([](Connection& c, const std::string&) {
+    c.Pause(600ms);
+    c.Send(HttpResponse(200, "late"));
+  });
+  PaintCounter window;
+  window.resize(200, 100);
+  QPushButton button(&window);
+  button.setGeometry(10, 10, 80, 30);
+  window.show();
+  QCoreApplication::processEvents();
+  QSignalSpy clicks(&button, &QPushButton::clicked);
+
+  int paints_before = -1;
+  int paints_during = -1;
+  bool busy_cursor_seen = false;
+  QTimer::singleShot(300, [&] { paints_during = window.paints; });
+  QTimer::singleShot(100, [&] {
+    paints_before = window.paints;
+    const QCursor* cursor = QGuiApplication::overrideCursor();
+    busy_cursor_seen = cursor != nullptr && cursor->shape() == Qt::WaitCursor;
+    const QPoint centre = button.rect().center();
+    QMouseEvent press(QEvent::MouseButtonPress, centre, button.mapToGlobal(centre), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, centre, button.mapToGlobal(centre),
+                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&button, &press);
+    QCoreApplication::sendEvent(&button, &release);
+    window.update();
+  });
+
+  QtTransfer::Limits limits = TestLimits();
+  limits.stall = 5s;
+  limits.total = 10s;
+  QtTransfer transfer(limits);
+  const TransferResult result = transfer.OpenURL(server.Url("/"));
+  ASSERT_TRUE(result.ok()) << result.reason.toStdString();
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(busy_cursor_seen);
+  EXPECT_GT(paints_during, paints_before);
+  EXPECT_EQ(clicks.count(), 0);
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+
+  // Once the fetch is over, clicks reach the button again.
+  QTest::mouseClick(&button, Qt::LeftButton);
+  EXPECT_EQ(clicks.count(), 1);
+}
+
+}  // namespace
+}  // namespace quorvel::catalogue
