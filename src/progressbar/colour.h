@@ -56,9 +56,10 @@ Colour ShiftColour(Colour colour, std::int32_t amount);
 // error. A quotient beyond single precision's range becomes an infinity.
 float SafeDivide(double a, double b);
 
-// The 16-bit pattern of v: values below 32768 are returned as they are, values
-// from 32768 upward have 65536 subtracted. nullopt when the result would not
-// fit a signed 16-bit integer (v below -32768 or above 65535).
+// The 16-bit pattern of v for 0..65535: values below 32768 are returned as
+// they are, values from 32768 upward have 65536 subtracted. nullopt when the
+// result would not fit a signed 16-bit integer (v below -32768, or 98304 and
+// above).
 std::optional<std::int16_t> LongToUShortBits(std::int32_t v);
 
 // Fills `ramp` with entries 0 to count that run from `from` to `to`: for each

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "progressbar/colour_ramp_kernel.h"
+#include "progressbar/four_colour_rows.h"
 
 namespace quorvel::progressbar {
 
@@ -72,10 +73,13 @@ Status DrawGradientFourColour(DeviceContext& dc, std::int32_t left, std::int32_t
   const std::int64_t first_row = std::max<std::int64_t>(0, std::int64_t{clip.top} - top);
   const std::int64_t end_row = std::min<std::int64_t>(height, std::int64_t{clip.bottom} - top);
 
+  FourColourRows rows(width);
   for (std::int64_t r = first_row; r < end_row; ++r) {
-    const PixelTriple& from = left_column[r];
-    const PixelTriple& to = right_column[r];
-    WriteRamp(scan_line.data(), width, ComputeRampSteps(width, from, to), from);
+    // A row with the same end colours as the one before is the same row.
+    if (r == first_row || left_column[r] != left_column[r - 1] ||
+        right_column[r] != right_column[r - 1]) {
+      rows.Build(left_column[r], right_column[r], scan_line.data());
+    }
     static_cast<void>(dc.SetDIBitsToDevice(left, static_cast<std::int32_t>(top + r),
                                            static_cast<std::uint32_t>(width), 1, 0, 0, 0, 1,
                                            scan_line.data(), &info, kDibRgbColours));

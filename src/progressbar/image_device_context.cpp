@@ -1,8 +1,9 @@
 #include "progressbar/image_device_context.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
+
+#include "progressbar/pixel_kernels.h"
 
 namespace quorvel::progressbar {
 
@@ -22,39 +23,43 @@ Channels16 ChannelsOf(const TriVertex& v) {
           static_cast<std::uint16_t>(v.blue)};
 }
 
-// The colour at distance d of `span` pixels between two vertices: each 8-bit
-// channel is (near * (span - d) + far * d) / (span * 256), rounded down.
-QRgb Interpolate(const Channels16& near, const Channels16& far, std::uint64_t span,
-                 std::uint64_t d) {
-  const std::uint64_t divisor = span * 256;
-  const auto channel = [&](std::uint64_t a, std::uint64_t b) {
-    return static_cast<unsigned>((a * (span - d) + b * d) / divisor);
-  };
-  return kOpaque | (channel(near.red, far.red) << 16) | (channel(near.green, far.green) << 8) |
-         channel(near.blue, far.blue);
-}
+// The 8-bit channel at distance d, d + 1, d + 2, ... of `span` pixels between
+// two vertices, (near * (span - d) + far * d) / (span * 256) rounded down,
+// without a division per pixel: the numerator grows by (far - near) per step, and the quotient and
+// remainder follow it exactly.
+class ChannelWalk {
+ public:
+  ChannelWalk(std::uint64_t near, std::uint64_t far, std::uint64_t span, std::uint64_t d)
+      : divisor_(static_cast<std::int64_t>(span * 256)) {
+    const std::uint64_t numerator = near * (span - d) + far * d;
+    quotient_ = static_cast<std::int64_t>(numerator / static_cast<std::uint64_t>(divisor_));
+    remainder_ = static_cast<std::int64_t>(numerator % static_cast<std::uint64_t>(divisor_));
+    const auto delta = static_cast<std::int64_t>(far) - static_cast<std::int64_t>(near);
+    step_quotient_ = delta / divisor_;
+    step_remainder_ = delta % divisor_;
+  }
 
-// Pixels in the order blue, green, red to 0xFFRRGGBB.
-void ConvertBgrRow(const std::uint8_t* source, QRgb* target, std::int64_t count) {
-  if (count <= 0) return;
-  if constexpr (std::endian::native == std::endian::little) {
-    // Four bytes at a time: the three of the pixel land where QRgb keeps
-    // blue, green and red, and the fourth (the next pixel's) is masked off.
-    // The last pixel is read bytewise so that nothing past it is touched.
-    for (std::int64_t i = 0; i + 1 < count; ++i) {
-      std::uint32_t word;
-      std::memcpy(&word, source + 3 * i, 4);
-      target[i] = kOpaque | (word & 0x00FFFFFFu);
-    }
-  } else {
-    for (std::int64_t i = 0; i + 1 < count; ++i) {
-      const std::uint8_t* p = source + 3 * i;
-      target[i] = qRgb(p[2], p[1], p[0]);
+  std::uint32_t value() const { return static_cast<std::uint32_t>(quotient_); }
+
+  void Advance() {
+    quotient_ += step_quotient_;
+    remainder_ += step_remainder_;
+    if (remainder_ >= divisor_) {
+      remainder_ -= divisor_;
+      ++quotient_;
+    } else if (remainder_ < 0) {
+      remainder_ += divisor_;
+      --quotient_;
     }
   }
-  const std::uint8_t* last = source + 3 * (count - 1);
-  target[count - 1] = qRgb(last[2], last[1], last[0]);
-}
+
+ private:
+  std::int64_t divisor_;
+  std::int64_t quotient_;
+  std::int64_t remainder_;
+  std::int64_t step_quotient_;
+  std::int64_t step_remainder_;
+};
 
 }  // namespace
 
@@ -100,29 +105,42 @@ void ImageDeviceContext::FillRect(const TriVertex& upper_left, const TriVertex& 
   const std::int64_t clip_bottom = std::min<std::int64_t>(bottom, image_->height());
   if (clip_right <= clip_left || clip_bottom <= clip_top) return;
 
+  // One walk along the gradient's direction, over the columns of a
+  // horizontal fill or the rows of a vertical one, starting at the first
+  // pixel inside the image.
   const Channels16 near = ChannelsOf(upper_left);
   const Channels16 far = ChannelsOf(lower_right);
+  const auto span = static_cast<std::uint64_t>(horizontal ? right - left : bottom - top);
+  const auto d = static_cast<std::uint64_t>(horizontal ? clip_left - left : clip_top - top);
+  ChannelWalk red(near.red, far.red, span, d);
+  ChannelWalk green(near.green, far.green, span, d);
+  ChannelWalk blue(near.blue, far.blue, span, d);
+  const auto next_colour = [&] {
+    const QRgb colour = kOpaque | (red.value() << 16) | (green.value() << 8) | blue.value();
+    red.Advance();
+    green.Advance();
+    blue.Advance();
+    return colour;
+  };
+
   const std::int64_t columns = clip_right - clip_left;
-  const auto row_at = [this, clip_left](std::int64_t y) {
-    return reinterpret_cast<QRgb*>(image_->scanLine(static_cast<int>(y))) + clip_left;
+  const std::int64_t stride = image_->bytesPerLine();
+  std::uint8_t* const origin = image_->bits() + clip_top * stride + clip_left * sizeof(QRgb);
+  const auto row_at = [origin, stride, clip_top](std::int64_t y) {
+    return reinterpret_cast<QRgb*>(origin + (y - clip_top) * stride);
   };
 
   if (horizontal) {
     // Every row is the same: compute the first, copy it to the others.
-    const auto span = static_cast<std::uint64_t>(right - left);
     QRgb* first = row_at(clip_top);
-    for (std::int64_t x = clip_left; x < clip_right; ++x) {
-      first[x - clip_left] = Interpolate(near, far, span, static_cast<std::uint64_t>(x - left));
-    }
+    for (std::int64_t x = 0; x < columns; ++x) first[x] = next_colour();
     const auto row_bytes = static_cast<std::size_t>(columns) * sizeof(QRgb);
     for (std::int64_t y = clip_top + 1; y < clip_bottom; ++y) {
       std::memcpy(row_at(y), first, row_bytes);
     }
   } else {
-    const auto span = static_cast<std::uint64_t>(bottom - top);
     for (std::int64_t y = clip_top; y < clip_bottom; ++y) {
-      std::fill_n(row_at(y), columns,
-                  Interpolate(near, far, span, static_cast<std::uint64_t>(y - top)));
+      pixel_kernels::Fill32(row_at(y), columns, next_colour());
     }
   }
 }
@@ -158,7 +176,7 @@ int ImageDeviceContext::SetDIBitsToDevice(std::int32_t x, std::int32_t y, std::u
       const std::uint8_t* line =
           source + (y_src + j) * stride + 3 * (std::int64_t{x_src} + (clip_left - x));
       auto* target = reinterpret_cast<QRgb*>(image_->scanLine(static_cast<int>(target_y)));
-      ConvertBgrRow(line, target + clip_left, clip_right - clip_left);
+      pixel_kernels::TriplesToRgb32(line, target + clip_left, clip_right - clip_left);
     }
   }
   return static_cast<int>(scan_count);

@@ -1,0 +1,154 @@
+// The two gradient painters on a 1920 x 1080 QImage through the image device
+// context, against QImage::fill of the same rectangle (the memory-bandwidth
+// limit) and QPainter::fillRect with a QLinearGradient (the rival). After the
+// runs it prints megapixels per second and the ratios.
+#include <benchmark/benchmark.h>
+
+#include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
+#include <cstdio>
+#include <map>
+#include <string>
+
+#include "progressbar/colour.h"
+#include "progressbar/gradient_painters.h"
+#include "progressbar/image_device_context.h"
+
+namespace {
+
+namespace pb = quorvel::progressbar;
+
+constexpr int kWidth = 1920;
+constexpr int kHeight = 1080;
+
+QImage& Target() {
+  static QImage image(kWidth, kHeight, QImage::Format_RGB32);
+  return image;
+}
+
+void CountPixels(benchmark::State& state) {
+  state.counters["MP/s"] = benchmark::Counter(static_cast<double>(kWidth) * kHeight / 1e6,
+                                              benchmark::Counter::kIsIterationInvariantRate);
+}
+
+// Corners whose channels all change across and down, so that no two rows of
+// the four-colour gradient share their end colours for long.
+constexpr pb::Colour kTopLeft = pb::Rgb(250, 10, 30);
+constexpr pb::Colour kTopRight = pb::Rgb(20, 240, 100);
+constexpr pb::Colour kBottomLeft = pb::Rgb(3, 128, 255);
+constexpr pb::Colour kBottomRight = pb::Rgb(200, 60, 5);
+
+void BM_FourColour(benchmark::State& state) {
+  pb::ImageDeviceContext dc(&Target());
+  for (auto _ : state) {
+    pb::Status drawn = pb::DrawGradientFourColour(dc, 0, 0, kWidth, kHeight, kTopLeft, kTopRight,
+                                                  kBottomLeft, kBottomRight);
+    benchmark::DoNotOptimize(drawn);
+    benchmark::ClobberMemory();
+  }
+  CountPixels(state);
+}
+
+// range(0): the direction, 0 left to right, 1 top to bottom.
+void BM_TwoColour(benchmark::State& state) {
+  pb::ImageDeviceContext dc(&Target());
+  const auto direction = static_cast<std::uint32_t>(state.range(0));
+  for (auto _ : state) {
+    pb::GradientTwoColour(dc, direction, kTopLeft, kBottomRight, 0, 0, kWidth, kHeight);
+    benchmark::ClobberMemory();
+  }
+  CountPixels(state);
+}
+
+void BM_QImageFill(benchmark::State& state) {
+  QImage& image = Target();
+  for (auto _ : state) {
+    image.fill(0xFF336699u);
+    benchmark::ClobberMemory();
+  }
+  CountPixels(state);
+}
+
+void BM_QLinearGradient(benchmark::State& state) {
+  QImage& image = Target();
+  const bool horizontal = state.range(0) == 0;
+  QLinearGradient gradient(0, 0, horizontal ? kWidth : 0, horizontal ? 0 : kHeight);
+  gradient.setColorAt(0, QColor(250, 10, 30));
+  gradient.setColorAt(1, QColor(200, 60, 5));
+  for (auto _ : state) {
+    QPainter painter(&image);
+    painter.fillRect(QRect(0, 0, kWidth, kHeight), gradient);
+    painter.end();
+    benchmark::ClobberMemory();
+  }
+  CountPixels(state);
+}
+
+// Wall-clock time, because QPainter may spread a fill over threads; the median
+// of five runs, because the machine is shared.
+#define QUORVEL_PIXEL_BENCHMARK(name) \
+  BENCHMARK(name)                     \
+      ->Unit(benchmark::kMillisecond) \
+      ->UseRealTime()                 \
+      ->Repetitions(5)                \
+      ->ReportAggregatesOnly(true)
+
+QUORVEL_PIXEL_BENCHMARK(BM_FourColour);
+QUORVEL_PIXEL_BENCHMARK(BM_TwoColour)->Arg(0)->Arg(1);
+QUORVEL_PIXEL_BENCHMARK(BM_QImageFill);
+QUORVEL_PIXEL_BENCHMARK(BM_QLinearGradient)->Arg(0)->Arg(1);
+
+// Collects megapixels per second per run so the ratios come out of one run.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      auto it = run.counters.find("MP/s");
+      if (it == run.counters.end()) continue;
+      // With repetitions only the medians count.
+      if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
+      std::string name = run.run_name.function_name;
+      if (!run.run_name.args.empty()) name += "/" + run.run_name.args;
+      rates_[name] = it->second.value;
+    }
+  }
+
+  void Finalize() override {
+    ConsoleReporter::Finalize();
+    const double fill = rates_["BM_QImageFill"];
+    std::printf("\n1920 x 1080, Format_RGB32    %9s %12s %16s\n", "MP/s", "/ fill",
+                "/ QLinearGrad");
+    Line("DrawGradientFourColour", rates_["BM_FourColour"], fill, rates_["BM_QLinearGradient/0"]);
+    Line("GradientTwoColour (0, H)", rates_["BM_TwoColour/0"], fill,
+         rates_["BM_QLinearGradient/0"]);
+    Line("GradientTwoColour (1, V)", rates_["BM_TwoColour/1"], fill,
+         rates_["BM_QLinearGradient/1"]);
+    Line("QImage::fill", fill, fill, 0);
+    Line("QLinearGradient (H)", rates_["BM_QLinearGradient/0"], fill, 0);
+    Line("QLinearGradient (V)", rates_["BM_QLinearGradient/1"], fill, 0);
+    std::printf("(the four-colour rival is the horizontal QLinearGradient fill)\n");
+  }
+
+ private:
+  static void Line(const char* name, double rate, double fill, double rival) {
+    std::printf("%-28s %9.0f %12.2f", name, rate, fill > 0 ? rate / fill : 0.0);
+    if (rival > 0) {
+      std::printf(" %16.2f", rate / rival);
+    }
+    std::printf("\n");
+  }
+
+  std::map<std::string, double> rates_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,369 @@
+#include "progressbar/progress_bar.h"
+
+#include <gtest/gtest.h>
+
+#include <QFont>
+#include <functional>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "progressbar/property_descriptions.h"
+#include "recording_device_context.h"
+#include "recording_host.h"
+
+namespace quorvel::progressbar {
+namespace {
+
+using testing::RecordingDeviceContext;
+using testing::RecordingHost;
+
+constexpr const char* kRedraw = "RedrawBar";
+
+// Writes every repaint into the host's log, between the notifications.
+class ObservedBar : public ProgressBar {
+ public:
+  explicit ObservedBar(RecordingHost& host) : ProgressBar(host), host_(host) {}
+
+ protected:
+  void RedrawBar() override { host_.log.push_back(kRedraw); }
+
+ private:
+  RecordingHost& host_;
+};
+
+std::string Told(std::string_view name) { return "PropertyChanged " + std::string(name); }
+
+TEST(ProgressBarTest, StartsZeroedAndSilent) {
+  RecordingHost host;
+  ObservedBar bar(host);
+  EXPECT_EQ(bar.Value(), 0);
+  EXPECT_EQ(bar.Max(), 0);
+  EXPECT_EQ(bar.Min(), 0);
+  EXPECT_EQ(bar.RoundedValue(), 0);
+  EXPECT_FALSE(bar.Enabled());
+  EXPECT_EQ(bar.Theme(), 0);
+  EXPECT_EQ(bar.TextStyle(), 0);
+  EXPECT_EQ(bar.Orientations(), 0);
+  EXPECT_EQ(bar.TextAlignment(), 0);
+  EXPECT_TRUE(bar.Text().isEmpty());
+  EXPECT_EQ(bar.TextEffectColor(), 0u);
+  EXPECT_EQ(bar.TextEffect(), 0);
+  EXPECT_EQ(bar.TextForeColor(), 0u);
+  EXPECT_EQ(bar.TextFont(), nullptr);
+  EXPECT_EQ(bar.PBSCustomeColor1(), 0u);
+  EXPECT_EQ(bar.PBSCustomeColor2(), 0u);
+  EXPECT_EQ(bar.ThemeColours(), ThemeColourTable{});
+  EXPECT_TRUE(host.log.empty());
+}
+
+struct Range {
+  std::int32_t min;
+  std::int32_t max;
+  std::int32_t value;
+};
+
+enum class Call { kValue, kMax, kMin };
+
+struct RangeCase {
+  const char* name;
+  // Unset: a new control that has never had its range set.
+  std::optional<Range> start;
+  Call call;
+  std::int32_t argument;
+  Range end;
+  // The host's log, repaints included.
+  std::vector<std::string> log;
+};
+
+class RangeRulesTable : public ::testing::TestWithParam<RangeCase> {};
+
+TEST_P(RangeRulesTable, ClampsAndNotifiesInOrder) {
+  const RangeCase& c = GetParam();
+  RecordingHost host;
+  ObservedBar bar(host);
+  if (c.start) {
+    ASSERT_TRUE(bar.SetMax(c.start->max).ok());
+    ASSERT_TRUE(bar.SetMin(c.start->min).ok());
+    ASSERT_TRUE(bar.SetValue(c.start->value).ok());
+    ASSERT_EQ(bar.Max(), c.start->max);
+    ASSERT_EQ(bar.Min(), c.start->min);
+    ASSERT_EQ(bar.Value(), c.start->value);
+    host.log.clear();
+  }
+  Status result = Status::Ok();
+  switch (c.call) {
+    case Call::kValue:
+      result = bar.SetValue(c.argument);
+      break;
+    case Call::kMax:
+      result = bar.SetMax(c.argument);
+      break;
+    case Call::kMin:
+      result = bar.SetMin(c.argument);
+      break;
+  }
+  EXPECT_TRUE(result.ok());
+  EXPECT_EQ(bar.Min(), c.end.min);
+  EXPECT_EQ(bar.Max(), c.end.max);
+  EXPECT_EQ(bar.Value(), c.end.value);
+  EXPECT_EQ(host.log, c.log);
+}
+
+const std::vector<std::string> kValueLog = {Told("Value"), kRedraw};
+const std::vector<std::string> kMaxLog = {Told("Max"), kRedraw};
+const std::vector<std::string> kMinLog = {Told("Min"), kRedraw};
+const std::vector<std::string> kValueThenMaxLog = {Told("Value"), kRedraw, Told("Max"), kRedraw};
+const std::vector<std::string> kValueThenMinLog = {Told("Value"), kRedraw, Told("Min"), kRedraw};
+constexpr std::int32_t kIntMax = std::numeric_limits<std::int32_t>::max();
+constexpr std::int32_t kIntMin = std::numeric_limits<std::int32_t>::min();
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, RangeRulesTable,
+    ::testing::Values(
+        RangeCase{"MaxZeroBecomesOne", Range{0, 100, 0}, Call::kMax, 0, {0, 1, 0}, kMaxLog},
+        RangeCase{"MaxNegativeBecomesOne", Range{0, 100, 0}, Call::kMax, -7, {0, 1, 0}, kMaxLog},
+        RangeCase{"MaxLowestBecomesOne", Range{0, 100, 0}, Call::kMax, kIntMin, {0, 1, 0}, kMaxLog},
+        RangeCase{
+            "MaxBelowMinGoesAboveIt", Range{10, 100, 10}, Call::kMax, 5, {10, 11, 10}, kMaxLog},
+        RangeCase{
+            "MaxEqualToMinGoesAboveIt", Range{10, 100, 10}, Call::kMax, 10, {10, 11, 10}, kMaxLog},
+        RangeCase{"MaxBelowValueMovesValueFirst",
+                  Range{0, 100, 50},
+                  Call::kMax,
+                  40,
+                  {0, 40, 40},
+                  kValueThenMaxLog},
+        RangeCase{"MaxAtValueLeavesIt", Range{0, 100, 50}, Call::kMax, 50, {0, 50, 50}, kMaxLog},
+        RangeCase{"MaxRaised", Range{0, 100, 50}, Call::kMax, kIntMax, {0, kIntMax, 50}, kMaxLog},
+        RangeCase{
+            "MaxUnchangedStillTells", Range{0, 100, 50}, Call::kMax, 100, {0, 100, 50}, kMaxLog},
+        RangeCase{"MinAtMaxGoesBelowIt",
+                  Range{0, 100, 50},
+                  Call::kMin,
+                  100,
+                  {99, 100, 99},
+                  kValueThenMinLog},
+        RangeCase{"MinAboveMaxGoesBelowIt",
+                  Range{0, 100, 100},
+                  Call::kMin,
+                  kIntMax,
+                  {99, 100, 100},
+                  kMinLog},
+        RangeCase{
+            "MinNegativeBecomesZero", Range{20, 100, 50}, Call::kMin, -5, {0, 100, 50}, kMinLog},
+        RangeCase{"MinAboveValueMovesValueFirst",
+                  Range{0, 100, 50},
+                  Call::kMin,
+                  60,
+                  {60, 100, 60},
+                  kValueThenMinLog},
+        RangeCase{"MinAtValueLeavesIt", Range{0, 100, 50}, Call::kMin, 50, {50, 100, 50}, kMinLog},
+        RangeCase{"MinWithMaxOneIsZero", Range{0, 1, 1}, Call::kMin, 1, {0, 1, 1}, kMinLog},
+        RangeCase{
+            "ValueAboveMaxIsMax", Range{0, 100, 50}, Call::kValue, 150, {0, 100, 100}, kValueLog},
+        RangeCase{
+            "ValueBelowMinIsMin", Range{0, 100, 50}, Call::kValue, -3, {0, 100, 0}, kValueLog},
+        RangeCase{"ValueBelowRaisedMin",
+                  Range{20, 100, 50},
+                  Call::kValue,
+                  kIntMin,
+                  {20, 100, 20},
+                  kValueLog},
+        RangeCase{"ValueInside", Range{20, 100, 50}, Call::kValue, 77, {20, 100, 77}, kValueLog},
+        RangeCase{"ValueUnchangedStillTells",
+                  Range{0, 100, 50},
+                  Call::kValue,
+                  50,
+                  {0, 100, 50},
+                  kValueLog},
+        // Before any Max the bounds are both 0 and Min wins.
+        RangeCase{"NewValueIsZero", std::nullopt, Call::kValue, 5, {0, 0, 0}, kValueLog},
+        RangeCase{"NewMinIsZero", std::nullopt, Call::kMin, 5, {0, 0, 0}, kMinLog},
+        RangeCase{"NewMaxKeepsValueZero", std::nullopt, Call::kMax, 100, {0, 100, 0}, kMaxLog}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// One row per property: a setter call with the value it stores and a check
+// that the getter reads it back.
+struct PropertyCase {
+  std::string_view name;
+  std::function<Status(ProgressBar&)> set;
+  std::function<bool(const ProgressBar&)> stored;
+};
+
+std::vector<PropertyCase> PropertyCases() {
+  return {
+      {"Value", [](ProgressBar& b) { return b.SetValue(0); },
+       [](const ProgressBar& b) { return b.Value() == 0; }},
+      {"Max", [](ProgressBar& b) { return b.SetMax(5); },
+       [](const ProgressBar& b) { return b.Max() == 5; }},
+      {"Min", [](ProgressBar& b) { return b.SetMin(0); },
+       [](const ProgressBar& b) { return b.Min() == 0; }},
+      {"RoundedValue", [](ProgressBar& b) { return b.SetRoundedValue(-4); },
+       [](const ProgressBar& b) { return b.RoundedValue() == -4; }},
+      {"Enabled", [](ProgressBar& b) { return b.SetEnabled(true); },
+       [](const ProgressBar& b) { return b.Enabled(); }},
+      {"Theme", [](ProgressBar& b) { return b.SetTheme(11); },
+       [](const ProgressBar& b) { return b.Theme() == 11; }},
+      {"TextStyle", [](ProgressBar& b) { return b.SetTextStyle(0); },
+       [](const ProgressBar& b) { return b.TextStyle() == 0; }},
+      {"Orientations", [](ProgressBar& b) { return b.SetOrientations(3); },
+       [](const ProgressBar& b) { return b.Orientations() == 3; }},
+      {"TextAlignment", [](ProgressBar& b) { return b.SetTextAlignment(0); },
+       [](const ProgressBar& b) { return b.TextAlignment() == 0; }},
+      {"Text", [](ProgressBar& b) { return b.SetText(QString::fromUtf8("进度 50%")); },
+       [](const ProgressBar& b) { return b.Text() == QString::fromUtf8("进度 50%"); }},
+      {"TextEffectColor", [](ProgressBar& b) { return b.SetTextEffectColor(0x80000012); },
+       [](const ProgressBar& b) { return b.TextEffectColor() == 0x80000012; }},
+      {"TextEffect", [](ProgressBar& b) { return b.SetTextEffect(6); },
+       [](const ProgressBar& b) { return b.TextEffect() == 6; }},
+      {"TextForeColor", [](ProgressBar& b) { return b.SetTextForeColor(0xC8C8C8); },
+       [](const ProgressBar& b) { return b.TextForeColor() == 0xC8C8C8; }},
+      {"TextFont", [](ProgressBar& b) { return b.SetTextFont(std::make_shared<QFont>()); },
+       [](const ProgressBar& b) { return b.TextFont() != nullptr; }},
+      {"PBSCustomeColor1", [](ProgressBar& b) { return b.SetPBSCustomeColor1(0x123456); },
+       [](const ProgressBar& b) { return b.PBSCustomeColor1() == 0x123456; }},
+      {"PBSCustomeColor2", [](ProgressBar& b) { return b.SetPBSCustomeColor2(0xFFFFFF); },
+       [](const ProgressBar& b) { return b.PBSCustomeColor2() == 0xFFFFFF; }},
+  };
+}
+
+TEST(ProgressBarTest, EverySetterStoresTellsThenRepaintsEachTime) {
+  for (const PropertyCase& c : PropertyCases()) {
+    SCOPED_TRACE(std::string(c.name));
+    RecordingHost host;
+    ObservedBar bar(host);
+    for (int round = 0; round < 2; ++round) {  // the second time the value is unchanged
+      host.log.clear();
+      ASSERT_TRUE(c.set(bar).ok());
+      EXPECT_TRUE(c.stored(bar));
+      std::vector<std::string> expected = {Told(c.name), kRedraw};
+      if (c.name == "TextFont") expected.insert(expected.begin(), "SetFont");
+      EXPECT_EQ(host.log, expected);
+    }
+  }
+}
+
+TEST(ProgressBarTest, ARefusedNotificationKeepsTheValueAndSkipsTheRepaint) {
+  for (const PropertyCase& c : PropertyCases()) {
+    SCOPED_TRACE(std::string(c.name));
+    RecordingHost host;
+    host.fail_for = std::string(c.name);
+    ObservedBar bar(host);
+    const Status result = c.set(bar);
+    EXPECT_FALSE(result.ok());
+    EXPECT_NE(result.reason().find(std::string(c.name)), std::string::npos);
+    EXPECT_TRUE(c.stored(bar));
+    EXPECT_EQ(host.Notifications(), std::vector<std::string>{std::string(c.name)});
+    EXPECT_EQ(std::count(host.log.begin(), host.log.end(), kRedraw), 0);
+  }
+}
+
+TEST(ProgressBarTest, ARefusedValueNotificationStopsMaxAndMin) {
+  RecordingHost host;
+  ObservedBar bar(host);
+  ASSERT_TRUE(bar.SetMax(100).ok());
+  ASSERT_TRUE(bar.SetValue(50).ok());
+  host.log.clear();
+  host.fail_for = "Value";
+  EXPECT_FALSE(bar.SetMax(40).ok());
+  EXPECT_EQ(bar.Max(), 40);
+  EXPECT_EQ(bar.Value(), 40);
+  EXPECT_EQ(host.log, std::vector<std::string>{Told("Value")});
+
+  host.fail_for.clear();
+  ASSERT_TRUE(bar.SetMax(100).ok());
+  host.fail_for = "Value";
+  host.log.clear();
+  EXPECT_FALSE(bar.SetMin(60).ok());
+  EXPECT_EQ(bar.Min(), 60);
+  EXPECT_EQ(bar.Value(), 60);
+  EXPECT_EQ(host.log, std::vector<std::string>{Told("Value")});
+}
+
+TEST(ProgressBarTest, TheFontIsSharedNotCopied) {
+  RecordingHost host;
+  ObservedBar bar(host);
+  auto font = std::make_shared<QFont>(QStringLiteral("Sans"), 9);
+  ASSERT_TRUE(bar.SetTextFont(font).ok());
+  EXPECT_EQ(bar.TextFont(), font);
+  EXPECT_EQ(host.surface.Font(), font);  // the caption prints and measures with it
+
+  host.log.clear();
+  bar.TextFont()->setBold(true);
+  bar.TextFont()->setPointSize(20);
+  EXPECT_TRUE(font->bold());
+  EXPECT_EQ(host.surface.Font()->pointSize(), 20);
+  EXPECT_TRUE(host.log.empty());  // no notification, no repaint
+
+  ASSERT_TRUE(bar.SetTextFont(nullptr).ok());
+  EXPECT_EQ(bar.TextFont(), nullptr);
+  EXPECT_EQ(host.surface.Font(), nullptr);
+  EXPECT_EQ(host.log, (std::vector<std::string>{"SetFont null", Told("TextFont"), kRedraw}));
+}
+
+TEST(ProgressBarTest, TextIsCopied) {
+  RecordingHost host;
+  ObservedBar bar(host);
+  QString caption = QStringLiteral("Vorn ProgressBar");
+  ASSERT_TRUE(bar.SetText(caption).ok());
+  caption[0] = QChar('X');
+  EXPECT_EQ(bar.Text(), QStringLiteral("Vorn ProgressBar"));
+  QString copy = bar.Text();
+  copy.append(QStringLiteral("!"));
+  EXPECT_EQ(bar.Text(), QStringLiteral("Vorn ProgressBar"));
+}
+
+TEST(ProgressBarTest, ResizeOnlyRepaints) {
+  RecordingHost host;
+  ObservedBar bar(host);
+  bar.Resize();
+  bar.Resize();
+  EXPECT_EQ(host.log, (std::vector<std::string>{kRedraw, kRedraw}));
+}
+
+TEST(ProgressBarTest, PaintersDrawOnTheGivenContext) {
+  RecordingHost host;
+  const ProgressBar bar(host);
+  RecordingDeviceContext dc;
+  bar.GradientTwoColour(dc, 1, 0xFFFFFF, 0, 0, 0, 10, 5);
+  EXPECT_EQ(dc.gradient_fills.size(), 1u);
+  EXPECT_TRUE(bar.DrawGradientFourColour(dc, 0, 0, 3, 2, 1, 2, 3, 4).ok());
+  EXPECT_EQ(dc.set_dibits.size(), 2u);
+  EXPECT_FALSE(bar.DrawGradientFourColour(dc, 0, 0, 0, 2, 1, 2, 3, 4).ok());
+  EXPECT_EQ(dc.set_dibits.size(), 2u);
+  EXPECT_TRUE(host.log.empty());
+}
+
+TEST(PropertyDescriptionsTest, ListsTheSixteenPropertiesInSlotOrder) {
+  const std::vector<std::pair<std::string_view, std::string_view>> expected = {
+      {"Value", "Progressbar Value."},
+      {"Max", "Progressbar Max Value."},
+      {"Min", "Progressbar Min Value."},
+      {"RoundedValue", "Progressbar Rounded Corner Value."},
+      {"Enabled", "Progressbar Enabled/Disabled."},
+      {"Theme", "Progressbar Styles."},
+      {"TextStyle", "Progressbar Text Style."},
+      {"Orientations", ""},
+      {"TextAlignment", "Progressbar Text Alignment."},
+      {"Text", "Progressbar Text."},
+      {"TextEffectColor", "Progressbar Text Effect Color."},
+      {"TextEffect", "Progressbar Text Effect."},
+      {"TextForeColor", "Progressbar Text Color."},
+      {"TextFont", "Progressbar Text Font."},
+      {"PBSCustomeColor1", "Progressbar Style Custome Color 1."},
+      {"PBSCustomeColor2", "Progressbar Style Custome Color 2."}};
+  ASSERT_EQ(PropertyDescriptions().size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(PropertyDescriptions()[i].name, expected[i].first);
+    EXPECT_EQ(PropertyDescriptions()[i].description, expected[i].second);
+    EXPECT_EQ(DescriptionOf(expected[i].first), expected[i].second);
+  }
+  EXPECT_EQ(DescriptionOf("Colour"), "");
+  // The setters notify with the same names.
+  const std::vector<PropertyCase> cases = PropertyCases();
+  for (std::size_t i = 0; i < cases.size(); ++i) EXPECT_EQ(cases[i].name, expected[i].first);
+}
+
+}  // namespace
+}  // namespace quorvel::progressbar
