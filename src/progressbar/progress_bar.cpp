@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "progressbar/bar_renderer.h"
 #include "progressbar/gradient_painters.h"
 #include "progressbar/property_descriptions.h"
 
@@ -128,8 +129,8 @@ void ProgressBar::GradientTwoColour(DeviceContext& dc, std::uint32_t direction, 
 
 void ProgressBar::Resize() { RedrawBar(); }
 
-// The picture is painted by the renderer that is attached here; without it the
-// control keeps its state and draws nothing.
-void ProgressBar::RedrawBar() {}
+void ProgressBar::RedrawBar() {
+  progressbar::RedrawBar(*this, MutableThemeColours(), host().Surface());
+}
 
 }  // namespace quorvel::progressbar

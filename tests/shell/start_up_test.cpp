@@ -4,6 +4,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -162,6 +163,24 @@ TEST(StartUpFailures, AReplyWithoutTrailerKeepsTheCounterAndDisablesPaging) {
   EXPECT_EQ(window.findChild<QLabel*>(QStringLiteral("JiLu_Text"))->text(), QStringLiteral("0"));
   EXPECT_FALSE(window.findChild<QAbstractButton*>(QStringLiteral("Qian"))->isEnabled());
   EXPECT_FALSE(window.findChild<QAbstractButton*>(QStringLiteral("Hou"))->isEnabled());
+}
+
+TEST(Lifetime, ClosingTheMainWindowLeavesTheNoticeAndBothClosedEndTheProgram) {
+  TestComponents components;
+  components.scripted.QueueReply(TwoRowReply());
+  Main window(components, TestAddresses(), kFolder);
+  window.StartUp();
+  ASSERT_TRUE(QApplication::quitOnLastWindowClosed());
+  bool notice_outlived_main = false;
+  QTimer::singleShot(0, &window, [&] {
+    window.close();
+    notice_outlived_main = window.main1().isVisible() && !window.isVisible();
+    QTimer::singleShot(0, &window, [&] { window.main1().close(); });
+  });
+  // Bounds the wait should the program fail to end by itself.
+  QTimer::singleShot(10000, &window, [] { QCoreApplication::exit(1); });
+  EXPECT_EQ(QApplication::exec(), 0);
+  EXPECT_TRUE(notice_outlived_main);
 }
 
 }  // namespace
