@@ -8,6 +8,7 @@
 #include "catalogue-service/catalogue_writer.h"
 #include "catalogue-service/seed_catalogue.h"
 #include "catalogue-service/sqlite_handle.h"
+#include "entry_printer.h"
 #include "service_process.h"
 
 namespace quorvel::service {
@@ -31,6 +32,12 @@ std::vector<CatalogueEntry> Matching(const std::string& term) {
   return all;
 }
 
+std::vector<CatalogueEntry> Values(const ListingPage& page) {
+  std::vector<CatalogueEntry> values;
+  for (const EntryPointer& entry : page.entries) values.push_back(*entry);
+  return values;
+}
+
 class CatalogueStoreTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -48,9 +55,9 @@ TEST_F(CatalogueStoreTest, ServesTheSeedNewestFirst) {
   EXPECT_EQ(store_->EntryCount(), kSeedEntryCount);
   const ListingPage first = store_->Page("", 1, 20);
   EXPECT_EQ(first.matches, kSeedEntryCount);
-  EXPECT_EQ(first.entries, std::vector<CatalogueEntry>(expected.begin(), expected.begin() + 20));
+  EXPECT_EQ(Values(first), std::vector<CatalogueEntry>(expected.begin(), expected.begin() + 20));
   const ListingPage last = store_->Page("", 17, 20);
-  EXPECT_EQ(last.entries, std::vector<CatalogueEntry>(expected.begin() + 320, expected.end()));
+  EXPECT_EQ(Values(last), std::vector<CatalogueEntry>(expected.begin() + 320, expected.end()));
   EXPECT_TRUE(store_->Page("", 18, 20).entries.empty());
   EXPECT_TRUE(store_->Page("", 2147483647, 1000).entries.empty());
 }
@@ -63,7 +70,7 @@ TEST_F(CatalogueStoreTest, MatchesCategoryOrTitleIgnoringAsciiCase) {
   const std::vector<CatalogueEntry> cpp = Matching("C++");
   ASSERT_GT(cpp.size(), 1u);
   const ListingPage found = store_->Page("c++", 1, 1000);
-  EXPECT_EQ(found.entries, cpp);
+  EXPECT_EQ(Values(found), cpp);
   EXPECT_EQ(store_->Page("csol", 1, 20).matches, store_->Page("CSOL", 1, 20).matches);
   // Non-ASCII letters are compared exactly.
   EXPECT_EQ(store_->Page("ＣＳＯＬ", 1, 20).matches, 0);
@@ -88,6 +95,14 @@ TEST_F(CatalogueStoreTest, FindsEntriesById) {
 TEST_F(CatalogueStoreTest, SeesAnImportMadeWhileOpen) {
   store_->Prepare(64);
   ASSERT_EQ(store_->Page("风暴战区", 1, 20).matches, 1);
+  // Read entry 1 once, so that its old form is held in memory.
+  const std::vector<CatalogueEntry> order = SeedInListingOrder();
+  const auto position = std::find_if(order.begin(), order.end(),
+                                     [](const CatalogueEntry& e) { return e.entry_id == "1"; }) -
+                        order.begin();
+  const std::int32_t page_of_first = static_cast<std::int32_t>(position / 20 + 1);
+  ASSERT_EQ(store_->Page("", page_of_first, 20).entries.at(position % 20)->entry_id, "1");
+
   const CatalogueEntry added{
       "风暴战区", "风暴战区 新工具", "免费", "2099-01-01 00:00:00", "x/*//download/9001/**/",
       "9001"};
@@ -99,9 +114,12 @@ TEST_F(CatalogueStoreTest, SeesAnImportMadeWhileOpen) {
 
   const ListingPage page = store_->Page("风暴战区", 1, 20);
   EXPECT_EQ(page.matches, 2);
-  EXPECT_EQ(page.entries.front(), added);  // newest first
+  EXPECT_EQ(*page.entries.front(), added);  // newest first
   EXPECT_EQ(store_->Page("", 1, 20).matches, kSeedEntryCount + 1);
   EXPECT_EQ(store_->FindEntry("1"), replaced);
+  // Entry 1 shows its new title, one place further down behind the new entry.
+  const std::int32_t page_now = static_cast<std::int32_t>((position + 1) / 20 + 1);
+  EXPECT_EQ(*store_->Page("", page_now, 20).entries.at((position + 1) % 20), replaced);
 }
 
 TEST(CatalogueWriterTest, SeedsAnEmptyFileAndKeepsAnExistingCatalogue) {

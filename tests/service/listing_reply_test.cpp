@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "entry_printer.h"
+
 #include "catalogue-service/field_cleaning.h"
 #include "catalogue-service/listing_reply.h"
 
@@ -33,9 +35,10 @@ TEST(FirstIndexOfPageTest, CountsPagesFromOneWithoutOverflow) {
 }
 
 TEST(BuildListingReplyTest, FramesRecordsAndTrailerExactly) {
-  const std::vector<CatalogueEntry> entries = {
-      {"穿越火线", "标题一", "免费", "2013-01-02 03:04:05", "本地/*/http://x/a/**/", "7"},
-      {"QQ飞车", "T?2", "收费", "", "", "8"}};
+  const std::vector<EntryPointer> entries = {
+      std::make_shared<const CatalogueEntry>(CatalogueEntry{
+          "穿越火线", "标题一", "免费", "2013-01-02 03:04:05", "本地/*/http://x/a/**/", "7"}),
+      std::make_shared<const CatalogueEntry>(CatalogueEntry{"QQ飞车", "T?2", "收费", "", "", "8"})};
   const std::string expected =
       "穿越火线\x02标题一\x02免费\x02"
       "2013-01-02 03:04:05\x02本地/*/http://x/a/**/\x02"

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "entry_printer.h"
+
 #include <algorithm>
 #include <numeric>
 #include <set>
@@ -13,6 +15,19 @@ namespace quorvel::service {
 namespace {
 
 TEST(SeedCatalogueTest, IsTheSameOnEveryCall) { EXPECT_EQ(SeedCatalogue(), SeedCatalogue()); }
+
+// Other tests and the client's end-to-end tests rely on the exact seed, built
+// by any compiler: a fingerprint of all of it, and one entry in full.
+TEST(SeedCatalogueTest, IsExactlyTheKnownCatalogue) {
+  std::uint64_t hash = 14695981039346656037ULL;  // FNV-1a over the import form
+  for (const CatalogueEntry& e : SeedCatalogue()) {
+    for (const unsigned char c : FormatTsvLine(e)) hash = (hash ^ c) * 1099511628211ULL;
+  }
+  EXPECT_EQ(hash, 17001675798421330624ULL);
+  EXPECT_EQ(SeedCatalogue()[0],
+            (CatalogueEntry{"传奇", "传奇 谁是卧底?问答助手 v4.5", "试用7天", "2012-01-14 16:29:58",
+                            "电信下载/*//download/1/**/", "1"}));
+}
 
 TEST(SeedCatalogueTest, HasTheDocumentedCountPerTerm) {
   const std::vector<CatalogueEntry> seed = SeedCatalogue();

@@ -286,15 +286,18 @@ TEST(ServiceProgramTest, LogsOneLinePerRequestAndStopsOnSigterm) {
   for (std::string line; std::getline(in, line);) {
     if (line.rfind("catalogue-service:", 0) != 0) lines.push_back(line);
   }
+  // A line is written once its response is out, so lines of requests that
+  // follow each other closely may come in either order.
   ASSERT_EQ(lines.size(), 3u);
+  std::sort(lines.begin(), lines.end());
+  EXPECT_TRUE(std::regex_match(lines[0], std::regex(R"(- - 414 \d+B -us)"))) << lines[0];
   std::smatch m;
   ASSERT_TRUE(std::regex_match(
-      lines[0], m,
+      lines[1], m,
       std::regex(R"(GET /adminphp/admin_upload\.php\?page=1&q=C%2B%2B 200 (\d+)B (\d+)us)")))
-      << lines[0];
+      << lines[1];
   EXPECT_EQ(m[1].str(), std::to_string(found.body.size()));
-  EXPECT_TRUE(std::regex_match(lines[1], std::regex(R"(GET /missing 404 \d+B \d+us)"))) << lines[1];
-  EXPECT_TRUE(std::regex_match(lines[2], std::regex(R"(\S+ \S+ 414 \d+B \S+us)"))) << lines[2];
+  EXPECT_TRUE(std::regex_match(lines[2], std::regex(R"(GET /missing 404 \d+B \d+us)"))) << lines[2];
 }
 
 TEST(ServiceProgramTest, ImportCleansReplacesAndAdds) {

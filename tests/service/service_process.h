@@ -50,6 +50,7 @@ class ServiceProcess {
   ServiceProcess& operator=(const ServiceProcess&) = delete;
 
   int port() const { return port_; }
+  pid_t pid() const { return pid_; }
   // Sends SIGTERM and waits (SIGKILL after a few seconds); the exit code, or -1.
   int Stop();
 

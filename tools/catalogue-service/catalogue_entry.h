@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 namespace quorvel::service {
@@ -19,5 +20,8 @@ struct CatalogueEntry {
 
   bool operator==(const CatalogueEntry&) const = default;
 };
+
+// Entries are shared, never changed, between the caches and the replies built from them.
+using EntryPointer = std::shared_ptr<const CatalogueEntry>;
 
 }  // namespace quorvel::service

@@ -5,6 +5,7 @@
 #include "catalogue-service/ascii_fold.h"
 #include "catalogue-service/catalogue_schema.h"
 #include "catalogue-service/listing_reply.h"
+#include "catalogue-service/search_index.h"
 #include "catalogue-service/sqlite_handle.h"
 
 namespace quorvel::service {
@@ -28,17 +29,18 @@ class CatalogueStore::Reader {
         begin_(Prepare("BEGIN")),
         commit_(Prepare("COMMIT")),
         generation_(Prepare("SELECT value FROM meta WHERE key = 'generation'")),
-        all_(Prepare("SELECT seq FROM entries ORDER BY update_time DESC, seq")),
-        matching_(
-            Prepare("SELECT seq FROM entries WHERE category_key = ?1 OR instr(title_key, ?1) > 0 "
-                    "ORDER BY update_time DESC, seq")),
+        // Every row is read anyway: reading the table in storage order and sorting
+        // is several times faster than walking the update-time index and
+        // fetching each row from it.
+        keys_(Prepare("SELECT seq, category_key, title_key FROM entries NOT INDEXED "
+                      "ORDER BY update_time DESC, seq")),
         by_seq_(Prepare("SELECT " + std::string(kEntryColumns) + " FROM entries WHERE seq = ?1")),
         by_id_(
             Prepare("SELECT " + std::string(kEntryColumns) + " FROM entries WHERE entry_id = ?1")),
         count_(Prepare("SELECT count(*) FROM entries")),
         categories_(Prepare("SELECT DISTINCT category_key FROM entries LIMIT ?1")) {
     // Pages are shared through the mapping instead of copied into every connection.
-    db_.Execute("PRAGMA mmap_size = 268435456");
+    SqliteStatement(db_.handle(), "PRAGMA mmap_size = 268435456").Run();
   }
 
   // One read transaction: everything read inside it comes from the same state.
@@ -62,13 +64,13 @@ class CatalogueStore::Reader {
   std::int64_t Generation() { return SingleInt(*generation_); }
   std::int64_t Count() { return SingleInt(*count_); }
 
-  std::shared_ptr<const MatchList> FindMatches(const std::string& key) {
-    SqliteStatement& query = key.empty() ? *all_ : *matching_;
-    StatementReset reset(query);
-    if (!key.empty()) query.BindText(1, key);
-    auto matches = std::make_shared<MatchList>();
-    while (query.Step()) matches->push_back(query.ColumnInt64(0));
-    return matches;
+  std::shared_ptr<const SearchIndex> BuildIndex() {
+    StatementReset reset(*keys_);
+    auto index = std::make_shared<SearchIndex>();
+    while (keys_->Step()) {
+      index->Add(keys_->ColumnInt64(0), keys_->ColumnView(1), keys_->ColumnView(2));
+    }
+    return index;
   }
 
   std::optional<CatalogueEntry> EntryBySeq(std::int64_t seq) {
@@ -107,8 +109,8 @@ class CatalogueStore::Reader {
   }
 
   SqliteDatabase db_;  // declared first: closed after the statements are finalised
-  std::unique_ptr<SqliteStatement> begin_, commit_, generation_, all_, matching_, by_seq_, by_id_,
-      count_, categories_;
+  std::unique_ptr<SqliteStatement> begin_, commit_, generation_, keys_, by_seq_, by_id_, count_,
+      categories_;
   bool broken_ = false;
 };
 
@@ -135,7 +137,9 @@ class CatalogueStore::Lease {
 CatalogueStore::CatalogueStore(std::string path) : CatalogueStore(std::move(path), Limits{}) {}
 
 CatalogueStore::CatalogueStore(std::string path, Limits limits)
-    : path_(std::move(path)), cache_(limits.cached_lists, limits.cached_rows) {
+    : path_(std::move(path)),
+      cache_(limits.cached_lists, limits.cached_rows),
+      rows_(limits.cached_entry_bytes) {
   {
     SqliteDatabase db(path_, SqliteDatabase::Mode::kReadOnly);
     CheckCatalogueSchema(db, path_.c_str());
@@ -162,29 +166,90 @@ void CatalogueStore::ReturnReader(std::unique_ptr<Reader> reader) {
   idle_readers_.push_back(std::move(reader));
 }
 
-std::shared_ptr<const MatchList> CatalogueStore::Matches(Reader& reader, const std::string& key) {
-  const std::int64_t generation = reader.Generation();
-  std::shared_ptr<const MatchList> matches = cache_.Find(generation, key);
-  if (matches == nullptr) {
-    matches = reader.FindMatches(key);
-    cache_.Insert(generation, key, matches);
+std::shared_ptr<const SearchIndex> CatalogueStore::Index(Reader& reader, std::int64_t generation) {
+  const auto current = [&]() -> std::shared_ptr<const SearchIndex> {
+    std::lock_guard lock(index_mutex_);
+    return index_generation_ == generation ? index_ : nullptr;
+  };
+  if (auto index = current()) return index;
+  // One build at a time: whoever waited here usually finds the index built.
+  std::lock_guard build(index_build_mutex_);
+  if (auto index = current()) return index;
+  std::shared_ptr<const SearchIndex> index = reader.BuildIndex();
+  std::lock_guard lock(index_mutex_);
+  // A reader that began before an import builds for itself and keeps nothing.
+  if (generation > index_generation_) {
+    index_ = index;
+    index_generation_ = generation;
   }
+  return index;
+}
+
+std::shared_ptr<const MatchList> CatalogueStore::Matches(Reader& reader, std::int64_t generation,
+                                                         const std::string& key) {
+  if (std::shared_ptr<const MatchList> cached = cache_.Find(generation, key)) return cached;
+
+  // A term nobody has asked for yet is often asked for by many clients at
+  // once: one request works it out, the others wait for its result.
+  const std::pair<std::int64_t, std::string> slot(generation, key);
+  std::promise<std::shared_ptr<const MatchList>> promise;
+  PendingMatches someone_elses;
+  {
+    std::lock_guard lock(pending_mutex_);
+    if (const auto found = pending_.find(slot); found != pending_.end()) {
+      someone_elses = found->second;
+    } else {
+      pending_.emplace(slot, promise.get_future().share());
+    }
+  }
+  if (someone_elses.valid()) return someone_elses.get();
+
+  std::shared_ptr<const MatchList> matches;
+  try {
+    matches = std::make_shared<const MatchList>(Index(reader, generation)->Find(key));
+    cache_.Insert(generation, key, matches);
+    promise.set_value(matches);
+  } catch (...) {
+    promise.set_exception(std::current_exception());
+    std::lock_guard lock(pending_mutex_);
+    pending_.erase(slot);
+    throw;
+  }
+  std::lock_guard lock(pending_mutex_);
+  pending_.erase(slot);
   return matches;
 }
 
 ListingPage CatalogueStore::Page(std::string_view term, std::int32_t page, int page_size) {
   Lease reader(*this);
   Reader::Transaction transaction(*reader);
-  const std::shared_ptr<const MatchList> matches = Matches(*reader, AsciiFold(term));
+  const std::int64_t generation = reader->Generation();
+  const std::shared_ptr<const MatchList> matches = Matches(*reader, generation, AsciiFold(term));
 
   ListingPage result;
   result.matches = static_cast<std::int64_t>(matches->size());
   const std::int64_t first = FirstIndexOfPage(page, page_size);
-  const std::int64_t last = std::min<std::int64_t>(first + page_size, result.matches);
-  for (std::int64_t i = first; i < last; ++i) {
-    if (std::optional<CatalogueEntry> entry = reader->EntryBySeq((*matches)[i])) {
-      result.entries.push_back(std::move(*entry));
+  if (first >= result.matches) return result;
+  const std::span<const std::int64_t> seqs(
+      matches->data() + first,
+      static_cast<std::size_t>(std::min<std::int64_t>(page_size, result.matches - first)));
+
+  std::vector<EntryPointer> rows(seqs.size());
+  rows_.Find(generation, seqs, rows);
+  std::vector<std::int64_t> read_seqs;
+  std::vector<EntryPointer> read_rows;
+  for (std::size_t i = 0; i < seqs.size(); ++i) {
+    if (rows[i] != nullptr) continue;
+    if (std::optional<CatalogueEntry> entry = reader->EntryBySeq(seqs[i])) {
+      rows[i] = std::make_shared<const CatalogueEntry>(std::move(*entry));
+      read_seqs.push_back(seqs[i]);
+      read_rows.push_back(rows[i]);
     }
+  }
+  if (!read_seqs.empty()) rows_.Insert(generation, read_seqs, read_rows);
+
+  for (EntryPointer& row : rows) {
+    if (row != nullptr) result.entries.push_back(std::move(row));
   }
   return result;
 }
@@ -204,8 +269,11 @@ std::int64_t CatalogueStore::EntryCount() {
 void CatalogueStore::Prepare(std::size_t max_categories) {
   Lease reader(*this);
   Reader::Transaction transaction(*reader);
-  Matches(*reader, "");
-  for (const std::string& key : reader->CategoryKeys(max_categories)) Matches(*reader, key);
+  const std::int64_t generation = reader->Generation();
+  Matches(*reader, generation, "");
+  for (const std::string& key : reader->CategoryKeys(max_categories)) {
+    Matches(*reader, generation, key);
+  }
 }
 
 }  // namespace quorvel::service

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <future>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -10,12 +12,15 @@
 
 #include "catalogue-service/catalogue_entry.h"
 #include "catalogue-service/match_cache.h"
+#include "catalogue-service/row_cache.h"
 
 namespace quorvel::service {
 
+class SearchIndex;
+
 // One page of a listing and the number of entries the request matches in all.
 struct ListingPage {
-  std::vector<CatalogueEntry> entries;
+  std::vector<EntryPointer> entries;
   std::int64_t matches = 0;
 };
 
@@ -32,6 +37,7 @@ class CatalogueStore {
   struct Limits {
     std::size_t cached_lists = 1024;
     std::size_t cached_rows = 4'000'000;
+    std::size_t cached_entry_bytes = std::size_t{128} << 20;
   };
 
   // Throws StoreError when `path` cannot be opened or is not a catalogue.
@@ -58,10 +64,21 @@ class CatalogueStore {
 
   std::unique_ptr<Reader> TakeReader();
   void ReturnReader(std::unique_ptr<Reader> reader);
-  std::shared_ptr<const MatchList> Matches(Reader& reader, const std::string& key);
+  std::shared_ptr<const SearchIndex> Index(Reader& reader, std::int64_t generation);
+  std::shared_ptr<const MatchList> Matches(Reader& reader, std::int64_t generation,
+                                           const std::string& key);
+
+  using PendingMatches = std::shared_future<std::shared_ptr<const MatchList>>;
 
   const std::string path_;
   MatchCache cache_;
+  RowCache rows_;
+  std::mutex index_build_mutex_;
+  std::mutex index_mutex_;
+  std::shared_ptr<const SearchIndex> index_;
+  std::int64_t index_generation_ = -1;
+  std::mutex pending_mutex_;
+  std::map<std::pair<std::int64_t, std::string>, PendingMatches> pending_;
   std::mutex readers_mutex_;
   std::vector<std::unique_ptr<Reader>> idle_readers_;
 };

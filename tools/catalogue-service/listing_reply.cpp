@@ -44,16 +44,18 @@ std::string ResolveDownloadLinks(std::string_view links, std::string_view origin
   return out;
 }
 
-std::string BuildListingReply(const std::vector<CatalogueEntry>& entries, std::int64_t matches,
+std::string BuildListingReply(std::span<const EntryPointer> entries, std::int64_t matches,
                               std::int64_t pages, std::string_view origin) {
   std::string out;
   std::size_t expected = 32;
-  for (const CatalogueEntry& e : entries) {
+  for (const EntryPointer& entry : entries) {
+    const CatalogueEntry& e = *entry;
     expected += e.category.size() + e.title.size() + e.licence_mode.size() + e.update_time.size() +
                 e.download_links.size() + e.entry_id.size() + 6 + 4 * origin.size();
   }
   out.reserve(expected);
-  for (const CatalogueEntry& e : entries) {
+  for (const EntryPointer& entry : entries) {
+    const CatalogueEntry& e = *entry;
     out.append(e.category).append(kFieldSeparator);
     out.append(e.title).append(kFieldSeparator);
     out.append(e.licence_mode).append(kFieldSeparator);

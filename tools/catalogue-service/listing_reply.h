@@ -1,9 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "catalogue-service/catalogue_entry.h"
 
@@ -24,7 +24,7 @@ std::string ResolveDownloadLinks(std::string_view links, std::string_view origin
 // The body of a listing reply: every entry as its six fields joined by U+0002
 // and followed by U+0001, then "?TtbBa?", the number of matches, "?" and the
 // page count.
-std::string BuildListingReply(const std::vector<CatalogueEntry>& entries, std::int64_t matches,
+std::string BuildListingReply(std::span<const EntryPointer> entries, std::int64_t matches,
                               std::int64_t pages, std::string_view origin);
 
 }  // namespace quorvel::service

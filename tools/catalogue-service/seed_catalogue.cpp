@@ -33,11 +33,11 @@ constexpr std::array<std::string_view, 18> kGameNames = {
     "造梦西游",   "机甲旋风", "QQ逆战", "西游大战僵尸2", "传奇",     "斩魂",
     "英雄联盟",   "QQ游戏",   "QQ活动", "梦三国",        "反恐行动", "风暴战区"};
 
-constexpr std::array<std::string_view, 17> kFeatures = {
-    "透视自瞄辅助", "自动挂机助手",     "一键连招脚本",   "多开器",       "内存修改器",
-    "加速器",       "刷分工具",         "C++ 源码版辅助", "按键精灵脚本", "防封补丁",
-    "全图透视",     "无限道具修改",     "自动答题器",     "练级助手",     "免费刷钻工具",
-    "秒杀辅助",     "谁是卧底?问答助手"};
+constexpr std::array<std::string_view, 18> kFeatures = {
+    "透视自瞄辅助", "自动挂机助手",      "一键连招脚本",   "多开器",       "内存修改器",
+    "加速器",       "刷分工具",          "C++ 源码版辅助", "按键精灵脚本", "防封补丁",
+    "全图透视",     "无限道具修改",      "自动答题器",     "练级助手",     "免费刷钻工具",
+    "秒杀辅助",     "谁是卧底?问答助手", "C++ 内核驱动版"};
 
 constexpr std::array<std::string_view, 6> kLicenceModes = {"免费",    "免费注册", "收费",
                                                            "试用7天", "VIP会员",  "共享"};
@@ -102,12 +102,17 @@ std::vector<CatalogueEntry> FictionalCatalogue(std::span<const int, 18> count_pe
     CatalogueEntry entry;
     entry.entry_id = std::to_string(i + 1);
     entry.category = std::string(kCategoryTerms[term]);
-    entry.title = std::string(kGameNames[term]) + " " +
-                  std::string(kFeatures[random.Below(kFeatures.size())]) + " v" +
-                  std::to_string(1 + random.Below(4)) + "." + std::to_string(random.Below(20));
-    entry.licence_mode = std::string(kLicenceModes[random.Below(kLicenceModes.size())]);
-    entry.update_time =
-        FormatTime(kFirstUpdate + static_cast<std::int64_t>(random.Below(kUpdateSpan)));
+    // One draw a statement: the order in which the operands of one expression
+    // are evaluated differs between compilers, and the seed must not.
+    const std::uint64_t feature = random.Below(kFeatures.size());
+    const std::uint64_t major = 1 + random.Below(4);
+    const std::uint64_t minor = random.Below(20);
+    const std::uint64_t licence = random.Below(kLicenceModes.size());
+    const std::uint64_t update = random.Below(kUpdateSpan);
+    entry.title = std::string(kGameNames[term]) + " " + std::string(kFeatures[feature]) + " v" +
+                  std::to_string(major) + "." + std::to_string(minor);
+    entry.licence_mode = std::string(kLicenceModes[licence]);
+    entry.update_time = FormatTime(kFirstUpdate + static_cast<std::int64_t>(update));
     entry.download_links = MakeLinks(entry.entry_id, random);
     entries.push_back(std::move(entry));
   }

@@ -48,6 +48,13 @@ std::string SqliteStatement::ColumnText(int column) const {
   return text == nullptr ? std::string() : std::string(text, static_cast<std::size_t>(size));
 }
 
+std::string_view SqliteStatement::ColumnView(int column) const {
+  const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+  const int size = sqlite3_column_bytes(stmt_, column);
+  return text == nullptr ? std::string_view()
+                         : std::string_view(text, static_cast<std::size_t>(size));
+}
+
 std::int64_t SqliteStatement::ColumnInt64(int column) const {
   return sqlite3_column_int64(stmt_, column);
 }

@@ -33,6 +33,8 @@ class SqliteStatement {
   void Reset();
 
   std::string ColumnText(int column) const;
+  // Valid until the next Step() or Reset().
+  std::string_view ColumnView(int column) const;
   std::int64_t ColumnInt64(int column) const;
 
  private:
