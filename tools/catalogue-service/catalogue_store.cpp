@@ -96,7 +96,6 @@ class CatalogueStore::Reader {
   }
 
   bool broken() const { return broken_; }
-  void MarkBroken() { broken_ = true; }
 
  private:
   std::unique_ptr<SqliteStatement> Prepare(std::string_view sql) {
@@ -138,7 +137,7 @@ CatalogueStore::CatalogueStore(std::string path) : CatalogueStore(std::move(path
 
 CatalogueStore::CatalogueStore(std::string path, Limits limits)
     : path_(std::move(path)),
-      cache_(limits.cached_lists, limits.cached_rows),
+      cache_(limits.cached_lists, limits.cached_match_rows),
       rows_(limits.cached_entry_bytes) {
   {
     SqliteDatabase db(path_, SqliteDatabase::Mode::kReadOnly);
@@ -266,7 +265,7 @@ std::int64_t CatalogueStore::EntryCount() {
   return reader->Count();
 }
 
-void CatalogueStore::Prepare(std::size_t max_categories) {
+void CatalogueStore::WarmUp(std::size_t max_categories) {
   Lease reader(*this);
   Reader::Transaction transaction(*reader);
   const std::int64_t generation = reader->Generation();

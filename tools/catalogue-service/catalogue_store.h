@@ -29,6 +29,10 @@ struct ListingPage {
 // are served in parallel and an import in progress is either wholly seen or
 // not at all.  Every statement is prepared; values are only ever bound.
 //
+// What has been worked out or read (the search index, match lists, entries)
+// is kept in memory for the catalogue generation it came from; the first
+// request that sees a newer generation, after an import, starts afresh.
+//
 // Order: newest UpdateTime first, then in order of first import.  A term
 // matches an entry whose Category equals it or whose Title contains it, ASCII
 // letters compared without regard to case; the empty term matches everything.
@@ -36,7 +40,7 @@ class CatalogueStore {
  public:
   struct Limits {
     std::size_t cached_lists = 1024;
-    std::size_t cached_rows = 4'000'000;
+    std::size_t cached_match_rows = 4'000'000;
     std::size_t cached_entry_bytes = std::size_t{128} << 20;
   };
 
@@ -56,7 +60,7 @@ class CatalogueStore {
 
   // Works out the whole catalogue and up to `max_categories` of its categories
   // ahead of the first requests, which would otherwise each wait for a scan.
-  void Prepare(std::size_t max_categories);
+  void WarmUp(std::size_t max_categories);
 
  private:
   class Reader;
