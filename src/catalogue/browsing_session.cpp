@@ -32,6 +32,9 @@ QString FaultNotice(LoadKind kind, const PageOutcome& outcome) {
   return QString();
 }
 
+// Characters of decoding buffer kept between loads (16 MB).
+constexpr qsizetype kKeptTextCapacity = 8 * 1024 * 1024;
+
 QString TransferReason(const TransferResult& result) {
   return result.reason.isEmpty() ? QStringLiteral("网络传输失败。") : result.reason;
 }
@@ -118,9 +121,11 @@ bool BrowsingSession::LoadPage(const QString& query, const PageLoad& load,
     return false;
   }
   reply_bytes_ = std::move(result.body);
-  const QString text = DecodeReply(reply_bytes_);
-  FillRows(text, load.kind, list_, list3_);
-  const PageOutcome outcome = ConcludeLoad(text, load);
+  DecodeReplyInto(reply_bytes_, reply_text_);
+  FillRows(reply_text_, load.kind, list_, list3_);
+  const PageOutcome outcome = ConcludeLoad(reply_text_, load);
+  // The buffer is kept for the next page, unless a huge reply made it huge.
+  if (reply_text_.capacity() > kKeptTextCapacity) reply_text_ = QString();
   if (outcome.counter_text) counter_text_ = *outcome.counter_text;
   if (outcome.buttons) {
     qian_enabled_ = outcome.buttons->qian_enabled;

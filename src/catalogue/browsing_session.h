@@ -65,6 +65,7 @@ class BrowsingSession {
   QString script_name_;
   std::int32_t page_no_ = 1;
   QByteArray reply_bytes_;
+  QString reply_text_;  // the decoded reply; its buffer serves the next load
 
   QString counter_text_ = QStringLiteral("0");
   bool qian_enabled_ = false;

@@ -3,14 +3,11 @@
 #include <QMetaObject>
 
 #include <algorithm>
-#include <cstring>
 #include <limits>
 
 namespace quorvel::catalogue {
 
 ListTableModel::ListTableModel(QObject* parent) : QAbstractTableModel(parent) {}
-
-int ListTableModel::Stride() const { return std::max<int>(1, static_cast<int>(captions_.size())); }
 
 void ListTableModel::InsertColumn(int position, const QString& caption) {
   const int count = static_cast<int>(captions_.size());
@@ -21,8 +18,9 @@ void ListTableModel::InsertColumn(int position, const QString& caption) {
 
   beginInsertColumns(QModelIndex(), position, position);
   captions_.insert(captions_.begin() + position, caption);
+  stride_ = static_cast<int>(captions_.size());
   if (!first_column) {
-    const int new_stride = Stride();
+    const int new_stride = stride_;
     std::vector<Span> cells(static_cast<std::size_t>(stored_rows_) * new_stride);
     for (int r = 0; r < stored_rows_; ++r) {
       for (int c = 0, target = 0; c < old_stride; ++c, ++target) {
@@ -93,8 +91,8 @@ ListTableModel::Span ListTableModel::Store(const QString& text) {
   if (characters_.size() + length > std::numeric_limits<std::uint32_t>::max()) return Span{};
   const Span span{static_cast<std::uint32_t>(characters_.size()),
                   static_cast<std::uint32_t>(length)};
-  characters_.resize(characters_.size() + length);
-  std::memcpy(characters_.data() + span.offset, text.utf16(), length * sizeof(char16_t));
+  const char16_t* const begin = reinterpret_cast<const char16_t*>(text.constData());
+  characters_.insert(characters_.end(), begin, begin + length);
   return span;
 }
 

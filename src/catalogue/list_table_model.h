@@ -49,12 +49,13 @@ class ListTableModel : public QAbstractTableModel {
     std::uint32_t length = 0;
   };
 
-  int Stride() const;
+  int Stride() const { return stride_; }
   Span Store(const QString& text);
   QString Text(Span span) const;
   void ScheduleCommit();
 
   std::vector<QString> captions_;
+  int stride_ = 1;  // cells per row: the column count, at least one
   std::vector<char16_t> characters_;
   std::vector<Span> cells_;  // row by row, Stride() cells each
   int stored_rows_ = 0;

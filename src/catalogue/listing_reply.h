@@ -21,40 +21,43 @@ inline constexpr std::u16string_view kTrailerMarker = u"?TtbBa?";
 
 // The whole reply in one pass into one buffer sized from the byte count.
 QString DecodeReply(const QByteArray& reply_bytes);
+// The same into `text`, reusing its buffer when it is large enough and not shared.
+void DecodeReplyInto(const QByteArray& reply_bytes, QString& text);
 
 // Fields a record does not have are empty; fields past the sixth are dropped.
 struct RecordFields {
   std::array<QStringView, kRecordFieldCount> field;
 };
 
-// Calls `visit(const RecordFields&)` for every record, in order.  The piece
-// after the last record separator holds the trailer and is never a record;
-// an empty piece (two separators in a row) is no record either.
+// Index of the first U+0001 or U+0002 at or after `from`, or `size`.
+qsizetype FindSeparator(const char16_t* text, qsizetype from, qsizetype size);
+
+// Calls `visit(const RecordFields&)` for every record, in order, in one pass
+// over the text.  The piece after the last record separator holds the
+// trailer and is never a record; an empty piece (two separators in a row) is
+// no record either.
 template <typename Visit>
 void ForEachRecord(QStringView text, Visit&& visit) {
-  qsizetype start = 0;
+  const char16_t* const data = text.utf16();
+  const qsizetype size = text.size();
   RecordFields fields;
+  qsizetype record_start = 0;
+  qsizetype field_start = 0;
+  int field = 0;
   for (;;) {
-    const qsizetype end = text.indexOf(kRecordSeparator, start);
-    if (end < 0) return;
-    if (end > start) {
-      const QStringView record = text.sliced(start, end - start);
-      qsizetype field_start = 0;
-      int f = 0;
-      for (; f < kRecordFieldCount; ++f) {
-        const qsizetype field_end = record.indexOf(kFieldSeparator, field_start);
-        if (field_end < 0) {
-          fields.field[f] = record.sliced(field_start);
-          ++f;
-          break;
-        }
-        fields.field[f] = record.sliced(field_start, field_end - field_start);
-        field_start = field_end + 1;
+    const qsizetype at = FindSeparator(data, field_start, size);
+    if (at == size) return;
+    if (field < kRecordFieldCount) fields.field[field] = text.sliced(field_start, at - field_start);
+    ++field;
+    if (data[at] == kRecordSeparator.unicode()) {
+      if (at > record_start) {
+        for (int f = field; f < kRecordFieldCount; ++f) fields.field[f] = QStringView();
+        visit(static_cast<const RecordFields&>(fields));
       }
-      for (; f < kRecordFieldCount; ++f) fields.field[f] = QStringView();
-      visit(static_cast<const RecordFields&>(fields));
+      record_start = at + 1;
+      field = 0;
     }
-    start = end + 1;
+    field_start = at + 1;
   }
 }
 

@@ -86,6 +86,36 @@ TEST(ForEachRecordTest, QuestionMarksInsideRecordsDoNoHarm) {
   EXPECT_EQ(trailer.page_count, 3);
 }
 
+// The vector scans must agree with a plain loop wherever the hit falls
+// relative to their eight-unit blocks.
+TEST(FindSeparatorTest, AgreesWithAPlainScanAtEveryOffset) {
+  for (int length = 0; length <= 40; ++length) {
+    for (int at = -1; at < length; ++at) {
+      for (const char16_t separator : {u'\u0001', u'\u0002'}) {
+        std::u16string text(static_cast<std::size_t>(length), u'\u4E2D');
+        if (at >= 0) text[static_cast<std::size_t>(at)] = separator;
+        for (int from = 0; from <= length; ++from) {
+          const qsizetype expected = at >= from ? at : length;
+          ASSERT_EQ(FindSeparator(text.data(), from, length), expected)
+              << length << " " << at << " " << from;
+        }
+      }
+    }
+  }
+}
+
+TEST(ReadTrailerTest, MarkerFoundWhereverItStands) {
+  for (int before = 0; before <= 40; ++before) {
+    // Question marks that do not start the marker come first.
+    QString text = QString(before, QChar(0x3F3F)) + "?TtbBaX" + QString(before % 9, u'?');
+    text += QStringLiteral("?TtbBa?%1?3").arg(before);
+    const ListingTrailer trailer = ReadTrailer(text, false);
+    ASSERT_EQ(trailer.fault, ListingTrailer::Fault::kNone) << before;
+    EXPECT_EQ(trailer.entry_count.toString(), QString::number(before));
+    EXPECT_EQ(trailer.page_count, 3);
+  }
+}
+
 struct TrailerCase {
   const char* name;
   const char16_t* text;
