@@ -16,7 +16,6 @@ std::vector<std::uint8_t>& SequenceStore() {
 
 FourColourRows::FourColourRows(std::int32_t width)
     : width_(width), shared_(width <= kMaxSharedWidth) {
-  slots_.fill(-1);
   if (shared_) {
     std::vector<std::uint8_t>& store = SequenceStore();
     const std::size_t needed = slots_.size() * 2 * static_cast<std::size_t>(width);
@@ -29,13 +28,18 @@ FourColourRows::~FourColourRows() = default;
 
 const std::uint8_t* FourColourRows::Sequence(int magnitude, int parity) {
   const auto width = static_cast<std::size_t>(width_);
-  std::int16_t& slot = slots_[magnitude];
-  if (slot < 0) {
-    slot = static_cast<std::int16_t>(slots_used_++);
-    std::uint8_t* even = store_ + 2 * width * slot;
-    pixel_kernels::RampSequences(SafeDivide(magnitude, width_), width_, even, even + width);
+  Slot& slot = slots_[magnitude];
+  if (slot.index < 0) {
+    slot.index = static_cast<std::int16_t>(slots_used_++);
+    std::uint8_t* even = store_ + 2 * width * slot.index;
+    const float step = SafeDivide(magnitude, width_);
+    // Without a product ending in one half the parity changes nothing, and
+    // the odd sequence is the even one.
+    slot.odd_differs = pixel_kernels::HasHalves(step, width_);
+    pixel_kernels::RampSequences(step, width_, even, slot.odd_differs ? even + width : nullptr);
   }
-  return store_ + 2 * width * slot + (parity != 0 ? width : 0);
+  const bool odd = parity != 0 && slot.odd_differs;
+  return store_ + 2 * width * slot.index + (odd ? width : 0);
 }
 
 void FourColourRows::Build(PixelTriple from, PixelTriple to, std::uint8_t* out) {

@@ -16,9 +16,10 @@ namespace quorvel::progressbar {
 // widths it serves, all of that arithmetic is exact, so the entry equals
 // from[k] + D(i) when to[k] >= from[k] and from[k] - D(i) otherwise, where D
 // depends only on |to[k] - from[k]| and on whether from[k] is odd (which side
-// a tie goes to). There are at most 512 such sequences for a width, whatever
-// the number of rows, so each is computed once and rows are assembled from
-// them. Wider rows are computed directly.
+// a tie goes to; where no product ends in exactly one half, both are one
+// sequence). There are at most 512 such sequences for a width, whatever the
+// number of rows, so each is computed once and rows are assembled from them.
+// Wider rows are computed directly.
 //
 // The sequences live in a per-thread store that keeps its memory from one
 // painter call to the next (up to 4 MiB), so that repeated calls do not
@@ -46,9 +47,13 @@ class FourColourRows {
 
   std::int32_t width_;
   bool shared_;
-  // Where the two sequences of each magnitude (even, then odd) start in the
+  // Where the two sequences of a magnitude (even, then odd) start in the
   // thread's sequence store, in units of two widths; -1 until first used.
-  std::array<std::int16_t, 256> slots_;
+  struct Slot {
+    std::int16_t index = -1;
+    bool odd_differs = false;
+  };
+  std::array<Slot, 256> slots_;
   std::int32_t slots_used_ = 0;
   std::uint8_t* store_ = nullptr;
 };

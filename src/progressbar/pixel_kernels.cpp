@@ -1,6 +1,7 @@
 #include "progressbar/pixel_kernels.h"
 
 #include <atomic>
+#include <cmath>
 #include <cstring>
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
@@ -30,7 +31,7 @@ void RampSequencesPortable(float step, std::int32_t begin, std::int32_t count, s
   for (std::int32_t i = begin; i < count; ++i) {
     const double product = static_cast<double>(step) * i;
     even[i] = Rounded(product);
-    odd[i] = static_cast<std::uint8_t>(Rounded(product + 1.0) - 1);
+    if (odd != nullptr) odd[i] = static_cast<std::uint8_t>(Rounded(product + 1.0) - 1);
   }
 }
 
@@ -76,6 +77,16 @@ __attribute__((target("avx2"))) void RampSequencesAvx2(float step, std::int32_t 
   const __m256d four = _mm256_set1_pd(4.0);
   __m256d index = _mm256_set_pd(3.0, 2.0, 1.0, 0.0);
   std::int32_t i = 0;
+  if (odd == nullptr) {
+    for (; i + 16 <= count; i += 16) {
+      __m128i even_words[4];
+      for (__m128i& word : even_words) {
+        word = _mm256_cvtpd_epi32(_mm256_mul_pd(step4, index));
+        index = _mm256_add_pd(index, four);
+      }
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(even + i), PackBytes(even_words));
+    }
+  }
   for (; i + 16 <= count; i += 16) {
     __m128i even_words[4];
     __m128i odd_words[4];
@@ -230,6 +241,24 @@ void RampSequences(float step, std::int32_t count, std::uint8_t* even, std::uint
   if (VectorFormsActive()) return RampSequencesAvx2(step, count, even, odd);
 #endif
   RampSequencesPortable(step, 0, count, even, odd);
+}
+
+bool HasHalves(float step, std::int32_t count) {
+  if (!(step > 0.0f) || !std::isfinite(step)) return false;
+  // step = odd * 2^exponent. step * i ends in one half exactly when
+  // odd * i * 2^exponent does, which needs i to be an odd multiple of
+  // 2^(-exponent - 1); the first such i is that power itself.
+  int exponent = 0;
+  const float fraction = std::frexp(step, &exponent);
+  auto odd = static_cast<std::uint32_t>(std::ldexp(fraction, 24));
+  exponent -= 24;
+  while ((odd & 1u) == 0) {
+    odd >>= 1;
+    ++exponent;
+  }
+  if (exponent >= 0) return false;
+  const int first_power = -exponent - 1;
+  return first_power < 31 && (std::int64_t{1} << first_power) < count;
 }
 
 void AssembleTriples(const ChannelSource& blue, const ChannelSource& green,

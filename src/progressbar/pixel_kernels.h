@@ -19,7 +19,12 @@ void SetVectorFormsAllowed(bool allowed);
 // the nearest integer with halves to even (so the two differ only where
 // step * i ends in exactly one half). Every result must lie in 0..255 (true
 // for 0 <= step * count <= 255 + its rounding).
+// With `odd` null only the even sequence is written.
 void RampSequences(float step, std::int32_t count, std::uint8_t* even, std::uint8_t* odd);
+
+// Whether step * i ends in exactly one half for some 0 <= i < count, that is
+// whether the two sequences of RampSequences() differ. step >= 0.
+bool HasHalves(float step, std::int32_t count);
 
 // One channel of a scan line: start plus (or, with `negative`, minus)
 // sequence[i], modulo 256.

@@ -246,7 +246,7 @@ TEST_P(RampFormsTest, PackedRampMatchesTheReference) {
 
 TEST_P(RampFormsTest, SequencesRoundLikeTheReference) {
   // Every magnitude over widths that end inside and outside a vector step.
-  for (std::int32_t width : {1, 15, 16, 17, 33, 255, 256, 1920}) {
+  for (std::int32_t width : {1, 2, 15, 16, 17, 33, 255, 256, 1920, 4096}) {
     std::vector<std::uint8_t> even(width);
     std::vector<std::uint8_t> odd(width);
     for (int magnitude = 0; magnitude <= 255; ++magnitude) {
@@ -258,6 +258,11 @@ TEST_P(RampFormsTest, SequencesRoundLikeTheReference) {
         ASSERT_EQ(odd[i], static_cast<std::uint8_t>(RoundHalfEven(double{step} * i + 1) - 1))
             << width << " " << magnitude << " " << i;
       }
+      // The two differ exactly where a product ends in one half.
+      EXPECT_EQ(pixel_kernels::HasHalves(step, width), even != odd) << width << " " << magnitude;
+      std::vector<std::uint8_t> even_only(width);
+      pixel_kernels::RampSequences(step, width, even_only.data(), nullptr);
+      ASSERT_EQ(even_only, even);
     }
   }
 }
