@@ -246,15 +246,16 @@ void Main::Handle(Action&& action) {
   // reach a handler while another action is still under way; it is dropped.
   if (busy_) return;
   busy_ = true;
+  bool completed = true;
   try {
     std::forward<Action>(action)();
-  } catch (...) {
-    busy_ = false;
-    ShowSessionState();
-    throw;
+  } catch (const std::exception&) {
+    // Nothing may escape into Qt's event loop; the window stays usable.
+    completed = false;
   }
   busy_ = false;
   ShowSessionState();
+  if (!completed) TellUser(QStringLiteral(u"操作没有完成：程序内部出错。"));
 }
 
 void Main::ShowSessionState() {
@@ -275,9 +276,16 @@ void Main::ShowSessionState() {
   list3_lines_->setStringList(s.List3());
   haun_cun_text_->setText(s.HaunCunText());
 
-  const QString& notice = s.Notice();
+  TellUser(s.Notice());
+}
+
+void Main::TellUser(const QString& notice) {
   notice_->setText(notice);
-  notice_->setToolTip(notice);
+  // Tooltips guess rich text; a sentence that may quote the network is
+  // escaped inside markup of our own so that it shows as it is.
+  notice_->setToolTip(notice.isEmpty() ? QString()
+                                       : QStringLiteral("<p style='white-space:pre-wrap'>") +
+                                             notice.toHtmlEscaped() + QStringLiteral("</p>"));
   notice_->setVisible(!notice.isEmpty());
   if (!notice.isEmpty()) notice_->raise();
 }

@@ -58,6 +58,8 @@ class Main : public QWidget {
   template <typename Action>
   void Handle(Action&& action);
   void ShowSessionState();
+  // One sentence over the foot of the list; an empty one puts it away.
+  void TellUser(const QString& notice);
   void ShowAboutBox();
   void OnList1SelectionChanged();
 

@@ -173,6 +173,18 @@ TEST_F(MainWindowTest, AFailedLoadIsToldInTheWindowAndTheNextClickWorks) {
   EXPECT_EQ(Child<QLabel>("JiLu_Text")->text(), QString::fromUtf16(u"当前有 0 个反恐精英外挂"));
 }
 
+TEST_F(MainWindowTest, ANoticeQuotingMarkupShowsItAsText) {
+  components_.scripted.QueueFailure(TransferResult::Failure::kOther,
+                                    QStringLiteral("<b>reset</b> & <img src=x>"));
+  Child<QAbstractButton>("Command4")->click();
+  auto* notice = Child<QLabel>("Notice");
+  ASSERT_TRUE(notice->isVisible());
+  EXPECT_TRUE(notice->text().endsWith(QStringLiteral("<b>reset</b> & <img src=x>")));
+  EXPECT_EQ(notice->textFormat(), Qt::PlainText);
+  EXPECT_TRUE(notice->toolTip().contains(QStringLiteral("&lt;b&gt;reset&lt;/b&gt; &amp; &lt;img")));
+  EXPECT_FALSE(notice->toolTip().contains(QStringLiteral("<b>")));
+}
+
 TEST_F(MainWindowTest, ClickingTheNoticePutsItAway) {
   components_.scripted.QueueFailure(TransferResult::Failure::kHttpStatus,
                                     QStringLiteral("the service answered 500."));
