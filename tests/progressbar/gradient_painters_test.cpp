@@ -194,6 +194,7 @@ TEST_P(FourColourFormsTest, RowsMatchOneRampPerRow) {
       {1, 1},
       {2, 3},
       {31, 4},
+      {1920, 40},
       {32, 5},
       {33, 2},
       {45, 17},
