@@ -303,6 +303,34 @@ TEST_P(ImageFourColourTest, FlatCornersFillLikeQImage) {
   EXPECT_EQ(image, expected);
 }
 
+TEST_P(ImageFourColourTest, FillsAndConversionsCoverExactlyTheirRange) {
+  // Every start alignment and length around the vector widths.
+  std::vector<std::uint32_t> words(200);
+  std::vector<std::uint8_t> triples(3 * 200);
+  for (std::size_t i = 0; i < triples.size(); ++i) triples[i] = static_cast<std::uint8_t>(i * 7);
+  for (int offset = 0; offset < 9; ++offset) {
+    for (int count = 0; count < 150; ++count) {
+      std::fill(words.begin(), words.end(), 0xDEADBEEFu);
+      pixel_kernels::Fill32(words.data() + offset, count, 0xFF123456u);
+      for (int i = 0; i < 200; ++i) {
+        const bool inside = i >= offset && i < offset + count;
+        ASSERT_EQ(words[i], inside ? 0xFF123456u : 0xDEADBEEFu) << offset << " " << count;
+      }
+      std::fill(words.begin(), words.end(), 0xDEADBEEFu);
+      // A buffer of exactly the triples, so that a sanitizer sees any read past them.
+      const std::vector<std::uint8_t> exact(triples.begin() + 3 * offset,
+                                            triples.begin() + 3 * (offset + count));
+      pixel_kernels::TriplesToRgb32(exact.data(), words.data() + offset, count);
+      for (int i = 0; i < 200; ++i) {
+        const std::uint8_t* p = triples.data() + 3 * i;
+        const bool inside = i >= offset && i < offset + count;
+        ASSERT_EQ(words[i], inside ? qRgb(p[2], p[1], p[0]) : 0xDEADBEEFu)
+            << offset << " " << count;
+      }
+    }
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Forms, ImageFourColourTest, ::testing::Values(true, false),
                          [](const auto& info) { return info.param ? "Vector" : "Portable"; });
 
