@@ -17,21 +17,24 @@ std::vector<std::uint8_t>& SequenceStore() {
 FourColourRows::FourColourRows(std::int32_t width)
     : width_(width), shared_(width <= kMaxSharedWidth) {
   if (shared_) {
-    std::vector<std::uint8_t>& store = SequenceStore();
+    // Borrowed for the object's lifetime; a painter called from inside a
+    // device finds the thread's store empty and uses its own.
+    store_.swap(SequenceStore());
     const std::size_t needed = slots_.size() * 2 * static_cast<std::size_t>(width);
-    if (store.size() < needed) store.resize(needed);
-    store_ = store.data();
+    if (store_.size() < needed) store_.resize(needed);
   }
 }
 
-FourColourRows::~FourColourRows() = default;
+FourColourRows::~FourColourRows() {
+  if (shared_) SequenceStore().swap(store_);
+}
 
 const std::uint8_t* FourColourRows::Sequence(int magnitude, int parity) {
   const auto width = static_cast<std::size_t>(width_);
   Slot& slot = slots_[magnitude];
   if (slot.index < 0) {
     slot.index = static_cast<std::int16_t>(slots_used_++);
-    std::uint8_t* even = store_ + 2 * width * slot.index;
+    std::uint8_t* even = store_.data() + 2 * width * slot.index;
     const float step = SafeDivide(magnitude, width_);
     // Without a product ending in one half the parity changes nothing, and
     // the odd sequence is the even one.
@@ -39,7 +42,7 @@ const std::uint8_t* FourColourRows::Sequence(int magnitude, int parity) {
     pixel_kernels::RampSequences(step, width_, even, slot.odd_differs ? even + width : nullptr);
   }
   const bool odd = parity != 0 && slot.odd_differs;
-  return store_ + 2 * width * slot.index + (odd ? width : 0);
+  return store_.data() + 2 * width * slot.index + (odd ? width : 0);
 }
 
 void FourColourRows::Build(PixelTriple from, PixelTriple to, std::uint8_t* out) {

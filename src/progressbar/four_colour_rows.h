@@ -23,8 +23,7 @@ namespace quorvel::progressbar {
 //
 // The sequences live in a per-thread store that keeps its memory from one
 // painter call to the next (up to 4 MiB), so that repeated calls do not
-// fault in fresh pages; nothing else carries over. One FourColourRows at a
-// time per thread.
+// fault in fresh pages; nothing else carries over.
 class FourColourRows {
  public:
   // 1 <= width <= kMaxRampCount.
@@ -55,7 +54,7 @@ class FourColourRows {
   };
   std::array<Slot, 256> slots_;
   std::int32_t slots_used_ = 0;
-  std::uint8_t* store_ = nullptr;
+  std::vector<std::uint8_t> store_;
 };
 
 }  // namespace quorvel::progressbar

@@ -247,6 +247,46 @@ TEST(DrawGradientFourColourTest, RowsNearTheCoordinateLimitStayInRange) {
   EXPECT_EQ(dc.set_dibits.back().y, 2147483646);
 }
 
+// A device that paints another gradient of its own while it is given a row.
+class NestingDeviceContext final : public DeviceContext {
+ public:
+  DeviceRect GetClipBox() const override { return outer.GetClipBox(); }
+  bool GradientFill(const TriVertex*, std::uint32_t, const GradientRect*, std::uint32_t,
+                    std::uint32_t) override {
+    return false;
+  }
+  int SetDIBitsToDevice(std::int32_t x, std::int32_t y, std::uint32_t width, std::uint32_t height,
+                        std::int32_t x_src, std::int32_t y_src, std::uint32_t start_scan,
+                        std::uint32_t scan_count, const void* bits, const BitmapInfo* info,
+                        std::uint32_t colour_use) override {
+    inner = RecordingDeviceContext();
+    EXPECT_TRUE(DrawGradientFourColour(inner, 0, 0, 3000, 2, 0x0000FF, 0xFFFFFF, 0, 0x00FF00).ok());
+    return outer.SetDIBitsToDevice(x, y, width, height, x_src, y_src, start_scan, scan_count, bits,
+                                   info, colour_use);
+  }
+  RecordingDeviceContext outer;
+  RecordingDeviceContext inner;
+};
+
+TEST(DrawGradientFourColourTest, ADeviceMayPaintGradientsOfItsOwn) {
+  NestingDeviceContext dc;
+  const Colour tl = Rgb(250, 10, 30), tr = Rgb(20, 240, 100), bl = Rgb(3, 128, 255),
+               br = Rgb(200, 60, 5);
+  ASSERT_TRUE(DrawGradientFourColour(dc, 0, 0, 1920, 6, tl, tr, bl, br).ok());
+  const auto outer = ReferenceRows(1920, 6, tl, tr, bl, br);
+  const auto inner = ReferenceRows(3000, 2, 0x0000FF, 0xFFFFFF, 0, 0x00FF00);
+  ASSERT_EQ(dc.outer.set_dibits.size(), outer.size());
+  for (std::size_t r = 0; r < outer.size(); ++r) {
+    EXPECT_TRUE(std::equal(outer[r].begin(), outer[r].end(), dc.outer.set_dibits[r].bits.begin()))
+        << r;
+  }
+  ASSERT_EQ(dc.inner.set_dibits.size(), inner.size());
+  for (std::size_t r = 0; r < inner.size(); ++r) {
+    EXPECT_TRUE(std::equal(inner[r].begin(), inner[r].end(), dc.inner.set_dibits[r].bits.begin()))
+        << r;
+  }
+}
+
 TEST(DrawGradientFourColourTest, IgnoresAFailingDevice) {
   RecordingDeviceContext dc;
   dc.fail = true;
