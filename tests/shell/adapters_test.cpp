@@ -83,7 +83,24 @@ TEST(QtMediaPlayer, AMissingFileIsTheBackendsAffair) {
   EXPECT_NE(player.Player().error(), QMediaPlayer::NoError);
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kAddressSanitizer = true;
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
 TEST(QtWebBrowser, FillsItsHostAndLoadsTheAddress) {
+  if (kAddressSanitizer) {
+    // The web engine's own Chromium code frees objects through a base without
+    // a sized delete, which the sanitizer reports on every page torn down.
+    GTEST_SKIP() << "Qt WebEngine is not sanitizer-clean; this adapter runs in the plain build";
+  }
   QWidget host;
   host.resize(401, 257);
   QtWebBrowser browser(&host);
