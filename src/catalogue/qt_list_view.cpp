@@ -77,7 +77,9 @@ void QtListView::AddColumn(int position, const QString& caption, int width) {
 void QtListView::ApplyDisplaySettings() {
   setHeaderHidden(false);
   setSelectionBehavior(QAbstractItemView::SelectRows);
-  setItemDelegate(new GridDelegate(this));
+  if (dynamic_cast<GridDelegate*>(itemDelegate()) == nullptr) {
+    setItemDelegate(new GridDelegate(this));
+  }
   QPalette ground = palette();
   ground.setColor(QPalette::Base, Qt::white);
   setPalette(ground);
