@@ -86,6 +86,16 @@ TEST(AboutText, EightLinesJoinedByCarriageReturnAndLineFeed) {
   EXPECT_EQ(text.count(QLatin1Char('\n')), text.count(QStringLiteral("\r\n")));
 }
 
+TEST(BuiltInAddresses, FollowTheHostsTheProgramWasBuiltFor) {
+  const ShellAddresses a = BuiltInAddresses();
+  const QString site = QStringLiteral("http://" QUORVEL_SITE_HOST);
+  EXPECT_EQ(a.listing_base, QStringLiteral("http://" QUORVEL_LISTING_HOST "/adminphp/"));
+  EXPECT_EQ(a.tip_page, site + QStringLiteral("/tishi1.8.html"));
+  EXPECT_EQ(a.notice_page, site + QStringLiteral("/gonggao.html"));
+  EXPECT_EQ(a.partner_page, QStringLiteral("http://" QUORVEL_PARTNER_HOST));
+  EXPECT_TRUE(AboutText(a).contains(site));
+}
+
 TEST_F(MainWindowTest, AboutBoxHasItsTitleTextAndOnlyAnOkButton) {
   bool seen = false;
   QTimer::singleShot(0, [&] {
