@@ -3,52 +3,19 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/category_table.h"
-#include "catalogue/listing_service.h"
-#include "catalogue/testing/fake_list_view.h"
-#include "catalogue/testing/recording_shell_open.h"
-#include "catalogue/testing/scripted_transfer.h"
-#include "reply_builder.h"
+#include "session_fixture.h"
 
 namespace quorvel::catalogue {
 namespace {
 
-using testing::FakeListView;
+using testing::kFolder;
+using testing::kServer;
+using testing::kScript;
 using testing::Record;
-using testing::RecordingShellOpen;
 using testing::Records;
 using testing::Reply;
-using testing::ScriptedTransfer;
+using testing::SessionTest;
 using Failure = TransferResult::Failure;
-
-const QString kServer = QStringLiteral("http://127.0.0.1:8731/adminphp/");
-const QString kScript = QStringLiteral("http://127.0.0.1:8731/adminphp/admin_upload.php?");
-const QString kFolder = QStringLiteral("/opt/quorvel");
-
-class SessionTest : public ::testing::Test {
- protected:
-  SessionTest() : session_(transfer_, list_, shell_, kFolder) {
-    PrepareListColumns(list_);
-    session_.SetServerUrl(kServer);
-  }
-
-  // Start-up on page 1 of a catalogue of `pages` pages.
-  void StartUp(int pages = 3) {
-    transfer_.QueueReply(Reply(Records(2), QStringLiteral("30?%1").arg(pages)));
-    session_.StartUpLoad();
-    ASSERT_TRUE(session_.Notice().isEmpty()) << session_.Notice().toStdString();
-  }
-
-  QStringList Column(int column) const {
-    QStringList cells;
-    for (const QStringList& row : list_.rows()) cells.append(row[column]);
-    return cells;
-  }
-
-  ScriptedTransfer transfer_;
-  FakeListView list_;
-  RecordingShellOpen shell_;
-  BrowsingSession session_;
-};
 
 TEST_F(SessionTest, StartUpListsPageOne) {
   transfer_.QueueReply(Reply(Records(2), "2?1"));
@@ -388,97 +355,6 @@ TEST_F(SessionTest, AfterSearchNextPageIsTheWholeCatalogue) {
   transfer_.QueueReply(Reply(Records(1), "30?3"));
   session_.NextPage();
   EXPECT_EQ(transfer_.addresses().last(), kScript + "page=2");
-}
-
-TEST_F(SessionTest, ChoosingARowFillsTheLinkLists) {
-  transfer_.QueueReply(Reply({{"c", "t", "m", "u", "a/*/x/**/b/*/y/**/", "1"},
-                              {"c", "t", "m", "u", "a/*/x/**/b/*/y", "2"},
-                              {"c", "t", "m", "u", "a/*/x/*/z/**/", "3"},
-                              {"c", "t", "m", "u", "", "4"},
-                              {"c", "t", "m", "u", "a/*/x/**/broken/**/", "5"}},
-                             "5?1"));
-  session_.StartUpLoad();
-  struct Case {
-    int row;
-    QStringList names;
-    QStringList addresses;
-  };
-  const Case cases[] = {
-      {0, {"a", "b"}, {"x", "y"}}, {1, {"a"}, {"x"}}, {2, {"a"}, {"x"}}, {3, {}, {}},
-      {4, {"a"}, {"x"}},           {5, {}, {}},       {-1, {}, {}}};
-  for (const Case& c : cases) {
-    session_.RowChosen(c.row);
-    EXPECT_EQ(session_.List1(), c.names) << c.row;
-    EXPECT_EQ(session_.List2(), c.addresses) << c.row;
-    EXPECT_EQ(session_.HaunCunText(),
-              c.row >= 0 && c.row < 5 ? session_.List3()[c.row] : QString());
-  }
-}
-
-TEST_F(SessionTest, SelectingANameOpensItsAddressFromTheProgramFolder) {
-  transfer_.QueueReply(
-      Reply({{"c", "t", "m", "u", "a/*/http://x/**/b/*/https://y/**/", "1"}}, "1?1"));
-  session_.StartUpLoad();
-  session_.RowChosen(0);
-  session_.LinkSelected(1);
-  // The arrow keys pass over every line: each one opens.
-  session_.LinkSelected(0);
-  ASSERT_EQ(shell_.opened().size(), 2u);
-  EXPECT_EQ(shell_.opened()[0].address, "https://y");
-  EXPECT_EQ(shell_.opened()[0].working_directory, kFolder);
-  EXPECT_EQ(shell_.opened()[1].address, "http://x");
-  EXPECT_TRUE(session_.Notice().isEmpty());
-  session_.LinkSelected(2);
-  session_.LinkSelected(-1);
-  EXPECT_EQ(shell_.opened().size(), 2u);
-}
-
-TEST_F(SessionTest, RefusedAddressesStartNothing) {
-  const char* refused[] = {
-      "file:///etc/passwd", "/bin/sh", "javascript:alert(1)", "data:text/html,x", "gopher://x",
-      "--version",          ""};
-  QString links;
-  for (const char* address : refused) links += QStringLiteral("n/*/%1/**/").arg(address);
-  transfer_.QueueReply(Reply({{"c", "t", "m", "u", links, "1"}}, "1?1"));
-  session_.StartUpLoad();
-  session_.RowChosen(0);
-  ASSERT_EQ(session_.List2().size(), static_cast<qsizetype>(std::size(refused)));
-  for (int line = 0; line < session_.List2().size(); ++line) {
-    session_.LinkSelected(line);
-    EXPECT_FALSE(session_.Notice().isEmpty()) << refused[line];
-  }
-  EXPECT_TRUE(shell_.opened().empty());
-}
-
-TEST_F(SessionTest, ShellFailureIsTold) {
-  transfer_.QueueReply(Reply({Record(0)}, "1?1"));
-  session_.StartUpLoad();
-  session_.RowChosen(0);
-  shell_.FailWith("xdg-open could not be started");
-  session_.LinkSelected(0);
-  EXPECT_TRUE(session_.Notice().contains("xdg-open could not be started"));
-}
-
-TEST_F(SessionTest, LinkListsOutliveANewLoadUntilARowIsChosen) {
-  transfer_.QueueReply(Reply({{"c", "t", "m", "u", "old/*/http://old/**/", "1"}}, "1?2"));
-  session_.StartUpLoad();
-  session_.RowChosen(0);
-  transfer_.QueueReply(Reply({{"c", "t", "m", "u", "new/*/http://new/**/", "1"}}, "1?2"));
-  session_.NextPage();
-  EXPECT_EQ(session_.List1(), QStringList{"old"});
-  session_.LinkSelected(0);
-  EXPECT_EQ(shell_.opened().back().address, "http://old");
-  session_.RowChosen(0);
-  EXPECT_EQ(session_.List1(), QStringList{"new"});
-}
-
-TEST_F(SessionTest, ChoosingAfterPagingShowsThatPagesLinks) {
-  StartUp();
-  transfer_.QueueReply(Reply({Record(7), Record(8)}, "30?3"));
-  session_.NextPage();
-  session_.RowChosen(1);
-  EXPECT_EQ(session_.List1(), QStringList{"n8"});
-  EXPECT_EQ(session_.List2(), QStringList{"http://h/8"});
 }
 
 TEST_F(SessionTest, RowsBeyondSixteenBitsAreListed) {
