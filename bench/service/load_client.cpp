@@ -43,6 +43,10 @@ void Watch(int epoll, int fd, std::size_t connection, std::uint32_t events) {
   epoll_ctl(epoll, EPOLL_CTL_MOD, fd, &event);
 }
 
+void Note(LoadResult& result, std::string what) {
+  if (result.first_errors.size() < 5) result.first_errors.push_back(std::move(what));
+}
+
 struct Connection {
   int fd = -1;
   std::size_t target = 0;
@@ -151,7 +155,13 @@ LoadResult RunLoad(int port, int connections, const std::vector<std::string>& ta
         result.latencies_ms.push_back(
             std::chrono::duration<double, std::milli>(Clock::now() - conn.start).count());
         result.targets.push_back(conn.target);
-        (status == 200 && body_ok(body) ? result.ok : result.errors) += 1;
+        if (status == 200 && body_ok(body)) {
+          ++result.ok;
+        } else {
+          ++result.errors;
+          Note(result, targets[conn.target] + ": status " + std::to_string(status) + ", " +
+                           body.substr(0, 200));
+        }
         --outstanding;
         conn.busy = false;
       }
@@ -159,6 +169,7 @@ LoadResult RunLoad(int port, int connections, const std::vector<std::string>& ta
         // The server ended the connection: what was in flight is lost; carry on
         // with a new one.
         if (conn.busy) {
+          Note(result, targets[conn.target] + ": connection closed before the reply");
           ++result.errors;
           --outstanding;
           conn.busy = false;

@@ -10,8 +10,9 @@ struct LoadResult {
   int ok = 0;
   int errors = 0;
   double seconds = 0;
-  std::vector<double> latencies_ms;  // per request, in the order they completed
-  std::vector<std::size_t> targets;  // index of the target of each latency
+  std::vector<double> latencies_ms;       // per request, in the order they completed
+  std::vector<std::size_t> targets;       // index of the target of each latency
+  std::vector<std::string> first_errors;  // what went wrong, for the first few
 };
 
 // Sends every target once, as HTTP/1.1 GETs over `connections` keep-alive

@@ -56,6 +56,7 @@ struct RunResult {
   double seconds = 0;
   std::vector<double> latencies_ms;                     // sorted
   std::vector<std::pair<double, std::size_t>> slowest;  // latency and target index
+  std::vector<std::string> first_errors;
 };
 
 std::string PercentEncode(std::string_view text) {
@@ -143,6 +144,7 @@ RunResult Measure(pid_t service_pid, int port, const Settings& settings,
   result.ok = load.ok;
   result.errors = load.errors;
   result.seconds = load.seconds;
+  result.first_errors = load.first_errors;
   result.latencies_ms = load.latencies_ms;
   std::sort(result.latencies_ms.begin(), result.latencies_ms.end());
   for (std::size_t i = 0; i < load.latencies_ms.size(); ++i) {
@@ -170,6 +172,7 @@ void Print(const char* name, const RunResult& r) {
   const double requests = std::max(1, r.ok + r.errors);
   std::printf("    cpu a request: service %.0f us, load client %.0f us\n",
               r.service_cpu_seconds / requests * 1e6, r.client_cpu_seconds / requests * 1e6);
+  for (const std::string& error : r.first_errors) std::printf("    error: %s\n", error.c_str());
 }
 
 // Time the service itself spent on each request, from its log: what remains of

@@ -265,14 +265,22 @@ std::int64_t CatalogueStore::EntryCount() {
   return reader->Count();
 }
 
-void CatalogueStore::WarmUp(std::size_t max_categories) {
-  Lease reader(*this);
-  Reader::Transaction transaction(*reader);
-  const std::int64_t generation = reader->Generation();
-  Matches(*reader, generation, "");
-  for (const std::string& key : reader->CategoryKeys(max_categories)) {
-    Matches(*reader, generation, key);
+void CatalogueStore::WarmUp(std::size_t readers, std::size_t max_categories) {
+  {
+    Lease reader(*this);
+    Reader::Transaction transaction(*reader);
+    const std::int64_t generation = reader->Generation();
+    Matches(*reader, generation, "");
+    for (const std::string& key : reader->CategoryKeys(max_categories)) {
+      Matches(*reader, generation, key);
+    }
   }
+  std::size_t idle = 0;
+  {
+    std::lock_guard lock(readers_mutex_);
+    idle = idle_readers_.size();
+  }
+  for (; idle < readers; ++idle) ReturnReader(std::make_unique<Reader>(path_));
 }
 
 }  // namespace quorvel::service

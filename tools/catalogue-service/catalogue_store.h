@@ -58,9 +58,11 @@ class CatalogueStore {
   std::optional<CatalogueEntry> FindEntry(std::string_view entry_id);
   std::int64_t EntryCount();
 
-  // Works out the whole catalogue and up to `max_categories` of its categories
-  // ahead of the first requests, which would otherwise each wait for a scan.
-  void WarmUp(std::size_t max_categories);
+  // Gets ready for a first burst of requests: opens `readers` connections
+  // (preparing their statements takes a while, and every request in parallel
+  // needs one), builds the search index and works out the whole catalogue and
+  // up to `max_categories` of its categories.
+  void WarmUp(std::size_t readers, std::size_t max_categories);
 
  private:
   class Reader;

@@ -1,6 +1,7 @@
 #include "catalogue-service/http_service.h"
 
 #include <httplib.h>
+#include <sys/socket.h>
 
 #include <chrono>
 #include <cstdio>
@@ -115,6 +116,15 @@ void SetText(httplib::Response& res, int status, std::string_view line) {
   SetBody(res, status, std::move(body), kTextType);
 }
 
+// httplib listens with a backlog of 5, fixed when the library was built: a
+// burst of clients connecting at once overflows it and some wait a second or
+// more for the kernel to retry, or are dropped.  listen() on a socket that is
+// already listening only changes its backlog.
+class Server : public httplib::Server {
+ public:
+  bool WidenBacklog() { return ::listen(svr_sock_, SOMAXCONN) == 0; }
+};
+
 }  // namespace
 
 class CatalogueHttpService::Impl {
@@ -151,6 +161,7 @@ class CatalogueHttpService::Impl {
     } else {
       port_ = server_.bind_to_port(address, port) ? port : -1;
     }
+    if (port_ >= 0 && !server_.WidenBacklog()) port_ = -1;
     return port_;
   }
 
@@ -254,7 +265,7 @@ class CatalogueHttpService::Impl {
 
   CatalogueStore& store_;
   const int page_size_;
-  httplib::Server server_;
+  Server server_;
   std::string address_;
   int port_ = -1;
   std::mutex log_mutex_;
@@ -268,6 +279,8 @@ CatalogueHttpService::~CatalogueHttpService() = default;
 int CatalogueHttpService::Bind(const std::string& address, int port) {
   return impl_->Bind(address, port);
 }
+
+std::size_t CatalogueHttpService::MaxParallelRequests() { return kWorkerThreads; }
 
 bool CatalogueHttpService::Run() { return impl_->Run(); }
 

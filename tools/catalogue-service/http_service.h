@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -22,6 +23,9 @@ class CatalogueHttpService {
   // Starts listening on `address`:`port` (0: a free port chosen by the
   // system).  Returns the port, or -1 when the address cannot be bound.
   int Bind(const std::string& address, int port);
+
+  // How many requests may be in progress at once, one per open connection.
+  static std::size_t MaxParallelRequests();
 
   // Serves until Stop(); returns false when serving could not start.
   bool Run();

@@ -57,7 +57,7 @@ int Serve(const ServiceOptions& options, const std::string& db_path) {
               << quorvel::service::kSeedEntryCount << "-entry starter catalogue\n";
   }
   quorvel::service::CatalogueStore store(db_path);
-  store.WarmUp(kPreparedCategories);
+  store.WarmUp(quorvel::service::CatalogueHttpService::MaxParallelRequests(), kPreparedCategories);
 
   quorvel::service::CatalogueHttpService service(store, options.page_size);
   const int port = service.Bind(options.bind, options.port);
