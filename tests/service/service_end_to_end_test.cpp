@@ -1,8 +1,12 @@
 // Starts the real catalogue-service on a free loopback port and checks what
 // a client receives, byte for byte.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <httplib.h>
+#include <netinet/in.h>
 #include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <fstream>
@@ -268,6 +272,40 @@ TEST_F(ServiceEndToEndTest, ConcurrentClientsGetTheirOwnPages) {
   }
   for (std::thread& t : clients) t.join();
   EXPECT_EQ(wrong, std::vector<int>(8, 0));
+}
+
+// Many clients connecting in the same instant all get served: none is dropped
+// by a full accept queue.
+TEST_F(ServiceEndToEndTest, ABurstOfNewConnectionsIsServed) {
+  constexpr int kClients = 48;
+  std::vector<int> sockets;
+  for (int i = 0; i < kClients; ++i) {
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ASSERT_GE(fd, 0);
+    timeval patience{30, 0};
+    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port()));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    sockets.push_back(fd);
+  }
+  const std::string request =
+      std::string("GET ") + kListing + "page=18 HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n";
+  for (const int fd : sockets) {
+    ASSERT_EQ(send(fd, request.data(), request.size(), MSG_NOSIGNAL),
+              static_cast<ssize_t>(request.size()));
+  }
+  int answered = 0;
+  for (const int fd : sockets) {
+    std::string reply;
+    char buffer[4096];
+    for (ssize_t n; (n = recv(fd, buffer, sizeof buffer, 0)) > 0;) reply.append(buffer, n);
+    if (reply.starts_with("HTTP/1.1 200") && reply.ends_with("?TtbBa?330?17")) ++answered;
+    close(fd);
+  }
+  EXPECT_EQ(answered, kClients);
 }
 
 TEST(ServiceProgramTest, LogsOneLinePerRequestAndStopsOnSigterm) {
