@@ -1,5 +1,6 @@
 #include "progressbar/pixel_kernels.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstring>
@@ -7,6 +8,8 @@
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define QUORVEL_PIXEL_KERNELS_AVX2 1
 #include <immintrin.h>
+
+#include "progressbar/pixel_kernels_avx512.h"
 #endif
 
 namespace quorvel::progressbar::pixel_kernels {
@@ -60,9 +63,14 @@ void TriplesToRgb32Portable(const std::uint8_t* triples, std::uint32_t* out, std
 
 #ifdef QUORVEL_PIXEL_KERNELS_AVX2
 
-bool ProcessorHasAvx2() {
+VectorForms ProcessorForms() {
   __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2");
+  if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+      __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi")) {
+    return VectorForms::kAvx512;
+  }
+  if (__builtin_cpu_supports("avx2")) return VectorForms::kAvx2;
+  return VectorForms::kNone;
 }
 
 __attribute__((target("avx2"))) __m128i PackBytes(const __m128i (&words)[4]) {
@@ -228,26 +236,31 @@ __attribute__((target("avx2"))) void Fill32Avx2(std::uint32_t* out, std::int64_t
 
 #else
 
-bool ProcessorHasAvx2() { return false; }
+VectorForms ProcessorForms() { return VectorForms::kNone; }
 
 #endif
 
-std::atomic<bool> vector_forms_allowed{true};
+std::atomic<VectorForms> vector_forms_limit{VectorForms::kAvx512};
+
+bool Avx2Active() { return ActiveVectorForms() >= VectorForms::kAvx2; }
 
 }  // namespace
 
-bool VectorFormsActive() {
-  static const bool available = ProcessorHasAvx2();
-  return available && vector_forms_allowed.load(std::memory_order_relaxed);
+VectorForms ActiveVectorForms() {
+  static const VectorForms available = ProcessorForms();
+  return std::min(available, vector_forms_limit.load(std::memory_order_relaxed));
 }
 
-void SetVectorFormsAllowed(bool allowed) {
-  vector_forms_allowed.store(allowed, std::memory_order_relaxed);
+void LimitVectorForms(VectorForms limit) {
+  vector_forms_limit.store(limit, std::memory_order_relaxed);
 }
 
 void RampSequences(float step, std::int32_t count, std::uint8_t* even, std::uint8_t* odd) {
 #ifdef QUORVEL_PIXEL_KERNELS_AVX2
-  if (VectorFormsActive()) return RampSequencesAvx2(step, count, even, odd);
+  if (ActiveVectorForms() == VectorForms::kAvx512) {
+    return avx512::RampSequences(step, count, even, odd);
+  }
+  if (Avx2Active()) return RampSequencesAvx2(step, count, even, odd);
 #endif
   RampSequencesPortable(step, 0, count, even, odd);
 }
@@ -273,21 +286,27 @@ bool HasHalves(float step, std::int32_t count) {
 void AssembleTriples(const ChannelSource& blue, const ChannelSource& green,
                      const ChannelSource& red, std::int32_t count, std::uint8_t* out) {
 #ifdef QUORVEL_PIXEL_KERNELS_AVX2
-  if (VectorFormsActive()) return AssembleTriplesAvx2(blue, green, red, count, out);
+  if (ActiveVectorForms() == VectorForms::kAvx512) {
+    return avx512::AssembleTriples(blue, green, red, count, out);
+  }
+  if (Avx2Active()) return AssembleTriplesAvx2(blue, green, red, count, out);
 #endif
   AssembleTriplesPortable(blue, green, red, 0, count, out);
 }
 
 void TriplesToRgb32(const std::uint8_t* triples, std::uint32_t* out, std::int64_t count) {
 #ifdef QUORVEL_PIXEL_KERNELS_AVX2
-  if (VectorFormsActive()) return TriplesToRgb32Avx2(triples, out, count);
+  if (ActiveVectorForms() == VectorForms::kAvx512) {
+    return avx512::TriplesToRgb32(triples, out, count);
+  }
+  if (Avx2Active()) return TriplesToRgb32Avx2(triples, out, count);
 #endif
   TriplesToRgb32Portable(triples, out, 0, count);
 }
 
 void Fill32(std::uint32_t* out, std::int64_t count, std::uint32_t value) {
 #ifdef QUORVEL_PIXEL_KERNELS_AVX2
-  if (VectorFormsActive()) return Fill32Avx2(out, count, value);
+  if (Avx2Active()) return Fill32Avx2(out, count, value);
 #endif
   for (std::int64_t i = 0; i < count; ++i) out[i] = value;
 }

@@ -1,18 +1,21 @@
 #pragma once
 
 // The per-pixel loops of the gradient painters and of the image device
-// context. Each has a portable form and, on x86-64 processors with AVX2, a
-// vector form picked at run time; both give the same bytes.
+// context. Each has a portable form and, on x86-64 processors with AVX2 (and
+// for the ramp sequences AVX-512), vector forms picked at run time; all give
+// the same bytes.
 
 #include <cstdint>
 
 namespace quorvel::progressbar::pixel_kernels {
 
-// Whether the vector forms are in use.
-bool VectorFormsActive();
-// Tests turn the vector forms off to check the portable ones, and back on.
-// Has no effect where the processor lacks them.
-void SetVectorFormsAllowed(bool allowed);
+enum class VectorForms { kNone, kAvx2, kAvx512 };
+
+// The widest vector forms in use: those of the processor, up to the limit.
+VectorForms ActiveVectorForms();
+// Tests lower the limit to check the narrower forms, and raise it again
+// (kAvx512, the default, means no limit).
+void LimitVectorForms(VectorForms limit);
 
 // For i < count: even[i] = round(step * i) and odd[i] = round(1 + step * i) - 1,
 // the product in double precision from the single-precision step, rounded to

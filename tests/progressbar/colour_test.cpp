@@ -10,6 +10,7 @@
 
 #include "progressbar/pixel_kernels.h"
 #include "progressbar/rounding.h"
+#include "vector_forms.h"
 
 namespace quorvel::progressbar {
 namespace {
@@ -215,10 +216,10 @@ TEST(BuildColourRampTest, EndsAtToWithinRounding) {
 
 // The packed form must give the same bytes as the reference whichever loop
 // the processor runs.
-class RampFormsTest : public ::testing::TestWithParam<bool> {
+class RampFormsTest : public ::testing::TestWithParam<pixel_kernels::VectorForms> {
  protected:
-  void SetUp() override { pixel_kernels::SetVectorFormsAllowed(GetParam()); }
-  void TearDown() override { pixel_kernels::SetVectorFormsAllowed(true); }
+  void SetUp() override { pixel_kernels::LimitVectorForms(GetParam()); }
+  void TearDown() override { pixel_kernels::LimitVectorForms(pixel_kernels::VectorForms::kAvx512); }
 };
 
 TEST_P(RampFormsTest, PackedRampMatchesTheReference) {
@@ -267,8 +268,7 @@ TEST_P(RampFormsTest, SequencesRoundLikeTheReference) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Forms, RampFormsTest, ::testing::Values(true, false),
-                         [](const auto& info) { return info.param ? "Vector" : "Portable"; });
+INSTANTIATE_TEST_SUITE_P(Forms, RampFormsTest, ::testing::ValuesIn(kAllForms), FormName);
 
 }  // namespace
 }  // namespace quorvel::progressbar

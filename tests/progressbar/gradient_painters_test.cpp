@@ -9,6 +9,7 @@
 
 #include "progressbar/pixel_kernels.h"
 #include "recording_device_context.h"
+#include "vector_forms.h"
 
 namespace quorvel::progressbar {
 namespace {
@@ -181,10 +182,10 @@ TEST(DrawGradientFourColourTest, EqualCornersPaintAFlatRectangle) {
   }
 }
 
-class FourColourFormsTest : public ::testing::TestWithParam<bool> {
+class FourColourFormsTest : public ::testing::TestWithParam<pixel_kernels::VectorForms> {
  protected:
-  void SetUp() override { pixel_kernels::SetVectorFormsAllowed(GetParam()); }
-  void TearDown() override { pixel_kernels::SetVectorFormsAllowed(true); }
+  void SetUp() override { pixel_kernels::LimitVectorForms(GetParam()); }
+  void TearDown() override { pixel_kernels::LimitVectorForms(pixel_kernels::VectorForms::kAvx512); }
 };
 
 TEST_P(FourColourFormsTest, RowsMatchOneRampPerRow) {
@@ -220,8 +221,7 @@ TEST_P(FourColourFormsTest, RowsMatchOneRampPerRow) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Forms, FourColourFormsTest, ::testing::Values(true, false),
-                         [](const auto& info) { return info.param ? "Vector" : "Portable"; });
+INSTANTIATE_TEST_SUITE_P(Forms, FourColourFormsTest, ::testing::ValuesIn(kAllForms), FormName);
 
 TEST(DrawGradientFourColourTest, RowsOutsideTheDeviceAreNotSent) {
   RecordingDeviceContext whole;

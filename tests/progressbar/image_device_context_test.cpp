@@ -8,6 +8,7 @@
 
 #include "progressbar/gradient_painters.h"
 #include "progressbar/pixel_kernels.h"
+#include "vector_forms.h"
 
 namespace quorvel::progressbar {
 namespace {
@@ -254,10 +255,10 @@ TEST(ImageSetDIBitsTest, RefusesWhatItDoesNotDraw) {
 
 // Four-colour gradients read back from the image equal the scan lines the
 // painter sends, converted pixel by pixel, whatever part of them is visible.
-class ImageFourColourTest : public ::testing::TestWithParam<bool> {
+class ImageFourColourTest : public ::testing::TestWithParam<pixel_kernels::VectorForms> {
  protected:
-  void SetUp() override { pixel_kernels::SetVectorFormsAllowed(GetParam()); }
-  void TearDown() override { pixel_kernels::SetVectorFormsAllowed(true); }
+  void SetUp() override { pixel_kernels::LimitVectorForms(GetParam()); }
+  void TearDown() override { pixel_kernels::LimitVectorForms(pixel_kernels::VectorForms::kAvx512); }
 };
 
 TEST_P(ImageFourColourTest, ReadsBackTheReferenceRows) {
@@ -331,8 +332,7 @@ TEST_P(ImageFourColourTest, FillsAndConversionsCoverExactlyTheirRange) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Forms, ImageFourColourTest, ::testing::Values(true, false),
-                         [](const auto& info) { return info.param ? "Vector" : "Portable"; });
+INSTANTIATE_TEST_SUITE_P(Forms, ImageFourColourTest, ::testing::ValuesIn(kAllForms), FormName);
 
 }  // namespace
 }  // namespace quorvel::progressbar
