@@ -1,0 +1,134 @@
+// The real main window, with the real Qt list and transfer, against a listing
+// service that misbehaves in every way a network can: thousands of mixed
+// clicks, each checked, and the memory compared before and after.
+
+#include <QApplication>
+#include <QtGlobal>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <random>
+
+#include "catalogue/qt_transfer.h"
+#include "misbehaving_server.h"
+#include "process_memory.h"
+#include "shell/addresses.h"
+#include "shell/main_window.h"
+#include "soak_components.h"
+#include "soak_user.h"
+
+namespace quorvel::soak {
+namespace {
+
+using std::chrono::milliseconds;
+
+constexpr int kDefaultClicks = 2000;
+// Memory is first measured here, once caches and buffers have warmed up.
+constexpr int kWarmUpClicks = 100;
+
+// Builds that run far slower (the sanitizers) may ask for fewer clicks.
+int SoakClicks() {
+  bool ok = false;
+  const int clicks = qEnvironmentVariableIntValue("QUORVEL_SOAK_CLICKS", &ok);
+  return ok && clicks > kWarmUpClicks ? clicks : kDefaultClicks;
+}
+
+double MiB(std::int64_t bytes) { return static_cast<double>(bytes) / (1024.0 * 1024.0); }
+
+TEST(MainWindowSoak, MixedClicksAgainstAMisbehavingServer) {
+  const auto started = std::chrono::steady_clock::now();
+  const int clicks = SoakClicks();
+
+  MisbehavingServer server(std::chrono::minutes(20));
+  ASSERT_TRUE(server.ok());
+  // Short limits keep a stall or a slow giant from costing the soak its time;
+  // the size limit stays the program's own.
+  catalogue::QtTransfer::Limits limits;
+  limits.stall = milliseconds(300);
+  limits.total = milliseconds(3000);
+  SoakComponents components(limits);
+  const shell::ShellAddresses addresses =
+      shell::AddressesForHosts(QStringLiteral("127.0.0.1:%1").arg(server.port()),
+                               QStringLiteral("127.0.0.1:9"), QStringLiteral("127.0.0.1:9"));
+  ASSERT_EQ(addresses.listing_base, server.BaseUrl());
+  const QString program_folder = QStringLiteral(QUORVEL_SOURCE_DIR "/assets");
+
+  shell::Main window(components, addresses, program_folder);
+  ASSERT_TRUE(server.AnswerNextWith(Answer::kGood));
+  window.StartUp();
+  QApplication::setActiveWindow(&window);
+  QCoreApplication::processEvents();
+
+  SoakUser user(window, server, components, program_folder);
+  ASSERT_TRUE(user.Ready());
+  ASSERT_EQ(window.ListedRows(), 20);
+  user.CheckWindow();
+
+  std::mt19937 click_choices(20240611u);
+  std::mt19937 answer_choices(1811u);
+  std::int64_t after_warm_up = 0;
+  for (int click = 1; click <= clicks && !::testing::Test::HasFailure(); ++click) {
+    if (click == kWarmUpClicks) {
+      // The same state as at the end: page 1 of a category, well answered.
+      user.GoodCategoryClick(click % 18);
+    } else {
+      user.RandomClick(click_choices, answer_choices);
+    }
+    user.CheckWindow();
+    if (click == kWarmUpClicks) after_warm_up = ResidentBytesAfterTrim();
+  }
+  ASSERT_FALSE(::testing::Test::HasFailure())
+      << "stopped after " << user.tally().clicks << " clicks";
+
+  // The window is still usable: a category click and a next page both work.
+  user.GoodCategoryClick(7);
+  user.CheckWindow();
+  const catalogue::BrowsingSession& s = window.Session();
+  EXPECT_EQ(window.ListedRows(), 20);
+  EXPECT_TRUE(s.Notice().isEmpty());
+  EXPECT_EQ(s.PageNo(), 1);
+  EXPECT_EQ(user.page_on_show(), 1);
+  const std::int64_t after_soak = ResidentBytesAfterTrim();
+  user.GoodNextPageClick();
+  user.CheckWindow();
+  EXPECT_EQ(s.PageNo(), 2);
+  EXPECT_EQ(user.page_on_show(), 2);
+  EXPECT_EQ(s.List3().size(), window.ListedRows());
+
+  const SoakTally& tally = user.tally();
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  std::printf("soak: %d clicks (%d loads, %d on a page button that was off) in %.1f s\n",
+              tally.clicks, tally.loads, tally.disabled_clicks, seconds);
+  std::printf("soak: answers:");
+  for (std::size_t a = 0; a < tally.answers.size(); ++a) {
+    std::printf(" %s %d%s", AnswerName(static_cast<Answer>(a)), tally.answers[a],
+                a + 1 < tally.answers.size() ? "," : "\n");
+  }
+  std::printf(
+      "soak: %d failed loads, %d told to the user; %d times no page before, told; "
+      "%d rows chosen, %d links opened, %d refused and told\n",
+      tally.failed_loads, tally.failures_told, tally.no_page_before, tally.rows_chosen,
+      tally.links_opened, tally.links_refused);
+  std::printf("soak: memory (VmRSS) after %d clicks %.1f MiB, after the soak %.1f MiB (%+.1f %%)\n",
+              kWarmUpClicks, MiB(after_warm_up), MiB(after_soak),
+              after_warm_up > 0 ? 100.0 * static_cast<double>(after_soak - after_warm_up) /
+                                      static_cast<double>(after_warm_up)
+                                : 0.0);
+  std::fflush(stdout);
+
+  EXPECT_EQ(tally.failures_told, tally.failed_loads);
+  for (std::size_t a = 0; a < tally.answers.size(); ++a) {
+    EXPECT_GT(tally.answers[a], 0) << "never answered " << AnswerName(static_cast<Answer>(a));
+  }
+  EXPECT_GT(tally.rows_chosen, 0);
+  EXPECT_GT(tally.links_opened, 0);
+  EXPECT_GT(tally.links_refused, 0);
+  ASSERT_GT(after_warm_up, 0);
+  EXPECT_LE(static_cast<double>(after_soak), 1.10 * static_cast<double>(after_warm_up));
+}
+
+}  // namespace
+}  // namespace quorvel::soak

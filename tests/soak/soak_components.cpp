@@ -1,0 +1,43 @@
+#include "soak_components.h"
+
+#include "shell/qt_main_components.h"
+#include "shell/style_sheet_skin.h"
+#include "shell/web_browser.h"
+
+namespace quorvel::soak {
+namespace {
+
+class SilentMediaPlayer final : public shell::MediaPlayer {
+ public:
+  void SetURL(const QString&) override {}
+};
+
+}  // namespace
+
+std::unique_ptr<catalogue::ListView> SoakComponents::MakeListView(QWidget* host) {
+  return shell::MakeQtListView(host);
+}
+
+std::unique_ptr<catalogue::Transfer> SoakComponents::MakeTransfer() {
+  return std::make_unique<catalogue::QtTransfer>(limits_);
+}
+
+std::unique_ptr<catalogue::ShellOpen> SoakComponents::MakeShellOpen() {
+  auto open = std::make_unique<catalogue::testing::RecordingShellOpen>();
+  shell_open = open.get();
+  return open;
+}
+
+std::unique_ptr<shell::WebBrowser> SoakComponents::MakeWebBrowser(QWidget*) {
+  return std::make_unique<shell::NullWebBrowser>();
+}
+
+std::unique_ptr<shell::MediaPlayer> SoakComponents::MakeMediaPlayer() {
+  return std::make_unique<SilentMediaPlayer>();
+}
+
+std::unique_ptr<shell::Skin> SoakComponents::MakeSkin() {
+  return std::make_unique<shell::StyleSheetSkin>();
+}
+
+}  // namespace quorvel::soak
