@@ -8,6 +8,7 @@
 namespace quorvel::catalogue {
 
 ListHeader::ListHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {
+  setDefaultAlignment(Qt::AlignCenter);
   setMouseTracking(true);
 }
 

@@ -145,9 +145,12 @@ QVariant ListTableModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant ListTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
+  if (orientation == Qt::Horizontal && section >= 0 &&
       section < static_cast<int>(captions_.size())) {
-    return captions_[static_cast<std::size_t>(section)];
+    if (role == Qt::DisplayRole) return captions_[static_cast<std::size_t>(section)];
+    // Said here rather than left to whichever header shows the model, so the
+    // captions sit alike before the first rows and after every load.
+    if (role == Qt::TextAlignmentRole) return static_cast<int>(Qt::AlignCenter);
   }
   return QAbstractTableModel::headerData(section, orientation, role);
 }

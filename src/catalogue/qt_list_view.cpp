@@ -55,6 +55,12 @@ QtListView::QtListView(QWidget* parent) : QTreeView(parent), table_(new ListTabl
   setSelectionMode(QAbstractItemView::SingleSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setTextElideMode(Qt::ElideRight);
+  // The columns are drawn to fill the list's whole width; a frame of its own
+  // would take two pixels from them and bring up a horizontal scroll bar
+  // that nothing needs.  The scroll bar comes as soon as something does: a
+  // column the user widens, or a vertical scroll bar taking its room.
+  setFrameShape(QFrame::NoFrame);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   header()->setStretchLastSection(false);
   header()->setMinimumSectionSize(0);
   header()->setSectionsMovable(false);

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QImage>
+#include <QScrollBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -154,6 +155,50 @@ TEST_F(QtListViewTest, SessionFillsTheRealList) {
   ShowAndWait();
   QTest::mouseClick(view_.viewport(), Qt::LeftButton, Qt::NoModifier, RowPoint(0));
   EXPECT_EQ(session.List1(), QStringList{"n9"});
+}
+
+TEST_F(QtListViewTest, NoHorizontalScrollBarAtTheDesignedSize) {
+  // The list as the window has it: 553 by 357 pixels, a page of twenty rows.
+  view_.resize(553, 357);
+  Fill(20);
+  ShowAndWait();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(view_.header()->length(), 553);
+  EXPECT_GE(view_.viewport()->width(), view_.header()->length());
+  EXPECT_FALSE(view_.horizontalScrollBar()->isVisible());
+  // A column widened past the edge brings the scroll bar to reach it; the
+  // view lays itself out again when its event loop next turns.
+  const auto scroll_bar_shown = [&](bool shown) {
+    for (int i = 0; i < 100 && view_.horizontalScrollBar()->isVisible() != shown; ++i) {
+      QTest::qWait(5);
+    }
+    return view_.horizontalScrollBar()->isVisible() == shown;
+  };
+  view_.header()->resizeSection(4, 120);
+  EXPECT_TRUE(scroll_bar_shown(true));
+  view_.header()->resizeSection(4, 0);
+  EXPECT_TRUE(scroll_bar_shown(false));
+}
+
+TEST_F(QtListViewTest, HeaderCaptionsSitAlikeBeforeAndAfterLoads) {
+  view_.resize(553, 357);
+  ShowAndWait();
+  const auto header_image = [&] {
+    QCoreApplication::processEvents();
+    return view_.header()->grab().toImage();
+  };
+  const QImage at_start_up = header_image();
+  for (int c = 0; c < 6; ++c) {
+    EXPECT_EQ(view_.table()->headerData(c, Qt::Horizontal, Qt::TextAlignmentRole).toInt(),
+              static_cast<int>(Qt::AlignCenter))
+        << c;
+  }
+  Fill(20);
+  EXPECT_EQ(header_image(), at_start_up);
+  Fill(3);
+  EXPECT_EQ(header_image(), at_start_up);
+  view_.ClearRows();
+  EXPECT_EQ(header_image(), at_start_up);
 }
 
 TEST_F(QtListViewTest, PaintsAFullPage) {
