@@ -1,5 +1,6 @@
 #include "shell/qt_main_components.h"
 
+#include <QPointer>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -13,13 +14,57 @@
 
 namespace quorvel::shell {
 
+namespace {
+
+// The window's hold on its list.  The list widget belongs to its host, as
+// every widget of the window belongs to its parent, and goes with it; this
+// handle owns nothing, does nothing once the widget is gone, and when it is
+// let go the widget raises no more RowChosen into a window being taken down.
+class QtListViewHandle final : public catalogue::ListView {
+ public:
+  explicit QtListViewHandle(catalogue::QtListView* view) : view_(view) {}
+  ~QtListViewHandle() override {
+    if (view_) view_->SetRowChosenHandler(nullptr);
+  }
+  QtListViewHandle(const QtListViewHandle&) = delete;
+  QtListViewHandle& operator=(const QtListViewHandle&) = delete;
+
+  void PrepareView() override {
+    if (view_) view_->PrepareView();
+  }
+  void AddColumn(int position, const QString& caption, int width) override {
+    if (view_) view_->AddColumn(position, caption, width);
+  }
+  void ApplyDisplaySettings() override {
+    if (view_) view_->ApplyDisplaySettings();
+  }
+  void ClearRows() override {
+    if (view_) view_->ClearRows();
+  }
+  int RowCount() const override { return view_ ? view_->RowCount() : 0; }
+  void AddRow(int index, const QString& text) override {
+    if (view_) view_->AddRow(index, text);
+  }
+  void SetCell(int row, int column, const QString& text) override {
+    if (view_) view_->SetCell(row, column, text);
+  }
+  void SetRowChosenHandler(RowChosenHandler handler) override {
+    if (view_) view_->SetRowChosenHandler(std::move(handler));
+  }
+
+ private:
+  QPointer<catalogue::QtListView> view_;
+};
+
+}  // namespace
+
 std::unique_ptr<catalogue::ListView> MakeQtListView(QWidget* host) {
-  auto view = std::make_unique<catalogue::QtListView>(host);
+  auto* view = new catalogue::QtListView(host);
   auto* layout = new QVBoxLayout(host);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
-  layout->addWidget(view.get());
-  return view;
+  layout->addWidget(view);
+  return std::make_unique<QtListViewHandle>(view);
 }
 
 QtMainComponents::QtMainComponents(WebBrowserFactory make_web_browser)
