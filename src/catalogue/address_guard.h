@@ -14,9 +14,11 @@ struct AddressCheck {
 };
 
 // Allowed: the schemes http, https, ftp, magnet, ed2k and thunder, in any
-// letter case.  Refused: anything else (file:, bare paths, javascript:,
+// letter case, followed by something to open (a host after "//" for http,
+// https and ftp).  Refused: anything else (file:, bare paths, javascript:,
 // data:, unknown schemes), an empty address, an address starting with "-"
-// (a handler would read it as an option) and one holding control characters.
+// (a handler would read it as an option), one holding control characters or
+// a lone surrogate, and one too long to be a download address.
 AddressCheck CheckOpenableAddress(QStringView address);
 
 }  // namespace quorvel::catalogue

@@ -2,18 +2,33 @@
 
 #include <gtest/gtest.h>
 
+#include <string_view>
+
 namespace quorvel::catalogue {
 namespace {
 
+using namespace std::string_view_literals;
+
 struct GuardCase {
-  const char16_t* address;
+  // A view, so that cases may hold U+0000 and lone surrogates.
+  std::u16string_view address;
   bool allowed;
 };
+
+// Unit for unit: fromUtf16 would drop a leading byte order mark.
+QString Text(std::u16string_view s) {
+  return QString(reinterpret_cast<const QChar*>(s.data()), static_cast<qsizetype>(s.size()));
+}
+
+void PrintTo(const GuardCase& c, std::ostream* os) {
+  *os << '"' << Text(c.address).toStdString() << "\" (" << c.address.size() << " units) "
+      << (c.allowed ? "allowed" : "refused");
+}
 
 class CheckOpenableAddressTest : public ::testing::TestWithParam<GuardCase> {};
 
 TEST_P(CheckOpenableAddressTest, OnlyKnownDownloadSchemes) {
-  const AddressCheck check = CheckOpenableAddress(QString::fromUtf16(GetParam().address));
+  const AddressCheck check = CheckOpenableAddress(Text(GetParam().address));
   EXPECT_EQ(check.allowed, GetParam().allowed);
   // A refusal always says why; an allowed address needs no words.
   EXPECT_EQ(check.reason.isEmpty(), GetParam().allowed);
@@ -36,6 +51,67 @@ INSTANTIATE_TEST_SUITE_P(
         GuardCase{u"http://x\ny", false}, GuardCase{u"https://x\u007F", false},
         GuardCase{u" http://x", false}, GuardCase{u"httpx://x", false},
         GuardCase{u"1http://x", false}));
+
+// Addresses a hostile listing might send, and the near misses that must
+// still open.
+INSTANTIATE_TEST_SUITE_P(
+    Hostile, CheckOpenableAddressTest,
+    ::testing::Values(
+        // Letter case and the smallest complete addresses.
+        GuardCase{u"HTTP://X", true}, GuardCase{u"hTtP://x/", true}, GuardCase{u"ftp://h", true},
+        GuardCase{u"magnet:x", true}, GuardCase{u"thunder://x", true},
+        GuardCase{u"http://user@host/", true}, GuardCase{u"http://x/a b", true},
+        // A scheme with nothing, or nothing that names a host, to open.
+        GuardCase{u"http:", false}, GuardCase{u"HTTPS:", false}, GuardCase{u"ftp:", false},
+        GuardCase{u"http://", false}, GuardCase{u"http:///etc/passwd", false},
+        GuardCase{u"http:/x", false}, GuardCase{u"http:x", false}, GuardCase{u"http:\\\\x", false},
+        GuardCase{u"http://?q=1", false}, GuardCase{u"http://#top", false},
+        GuardCase{u"magnet:", false}, GuardCase{u"thunder:", false},
+        GuardCase{u"thunder://", false}, GuardCase{u"ed2k:", false}, GuardCase{u"ed2k://", false},
+        // Blanks and options in front.
+        GuardCase{u"  http://x", false}, GuardCase{u"\thttp://x", false}, GuardCase{u"-h", false},
+        GuardCase{u"-", false},
+        // Schemes a handler would run, show or read from disk.
+        GuardCase{u"JavaScript:alert(1)", false}, GuardCase{u"vbscript:msgbox(1)", false},
+        GuardCase{u"data:text/html,<script>alert(1)</script>", false},
+        GuardCase{u"FILE:///etc/passwd", false}, GuardCase{u"about:blank", false},
+        GuardCase{u"view-source:http://x", false}, GuardCase{u"jar:http://x!/", false},
+        GuardCase{u"mailto:a@b.test", false},
+        // Paths.
+        GuardCase{u"/bin/sh", false}, GuardCase{u"~/x", false}, GuardCase{u"./run", false},
+        GuardCase{u"..\\x", false},
+        // NUL, line breaks and terminal escapes anywhere.
+        GuardCase{u"http://x\0y"sv, false}, GuardCase{u"\0http://x"sv, false},
+        GuardCase{u"http://x/\0"sv, false}, GuardCase{u"http://x\ry", false},
+        GuardCase{u"http://x\r\nSet-Cookie: a=b", false}, GuardCase{u"http://x\x85y", false},
+        GuardCase{u"http://x\x9B[2J", false}, GuardCase{u"http://x\x1B[2J", false},
+        // Text beyond ASCII: fine in the address, not in the scheme; a lone
+        // surrogate has no faithful form to hand on.
+        GuardCase{u"magnet:?dn=外挂&xt=urn:btih:abc", true},
+        GuardCase{u"http://x/\xD83D\xDE00", true}, GuardCase{u"ｈｔｔｐ://x", false},
+        GuardCase{u"httpѕ://x", false}, GuardCase{u"http://x/\xD800", false},
+        GuardCase{u"http://x/\xDC00y", false}, GuardCase{u"\xFEFFhttp://x", false}));
+
+TEST(CheckOpenableAddressLength, LongAddressesUpToTheLimitOpen) {
+  const QString base = QStringLiteral("http://example.com/?");
+  EXPECT_TRUE(CheckOpenableAddress(base + QString(32768 - base.size(), QLatin1Char('a'))).allowed);
+  const AddressCheck over =
+      CheckOpenableAddress(base + QString(32769 - base.size(), QLatin1Char('a')));
+  EXPECT_FALSE(over.allowed);
+  EXPECT_FALSE(over.reason.isEmpty());
+}
+
+TEST(CheckOpenableAddressLength, AMebibyteAddressIsRefusedWithAShortReason) {
+  const QString huge = QStringLiteral("http://example.com/") + QString(1 << 20, QLatin1Char('x'));
+  const AddressCheck check = CheckOpenableAddress(huge);
+  EXPECT_FALSE(check.allowed);
+  EXPECT_LT(check.reason.size(), 200);
+  // A refused address is quoted, but never at full length.
+  const AddressCheck quoted =
+      CheckOpenableAddress(QStringLiteral("javascript:") + QString(30000, QLatin1Char('x')));
+  EXPECT_FALSE(quoted.allowed);
+  EXPECT_LT(quoted.reason.size(), 300);
+}
 
 }  // namespace
 }  // namespace quorvel::catalogue
