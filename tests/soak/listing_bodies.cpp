@@ -4,12 +4,10 @@
 
 namespace quorvel::soak {
 
-std::string ListingBody(int page, int rows, BodyFlavour flavour) {
+void AppendRecords(std::string& body, int page, int first, int last, BodyFlavour flavour) {
   const bool broken = flavour == BodyFlavour::kInvalidUtf8;
   const std::string p = std::to_string(page);
-  std::string body;
-  body.reserve(static_cast<std::size_t>(rows) * 128 + 32);
-  for (int i = 0; i < rows; ++i) {
+  for (int i = first; i < last; ++i) {
     const std::string r = std::to_string(i);
     // Category: a stray continuation byte and an overlong NUL.
     body += broken ? "\xBF\xC0\x80分类" : "分类";
@@ -29,9 +27,17 @@ std::string ListingBody(int page, int rows, BodyFlavour flavour) {
     body += p + "-" + r;
     body += '\x01';
   }
-  if (flavour != BodyFlavour::kNoTrailer) {
-    body += "?TtbBa?" + std::to_string(rows) + "?" + std::to_string(kPageCount);
-  }
+}
+
+void AppendTrailer(std::string& body, int rows) {
+  body += "?TtbBa?" + std::to_string(rows) + "?" + std::to_string(kPageCount);
+}
+
+std::string ListingBody(int page, int rows, BodyFlavour flavour) {
+  std::string body;
+  body.reserve(static_cast<std::size_t>(rows) * 128 + 32);
+  AppendRecords(body, page, 0, rows, flavour);
+  if (flavour != BodyFlavour::kNoTrailer) AppendTrailer(body, rows);
   return body;
 }
 

@@ -22,6 +22,11 @@ inline constexpr char16_t kRefusedLinkName[] = u"镜像";
 // "p<page>r<row>", so the list on show tells which page it came from.
 std::string ListingBody(int page, int rows, BodyFlavour flavour);
 
+// The same reply a piece at a time: records `first` to `last` - 1 of `page`,
+// and the trailer that follows `rows` records.
+void AppendRecords(std::string& body, int page, int first, int last, BodyFlavour flavour);
+void AppendTrailer(std::string& body, int rows);
+
 // The page and row a listed title was sent for; false for any other text.
 bool ParseTitle(const QString& title, int* page, int* row);
 

@@ -41,4 +41,21 @@ std::int64_t ResidentBytesAfterTrim() {
   return 0;
 }
 
+bool ResidentSizeFollowsTheHeap() {
+#ifdef QUORVEL_SOAK_ASAN
+  return false;
+#else
+  return true;
+#endif
+}
+
+std::int64_t LiveHeapBytes() {
+#ifdef QUORVEL_SOAK_ASAN
+  return static_cast<std::int64_t>(__sanitizer_get_current_allocated_bytes());
+#else
+  const struct mallinfo2 info = mallinfo2();
+  return static_cast<std::int64_t>(info.uordblks + info.hblkhd);
+#endif
+}
+
 }  // namespace quorvel::soak
