@@ -69,21 +69,6 @@ inline constexpr std::array<TwipsRect, 18> kCategoryButtonRects{{
 // Command1 has tab index 10, Command18 27.
 inline constexpr int kFirstCategoryTabIndex = 10;
 
-// The list's six columns: caption and width in pixels.  Columns 4 and 5 are
-// hidden by their zero width until the user widens them.
-struct ColumnDesign {
-  std::u16string_view caption;
-  int width;
-};
-inline constexpr std::array<ColumnDesign, 6> kColumns{{
-    {u"外挂分类", 90},
-    {u"外挂标题", 233},
-    {u"授权方式", 90},
-    {u"更新时间", 140},
-    {u"下载地址", 0},
-    {u"id", 0},
-}};
-
 }  // namespace main_design
 
 namespace notice_design {

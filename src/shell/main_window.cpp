@@ -17,6 +17,7 @@
 #include <utility>
 
 #include "catalogue/category_table.h"
+#include "catalogue/listing_service.h"
 #include "shell/about_text.h"
 #include "shell/app_icon.h"
 #include "shell/main_layout.h"
@@ -197,14 +198,7 @@ void Main::ChainTabOrder() {
   for (qsizetype i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
 }
 
-void Main::PrepareListView() {
-  list_view_->PrepareView();
-  int position = 0;
-  for (const auto& column : main_design::kColumns) {
-    list_view_->AddColumn(position++, Text(column.caption), column.width);
-  }
-  list_view_->ApplyDisplaySettings();
-}
+void Main::PrepareListView() { catalogue::PrepareListColumns(*list_view_); }
 
 void Main::StartUp() {
   main1_->ShowNotice();
