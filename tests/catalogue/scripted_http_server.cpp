@@ -9,51 +9,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "loopback_socket.h"
+
 namespace quorvel::catalogue::testing {
-namespace {
-
-int BoundLoopbackSocket(int* port) {
-  const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (s < 0) return -1;
-  const int one = 1;
-  ::setsockopt(s, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = 0;
-  if (::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-    ::close(s);
-    return -1;
-  }
-  socklen_t length = sizeof address;
-  ::getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
-  *port = ntohs(address.sin_port);
-  return s;
-}
-
-// Reads up to the blank line that ends the request head; returns its target.
-bool ReadRequest(int s, const std::atomic<bool>& stop, std::string* target) {
-  std::string head;
-  char buffer[4096];
-  for (int rounds = 0; rounds < 200 && !stop; ++rounds) {
-    pollfd p{s, POLLIN, 0};
-    if (::poll(&p, 1, 50) <= 0) continue;
-    const ssize_t n = ::recv(s, buffer, sizeof buffer, 0);
-    if (n <= 0) return false;
-    head.append(buffer, static_cast<std::size_t>(n));
-    if (head.find("\r\n\r\n") != std::string::npos) {
-      const std::size_t first = head.find(' ');
-      const std::size_t second = head.find(' ', first + 1);
-      if (first == std::string::npos || second == std::string::npos) return false;
-      *target = head.substr(first + 1, second - first - 1);
-      return true;
-    }
-    if (head.size() > 65536) return false;
-  }
-  return false;
-}
-
-}  // namespace
 
 void ScriptedHttpServer::Connection::Send(std::string_view bytes) {
   while (!bytes.empty() && !client_gone_) {
@@ -90,8 +48,8 @@ void ScriptedHttpServer::Connection::Reset() {
 
 ScriptedHttpServer::ScriptedHttpServer(Script script, std::chrono::milliseconds lifetime)
     : script_(std::move(script)) {
-  listener_ = BoundLoopbackSocket(&port_);
-  if (listener_ >= 0 && ::listen(listener_, 16) == 0) {
+  listener_ = quorvel::testing::BindLoopback(0, 16, &port_);
+  if (listener_ >= 0) {
     thread_ = std::thread([this, lifetime] { Serve(lifetime); });
   }
 }
@@ -111,7 +69,7 @@ void ScriptedHttpServer::Serve(std::chrono::milliseconds lifetime) {
     if (s < 0) continue;
     std::string target;
     Connection connection(s, stop_);
-    if (ReadRequest(s, stop_, &target)) {
+    if (quorvel::testing::ReadRequestTarget(s, stop_, std::chrono::seconds(10), &target)) {
       {
         std::lock_guard<std::mutex> lock(mutex_);
         targets_.push_back(target);
@@ -138,7 +96,7 @@ std::vector<std::string> ScriptedHttpServer::targets() const {
 
 QString ScriptedHttpServer::RefusingUrl() {
   int port = 0;
-  const int s = BoundLoopbackSocket(&port);
+  const int s = quorvel::testing::BindLoopback(0, 0, &port);
   if (s >= 0) ::close(s);
   return QStringLiteral("http://127.0.0.1:%1/adminphp/admin_upload.php?page=1").arg(port);
 }

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "listing_bodies.h"
+#include "loopback_socket.h"
 
 namespace quorvel::soak {
 namespace {
@@ -22,49 +23,6 @@ using Clock = std::chrono::steady_clock;
 constexpr int kRowsPerPage = 20;
 constexpr int kManyRows = 40000;
 constexpr std::int64_t kHugeBytes = std::int64_t{70} << 20;
-
-int ListenOn(int port, int* bound_port) {
-  const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (s < 0) return -1;
-  const int one = 1;
-  ::setsockopt(s, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = htons(static_cast<std::uint16_t>(port));
-  if (::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-      ::listen(s, 16) != 0) {
-    ::close(s);
-    return -1;
-  }
-  socklen_t length = sizeof address;
-  ::getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
-  *bound_port = ntohs(address.sin_port);
-  return s;
-}
-
-// Reads the request head; returns its target, or false within two seconds.
-bool ReadTarget(int s, const std::atomic<bool>& stop, std::string* target) {
-  std::string head;
-  char buffer[4096];
-  const auto until = Clock::now() + milliseconds(2000);
-  while (!stop && Clock::now() < until) {
-    pollfd p{s, POLLIN, 0};
-    if (::poll(&p, 1, 20) <= 0) continue;
-    const ssize_t n = ::recv(s, buffer, sizeof buffer, 0);
-    if (n <= 0) return false;
-    head.append(buffer, static_cast<std::size_t>(n));
-    if (head.find("\r\n\r\n") != std::string::npos) {
-      const std::size_t first = head.find(' ');
-      const std::size_t second = head.find(' ', first + 1);
-      if (first == std::string::npos || second == std::string::npos) return false;
-      *target = head.substr(first + 1, second - first - 1);
-      return true;
-    }
-    if (head.size() > 65536) return false;
-  }
-  return false;
-}
 
 int PageOf(const std::string& target) {
   const std::size_t at = target.find("page=");
@@ -186,7 +144,7 @@ const char* AnswerName(Answer answer) {
 }
 
 MisbehavingServer::MisbehavingServer(milliseconds lifetime) {
-  listener_ = ListenOn(0, &port_);
+  listener_ = quorvel::testing::BindLoopback(0, 16, &port_);
   if (listener_ < 0) {
     port_ = 0;
     return;
@@ -227,7 +185,7 @@ bool MisbehavingServer::OpenListener() {
   // Back on the same port; another socket may hold it for a moment.
   for (int attempt = 0; attempt < 100 && !stop_; ++attempt) {
     int bound = 0;
-    listener_ = ListenOn(port_, &bound);
+    listener_ = quorvel::testing::BindLoopback(port_, 16, &bound);
     if (listener_ >= 0) return true;
     std::this_thread::sleep_for(milliseconds(10));
   }
@@ -257,7 +215,7 @@ void MisbehavingServer::Serve(milliseconds lifetime) {
     const int s = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
     if (s < 0) continue;
     std::string target;
-    if (ReadTarget(s, stop_, &target)) {
+    if (quorvel::testing::ReadRequestTarget(s, stop_, milliseconds(2000), &target)) {
       const Answer answer = next_;
       const int page = PageOf(target);
       {
