@@ -1,5 +1,6 @@
 #include "progressbar/bar_caption.h"
 
+#include <QLocale>
 #include <array>
 #include <charconv>
 #include <span>
@@ -88,6 +89,10 @@ QString GeneralNumber(double value) {
   // The exponent is written with a capital E and at least two digits.
   const qsizetype e = text.indexOf(QLatin1Char('e'));
   if (e >= 0) text[e] = QLatin1Char('E');
+  // The reader's own decimal separator; QLocale() is the user's locale unless
+  // the host chose another with QLocale::setDefault().
+  const qsizetype point = text.indexOf(QLatin1Char('.'));
+  if (point >= 0) text.replace(point, 1, QLocale().decimalPoint());
   return text;
 }
 

@@ -20,7 +20,8 @@ inline constexpr Colour kEffectGrey = Rgb(128, 128, 128);
 
 // `value` in the general number format: up to 15 significant digits, no
 // trailing zeros, no exponent unless the number is very large or very small
-// ("50", "33.3333333333333", "5E-08"), with '.' as the decimal separator.
+// ("50", "33.3333333333333", "5E-08"), with the decimal separator of QLocale()
+// (the user's locale unless the host set another default).
 QString GeneralNumber(double value);
 
 // What the caption says for `text_style`: 1 the value, 2 the percentage in the

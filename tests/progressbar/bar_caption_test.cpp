@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QLocale>
 #include <cstdio>
 #include <string>
 #include <tuple>
@@ -36,6 +37,14 @@ TEST(GeneralNumber, WritesUpToFifteenSignificantDigitsWithoutTrailingZeros) {
   EXPECT_EQ(GeneralNumber(2.0 * 100 / 3), "66.6666666666667");
   EXPECT_EQ(GeneralNumber(12.5), "12.5");
   EXPECT_EQ(GeneralNumber(1.0 * 100 / 2000000000), "5E-08");
+}
+
+TEST(CaptionFor, WritesThePercentageWithTheLocalesDecimalSeparator) {
+  const QLocale before;
+  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+  EXPECT_EQ(CaptionFor(2, 1, 1.0 * 100 / 3, "x"), QString("33,3333333333333%"));
+  EXPECT_EQ(CaptionFor(2, 3, 1.5e-7, "x"), QString("1,5E-07%"));
+  QLocale::setDefault(before);
 }
 
 TEST(CaptionFor, ChoosesByTextStyle) {
