@@ -10,6 +10,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <set>
+#include <vector>
 
 #include "progressbar/memory_property_store.h"
 #include "progressbar/property_descriptions.h"
@@ -20,6 +21,60 @@ namespace quorvel::progressbar {
 namespace {
 
 QRgb Pixel(Colour colour) { return qRgb(GetRed(colour), GetGreen(colour), GetBlue(colour)); }
+
+std::vector<QString> Names(const QSignalSpy& spy) {
+  std::vector<QString> names;
+  for (const QList<QVariant>& call : spy) names.push_back(call.at(0).toString());
+  return names;
+}
+
+TEST(ProgressBarWidget, StartsFromTheZeroStateWithExactlyOneOfInitOrRead) {
+  ProgressBarWidget restored;
+  const ProgressBarWidget& seen = restored;
+  EXPECT_EQ(seen.Bar().Max(), 0);
+  EXPECT_FALSE(seen.Bar().Enabled());
+  EXPECT_EQ(seen.Bar().TextFont(), nullptr);
+  QSignalSpy restore_spy(&restored, &ProgressBarWidget::propertyChanged);
+  MemoryPropertyStore store;
+  store.Set("Max", 10);
+  store.Set("Theme", 11);
+  store.Set("Enabled", false);
+  restored.ReadProperties(store);
+  const std::vector<QString> table_order = {"Max",
+                                            "Min",
+                                            "Value",
+                                            "RoundedValue",
+                                            "Enabled",
+                                            "Theme",
+                                            "TextStyle",
+                                            "Orientations",
+                                            "Text",
+                                            "TextEffectColor",
+                                            "TextEffect",
+                                            "TextAlignment",
+                                            "TextFont",
+                                            "TextForeColor",
+                                            "PBSCustomeColor2",
+                                            "PBSCustomeColor1"};
+  EXPECT_EQ(Names(restore_spy), table_order);
+  // No valid theme was ever loaded, so the greyed palette is still all black.
+  EXPECT_EQ(seen.Bar().ThemeColours(), ThemeColourTable{});
+  EXPECT_EQ(seen.Bar().Value(), 10);
+
+  // Used before it started: the creation values first, once, then the change.
+  ProgressBarWidget used;
+  QSignalSpy use_spy(&used, &ProgressBarWidget::propertyChanged);
+  EXPECT_TRUE(used.setProperty("Value", 70));
+  used.resize(120, 20);
+  used.show();
+  ASSERT_EQ(use_spy.count(), 15);
+  EXPECT_EQ(use_spy.at(0).at(0).toString(), "Max");
+  EXPECT_EQ(use_spy.at(14).at(0).toString(), "Value");
+  EXPECT_EQ(used.Value(), 70);
+  EXPECT_EQ(used.Text(), "Vorn ProgressBar");
+  EXPECT_TRUE(used.InitProperties().ok());
+  EXPECT_EQ(use_spy.count(), 15);
+}
 
 TEST(ProgressBarWidget, ANewWidgetIsANewInstancePaintedIntoItsBackBuffer) {
   QWidget parent;
@@ -68,6 +123,7 @@ TEST(ProgressBarWidget, WindowShapeFollowsTheRoundedRegion) {
 
 TEST(ProgressBarWidget, EveryChangeIsAnnouncedAsASignal) {
   ProgressBarWidget widget;
+  ASSERT_TRUE(widget.InitProperties().ok());
   QSignalSpy spy(&widget, &ProgressBarWidget::propertyChanged);
   widget.SetTheme(3);
   widget.SetMax(40);  // moves Value from 50 to 40 first

@@ -4,6 +4,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
+#include <QShowEvent>
 
 #include "progressbar/property_persistence.h"
 #include "progressbar/window_region.h"
@@ -29,13 +30,22 @@ ProgressBarWidget::ProgressBarWidget(QWidget* parent)
   surface_.OnWindowRegion(
       [this](const RoundRectRegion& region, bool redraw) { ApplyRegion(region, redraw); });
   surface_.Resize(size());
-  // A new widget is a new instance; a host that restores one reads over it.
-  static_cast<void>(InitProperties(bar_, *this));
 }
 
 ProgressBarWidget::~ProgressBarWidget() = default;
 
+Status ProgressBarWidget::InitProperties() {
+  if (started_) return Status::Ok();
+  started_ = true;
+  return progressbar::InitProperties(bar_, *this);
+}
+
+void ProgressBarWidget::StartOnFirstUse() {
+  if (!started_) static_cast<void>(InitProperties());
+}
+
 void ProgressBarWidget::ReadProperties(PropertyStore& store) {
+  started_ = true;
   progressbar::ReadProperties(bar_, *this, store);
 }
 
@@ -44,37 +54,64 @@ Status ProgressBarWidget::WriteProperties(PropertyStore& store) const {
 }
 
 // The widget's own host never refuses a notice, so the setters cannot fail.
-void ProgressBarWidget::SetValue(int value) { static_cast<void>(bar_.SetValue(value)); }
-void ProgressBarWidget::SetMax(int max) { static_cast<void>(bar_.SetMax(max)); }
-void ProgressBarWidget::SetMin(int min) { static_cast<void>(bar_.SetMin(min)); }
+void ProgressBarWidget::SetValue(int value) {
+  StartOnFirstUse();
+  static_cast<void>(bar_.SetValue(value));
+}
+void ProgressBarWidget::SetMax(int max) {
+  StartOnFirstUse();
+  static_cast<void>(bar_.SetMax(max));
+}
+void ProgressBarWidget::SetMin(int min) {
+  StartOnFirstUse();
+  static_cast<void>(bar_.SetMin(min));
+}
 void ProgressBarWidget::SetRoundedValue(int rounded_value) {
+  StartOnFirstUse();
   static_cast<void>(bar_.SetRoundedValue(rounded_value));
 }
-void ProgressBarWidget::SetEnabled(bool enabled) { static_cast<void>(bar_.SetEnabled(enabled)); }
-void ProgressBarWidget::SetTheme(int theme) { static_cast<void>(bar_.SetTheme(theme)); }
+void ProgressBarWidget::SetEnabled(bool enabled) {
+  StartOnFirstUse();
+  static_cast<void>(bar_.SetEnabled(enabled));
+}
+void ProgressBarWidget::SetTheme(int theme) {
+  StartOnFirstUse();
+  static_cast<void>(bar_.SetTheme(theme));
+}
 void ProgressBarWidget::SetTextStyle(int text_style) {
+  StartOnFirstUse();
   static_cast<void>(bar_.SetTextStyle(text_style));
 }
 void ProgressBarWidget::SetOrientations(int orientations) {
+  StartOnFirstUse();
   static_cast<void>(bar_.SetOrientations(orientations));
 }
 void ProgressBarWidget::SetTextAlignment(int text_alignment) {
+  StartOnFirstUse();
   static_cast<void>(bar_.SetTextAlignment(text_alignment));
 }
-void ProgressBarWidget::SetText(const QString& text) { static_cast<void>(bar_.SetText(text)); }
+void ProgressBarWidget::SetText(const QString& text) {
+  StartOnFirstUse();
+  static_cast<void>(bar_.SetText(text));
+}
 void ProgressBarWidget::SetTextEffectColor(uint colour) {
+  StartOnFirstUse();
   static_cast<void>(bar_.SetTextEffectColor(colour));
 }
 void ProgressBarWidget::SetTextEffect(int text_effect) {
+  StartOnFirstUse();
   static_cast<void>(bar_.SetTextEffect(text_effect));
 }
 void ProgressBarWidget::SetTextForeColor(uint colour) {
+  StartOnFirstUse();
   static_cast<void>(bar_.SetTextForeColor(colour));
 }
 void ProgressBarWidget::SetPBSCustomeColor1(uint colour) {
+  StartOnFirstUse();
   static_cast<void>(bar_.SetPBSCustomeColor1(colour));
 }
 void ProgressBarWidget::SetPBSCustomeColor2(uint colour) {
+  StartOnFirstUse();
   static_cast<void>(bar_.SetPBSCustomeColor2(colour));
 }
 
@@ -84,6 +121,8 @@ QFont ProgressBarWidget::TextFontValue() const {
 }
 
 void ProgressBarWidget::SetTextFontValue(const QFont& font) {
+  StartOnFirstUse();
+  StartOnFirstUse();
   static_cast<void>(bar_.SetTextFont(std::make_shared<QFont>(font)));
 }
 
@@ -102,6 +141,7 @@ QSize ProgressBarWidget::sizeHint() const { return QSize(200, 24); }
 QSize ProgressBarWidget::minimumSizeHint() const { return QSize(16, 8); }
 
 void ProgressBarWidget::paintEvent(QPaintEvent* event) {
+  StartOnFirstUse();
   QPainter painter(this);
   const QImage& buffer = surface_.Image();
   if (buffer.isNull()) return;
@@ -110,7 +150,16 @@ void ProgressBarWidget::paintEvent(QPaintEvent* event) {
 
 void ProgressBarWidget::resizeEvent(QResizeEvent* event) {
   if (surface_.Image().size() != event->size()) surface_.Resize(event->size());
-  bar_.Resize();
+  if (started_) {
+    bar_.Resize();
+  } else {
+    StartOnFirstUse();  // paints at the new size
+  }
+}
+
+void ProgressBarWidget::showEvent(QShowEvent* event) {
+  StartOnFirstUse();
+  QWidget::showEvent(event);
 }
 
 void ProgressBarWidget::changeEvent(QEvent* event) {
@@ -121,7 +170,7 @@ void ProgressBarWidget::changeEvent(QEvent* event) {
       break;
     case QEvent::PaletteChange:
       surface_.SetBackColor(ToColour(palette().color(QPalette::Window)));
-      bar_.Resize();
+      if (started_) bar_.Resize();
       break;
     default:
       break;
@@ -134,7 +183,7 @@ void ProgressBarWidget::FollowParentFont() {
   if (*ambient_font_ == wanted) return;
   // The same object changes, so a bar that uses the ambient font follows it.
   *ambient_font_ = wanted;
-  if (bar_.TextFont() == ambient_font_) bar_.Resize();
+  if (started_ && bar_.TextFont() == ambient_font_) bar_.Resize();
 }
 
 void ProgressBarWidget::ApplyRegion(const RoundRectRegion& region, bool redraw) {

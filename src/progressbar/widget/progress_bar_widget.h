@@ -20,10 +20,13 @@ namespace quorvel::progressbar {
 // buffer to the screen, so the picture survives being covered and uncovered.
 // The window shape follows the bar's rounded region (QWidget::setMask()).
 //
-// A new widget is a new instance and gets the bar's creation values at once;
-// ReadProperties() restores a saved one instead (call it right after
-// construction, once the object name, which is the default caption of a
-// restored bar, is set).
+// Start. A new widget holds the bar's zero state and has announced nothing.
+// Its host then calls exactly one of InitProperties() (a new instance) or
+// ReadProperties() (a restored one, once the object name, which is the
+// default caption of a restored bar, is set). A widget that is used before
+// either call (a property set, a resize, a show, a paint, or Bar() taken for
+// changes), as one made in code or by a form is, first runs InitProperties()
+// itself, once. A later ReadProperties() restores over the live bar.
 //
 // The bar's change notices come out as propertyChanged(name). The ambient
 // display name is the object name; the ambient font is one shared font object
@@ -73,13 +76,20 @@ class ProgressBarWidget : public QWidget, public ProgressBarHost {
 
   // The hosted control, for everything the Qt properties do not cover (the
   // shared font reference, the painters, the palette).
-  ProgressBar& Bar() { return bar_; }
+  ProgressBar& Bar() {
+    StartOnFirstUse();
+    return bar_;
+  }
   const ProgressBar& Bar() const { return bar_; }
 
   // The back buffer: the bar's picture as last painted.
   const QImage& BackBuffer() const { return surface_.Image(); }
 
-  // Restores the bar from `store`; see property_persistence.h.
+  // Gives a widget that has not started yet the creation values; does
+  // nothing on one that has (a widget starts only once).
+  Status InitProperties();
+  // Restores the bar from `store`; see property_persistence.h. On a widget
+  // that has not started yet the bar restores from its zero state.
   void ReadProperties(PropertyStore& store);
   // Saves the bar into `store`; see property_persistence.h.
   Status WriteProperties(PropertyStore& store) const;
@@ -137,15 +147,19 @@ class ProgressBarWidget : public QWidget, public ProgressBarHost {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   void changeEvent(QEvent* event) override;
 
  private:
+  // Runs InitProperties() if neither it nor ReadProperties() has run.
+  void StartOnFirstUse();
   void ApplyRegion(const RoundRectRegion& region, bool redraw);
   void FollowParentFont();
 
   ImageDrawingSurface surface_;
   std::shared_ptr<QFont> ambient_font_;
   std::optional<RoundRectRegion> applied_region_;
+  bool started_ = false;
   // Last: the bar draws on the members above from its first setter on.
   ProgressBar bar_;
 };
