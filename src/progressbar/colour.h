@@ -9,7 +9,8 @@
 #include <optional>
 #include <vector>
 
-#include "progressbar/status.h"
+#include "quorvel/progressbar/progressbar_export.h"
+#include "quorvel/progressbar/status.h"
 
 namespace quorvel::progressbar {
 
@@ -34,33 +35,33 @@ static_assert(sizeof(PixelTriple) == 3);
 using ColourRamp = std::vector<PixelTriple>;
 
 // The channels of a colour, 0 to 255.
-int GetRed(Colour colour);
-int GetGreen(Colour colour);
-int GetBlue(Colour colour);
+QUORVEL_PROGRESSBAR_EXPORT int GetRed(Colour colour);
+QUORVEL_PROGRESSBAR_EXPORT int GetGreen(Colour colour);
+QUORVEL_PROGRESSBAR_EXPORT int GetBlue(Colour colour);
 
 // The pixel triple of a colour's three low bytes.
-PixelTriple ToPixelTriple(Colour colour);
+QUORVEL_PROGRESSBAR_INTERNAL PixelTriple ToPixelTriple(Colour colour);
 
 // The grey of the same brightness: each channel becomes the rounded mean
 // (red + green + blue) / 3. The top byte of the result is 0.
-Colour ToGrey(Colour colour);
+QUORVEL_PROGRESSBAR_EXPORT Colour ToGrey(Colour colour);
 
 // Adds `amount` to every channel; a channel becomes |channel + amount|, capped
 // at 255. Positive amounts lighten; a negative one reflects at zero instead of
 // clamping (20 with -50 gives 30). Any amount is accepted. The top byte of the
 // result is 0.
-Colour ShiftColour(Colour colour, std::int32_t amount);
+QUORVEL_PROGRESSBAR_EXPORT Colour ShiftColour(Colour colour, std::int32_t amount);
 
 // a / b computed in double precision and stored in single precision; 0 when a
 // or b is 0, so that a zero count gives a zero step instead of a division
 // error. A quotient beyond single precision's range becomes an infinity.
-float SafeDivide(double a, double b);
+QUORVEL_PROGRESSBAR_INTERNAL float SafeDivide(double a, double b);
 
 // The 16-bit pattern of v for 0..65535: values below 32768 are returned as
 // they are, values from 32768 upward have 65536 subtracted. nullopt when the
 // result would not fit a signed 16-bit integer (v below -32768, or 98304 and
 // above).
-std::optional<std::int16_t> LongToUShortBits(std::int32_t v);
+QUORVEL_PROGRESSBAR_INTERNAL std::optional<std::int16_t> LongToUShortBits(std::int32_t v);
 
 // Fills `ramp` with entries 0 to count that run from `from` to `to`: for each
 // byte k the step is SafeDivide(to[k] - from[k], count) in single precision,
@@ -68,12 +69,14 @@ std::optional<std::int16_t> LongToUShortBits(std::int32_t v);
 // a byte, halves to the even neighbour. Entry 0 equals `from`; entry count
 // equals `to` up to that rounding; with count 0 the one entry is `from`.
 // A negative count fails and leaves `ramp` unchanged.
-Status BuildColourRamp(ColourRamp& ramp, std::int32_t count, PixelTriple from, PixelTriple to);
+QUORVEL_PROGRESSBAR_INTERNAL Status BuildColourRamp(ColourRamp& ramp, std::int32_t count,
+                                                    PixelTriple from, PixelTriple to);
 
 // The same ramp written as count + 1 packed triples (3 * (count + 1) bytes)
 // into `out`, which must have room for them; the fast form for building one
 // scan line after another into a reused buffer. Entries are identical to
 // BuildColourRamp()'s. A negative count fails and writes nothing.
-Status BuildColourRampInto(std::uint8_t* out, std::int32_t count, PixelTriple from, PixelTriple to);
+QUORVEL_PROGRESSBAR_INTERNAL Status BuildColourRampInto(std::uint8_t* out, std::int32_t count,
+                                                        PixelTriple from, PixelTriple to);
 
 }  // namespace quorvel::progressbar

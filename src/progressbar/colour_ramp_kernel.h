@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "progressbar/colour.h"
+#include "progressbar/progressbar_export.h"
 #include "progressbar/rounding.h"
 #include "progressbar/status.h"
 
@@ -45,6 +46,7 @@ inline std::uint8_t RampByte(float step, std::int32_t i, std::uint8_t from) {
 }
 
 // Writes entries 0 to count as packed triples.
-void WriteRamp(std::uint8_t* out, std::int32_t count, const RampSteps& steps, PixelTriple from);
+QUORVEL_PROGRESSBAR_INTERNAL void WriteRamp(std::uint8_t* out, std::int32_t count,
+                                            const RampSteps& steps, PixelTriple from);
 
 }  // namespace quorvel::progressbar

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "quorvel/progressbar/progressbar_export.h"
+
 namespace quorvel::progressbar {
 
 // One gradient vertex. Channels are 16-bit patterns (the 8-bit channel in the
@@ -73,7 +75,7 @@ struct DeviceRect {
   friend bool operator==(const DeviceRect&, const DeviceRect&) = default;
 };
 
-class DeviceContext {
+class QUORVEL_PROGRESSBAR_EXPORT DeviceContext {
  public:
   virtual ~DeviceContext() = default;
 

@@ -10,9 +10,10 @@
 #include <cstdint>
 #include <memory>
 
-#include "progressbar/colour.h"
-#include "progressbar/device_context.h"
-#include "progressbar/status.h"
+#include "quorvel/progressbar/colour.h"
+#include "quorvel/progressbar/device_context.h"
+#include "quorvel/progressbar/progressbar_export.h"
+#include "quorvel/progressbar/status.h"
 
 namespace quorvel::progressbar {
 
@@ -36,7 +37,7 @@ inline RoundRectRegion CreateRoundRectRgn(std::int32_t x1, std::int32_t y1, std:
   return {x1, y1, x2, y2, ellipse_width, ellipse_height};
 }
 
-class DrawingSurface {
+class QUORVEL_PROGRESSBAR_EXPORT DrawingSurface {
  public:
   virtual ~DrawingSurface() = default;
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "progressbar/colour.h"
+#include "progressbar/progressbar_export.h"
 
 namespace quorvel::progressbar {
 
@@ -24,7 +25,7 @@ namespace quorvel::progressbar {
 // The sequences live in a per-thread store that keeps its memory from one
 // painter call to the next (up to 4 MiB), so that repeated calls do not
 // fault in fresh pages; nothing else carries over.
-class FourColourRows {
+class QUORVEL_PROGRESSBAR_INTERNAL FourColourRows {
  public:
   // 1 <= width <= kMaxRampCount.
   explicit FourColourRows(std::int32_t width);

@@ -5,15 +5,16 @@
 
 #include <cstdint>
 
-#include "progressbar/colour.h"
-#include "progressbar/device_context.h"
-#include "progressbar/status.h"
+#include "quorvel/progressbar/colour.h"
+#include "quorvel/progressbar/device_context.h"
+#include "quorvel/progressbar/progressbar_export.h"
+#include "quorvel/progressbar/status.h"
 
 namespace quorvel::progressbar {
 
 // The gradient vertex of a colour at (x, y): each of the colour's three low
 // bytes times 256 as a 16-bit pattern, alpha 0.
-TriVertex ColourVertex(std::int32_t x, std::int32_t y, Colour colour);
+QUORVEL_PROGRESSBAR_INTERNAL TriVertex ColourVertex(std::int32_t x, std::int32_t y, Colour colour);
 
 // Fills the rectangle left, top, right, bottom (right and bottom are
 // coordinates, exclusive) with a linear gradient from `start` to `end` through
@@ -21,9 +22,10 @@ TriVertex ColourVertex(std::int32_t x, std::int32_t y, Colour colour);
 // runs left to right, kGradientFillRectV (1) top to bottom. The device does
 // the per-pixel work; whether it succeeds is not examined, so an empty
 // rectangle or an unknown direction simply paints nothing.
-void GradientTwoColour(DeviceContext& dc, std::uint32_t direction, Colour start, Colour end,
-                       std::int32_t left, std::int32_t top, std::int32_t right,
-                       std::int32_t bottom);
+QUORVEL_PROGRESSBAR_EXPORT void GradientTwoColour(DeviceContext& dc, std::uint32_t direction,
+                                                  Colour start, Colour end, std::int32_t left,
+                                                  std::int32_t top, std::int32_t right,
+                                                  std::int32_t bottom);
 
 // Paints the width x height rectangle at (left, top) whose corners have their
 // own colours, interpolating in both directions: a column ramp of height + 1
@@ -36,8 +38,10 @@ void GradientTwoColour(DeviceContext& dc, std::uint32_t direction, Colour start,
 // Needs width >= 1 and height >= 0; otherwise fails and paints nothing. A
 // height of 0 paints nothing and succeeds. Failures of the device are not
 // examined.
-Status DrawGradientFourColour(DeviceContext& dc, std::int32_t left, std::int32_t top,
-                              std::int32_t width, std::int32_t height, Colour top_left,
-                              Colour top_right, Colour bottom_left, Colour bottom_right);
+QUORVEL_PROGRESSBAR_EXPORT Status DrawGradientFourColour(DeviceContext& dc, std::int32_t left,
+                                                         std::int32_t top, std::int32_t width,
+                                                         std::int32_t height, Colour top_left,
+                                                         Colour top_right, Colour bottom_left,
+                                                         Colour bottom_right);
 
 }  // namespace quorvel::progressbar

@@ -2,7 +2,8 @@
 
 #include <QImage>
 
-#include "progressbar/device_context.h"
+#include "quorvel/progressbar/device_context.h"
+#include "quorvel/progressbar/progressbar_export.h"
 
 namespace quorvel::progressbar {
 
@@ -23,7 +24,7 @@ namespace quorvel::progressbar {
 // up (positive height), handed over whole (start_scan 0, scan_count equal to
 // the height); the source rectangle must lie inside the bitmap. Anything else
 // fails with 0.
-class ImageDeviceContext final : public DeviceContext {
+class QUORVEL_PROGRESSBAR_EXPORT ImageDeviceContext final : public DeviceContext {
  public:
   explicit ImageDeviceContext(QImage* image) : image_(image) {}
 

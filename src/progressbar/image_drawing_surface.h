@@ -6,8 +6,9 @@
 #include <functional>
 #include <optional>
 
-#include "progressbar/drawing_surface.h"
-#include "progressbar/image_device_context.h"
+#include "quorvel/progressbar/drawing_surface.h"
+#include "quorvel/progressbar/image_device_context.h"
+#include "quorvel/progressbar/progressbar_export.h"
 
 namespace quorvel::progressbar {
 
@@ -24,7 +25,7 @@ namespace quorvel::progressbar {
 //
 // The window shape is not the surface's to apply: SetWindowRgn() keeps the
 // region and hands it to the listener set with OnWindowRegion().
-class ImageDrawingSurface final : public DrawingSurface {
+class QUORVEL_PROGRESSBAR_EXPORT ImageDrawingSurface final : public DrawingSurface {
  public:
   ImageDrawingSurface();
   ImageDrawingSurface(const ImageDrawingSurface&) = delete;

@@ -4,14 +4,15 @@
 #include <string>
 #include <vector>
 
-#include "progressbar/property_store.h"
+#include "quorvel/progressbar/progressbar_export.h"
+#include "quorvel/progressbar/property_store.h"
 
 namespace quorvel::progressbar {
 
 // A property store held in memory, values kept exactly as written (fonts by
 // reference). It also keeps the keys of every read and write in call order,
 // so that the order of a save or a restore can be checked.
-class MemoryPropertyStore final : public PropertyStore {
+class QUORVEL_PROGRESSBAR_EXPORT MemoryPropertyStore final : public PropertyStore {
  public:
   QVariant ReadProperty(std::string_view key, const QVariant& default_value) override;
   Status WriteProperty(std::string_view key, const QVariant& value,

@@ -35,17 +35,18 @@
 #include <cstdint>
 #include <memory>
 
-#include "progressbar/colour.h"
-#include "progressbar/device_context.h"
-#include "progressbar/progress_bar_host.h"
-#include "progressbar/status.h"
+#include "quorvel/progressbar/colour.h"
+#include "quorvel/progressbar/device_context.h"
+#include "quorvel/progressbar/progress_bar_host.h"
+#include "quorvel/progressbar/progressbar_export.h"
+#include "quorvel/progressbar/status.h"
 
 namespace quorvel::progressbar {
 
 inline constexpr std::size_t kThemeColourCount = 17;
 using ThemeColourTable = std::array<Colour, kThemeColourCount>;
 
-class ProgressBar {
+class QUORVEL_PROGRESSBAR_EXPORT ProgressBar {
  public:
   // A new control has every integer and colour 0, Enabled() false, an empty
   // Text(), no TextFont() and an all-black palette until its properties are

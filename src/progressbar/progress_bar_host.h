@@ -5,14 +5,15 @@
 #include <memory>
 #include <string_view>
 
-#include "progressbar/drawing_surface.h"
-#include "progressbar/status.h"
+#include "quorvel/progressbar/drawing_surface.h"
+#include "quorvel/progressbar/progressbar_export.h"
+#include "quorvel/progressbar/status.h"
 
 namespace quorvel::progressbar {
 
 // What a progress bar needs of the window that hosts it. The host outlives
 // the control.
-class ProgressBarHost {
+class QUORVEL_PROGRESSBAR_EXPORT ProgressBarHost {
  public:
   virtual ~ProgressBarHost() = default;
 

@@ -19,10 +19,11 @@
 // ProgressBar"), TextEffectColor (white) and TextEffect (5), so it saves those
 // four keys.
 
-#include "progressbar/progress_bar.h"
-#include "progressbar/progress_bar_host.h"
-#include "progressbar/property_store.h"
-#include "progressbar/status.h"
+#include "quorvel/progressbar/progress_bar.h"
+#include "quorvel/progressbar/progress_bar_host.h"
+#include "quorvel/progressbar/progressbar_export.h"
+#include "quorvel/progressbar/property_store.h"
+#include "quorvel/progressbar/status.h"
 
 namespace quorvel::progressbar {
 
@@ -33,7 +34,7 @@ namespace quorvel::progressbar {
 // TextStyle 3, Orientations 1 and last TextFont = the host's ambient font
 // object itself. The custom colours stay 0. Stops at the first setter that
 // fails and returns its failure; what was set before stays set.
-Status InitProperties(ProgressBar& bar, const ProgressBarHost& host);
+QUORVEL_PROGRESSBAR_EXPORT Status InitProperties(ProgressBar& bar, const ProgressBarHost& host);
 
 // Restores a saved instance from `store`, key by key in the order above,
 // through the setters, so Max, Min and Value are clamped against the bounds
@@ -42,7 +43,8 @@ Status InitProperties(ProgressBar& bar, const ProgressBarHost& host);
 // that cannot be read as its property's type counts as absent (the key's
 // default is used), and a setter that fails leaves its value stored: either
 // way the remaining keys are still restored, and nothing is reported.
-void ReadProperties(ProgressBar& bar, const ProgressBarHost& host, PropertyStore& store);
+QUORVEL_PROGRESSBAR_EXPORT void ReadProperties(ProgressBar& bar, const ProgressBarHost& host,
+                                               PropertyStore& store);
 
 // Saves `bar` into `store` in the order "Orientations", "Max", "Min",
 // "Value", "RoundedValue", "Enabled", "Theme", "TextStyle", "TextFont",
@@ -51,6 +53,8 @@ void ReadProperties(ProgressBar& bar, const ProgressBarHost& host, PropertyStore
 // font is the control's own object (FontRef); its default is the ambient
 // font, fetched just before. Stops at the first write that fails and returns
 // its failure; keys written before it stay written.
-Status WriteProperties(const ProgressBar& bar, const ProgressBarHost& host, PropertyStore& store);
+QUORVEL_PROGRESSBAR_EXPORT Status WriteProperties(const ProgressBar& bar,
+                                                  const ProgressBarHost& host,
+                                                  PropertyStore& store);
 
 }  // namespace quorvel::progressbar

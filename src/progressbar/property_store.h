@@ -8,7 +8,8 @@
 #include <memory>
 #include <string_view>
 
-#include "progressbar/status.h"
+#include "quorvel/progressbar/progressbar_export.h"
+#include "quorvel/progressbar/status.h"
 
 namespace quorvel::progressbar {
 
@@ -19,7 +20,7 @@ using FontRef = std::shared_ptr<QFont>;
 // (0x00BBGGRR), Booleans as bool, text as QString and fonts as FontRef. A
 // store that keeps values on disk may hand back another representation (text,
 // say); the reader converts.
-class PropertyStore {
+class QUORVEL_PROGRESSBAR_EXPORT PropertyStore {
  public:
   virtual ~PropertyStore() = default;
 
@@ -35,7 +36,7 @@ class PropertyStore {
 // Whether two values are the same for a store: fonts (FontRef or QFont) when
 // they describe the same font, or both are null references; anything else by
 // QVariant equality.
-bool SameStoredValue(const QVariant& a, const QVariant& b);
+QUORVEL_PROGRESSBAR_EXPORT bool SameStoredValue(const QVariant& a, const QVariant& b);
 
 }  // namespace quorvel::progressbar
 

@@ -3,7 +3,8 @@
 #include <QSettings>
 #include <QString>
 
-#include "progressbar/property_store.h"
+#include "quorvel/progressbar/progressbar_export.h"
+#include "quorvel/progressbar/property_store.h"
 
 namespace quorvel::progressbar {
 
@@ -13,7 +14,7 @@ namespace quorvel::progressbar {
 // and a null font reference is not kept at all. Reads hand back what
 // QSettings returns (text, for an INI file), which the reader converts; a
 // list (text with unquoted commas) comes back joined with commas.
-class SettingsPropertyStore final : public PropertyStore {
+class QUORVEL_PROGRESSBAR_EXPORT SettingsPropertyStore final : public PropertyStore {
  public:
   // `settings` must outlive the store. An empty `group` keeps the keys at the
   // top level.

@@ -3,6 +3,7 @@
 #include <QRegion>
 
 #include "progressbar/drawing_surface.h"
+#include "progressbar/progressbar_export.h"
 
 namespace quorvel::progressbar {
 
@@ -11,6 +12,6 @@ namespace quorvel::progressbar {
 // ellipse width and height, each clamped to 0 .. the rectangle's size) in its
 // corners. A row keeps the pixels whose centres lie inside the ellipse at
 // that row's centre line. An empty rectangle gives an empty region.
-QRegion ToQRegion(const RoundRectRegion& region);
+QUORVEL_PROGRESSBAR_INTERNAL QRegion ToQRegion(const RoundRectRegion& region);
 
 }  // namespace quorvel::progressbar

@@ -7,10 +7,11 @@
 #include <memory>
 #include <optional>
 
-#include "progressbar/image_drawing_surface.h"
-#include "progressbar/progress_bar.h"
-#include "progressbar/progress_bar_host.h"
-#include "progressbar/property_store.h"
+#include "quorvel/progressbar/image_drawing_surface.h"
+#include "quorvel/progressbar/progress_bar.h"
+#include "quorvel/progressbar/progress_bar_host.h"
+#include "quorvel/progressbar/progressbar_export.h"
+#include "quorvel/progressbar/property_store.h"
 
 namespace quorvel::progressbar {
 
@@ -36,7 +37,7 @@ namespace quorvel::progressbar {
 // bar's names, with their descriptions as class information under the same
 // names, for property browsers. Colours are 0x00BBGGRR. Enabled is the bar's
 // greyed look, independent of QWidget::isEnabled(); the bar takes no input.
-class ProgressBarWidget : public QWidget, public ProgressBarHost {
+class QUORVEL_PROGRESSBAR_EXPORT ProgressBarWidget : public QWidget, public ProgressBarHost {
   Q_OBJECT
   Q_CLASSINFO("Value", "Progressbar Value.")
   Q_CLASSINFO("Max", "Progressbar Max Value.")
