@@ -1,6 +1,7 @@
 #include "progressbar/image_device_context.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "progressbar/pixel_kernels.h"
@@ -70,9 +71,19 @@ bool ImageDeviceContext::Usable() const {
          format == QImage::Format_ARGB32_Premultiplied;
 }
 
+qreal ImageDeviceContext::Ratio() const { return image_->devicePixelRatio(); }
+
+std::int64_t ImageDeviceContext::ToDevice(std::int64_t logical) const {
+  const qreal ratio = Ratio();
+  if (ratio == 1) return logical;
+  return std::llround(static_cast<double>(logical) * ratio);
+}
+
 DeviceRect ImageDeviceContext::GetClipBox() const {
   if (!Usable()) return {};
-  return {0, 0, image_->width(), image_->height()};
+  const QSizeF logical = image_->deviceIndependentSize();
+  return {0, 0, static_cast<std::int32_t>(std::ceil(logical.width())),
+          static_cast<std::int32_t>(std::ceil(logical.height()))};
 }
 
 bool ImageDeviceContext::GradientFill(const TriVertex* vertices, std::uint32_t vertex_count,
@@ -94,10 +105,11 @@ bool ImageDeviceContext::GradientFill(const TriVertex* vertices, std::uint32_t v
 
 void ImageDeviceContext::FillRect(const TriVertex& upper_left, const TriVertex& lower_right,
                                   bool horizontal) {
-  const std::int64_t left = upper_left.x;
-  const std::int64_t top = upper_left.y;
-  const std::int64_t right = lower_right.x;
-  const std::int64_t bottom = lower_right.y;
+  // The gradient runs over the device pixels the logical rectangle covers.
+  const std::int64_t left = ToDevice(upper_left.x);
+  const std::int64_t top = ToDevice(upper_left.y);
+  const std::int64_t right = ToDevice(lower_right.x);
+  const std::int64_t bottom = ToDevice(lower_right.y);
   if (right <= left || bottom <= top) return;
   const std::int64_t clip_left = std::max<std::int64_t>(left, 0);
   const std::int64_t clip_top = std::max<std::int64_t>(top, 0);
@@ -165,6 +177,10 @@ int ImageDeviceContext::SetDIBitsToDevice(std::int32_t x, std::int32_t y, std::u
 
   const std::int64_t stride = ScanLineBytes24(header.width);
   const auto* source = static_cast<const std::uint8_t*>(bits);
+  if (Ratio() != 1) {
+    PutScaledLines(x, y, width, height, x_src, y_src, source, stride);
+    return static_cast<int>(scan_count);
+  }
   const std::int64_t clip_left = std::max<std::int64_t>(x, 0);
   const std::int64_t clip_right = std::min<std::int64_t>(std::int64_t{x} + width, image_->width());
   if (clip_left < clip_right) {
@@ -180,6 +196,35 @@ int ImageDeviceContext::SetDIBitsToDevice(std::int32_t x, std::int32_t y, std::u
     }
   }
   return static_cast<int>(scan_count);
+}
+
+void ImageDeviceContext::PutScaledLines(std::int32_t x, std::int32_t y, std::uint32_t width,
+                                        std::uint32_t height, std::int32_t x_src,
+                                        std::int32_t y_src, const std::uint8_t* source,
+                                        std::int64_t stride) {
+  // Each source pixel covers the device pixels of its logical pixel.
+  const qreal ratio = Ratio();
+  const std::int64_t device_left = std::max<std::int64_t>(ToDevice(x), 0);
+  const std::int64_t device_right =
+      std::min<std::int64_t>(ToDevice(std::int64_t{x} + width), image_->width());
+  const std::int64_t device_top = std::max<std::int64_t>(ToDevice(y), 0);
+  const std::int64_t device_bottom =
+      std::min<std::int64_t>(ToDevice(std::int64_t{y} + height), image_->height());
+  for (std::int64_t row = device_top; row < device_bottom; ++row) {
+    const std::int64_t logical_row = std::clamp<std::int64_t>(
+        static_cast<std::int64_t>(std::floor(static_cast<double>(row) / ratio)) - y, 0,
+        std::int64_t{height} - 1);
+    // Bottom-up: the source's lowest line is stored first.
+    const std::uint8_t* line = source + (y_src + std::int64_t{height} - 1 - logical_row) * stride;
+    auto* target = reinterpret_cast<QRgb*>(image_->scanLine(static_cast<int>(row)));
+    for (std::int64_t column = device_left; column < device_right; ++column) {
+      const std::int64_t logical_column = std::clamp<std::int64_t>(
+          static_cast<std::int64_t>(std::floor(static_cast<double>(column) / ratio)) - x, 0,
+          std::int64_t{width} - 1);
+      const std::uint8_t* triple = line + 3 * (std::int64_t{x_src} + logical_column);
+      target[column] = qRgb(triple[2], triple[1], triple[0]);
+    }
+  }
 }
 
 }  // namespace quorvel::progressbar

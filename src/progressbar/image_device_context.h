@@ -24,6 +24,10 @@ namespace quorvel::progressbar {
 // up (positive height), handed over whole (start_scan 0, scan_count equal to
 // the height); the source rectangle must lie inside the bitmap. Anything else
 // fails with 0.
+//
+// On an image whose device pixel ratio is not 1 every coordinate is logical:
+// a gradient runs over the device pixels its rectangle covers, and each pixel
+// of a bitmap fills the device pixels of its logical pixel.
 class QUORVEL_PROGRESSBAR_EXPORT ImageDeviceContext final : public DeviceContext {
  public:
   explicit ImageDeviceContext(QImage* image) : image_(image) {}
@@ -39,6 +43,14 @@ class QUORVEL_PROGRESSBAR_EXPORT ImageDeviceContext final : public DeviceContext
 
  private:
   bool Usable() const;
+  // Device pixels per logical pixel of the image, and a logical coordinate in
+  // device pixels.
+  qreal Ratio() const;
+  std::int64_t ToDevice(std::int64_t logical) const;
+  // SetDIBitsToDevice() on an image whose device pixel ratio is not 1.
+  void PutScaledLines(std::int32_t x, std::int32_t y, std::uint32_t width, std::uint32_t height,
+                      std::int32_t x_src, std::int32_t y_src, const std::uint8_t* source,
+                      std::int64_t stride);
   void FillRect(const TriVertex& upper_left, const TriVertex& lower_right, bool horizontal);
 
   QImage* image_;

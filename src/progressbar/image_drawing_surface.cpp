@@ -19,11 +19,13 @@ QColor ToQColor(Colour colour) { return QColor(GetRed(colour), GetGreen(colour),
 ImageDrawingSurface::ImageDrawingSurface() : dc_(&image_), back_color_(kButtonFace) {}
 
 void ImageDrawingSurface::Resize(QSize size) {
+  size_ = size;
   if (size.width() <= 0 || size.height() <= 0) {
     image_ = QImage();
     return;
   }
-  image_ = QImage(size, QImage::Format_RGB32);
+  image_ = QImage(size * ratio_, QImage::Format_RGB32);
+  image_.setDevicePixelRatio(ratio_);
   Cls();
 }
 
@@ -67,11 +69,18 @@ Status ImageDrawingSurface::RoundRect(std::int32_t left, std::int32_t top, std::
   if (width < 0 || height < 0) return Status::Ok();
   QPainter painter(&image_);
   if (!painter.isActive()) return Status::Failure("cannot paint on the client area");
-  painter.setPen(QPen(ToQColor(fore_color_), 0));
   painter.setBrush(Qt::NoBrush);
   const double radius_x = std::clamp<double>(ellipse_width, 0.0, double(width) + 1) / 2;
   const double radius_y = std::clamp<double>(ellipse_height, 0.0, double(height) + 1) / 2;
-  const QRectF box(left, top, static_cast<double>(width), static_cast<double>(height));
+  QRectF box(left, top, static_cast<double>(width), static_cast<double>(height));
+  if (ratio_ == 1) {
+    painter.setPen(QPen(ToQColor(fore_color_), 0));
+  } else {
+    // One logical pixel wide, covering the same pixels as at ratio 1: a
+    // one-pixel pen centred half a pixel inside the box's edges.
+    painter.setPen(QPen(ToQColor(fore_color_), 1));
+    box.translate(0.5, 0.5);
+  }
   if (radius_x < 1 || radius_y < 1) {
     painter.drawRect(box);
   } else {

@@ -31,11 +31,20 @@ class QUORVEL_PROGRESSBAR_EXPORT ImageDrawingSurface final : public DrawingSurfa
   ImageDrawingSurface(const ImageDrawingSurface&) = delete;
   ImageDrawingSurface& operator=(const ImageDrawingSurface&) = delete;
 
-  // A new client area of `size`, cleared to the background colour. A size
-  // with no pixels gives a surface on which drawing does nothing.
+  // A new client area of `size` logical pixels, cleared to the background
+  // colour. A size with no pixels gives a surface on which drawing does
+  // nothing.
   void Resize(QSize size);
+  QSize Size() const { return size_; }
 
-  // The back buffer, in QImage::Format_RGB32.
+  // Device pixels per logical pixel of the next Resize() (1 until set). The
+  // client area, the text cursor and every coordinate stay logical; the image
+  // has this many times the pixels in each direction, so gradients, outlines
+  // and glyphs are drawn at the device's resolution.
+  void SetDevicePixelRatio(qreal ratio) { ratio_ = ratio > 0 ? ratio : 1; }
+  qreal DevicePixelRatio() const { return ratio_; }
+
+  // The back buffer, in QImage::Format_RGB32, at the device pixel ratio.
   const QImage& Image() const { return image_; }
 
   // The colour Cls() clears to.
@@ -50,8 +59,12 @@ class QUORVEL_PROGRESSBAR_EXPORT ImageDrawingSurface final : public DrawingSurfa
   const std::optional<RoundRectRegion>& WindowRegion() const { return region_; }
 
   Status SetWindowRgn(const RoundRectRegion& region, bool redraw) override;
-  float ScaleWidth() const override { return static_cast<float>(image_.width()); }
-  float ScaleHeight() const override { return static_cast<float>(image_.height()); }
+  float ScaleWidth() const override {
+    return static_cast<float>(image_.isNull() ? 0 : size_.width());
+  }
+  float ScaleHeight() const override {
+    return static_cast<float>(image_.isNull() ? 0 : size_.height());
+  }
   void Cls() override;
   void SetForeColor(Colour colour) override { fore_color_ = colour; }
   Colour ForeColor() const override { return fore_color_; }
@@ -73,6 +86,8 @@ class QUORVEL_PROGRESSBAR_EXPORT ImageDrawingSurface final : public DrawingSurfa
   const QFont& CurrentFont() const { return font_ ? *font_ : default_font_; }
 
   QImage image_;
+  QSize size_;
+  qreal ratio_ = 1;
   ImageDeviceContext dc_;
   Colour back_color_;
   Colour fore_color_ = 0;

@@ -1,12 +1,20 @@
 #include "progressbar/widget/progress_bar_widget.h"
 
+#include <QAccessible>
 #include <QEvent>
+#include <QFontMetricsF>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
 #include <QShowEvent>
+#include <algorithm>
+#include <cmath>
 
+#include "progressbar/bar_caption.h"
+#include "progressbar/bar_renderer.h"
+#include "progressbar/property_descriptions.h"
 #include "progressbar/property_persistence.h"
+#include "progressbar/widget/progress_bar_accessible.h"
 #include "progressbar/window_region.h"
 
 namespace quorvel::progressbar {
@@ -29,7 +37,21 @@ ProgressBarWidget::ProgressBarWidget(QWidget* parent)
   surface_.SetBackColor(ToColour(palette().color(QPalette::Window)));
   surface_.OnWindowRegion(
       [this](const RoundRectRegion& region, bool redraw) { ApplyRegion(region, redraw); });
+  FitSurface();
+  // Once per program: screen readers reach every bar through this factory.
+  static const bool accessible = [] {
+    QAccessible::installFactory(&ProgressBarAccessibleFactory);
+    return true;
+  }();
+  static_cast<void>(accessible);
+}
+
+bool ProgressBarWidget::FitSurface() {
+  const qreal ratio = devicePixelRatioF();
+  if (surface_.Size() == size() && surface_.DevicePixelRatio() == ratio) return false;
+  surface_.SetDevicePixelRatio(ratio);
   surface_.Resize(size());
+  return true;
 }
 
 ProgressBarWidget::~ProgressBarWidget() = default;
@@ -128,28 +150,110 @@ void ProgressBarWidget::SetTextFontValue(const QFont& font) {
 
 Status ProgressBarWidget::PropertyChanged(std::string_view name) {
   Q_EMIT propertyChanged(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+  AnnounceTyped(name);
   return Status::Ok();
 }
 
+void ProgressBarWidget::AnnounceTyped(std::string_view name) {
+  namespace key = property_name;
+  // The caption and its font decide the size hints and the accessible name.
+  bool caption_changed = true;
+  if (name == key::kValue) {
+    Q_EMIT valueChanged(Value());
+    QAccessibleValueChangeEvent event(this, Value());
+    SendAccessibilityUpdate(&event);
+  } else if (name == key::kMax) {
+    Q_EMIT maxChanged(Max());
+  } else if (name == key::kMin) {
+    Q_EMIT minChanged(Min());
+    caption_changed = false;
+  } else if (name == key::kTextStyle) {
+    Q_EMIT textStyleChanged(TextStyle());
+  } else if (name == key::kText) {
+    Q_EMIT textChanged(Text());
+  } else if (name == key::kTextEffect) {
+    Q_EMIT textEffectChanged(TextEffect());
+  } else if (name == key::kTextFont) {
+    Q_EMIT textFontChanged(TextFontValue());
+  } else if (name == key::kOrientations) {
+    Q_EMIT orientationsChanged(Orientations());
+  } else {
+    caption_changed = false;
+    if (name == key::kRoundedValue) {
+      Q_EMIT roundedValueChanged(RoundedValue());
+    } else if (name == key::kEnabled) {
+      Q_EMIT enabledChanged(Enabled());
+    } else if (name == key::kTheme) {
+      Q_EMIT themeChanged(Theme());
+    } else if (name == key::kTextAlignment) {
+      Q_EMIT textAlignmentChanged(TextAlignment());
+    } else if (name == key::kTextEffectColor) {
+      Q_EMIT textEffectColorChanged(TextEffectColor());
+    } else if (name == key::kTextForeColor) {
+      Q_EMIT textForeColorChanged(TextForeColor());
+    } else if (name == key::kPBSCustomeColor1) {
+      Q_EMIT pbsCustomeColor1Changed(PBSCustomeColor1());
+    } else if (name == key::kPBSCustomeColor2) {
+      Q_EMIT pbsCustomeColor2Changed(PBSCustomeColor2());
+    }
+  }
+  if (caption_changed) {
+    updateGeometry();
+    QAccessibleEvent event(this, QAccessible::NameChanged);
+    SendAccessibilityUpdate(&event);
+  }
+}
+
+QString ProgressBarWidget::CaptionText() const {
+  if (bar_.TextEffect() < 1 || bar_.TextEffect() > 5) return {};
+  const std::optional<double> percent = BarPercent(bar_);
+  if (bar_.TextStyle() == 2 && !percent) return {};
+  return CaptionFor(bar_.TextStyle(), bar_.Value(), percent.value_or(0), bar_.Text())
+      .value_or(QString());
+}
+
+QFont ProgressBarWidget::CaptionFont() const {
+  const std::shared_ptr<QFont> font = bar_.TextFont();
+  return font ? *font : this->font();
+}
+
 DrawingSurface& ProgressBarWidget::Surface() {
-  if (surface_.Image().size() != size()) surface_.Resize(size());
+  FitSurface();
   return surface_;
 }
 
-QSize ProgressBarWidget::sizeHint() const { return QSize(200, 24); }
+QSize ProgressBarWidget::minimumSizeHint() const {
+  const QFontMetricsF metrics(CaptionFont());
+  // The caption sits 1 pixel from the left edge and 3 from the right; a
+  // bottom caption 1 pixel above the bottom edge.
+  const QString caption = CaptionText();
+  const int width = static_cast<int>(std::ceil(metrics.horizontalAdvance(caption))) + 4;
+  const int height = static_cast<int>(std::ceil(metrics.height())) + 2;
+  return QSize(std::max(width, 8), height);
+}
 
-QSize ProgressBarWidget::minimumSizeHint() const { return QSize(16, 8); }
+QSize ProgressBarWidget::sizeHint() const {
+  const QSize least = minimumSizeHint();
+  if (bar_.Orientations() == static_cast<int>(Orientation::kVertical)) {
+    return QSize(least.width() + 8, std::max(least.height() + 16, 200));
+  }
+  return QSize(std::max(least.width() + 16, 200), least.height() + 6);
+}
 
 void ProgressBarWidget::paintEvent(QPaintEvent* event) {
   StartOnFirstUse();
+  // Moved to a screen of another pixel ratio: paint the picture afresh for it.
+  if (FitSurface()) bar_.Resize();
   QPainter painter(this);
   const QImage& buffer = surface_.Image();
   if (buffer.isNull()) return;
-  painter.drawImage(event->rect(), buffer, event->rect());
+  const QRectF target(event->rect());
+  const qreal ratio = buffer.devicePixelRatio();
+  painter.drawImage(target, buffer, QRectF(target.topLeft() * ratio, target.size() * ratio));
 }
 
-void ProgressBarWidget::resizeEvent(QResizeEvent* event) {
-  if (surface_.Image().size() != event->size()) surface_.Resize(event->size());
+void ProgressBarWidget::resizeEvent(QResizeEvent*) {
+  FitSurface();
   if (started_) {
     bar_.Resize();
   } else {

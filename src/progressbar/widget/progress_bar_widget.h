@@ -9,6 +9,7 @@
 
 #include "quorvel/progressbar/image_drawing_surface.h"
 #include "quorvel/progressbar/progress_bar.h"
+#include "quorvel/progressbar/progress_bar_enums.h"
 #include "quorvel/progressbar/progress_bar_host.h"
 #include "quorvel/progressbar/progressbar_export.h"
 #include "quorvel/progressbar/property_store.h"
@@ -34,8 +35,15 @@ namespace quorvel::progressbar {
 // that follows the parent's font (the widget's own before it has a parent).
 //
 // The sixteen properties of the bar are Qt properties of the widget under the
-// bar's names, with their descriptions as class information under the same
-// names, for property browsers. Colours are 0x00BBGGRR. Enabled is the bar's
+// bar's names, each with a NOTIFY signal and its description as class
+// information under the same name, for property browsers. Colours are
+// 0x00BBGGRR.
+//
+// The back buffer has the widget's device pixel ratio, so on a 200 % screen
+// gradients and glyphs are drawn at the screen's resolution while the bar's
+// geometry stays in logical pixels. Screen readers see a progress bar whose
+// name is the caption (the object name when none shows) and whose value is
+// Value within Min and Max. Enabled is the bar's
 // greyed look, independent of QWidget::isEnabled(); the bar takes no input.
 class QUORVEL_PROGRESSBAR_EXPORT ProgressBarWidget : public QWidget, public ProgressBarHost {
   Q_OBJECT
@@ -54,22 +62,29 @@ class QUORVEL_PROGRESSBAR_EXPORT ProgressBarWidget : public QWidget, public Prog
   Q_CLASSINFO("TextFont", "Progressbar Text Font.")
   Q_CLASSINFO("PBSCustomeColor1", "Progressbar Style Custome Color 1.")
   Q_CLASSINFO("PBSCustomeColor2", "Progressbar Style Custome Color 2.")
-  Q_PROPERTY(int Value READ Value WRITE SetValue)
-  Q_PROPERTY(int Max READ Max WRITE SetMax)
-  Q_PROPERTY(int Min READ Min WRITE SetMin)
-  Q_PROPERTY(int RoundedValue READ RoundedValue WRITE SetRoundedValue)
-  Q_PROPERTY(bool Enabled READ Enabled WRITE SetEnabled)
-  Q_PROPERTY(int Theme READ Theme WRITE SetTheme)
-  Q_PROPERTY(int TextStyle READ TextStyle WRITE SetTextStyle)
-  Q_PROPERTY(int Orientations READ Orientations WRITE SetOrientations)
-  Q_PROPERTY(int TextAlignment READ TextAlignment WRITE SetTextAlignment)
-  Q_PROPERTY(QString Text READ Text WRITE SetText)
-  Q_PROPERTY(uint TextEffectColor READ TextEffectColor WRITE SetTextEffectColor)
-  Q_PROPERTY(int TextEffect READ TextEffect WRITE SetTextEffect)
-  Q_PROPERTY(uint TextForeColor READ TextForeColor WRITE SetTextForeColor)
-  Q_PROPERTY(QFont TextFont READ TextFontValue WRITE SetTextFontValue)
-  Q_PROPERTY(uint PBSCustomeColor1 READ PBSCustomeColor1 WRITE SetPBSCustomeColor1)
-  Q_PROPERTY(uint PBSCustomeColor2 READ PBSCustomeColor2 WRITE SetPBSCustomeColor2)
+  // Max, Min and Value lead, in the order a restore sets them, so that a form
+  // that sets them in declaration order gets the range it saved.
+  Q_PROPERTY(int Max READ Max WRITE SetMax NOTIFY maxChanged)
+  Q_PROPERTY(int Min READ Min WRITE SetMin NOTIFY minChanged)
+  Q_PROPERTY(int Value READ Value WRITE SetValue NOTIFY valueChanged)
+  Q_PROPERTY(int RoundedValue READ RoundedValue WRITE SetRoundedValue NOTIFY roundedValueChanged)
+  Q_PROPERTY(bool Enabled READ Enabled WRITE SetEnabled NOTIFY enabledChanged)
+  Q_PROPERTY(int Theme READ Theme WRITE SetTheme NOTIFY themeChanged)
+  Q_PROPERTY(int TextStyle READ TextStyle WRITE SetTextStyle NOTIFY textStyleChanged)
+  Q_PROPERTY(int Orientations READ Orientations WRITE SetOrientations NOTIFY orientationsChanged)
+  Q_PROPERTY(
+      int TextAlignment READ TextAlignment WRITE SetTextAlignment NOTIFY textAlignmentChanged)
+  Q_PROPERTY(QString Text READ Text WRITE SetText NOTIFY textChanged)
+  Q_PROPERTY(uint TextEffectColor READ TextEffectColor WRITE SetTextEffectColor NOTIFY
+                 textEffectColorChanged)
+  Q_PROPERTY(int TextEffect READ TextEffect WRITE SetTextEffect NOTIFY textEffectChanged)
+  Q_PROPERTY(
+      uint TextForeColor READ TextForeColor WRITE SetTextForeColor NOTIFY textForeColorChanged)
+  Q_PROPERTY(QFont TextFont READ TextFontValue WRITE SetTextFontValue NOTIFY textFontChanged)
+  Q_PROPERTY(uint PBSCustomeColor1 READ PBSCustomeColor1 WRITE SetPBSCustomeColor1 NOTIFY
+                 pbsCustomeColor1Changed)
+  Q_PROPERTY(uint PBSCustomeColor2 READ PBSCustomeColor2 WRITE SetPBSCustomeColor2 NOTIFY
+                 pbsCustomeColor2Changed)
 
  public:
   explicit ProgressBarWidget(QWidget* parent = nullptr);
@@ -105,20 +120,28 @@ class QUORVEL_PROGRESSBAR_EXPORT ProgressBarWidget : public QWidget, public Prog
   void SetRoundedValue(int rounded_value);
   bool Enabled() const { return bar_.Enabled(); }
   void SetEnabled(bool enabled);
+  // The integer options also take their named values (progress_bar_enums.h).
   int Theme() const { return bar_.Theme(); }
   void SetTheme(int theme);
+  void SetTheme(progressbar::Theme theme) { SetTheme(static_cast<int>(theme)); }
   int TextStyle() const { return bar_.TextStyle(); }
   void SetTextStyle(int text_style);
+  void SetTextStyle(progressbar::TextStyle style) { SetTextStyle(static_cast<int>(style)); }
   int Orientations() const { return bar_.Orientations(); }
   void SetOrientations(int orientations);
+  void SetOrientations(Orientation orientation) { SetOrientations(static_cast<int>(orientation)); }
   int TextAlignment() const { return bar_.TextAlignment(); }
   void SetTextAlignment(int text_alignment);
+  void SetTextAlignment(progressbar::TextAlignment alignment) {
+    SetTextAlignment(static_cast<int>(alignment));
+  }
   QString Text() const { return bar_.Text(); }
   void SetText(const QString& text);
   uint TextEffectColor() const { return bar_.TextEffectColor(); }
   void SetTextEffectColor(uint colour);
   int TextEffect() const { return bar_.TextEffect(); }
   void SetTextEffect(int text_effect);
+  void SetTextEffect(progressbar::TextEffect effect) { SetTextEffect(static_cast<int>(effect)); }
   uint TextForeColor() const { return bar_.TextForeColor(); }
   void SetTextForeColor(uint colour);
   // A copy of the caption font (the default font when none is set); setting
@@ -138,12 +161,36 @@ class QUORVEL_PROGRESSBAR_EXPORT ProgressBarWidget : public QWidget, public Prog
   // resize events of a hidden widget, but a repaint must see the size it has.
   DrawingSurface& Surface() override;
 
+  // The caption as the bar prints it now; empty when it prints none.
+  QString CaptionText() const;
+
+  // Room for the caption in its font: the minimum just fits it with the bar's
+  // insets, the hint leaves space for the bar around it.
   QSize sizeHint() const override;
   QSize minimumSizeHint() const override;
 
  Q_SIGNALS:
-  // A property of the bar changed (its name, as in the Qt property).
+  // A property of the bar changed (its name, as in the Qt property). The typed
+  // signal of the same property follows at once, so both kinds come in the
+  // order the bar announces its changes (a Max that moves the position:
+  // "Value", valueChanged, "Max", maxChanged).
   void propertyChanged(const QString& name);
+  void valueChanged(int value);
+  void maxChanged(int max);
+  void minChanged(int min);
+  void roundedValueChanged(int rounded_value);
+  void enabledChanged(bool enabled);
+  void themeChanged(int theme);
+  void textStyleChanged(int text_style);
+  void orientationsChanged(int orientations);
+  void textAlignmentChanged(int text_alignment);
+  void textChanged(const QString& text);
+  void textEffectColorChanged(uint colour);
+  void textEffectChanged(int text_effect);
+  void textForeColorChanged(uint colour);
+  void textFontChanged(const QFont& font);
+  void pbsCustomeColor1Changed(uint colour);
+  void pbsCustomeColor2Changed(uint colour);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -152,6 +199,13 @@ class QUORVEL_PROGRESSBAR_EXPORT ProgressBarWidget : public QWidget, public Prog
   void changeEvent(QEvent* event) override;
 
  private:
+  // The typed signal, accessibility event and geometry update of `name`.
+  void AnnounceTyped(std::string_view name);
+  // The caption's font: the bar's, or the widget's before it has one.
+  QFont CaptionFont() const;
+  // Brings the back buffer to the widget's size and device pixel ratio.
+  // Returns whether it changed.
+  bool FitSurface();
   // Runs InitProperties() if neither it nor ReadProperties() has run.
   void StartOnFirstUse();
   void ApplyRegion(const RoundRectRegion& region, bool redraw);
