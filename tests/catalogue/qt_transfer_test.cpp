@@ -1,4 +1,4 @@
-#include "catalogue/qt_transfer.h"
+#include "catalogue/qt/qt_transfer.h"
 
 #include <QCursor>
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-#include "catalogue/qt_transfer.h"
+#include "catalogue/qt/qt_transfer.h"
 
 #include <QCoreApplication>
 #include <QCursor>
@@ -10,7 +10,7 @@
 #include <utility>
 
 #include "catalogue/http_exchange.h"
-#include "catalogue/input_hold_back.h"
+#include "catalogue/qt/input_hold_back.h"
 
 namespace quorvel::catalogue {
 namespace {
