@@ -210,9 +210,10 @@ INSTANTIATE_TEST_SUITE_P(
                  "decoded listing"},
         BodyCase{"gzip_then_chunked_transfer_coding",
                  [](Connection& c, const std::string&) {
-                   c.Send("HTTP/1.1 200 OK\r\nTransfer-Encoding: gzip, chunked\r\n"
-                          "Connection: close\r\n\r\n" +
-                          Chunk(kGzipped) + "0\r\n\r\n");
+                   c.Send(
+                       "HTTP/1.1 200 OK\r\nTransfer-Encoding: gzip, chunked\r\n"
+                       "Connection: close\r\n\r\n" +
+                       Chunk(kGzipped) + "0\r\n\r\n");
                  },
                  "decoded listing"},
         BodyCase{"relative_redirect",

@@ -3,6 +3,9 @@
 #include <QSocketNotifier>
 #include <QUrl>
 
+#include <openssl/ssl.h>
+#include <openssl/x509_vfy.h>
+
 #include <cerrno>
 #include <cstdlib>
 #include <utility>
@@ -46,6 +49,39 @@ QByteArray CaFileFromEnvironment() {
   return {};
 }
 
+bool TlsIsOpenSsl() {
+  const curl_version_info_data* info = curl_version_info(CURLVERSION_NOW);
+  return info != nullptr && info->ssl_version != nullptr &&
+         QByteArray(info->ssl_version).startsWith("OpenSSL/");
+}
+
+int ExchangeSlot() {
+  static const int slot = SSL_CTX_get_ex_new_index(0, nullptr, nullptr, nullptr, nullptr);
+  return slot;
+}
+
+// OpenSSL tells of every alert; the one wanted is the peer's closing message.
+void NoteAlert(const SSL* ssl, int where, int alert) {
+  if ((where & SSL_CB_READ_ALERT) != SSL_CB_READ_ALERT || (alert & 0xff) != SSL_AD_CLOSE_NOTIFY) {
+    return;
+  }
+  if (auto* exchange =
+          static_cast<CurlExchange*>(SSL_CTX_get_ex_data(SSL_get_SSL_CTX(ssl), ExchangeSlot()))) {
+    exchange->NoteTlsClosingMessage();
+  }
+}
+
+// libcurl takes a TLS connection that ends without the closing message as a
+// proper end, so a body that runs until the close could come back whole when
+// an attacker or a dropped line cut it short.  Each connection's context
+// reports the closing message to its exchange instead.
+CURLcode WatchForClosingMessage(CURL*, void* context, void* exchange) {
+  auto* tls = static_cast<SSL_CTX*>(context);
+  SSL_CTX_set_ex_data(tls, ExchangeSlot(), exchange);
+  SSL_CTX_set_info_callback(tls, &NoteAlert);
+  return CURLE_OK;
+}
+
 }  // namespace
 
 CurlExchange::CurlExchange(QByteArray url, std::int64_t max_body_bytes, QObject* parent)
@@ -83,6 +119,11 @@ void CurlExchange::Start() {
   curl_easy_setopt(easy_, CURLOPT_ERRORBUFFER, error_buffer_);
   const QByteArray ca_file = CaFileFromEnvironment();
   if (!ca_file.isEmpty()) curl_easy_setopt(easy_, CURLOPT_CAINFO, ca_file.constData());
+  static const bool open_ssl = TlsIsOpenSsl();
+  if (open_ssl) {
+    curl_easy_setopt(easy_, CURLOPT_SSL_CTX_FUNCTION, &WatchForClosingMessage);
+    curl_easy_setopt(easy_, CURLOPT_SSL_CTX_DATA, this);
+  }
   curl_easy_setopt(easy_, CURLOPT_HEADERFUNCTION, &CurlExchange::OnHeader);
   curl_easy_setopt(easy_, CURLOPT_HEADERDATA, this);
   curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &CurlExchange::OnBody);
@@ -171,6 +212,7 @@ std::size_t CurlExchange::OnHeader(char* data, std::size_t size, std::size_t cou
     exchange->location_.clear();
     exchange->content_length_.reset();
     exchange->bad_length_ = false;
+    exchange->chunked_ = false;
   } else if (line.isEmpty()) {
     if (!exchange->HeadersDone()) return 0;  // ends the transfer; stop_ says why
   } else if (const qsizetype colon = line.indexOf(':'); colon > 0) {
@@ -178,6 +220,8 @@ std::size_t CurlExchange::OnHeader(char* data, std::size_t size, std::size_t cou
     const QByteArray value = line.sliced(colon + 1).trimmed();
     if (name == "location") {
       exchange->location_ = value;
+    } else if (name == "transfer-encoding") {
+      exchange->chunked_ = value.toLower().split(',').last().trimmed() == "chunked";
     } else if (name == "content-length") {
       const std::optional<std::int64_t> length = ParseDecimal(value);
       if (!length || (exchange->content_length_ && *exchange->content_length_ != *length)) {
@@ -210,6 +254,10 @@ bool CurlExchange::HeadersDone() {
   } else if (content_length_ && *content_length_ > max_body_bytes_) {
     stop_ = Stop{Outcome::kTooLarge, QString()};
   }
+  long version = 0;
+  curl_easy_getinfo(easy_, CURLINFO_HTTP_VERSION, &version);
+  until_close_ = (version == CURL_HTTP_VERSION_1_0 || version == CURL_HTTP_VERSION_1_1) &&
+                 !content_length_ && !chunked_ && status_ != 204;
   return !stop_;
 }
 
@@ -219,7 +267,8 @@ QByteArray CurlExchange::ResolveLocation() const {
   CURLU* address = curl_url();
   QByteArray resolved;
   char* text = nullptr;
-  if (address != nullptr && curl_url_set(address, CURLUPART_URL, url_.constData(), 0) == CURLUE_OK &&
+  if (address != nullptr &&
+      curl_url_set(address, CURLUPART_URL, url_.constData(), 0) == CURLUE_OK &&
       curl_url_set(address, CURLUPART_URL, location_.constData(),
                    CURLU_URLENCODE | CURLU_ALLOW_SPACE) == CURLUE_OK &&
       curl_url_get(address, CURLUPART_URL, &text, 0) == CURLUE_OK) {
@@ -260,6 +309,9 @@ int CurlExchange::OnConnected(void* self, char*, char*, int, int) {
 void CurlExchange::Conclude(CURLcode code) {
   if (stop_) {
     Finish(stop_->outcome, stop_->text);
+  } else if (code == CURLE_OK && until_close_ && url_.startsWith("https:") &&
+             !tls_closing_message_) {
+    Finish(Outcome::kTruncated, QStringLiteral("连接在回复传完之前断开了。"));
   } else if (code == CURLE_OK) {
     Finish(Outcome::kComplete);
   } else {
@@ -319,16 +371,18 @@ void CurlExchange::Fail(CURLcode code) {
     case CURLE_PEER_FAILED_VERIFICATION: {
       long verdict = 0;
       curl_easy_getinfo(easy_, CURLINFO_SSL_VERIFYRESULT, &verdict);
-      // 0: the chain is trusted, so the name is what failed; 9 and 10 are
-      // OpenSSL's "not yet valid" and "expired".
-      if (verdict == 0) {
+      fprintf(stderr, "DEBUG verdict %ld %s\n", verdict, error_buffer_);
+      // With a trusted chain it is the name that failed: libcurl's own check
+      // leaves 0 or 1 (unspecified), OpenSSL's leaves a mismatch code.
+      if (verdict == X509_V_OK || verdict == X509_V_ERR_UNSPECIFIED ||
+          verdict == X509_V_ERR_HOSTNAME_MISMATCH || verdict == X509_V_ERR_IP_ADDRESS_MISMATCH) {
         Finish(Outcome::kOther, QStringLiteral("服务器的证书不属于“%1”，连接已中止。")
                                     .arg(QUrl::fromEncoded(url_).host()));
-      } else if (verdict == 9 || verdict == 10) {
+      } else if (verdict == X509_V_ERR_CERT_NOT_YET_VALID ||
+                 verdict == X509_V_ERR_CERT_HAS_EXPIRED) {
         Finish(Outcome::kOther, QStringLiteral("服务器的证书不在有效期内，连接已中止。"));
       } else {
-        Finish(Outcome::kOther,
-               QStringLiteral("服务器的证书不是受信任的机构签发的，连接已中止。"));
+        Finish(Outcome::kOther, QStringLiteral("服务器的证书不是受信任的机构签发的，连接已中止。"));
       }
       return;
     }

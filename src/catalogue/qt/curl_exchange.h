@@ -61,6 +61,9 @@ class CurlExchange : public QObject {
   const QByteArray& redirect_url() const { return redirect_url_; }
   const QString& error_text() const { return error_text_; }
 
+  // Called by the TLS layer when the server's closing message arrives.
+  void NoteTlsClosingMessage() { tls_closing_message_ = true; }
+
  Q_SIGNALS:
   // Bytes came in, or the connection was made.
   void Progress();
@@ -114,6 +117,9 @@ class CurlExchange : public QObject {
   QByteArray location_;
   std::optional<std::int64_t> content_length_;
   bool bad_length_ = false;
+  bool chunked_ = false;
+  bool until_close_ = false;  // the body ends only where the connection does
+  bool tls_closing_message_ = false;
   QByteArray redirect_url_;
   QByteArray body_;
   QString error_text_;
