@@ -1,6 +1,8 @@
 // The client: its main window opens, runs the start-up sequence and is shown
 // once page 1 of the catalogue is listed.  Nothing is read from the command
-// line, the environment or a settings file; the hosts are fixed at build time.
+// line or a settings file, and of the environment only the machine's network
+// settings the transfer honours (proxies, a CA file); the hosts are fixed at
+// build time.
 
 #include <QApplication>
 

@@ -16,13 +16,13 @@ struct TransferResult {
   enum class Failure {
     kNone,
     kRefused,           // nobody listens at the address
-    kTruncated,         // closed before the announced length or the final chunk
+    kTruncated,         // cut short by a reset or an early close, plain or TLS
     kStalled,           // no progress for too long
     kTimedOut,          // too long in all
     kHttpStatus,        // status 400 or above
     kTooManyRedirects,  // more than five
     kTooLarge,          // the body passed the size limit
-    kOther,             // host not found, bad address, reset, ...
+    kOther,             // host not found, bad address, untrusted certificate, ...
   };
   Failure failure = Failure::kNone;
   int http_status = 0;

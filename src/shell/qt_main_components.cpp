@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "catalogue/qt_list_view.h"
-#include "catalogue/qt_transfer.h"
+#include "catalogue/qt/qt_transfer.h"
 #include "catalogue/xdg_shell_open.h"
 #include "shell/qt_media_player.h"
 #include "shell/style_sheet_skin.h"

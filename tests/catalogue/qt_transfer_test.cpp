@@ -1,4 +1,4 @@
-#include "catalogue/qt_transfer.h"
+#include "catalogue/qt/qt_transfer.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 
 #include "scripted_http_server.h"
 
@@ -19,6 +20,7 @@ namespace quorvel::catalogue {
 namespace {
 
 using namespace std::chrono_literals;
+using namespace std::string_view_literals;
 using testing::HttpResponse;
 using testing::ScriptedHttpServer;
 using Connection = ScriptedHttpServer::Connection;
@@ -37,6 +39,20 @@ std::string Chunk(std::string_view data) {
   char size[16];
   std::snprintf(size, sizeof size, "%zx\r\n", data.size());
   return std::string(size) + std::string(data) + "\r\n";
+}
+
+// "decoded listing" in each coding a reply may use.
+constexpr std::string_view kGzipped =
+    "\x1F\x8B\x08\x00\x00\x00\x00\x00\x02\x03\x4B\x49\x4D\xCE\x4F\x49\x4D\x51\xC8\xC9\x2C"
+    "\x2E\xC9\xCC\x4B\x07\x00\x10\x88\x46\x87\x0F\x00\x00\x00"sv;
+constexpr std::string_view kDeflated =
+    "\x78\x9C\x4B\x49\x4D\xCE\x4F\x49\x4D\x51\xC8\xC9\x2C\x2E\xC9\xCC\x4B\x07\x00\x2E\x65"
+    "\x05\xE3"sv;
+constexpr std::string_view kBrotli =
+    "\x0B\x07\x80\x64\x65\x63\x6F\x64\x65\x64\x20\x6C\x69\x73\x74\x69\x6E\x67\x03"sv;
+
+std::string Encoded(std::string_view coding, std::string_view body) {
+  return HttpResponse(200, body, "Content-Encoding: " + std::string(coding) + "\r\n");
 }
 
 const std::string kChunkedHead =
@@ -83,6 +99,14 @@ INSTANTIATE_TEST_SUITE_P(
                       c.Reset();
                     },
                     Failure::kTruncated},
+        FailureCase{"reset_cuts_close_delimited_body",
+                    [](Connection& c, const std::string&) {
+                      c.Send("HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n");
+                      c.Send(std::string(100, 'x'));
+                      c.Pause(100ms);
+                      c.Reset();
+                    },
+                    Failure::kTruncated},
         FailureCase{
             "chunked_without_final_chunk",
             [](Connection& c, const std::string&) { c.Send(kChunkedHead + Chunk("first part")); },
@@ -122,6 +146,13 @@ INSTANTIATE_TEST_SUITE_P(
                       c.Send(kChunkedHead);
                       const std::string chunk = Chunk(std::string(8192, 'z'));
                       for (int i = 0; i < 1000 && !c.client_gone(); ++i) c.Send(chunk);
+                    },
+                    Failure::kTooLarge},
+        FailureCase{"decompression_bomb",
+                    [](Connection& c, const std::string&) {
+                      // A mebibyte of zeros in about a kibibyte, zlib-wrapped.
+                      const QByteArray packed = qCompress(QByteArray(1 << 20, '\0')).mid(4);
+                      c.Send(Encoded("deflate", packed.toStdString()));
                     },
                     Failure::kTooLarge},
         FailureCase{"redirect_loop",
@@ -168,6 +199,23 @@ INSTANTIATE_TEST_SUITE_P(
                  "after"},
         BodyCase{"empty_body",
                  [](Connection& c, const std::string&) { c.Send(HttpResponse(200, "")); }, ""},
+        BodyCase{"gzip",
+                 [](Connection& c, const std::string&) { c.Send(Encoded("gzip", kGzipped)); },
+                 "decoded listing"},
+        BodyCase{"deflate",
+                 [](Connection& c, const std::string&) { c.Send(Encoded("deflate", kDeflated)); },
+                 "decoded listing"},
+        BodyCase{"brotli",
+                 [](Connection& c, const std::string&) { c.Send(Encoded("br", kBrotli)); },
+                 "decoded listing"},
+        BodyCase{"gzip_then_chunked_transfer_coding",
+                 [](Connection& c, const std::string&) {
+                   c.Send(
+                       "HTTP/1.1 200 OK\r\nTransfer-Encoding: gzip, chunked\r\n"
+                       "Connection: close\r\n\r\n" +
+                       Chunk(kGzipped) + "0\r\n\r\n");
+                 },
+                 "decoded listing"},
         BodyCase{"relative_redirect",
                  [](Connection& c, const std::string& target) {
                    c.Send(target == "/moved" ? HttpResponse(200, "moved here")
@@ -301,6 +349,20 @@ TEST(QtTransferTest, FiveRedirectsAreFollowedSixAreNot) {
   EXPECT_EQ(five.body, "arrived");
   const TransferResult six = transfer.OpenURL(server.Url("/hop/6"));
   EXPECT_EQ(six.failure, Failure::kTooManyRedirects);
+}
+
+TEST(QtTransferTest, RedirectWithoutAPathAsksForTheRoot) {
+  std::string origin;
+  ScriptedHttpServer server([&](Connection& c, const std::string& target) {
+    c.Send(target == "/start" ? HttpResponse(302, "", "Location: " + origin + "?x=1\r\n")
+                              : HttpResponse(200, "root"));
+  });
+  origin = server.Url("").toStdString();
+  QtTransfer transfer(TestLimits());
+  const TransferResult result = transfer.OpenURL(server.Url("/start"));
+  ASSERT_TRUE(result.ok()) << result.reason.toStdString();
+  EXPECT_EQ(result.body, "root");
+  EXPECT_EQ(server.targets(), (std::vector<std::string>{"/start", "/?x=1"}));
 }
 
 TEST(QtTransferTest, RunsAgainAfterAFailure) {

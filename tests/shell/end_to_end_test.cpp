@@ -18,7 +18,7 @@
 #include <memory>
 
 #include "catalogue/qt_list_view.h"
-#include "catalogue/qt_transfer.h"
+#include "catalogue/qt/qt_transfer.h"
 #include "catalogue_service_process.h"
 #include "shell/addresses.h"
 #include "shell/main_window.h"

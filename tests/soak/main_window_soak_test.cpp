@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <random>
 
-#include "catalogue/qt_transfer.h"
+#include "catalogue/qt/qt_transfer.h"
 #include "misbehaving_server.h"
 #include "process_memory.h"
 #include "shell/addresses.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "catalogue/qt_transfer.h"
+#include "catalogue/qt/qt_transfer.h"
 #include "catalogue/testing/recording_shell_open.h"
 #include "shell/main_components.h"
 

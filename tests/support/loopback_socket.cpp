@@ -30,6 +30,20 @@ int BindLoopback(int port, int backlog, int* bound_port) {
   return s;
 }
 
+int ConnectLoopback(int port) {
+  const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (s < 0) return -1;
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(static_cast<std::uint16_t>(port));
+  if (::connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    ::close(s);
+    return -1;
+  }
+  return s;
+}
+
 bool ReadRequestTarget(int s, const std::atomic<bool>& stop, std::chrono::milliseconds limit,
                        std::string* target) {
   std::string head;

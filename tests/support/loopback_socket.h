@@ -13,6 +13,9 @@ namespace quorvel::testing {
 // `backlog` is above 0.  Returns the socket, or -1; `*bound_port` gets the port.
 int BindLoopback(int port, int backlog, int* bound_port);
 
+// A TCP socket connected to 127.0.0.1:`port`, or -1.
+int ConnectLoopback(int port);
+
 // Reads a request head from `s` up to its blank line and gives back the
 // request target.  False when the peer goes, the head is malformed or over
 // 64 KiB, `stop` is set, or `limit` passes first.

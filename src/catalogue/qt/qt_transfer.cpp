@@ -1,4 +1,4 @@
-#include "catalogue/qt_transfer.h"
+#include "catalogue/qt/qt_transfer.h"
 
 #include <QCoreApplication>
 #include <QCursor>
@@ -9,8 +9,8 @@
 
 #include <utility>
 
-#include "catalogue/http_exchange.h"
-#include "catalogue/input_hold_back.h"
+#include "catalogue/qt/curl_exchange.h"
+#include "catalogue/qt/input_hold_back.h"
 
 namespace quorvel::catalogue {
 namespace {
@@ -93,7 +93,7 @@ TransferResult QtTransfer::OpenURL(const QString& address) {
   QTimer total;
   stall.setSingleShot(true);
   total.setSingleShot(true);
-  HttpExchange* exchange = nullptr;
+  CurlExchange* exchange = nullptr;
   Failure stopped = Failure::kNone;
   QString stopped_reason;
   const auto stop = [&](Failure failure, QString reason) {
@@ -113,18 +113,18 @@ TransferResult QtTransfer::OpenURL(const QString& address) {
   total.start(limits_.total);
 
   for (int redirects = 0;; ++redirects) {
-    HttpExchange current(url, limits_.max_body_bytes);
+    CurlExchange current(url.toEncoded(), limits_.max_body_bytes);
     exchange = &current;
-    QObject::connect(&current, &HttpExchange::Progress, &loop, [&] { stall.start(limits_.stall); });
-    QObject::connect(&current, &HttpExchange::Finished, &loop, &QEventLoop::quit);
+    QObject::connect(&current, &CurlExchange::Progress, &loop, [&] { stall.start(limits_.stall); });
+    QObject::connect(&current, &CurlExchange::Finished, &loop, &QEventLoop::quit);
     stall.start(limits_.stall);
     current.Start();
-    if (current.outcome() == HttpExchange::Outcome::kRunning && stopped == Failure::kNone) {
+    if (current.outcome() == CurlExchange::Outcome::kRunning && stopped == Failure::kNone) {
       loop.exec();
     }
     exchange = nullptr;
     // The loop also ends when the application quits under it.
-    if (stopped == Failure::kNone && current.outcome() == HttpExchange::Outcome::kRunning) {
+    if (stopped == Failure::kNone && current.outcome() == CurlExchange::Outcome::kRunning) {
       current.Abort();
       return Failed(Failure::kOther, QStringLiteral("程序正在退出，请求已取消。"));
     }
@@ -132,21 +132,21 @@ TransferResult QtTransfer::OpenURL(const QString& address) {
 
     const int status = current.status();
     switch (current.outcome()) {
-      case HttpExchange::Outcome::kComplete: {
+      case CurlExchange::Outcome::kComplete: {
         TransferResult result;
         result.http_status = status;
         result.body = current.TakeBody();
         return result;
       }
-      case HttpExchange::Outcome::kRedirect:
+      case CurlExchange::Outcome::kRedirect:
         break;
-      case HttpExchange::Outcome::kHttpStatus:
+      case CurlExchange::Outcome::kHttpStatus:
         return Failed(Failure::kHttpStatus, current.error_text(), status);
-      case HttpExchange::Outcome::kRefused:
+      case CurlExchange::Outcome::kRefused:
         return Failed(Failure::kRefused, current.error_text());
-      case HttpExchange::Outcome::kTruncated:
+      case CurlExchange::Outcome::kTruncated:
         return Failed(Failure::kTruncated, current.error_text(), status);
-      case HttpExchange::Outcome::kTooLarge:
+      case CurlExchange::Outcome::kTooLarge:
         return Failed(Failure::kTooLarge,
                       QStringLiteral("回复超过了 %1 的上限。").arg(Size(limits_.max_body_bytes)),
                       status);
@@ -158,7 +158,7 @@ TransferResult QtTransfer::OpenURL(const QString& address) {
       return Failed(Failure::kTooManyRedirects,
                     QStringLiteral("服务器转向超过了 %1 次。").arg(limits_.max_redirects), status);
     }
-    const QUrl next = url.resolved(QUrl::fromEncoded(current.location()));
+    const QUrl next = QUrl::fromEncoded(current.redirect_url(), QUrl::StrictMode);
     // Never from an encrypted connection to a plain one, never off the web.
     if (!IsWebAddress(next) ||
         (url.scheme() == QLatin1String("https") && next.scheme() != QLatin1String("https"))) {

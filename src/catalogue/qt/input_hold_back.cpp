@@ -1,4 +1,4 @@
-#include "catalogue/input_hold_back.h"
+#include "catalogue/qt/input_hold_back.h"
 
 #include <QCoreApplication>
 #include <QEvent>

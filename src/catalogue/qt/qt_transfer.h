@@ -7,12 +7,14 @@
 
 namespace quorvel::catalogue {
 
-// OpenURL on Qt Network sockets.  The call blocks its caller but runs a local
-// event loop, so the windows keep painting; meanwhile a busy cursor shows and
-// the user's input is dropped.  The whole body is collected before the call
-// returns, and every way a fetch can go wrong comes back as a failure:
-// refused, cut short, stalled, too slow in all, an error status, too many
-// redirects, too large.
+// OpenURL on libcurl, run from the caller's event loop (see CurlExchange).
+// The call blocks its caller but runs a local event loop, so the windows keep
+// painting; meanwhile a busy cursor shows and the user's input is dropped.
+// The whole decoded body is collected before the call returns, and every way
+// a fetch can go wrong comes back as a failure: refused, cut short, stalled,
+// too slow in all, an error status, too many redirects or one from https to
+// plain http, too large on the wire or once decoded.  Proxies come from the
+// environment as libcurl reads it (http_proxy, https_proxy, no_proxy).
 class QtTransfer : public Transfer {
  public:
   struct Limits {
