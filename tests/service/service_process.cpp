@@ -94,6 +94,21 @@ ProgramResult RunProgram(const std::string& executable, const std::vector<std::s
   return result;
 }
 
+pid_t StartProgram(const std::string& executable, const std::vector<std::string>& arguments,
+                   const std::string& log_path) {
+  std::vector<char*> argv = ArgumentVector(executable, arguments);
+  const pid_t parent = getpid();
+  const int out_fd = open(log_path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+  const pid_t pid = fork();
+  if (pid == 0) ExecChild(parent, out_fd, log_path.c_str(), argv.data());
+  close(out_fd);
+  return pid;
+}
+
+int WaitForProgram(pid_t pid, int timeout_seconds) {
+  return WaitFor(pid, std::chrono::seconds(timeout_seconds));
+}
+
 std::unique_ptr<ServiceProcess> ServiceProcess::Start(const std::string& executable,
                                                       std::vector<std::string> arguments,
                                                       const std::string& log_path,

@@ -35,6 +35,15 @@ struct ProgramResult {
 ProgramResult RunProgram(const std::string& executable, const std::vector<std::string>& arguments,
                          int timeout_seconds = 60);
 
+// Starts `executable` with `arguments` without waiting for it; both its
+// outputs go to `log_path`.  Returns its process id, or -1.
+pid_t StartProgram(const std::string& executable, const std::vector<std::string>& arguments,
+                   const std::string& log_path);
+
+// Waits for a program StartProgram() started, at most `timeout_seconds` (then
+// it is killed); its exit code, or -1 when it did not exit normally.
+int WaitForProgram(pid_t pid, int timeout_seconds);
+
 // A catalogue-service started on a free loopback port.  It is told to end
 // when this process ends, so a failed test cannot leave it running.
 class ServiceProcess {

@@ -1,6 +1,9 @@
 #include "catalogue-service/catalogue_store.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <iterator>
 
 #include "catalogue-service/ascii_fold.h"
 #include "catalogue-service/catalogue_schema.h"
@@ -14,6 +17,14 @@ namespace {
 constexpr std::string_view kEntryColumns =
     "category, title, licence_mode, update_time, download_links, entry_id";
 
+// Which file `path` names now: an import replaces the catalogue by renaming a
+// new file over it, while connections opened before keep reading the old one.
+CatalogueStore::FileId CurrentFile(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return {};
+  return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+}
+
 CatalogueEntry ReadEntry(const SqliteStatement& row) {
   return CatalogueEntry{row.ColumnText(0), row.ColumnText(1), row.ColumnText(2),
                         row.ColumnText(3), row.ColumnText(4), row.ColumnText(5)};
@@ -25,7 +36,8 @@ CatalogueEntry ReadEntry(const SqliteStatement& row) {
 class CatalogueStore::Reader {
  public:
   explicit Reader(const std::string& path)
-      : db_(path, SqliteDatabase::Mode::kReadOnly),
+      : file_(CurrentFile(path)),
+        db_(path, SqliteDatabase::Mode::kReadOnly),
         begin_(Prepare("BEGIN")),
         commit_(Prepare("COMMIT")),
         generation_(Prepare("SELECT value FROM meta WHERE key = 'generation'")),
@@ -96,6 +108,8 @@ class CatalogueStore::Reader {
   }
 
   bool broken() const { return broken_; }
+  // The file as it was just before this connection opened it.
+  const FileId& file() const { return file_; }
 
  private:
   std::unique_ptr<SqliteStatement> Prepare(std::string_view sql) {
@@ -107,7 +121,8 @@ class CatalogueStore::Reader {
     return statement.Step() ? statement.ColumnInt64(0) : 0;
   }
 
-  SqliteDatabase db_;  // declared first: closed after the statements are finalised
+  const FileId file_;
+  SqliteDatabase db_;  // declared before the statements: closed after the statements are finalised
   std::unique_ptr<SqliteStatement> begin_, commit_, generation_, keys_, by_seq_, by_id_, count_,
       categories_;
   bool broken_ = false;
@@ -149,8 +164,19 @@ CatalogueStore::CatalogueStore(std::string path, Limits limits)
 CatalogueStore::~CatalogueStore() = default;
 
 std::unique_ptr<CatalogueStore::Reader> CatalogueStore::TakeReader() {
+  const FileId current = CurrentFile(path_);
+  std::vector<std::unique_ptr<Reader>> stale;  // closed outside the lock
   {
     std::lock_guard lock(readers_mutex_);
+    // A replaced catalogue: every idle connection to the old file goes at
+    // once, so the old file's space is given back.
+    if (!idle_readers_.empty() && idle_readers_.back()->file() != current) {
+      const auto old = std::stable_partition(
+          idle_readers_.begin(), idle_readers_.end(),
+          [&](const std::unique_ptr<Reader>& reader) { return reader->file() == current; });
+      std::move(old, idle_readers_.end(), std::back_inserter(stale));
+      idle_readers_.erase(old, idle_readers_.end());
+    }
     if (!idle_readers_.empty()) {
       std::unique_ptr<Reader> reader = std::move(idle_readers_.back());
       idle_readers_.pop_back();

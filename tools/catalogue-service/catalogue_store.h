@@ -29,6 +29,9 @@ struct ListingPage {
 // are served in parallel and an import in progress is either wholly seen or
 // not at all.  Every statement is prepared; values are only ever bound.
 //
+// An import replaces the database file whole (see CatalogueWriter): the next
+// request opens the new file, and connections to the old one are dropped.
+//
 // What has been worked out or read (the search index, match lists, entries)
 // is kept in memory for the catalogue generation it came from; the first
 // request that sees a newer generation, after an import, starts afresh.
@@ -38,6 +41,13 @@ struct ListingPage {
 // letters compared without regard to case; the empty term matches everything.
 class CatalogueStore {
  public:
+  // A file as the file system knows it (device and inode).
+  struct FileId {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    bool operator==(const FileId&) const = default;
+  };
+
   struct Limits {
     std::size_t cached_lists = 1024;
     std::size_t cached_match_rows = 4'000'000;

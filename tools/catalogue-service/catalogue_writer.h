@@ -24,10 +24,13 @@ class CatalogueWriter {
   // exists but is not a catalogue, or cannot be created.
   static bool EnsureCatalogue(const std::string& path);
 
-  // Adds `entries` to the catalogue at `path` (creating it as above first), in
-  // one transaction: an entry whose EntryId is already present replaces it.
-  // The entries must already be clean.  Running services notice the change on
-  // their next request.
+  // Adds `entries` to the catalogue at `path` (creating it as above first): an
+  // entry whose EntryId is already present replaces it.  The entries must
+  // already be clean.  The result is built in a copy beside `path` and renamed
+  // over it, so `path` always holds the old catalogue or the whole new one;
+  // copies left by imports that were killed are removed first, and imports
+  // into one catalogue take turns.  Running services notice the new catalogue
+  // on their next request.
   static ImportCounts Import(const std::string& path, const std::vector<CatalogueEntry>& entries);
 };
 

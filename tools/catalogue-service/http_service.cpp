@@ -1,36 +1,52 @@
 #include "catalogue-service/http_service.h"
 
-#include <httplib.h>
+#include <microhttpd.h>
+#include <netdb.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <condition_variable>
+#include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <mutex>
+#include <thread>
 
 #include "catalogue-service/catalogue_store.h"
+#include "catalogue-service/connection_deadlines.h"
 #include "catalogue-service/listing_protocol.h"
 #include "catalogue-service/listing_query.h"
 #include "catalogue-service/listing_reply.h"
+#include "catalogue-service/request_log.h"
 #include "catalogue-service/service_pages.h"
 #include "catalogue-service/sqlite_handle.h"
 
 namespace quorvel::service {
 namespace {
 
-// One worker per open connection: keep-alive connections hold their worker,
-// so this bounds how many clients are served at once.
-constexpr std::size_t kWorkerThreads = 64;
-constexpr std::size_t kRequestsPerConnection = 100000;
-constexpr std::string_view kTextType = "text/plain; charset=utf-8";
-constexpr std::string_view kHtmlType = "text/html; charset=utf-8";
-constexpr std::string_view kDownloadPrefix = "/download/";
+using Clock = std::chrono::steady_clock;
 
-// When the current request of this thread started; the logger runs on the
-// same thread once the response is written.
-thread_local std::chrono::steady_clock::time_point request_start;
-thread_local bool request_timed = false;
-// Size of the body this thread's current response carries.
-thread_local std::size_t response_bytes = 0;
+constexpr const char* kTextType = "text/plain; charset=utf-8";
+constexpr const char* kHtmlType = "text/html; charset=utf-8";
+constexpr std::string_view kDownloadPrefix = "/download/";
+// How long replies under way may take to finish once a stop is asked for.
+constexpr auto kStopGrace = std::chrono::seconds(2);
+// How often overdue connections are looked for: the request timeout holds to
+// within this much.
+constexpr auto kDeadlineSweep = std::chrono::milliseconds(200);
+// Descriptors kept back from the connection limit for the catalogue's own files.
+constexpr rlim_t kReservedDescriptors = 64;
+
+// Serving threads: each runs its own event loop over its share of the
+// connections and answers their requests itself.  More than the cores, so a
+// request that has to work out a new search on a large catalogue holds up only
+// the connections of its thread.
+unsigned ServingThreads() {
+  return std::clamp(2 * std::thread::hardware_concurrency(), 4u, 16u);
+}
 
 bool IsHostCharacter(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
@@ -39,240 +55,343 @@ bool IsHostCharacter(char c) {
 
 bool IsPlausibleHost(std::string_view host) {
   if (host.empty() || host.size() > 255) return false;
-  for (const char c : host) {
-    if (!IsHostCharacter(c)) return false;
-  }
-  return true;
+  return std::all_of(host.begin(), host.end(), IsHostCharacter);
 }
 
-// The request target as sent, with every byte that could break a log line or
-// mislead a reader shown as %XX.
-std::string Printable(std::string_view text) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  out.reserve(text.size());
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte > 0x20 && byte < 0x7F) {
-      out.push_back(c);
-    } else {
-      out.push_back('%');
-      out.push_back(kHex[byte >> 4]);
-      out.push_back(kHex[byte & 0xF]);
-    }
-  }
-  return out;
+// Descriptors this process may open; the connection limit must stay below it,
+// or accepting would fail for the catalogue's files too.
+unsigned DescriptorBudget(unsigned wanted) {
+  rlimit limit{};
+  if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return wanted;
+  if (limit.rlim_cur <= 2 * kReservedDescriptors) return std::min<unsigned>(wanted, 16);
+  return static_cast<unsigned>(std::min<rlim_t>(wanted, limit.rlim_cur - kReservedDescriptors));
 }
-
-// For errors httplib raises itself, before any handler of ours has run.
-std::string_view StatusReason(int status) {
-  switch (status) {
-    case 400:
-      return "bad request";
-    case 404:
-      return "not found";
-    case 413:
-      return "request body too large";
-    case 414:
-      return "request address too long";
-    case 416:
-      return "range not satisfiable";
-    case 431:
-      return "request headers too large";
-    case 500:
-      return "internal error";
-    case 503:
-      return "service unavailable";
-    default:
-      return status < 500 ? "request refused" : "server error";
-  }
-}
-
-// Sends `body` as it is.  httplib would compress a text body for any client
-// that accepts it, brotli at its slowest setting, which costs milliseconds a
-// page; these replies are small and mostly go over loopback, so they travel
-// uncompressed (a body given through a sized provider is never compressed) and
-// cost the same whoever asks.
-void SetBody(httplib::Response& res, int status, std::string body, std::string_view type) {
-  res.status = status;
-  response_bytes = body.size();
-  if (body.empty()) {
-    res.set_content(body, std::string(type));
-    return;
-  }
-  const std::size_t size = body.size();
-  auto shared = std::make_shared<const std::string>(std::move(body));
-  res.set_content_provider(
-      size, std::string(type),
-      [shared](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
-        return offset <= shared->size() && length <= shared->size() - offset &&
-               sink.write(shared->data() + offset, length);
-      });
-}
-
-void SetText(httplib::Response& res, int status, std::string_view line) {
-  std::string body(line);
-  body.push_back('\n');
-  SetBody(res, status, std::move(body), kTextType);
-}
-
-// httplib listens with a backlog of 5, fixed when the library was built: a
-// burst of clients connecting at once overflows it and some wait a second or
-// more for the kernel to retry, or are dropped.  listen() on a socket that is
-// already listening only changes its backlog.
-class Server : public httplib::Server {
- public:
-  bool WidenBacklog() { return ::listen(svr_sock_, SOMAXCONN) == 0; }
-};
 
 }  // namespace
 
 class CatalogueHttpService::Impl {
  public:
-  Impl(CatalogueStore& store, int page_size) : store_(store), page_size_(page_size) {
-    server_.new_task_queue = [] { return new httplib::ThreadPool(kWorkerThreads); };
-    server_.set_tcp_nodelay(true);
-    server_.set_keep_alive_max_count(kRequestsPerConnection);
-    server_.set_payload_max_length(64 * 1024);
-    server_.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
-      request_start = std::chrono::steady_clock::now();
-      request_timed = true;
-      response_bytes = 0;
-      Route(req, res);
-      return httplib::Server::HandlerResponse::Handled;
-    });
-    server_.set_error_handler(
-        httplib::Server::HandlerWithResponse([](const httplib::Request&, httplib::Response& res) {
-          if (res.has_header("Content-Type")) return httplib::Server::HandlerResponse::Unhandled;
-          SetText(res, res.status,
-                  std::to_string(res.status) + " " + std::string(StatusReason(res.status)));
-          return httplib::Server::HandlerResponse::Handled;
-        }));
-    server_.set_exception_handler([](const httplib::Request&, httplib::Response& res,
-                                     std::exception_ptr) { SetText(res, 500, "internal error"); });
-    server_.set_logger(
-        [this](const httplib::Request& req, const httplib::Response& res) { Log(req, res); });
+  Impl(CatalogueStore& store, int page_size, HttpLimits limits)
+      : store_(store),
+        page_size_(page_size),
+        limits_(limits),
+        deadlines_(std::chrono::seconds(limits.request_timeout_seconds)) {}
+
+  ~Impl() {
+    if (daemon_ != nullptr) MHD_stop_daemon(daemon_);
+    if (listen_fd_ >= 0) ::close(listen_fd_);
   }
 
   int Bind(const std::string& address, int port) {
-    address_ = address;
-    if (port == 0) {
-      port_ = server_.bind_to_any_port(address);
-    } else {
-      port_ = server_.bind_to_port(address, port) ? port : -1;
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_PASSIVE;
+    addrinfo* found = nullptr;
+    if (::getaddrinfo(address.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) {
+      return -1;
     }
-    if (port_ >= 0 && !server_.WidenBacklog()) port_ = -1;
+    int fd = -1;
+    for (addrinfo* a = found; a != nullptr && fd < 0; a = a->ai_next) {
+      fd = ::socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC, a->ai_protocol);
+      if (fd < 0) continue;
+      const int one = 1;
+      ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+      // A burst of clients connecting at once must not overflow the queue.
+      if (::bind(fd, a->ai_addr, a->ai_addrlen) != 0 || ::listen(fd, SOMAXCONN) != 0) {
+        ::close(fd);
+        fd = -1;
+      }
+    }
+    ::freeaddrinfo(found);
+    if (fd < 0) return -1;
+    sockaddr_storage bound{};
+    socklen_t length = sizeof bound;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&bound), &length);
+    char service[NI_MAXSERV] = {};
+    ::getnameinfo(reinterpret_cast<sockaddr*>(&bound), length, nullptr, 0, service, sizeof service,
+                  NI_NUMERICSERV);
+    listen_fd_ = fd;
+    address_ = address;
+    port_ = std::atoi(service);
     return port_;
   }
 
-  bool Run() { return server_.listen_after_bind(); }
-  void Stop() { server_.stop(); }
+  bool Run() {
+    if (listen_fd_ < 0) return false;
+    const unsigned flags = MHD_USE_EPOLL_INTERNAL_THREAD | MHD_USE_ITC | MHD_USE_ERROR_LOG;
+    // The pool holds the request head as read plus the reply's headers; heads
+    // somewhat over the limit still fit, so they get our own reply.
+    const std::size_t pool_bytes = std::max<std::size_t>(2 * limits_.max_head_bytes, 8192);
+    daemon_ = MHD_start_daemon(
+        flags, 0, nullptr, nullptr, &Impl::Answer, this,                        //
+        MHD_OPTION_LISTEN_SOCKET, listen_fd_,                                   //
+        MHD_OPTION_THREAD_POOL_SIZE, ServingThreads(),                          //
+        MHD_OPTION_CONNECTION_LIMIT, DescriptorBudget(limits_.max_connections),  //
+        MHD_OPTION_PER_IP_CONNECTION_LIMIT, limits_.max_connections_per_address,
+        MHD_OPTION_CONNECTION_TIMEOUT, limits_.request_timeout_seconds,  //
+        MHD_OPTION_CONNECTION_MEMORY_LIMIT, pool_bytes,                  //
+        MHD_OPTION_URI_LOG_CALLBACK, &Impl::Begin, this,                 //
+        MHD_OPTION_NOTIFY_COMPLETED, &Impl::Completed, this,             //
+        MHD_OPTION_NOTIFY_CONNECTION, &Impl::ConnectionEvent, this,      //
+        MHD_OPTION_EXTERNAL_LOGGER, &Impl::LibraryMessage, this,         //
+        MHD_OPTION_END);
+    if (daemon_ == nullptr) return false;
+
+    {
+      std::unique_lock lock(stop_mutex_);
+      while (!stop_requested_) {
+        stop_wanted_.wait_for(lock, kDeadlineSweep);
+        deadlines_.CloseOverdue(Clock::now());
+      }
+    }
+    // No new connections from here on; whoever is still in the queue is refused.
+    const MHD_socket listening = MHD_quiesce_daemon(daemon_);
+    if (listening != MHD_INVALID_SOCKET) ::close(listening);
+    listen_fd_ = -1;
+    const auto give_up = Clock::now() + kStopGrace;
+    while (deadlines_.RepliesUnderWay() > 0 && Clock::now() < give_up) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    MHD_stop_daemon(daemon_);
+    daemon_ = nullptr;
+    return true;
+  }
+
+  void Stop() {
+    std::lock_guard lock(stop_mutex_);
+    stop_requested_ = true;
+    stop_wanted_.notify_all();
+  }
 
  private:
-  void Route(const httplib::Request& req, httplib::Response& res) {
-    if (req.method != "GET" && req.method != "HEAD") {
-      res.set_header("Allow", "GET, HEAD");
-      SetText(res, 405, "only GET and HEAD are served");
-      return;
-    }
-    const std::string& path = req.path;
-    if (path == kListingPath) {
-      ServeListing(req, res);
-    } else if (path == "/") {
-      SetPage(res, PartnerHomePage());
-    } else if (path == "/tishi1.8.html") {
-      SetPage(res, TipPage());
-    } else if (path == "/gonggao.html") {
-      SetPage(res, NoticePage());
-    } else if (path.starts_with(kDownloadPrefix) && path.size() > kDownloadPrefix.size()) {
-      ServeDownload(path.substr(kDownloadPrefix.size()), res);
+  // One request, from its request line to its log line.
+  struct Request {
+    std::string target;  // as sent
+    std::string method;
+    bool head_seen = false;
+    Clock::time_point start = Clock::now();
+    int status = 0;  // 0 until answered here
+    std::size_t body_bytes = 0;
+  };
+
+  static void* Begin(void*, const char* uri, MHD_Connection*) {
+    auto* request = new Request;
+    request->target = uri != nullptr ? uri : "";
+    return request;
+  }
+
+  static void ConnectionEvent(void* self, MHD_Connection* connection, void** socket_context,
+                              MHD_ConnectionNotificationCode code) {
+    auto& deadlines = static_cast<Impl*>(self)->deadlines_;
+    if (code == MHD_CONNECTION_NOTIFY_STARTED) {
+      const MHD_ConnectionInfo* info =
+          MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
+      *socket_context = info != nullptr ? deadlines.Opened(info->connect_fd) : nullptr;
     } else {
-      SetText(res, 404, "no such page");
+      deadlines.Closed(static_cast<ConnectionDeadlines::Connection*>(*socket_context));
+      *socket_context = nullptr;
     }
   }
 
-  void ServeListing(const httplib::Request& req, httplib::Response& res) {
-    const std::size_t mark = req.target.find('?');
+  static ConnectionDeadlines::Connection* Tracked(MHD_Connection* connection) {
+    const MHD_ConnectionInfo* info =
+        MHD_get_connection_info(connection, MHD_CONNECTION_INFO_SOCKET_CONTEXT);
+    return info != nullptr ? static_cast<ConnectionDeadlines::Connection*>(info->socket_context)
+                           : nullptr;
+  }
+
+  static void Completed(void* cls, MHD_Connection* connection, void** con_cls,
+                        MHD_RequestTerminationCode) {
+    auto* self = static_cast<Impl*>(cls);
+    auto* request = static_cast<Request*>(*con_cls);
+    *con_cls = nullptr;
+    self->deadlines_.ReplyDone(Tracked(connection));
+    if (request == nullptr) return;
+    // A request the library refused by itself was logged when it said so.
+    if (request->status != 0) {
+      const auto micros =
+          std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - request->start);
+      self->log_.Write(request->method, request->target, request->status, request->body_bytes,
+                       micros.count());
+    }
+    delete request;
+  }
+
+  // The library explains in its messages why it refused a request it could not
+  // pass on, such as a head too large for the connection's memory; that is
+  // the one message worth a log line.
+  static void LibraryMessage(void* cls, const char* format, va_list arguments) {
+    static constexpr std::string_view kRefusal = "Error processing request (HTTP response code is";
+    if (format == nullptr || std::string_view(format).substr(0, kRefusal.size()) != kRefusal) {
+      return;
+    }
+    va_list copy;
+    va_copy(copy, arguments);
+    const unsigned status = va_arg(copy, unsigned);
+    const char* body = va_arg(copy, const char*);
+    va_end(copy);
+    static_cast<Impl*>(cls)->log_.Write("", "", static_cast<int>(status),
+                                        body != nullptr ? std::strlen(body) : 0, -1);
+  }
+
+  // Called once the head is in, and again once the (absent) body is: a reply
+  // queued on the first call would make the library close the connection, so
+  // requests that may stay open are answered on the second.
+  static MHD_Result Answer(void* cls, MHD_Connection* connection, const char* url,
+                           const char* method, const char*, const char*, std::size_t* upload_size,
+                           void** con_cls) {
+    auto* self = static_cast<Impl*>(cls);
+    auto* request = static_cast<Request*>(*con_cls);
+    if (request == nullptr) *con_cls = request = new Request;
+    if (request->status != 0) {
+      // Answered already; a body that follows is not read.
+      *upload_size = 0;
+      return MHD_YES;
+    }
+    if (!request->head_seen) {
+      request->head_seen = true;
+      request->method = method;
+      self->deadlines_.HeadReceived(Tracked(connection));
+      // Refusals that end the connection go out at once, before any body is read.
+      if (request->method != "GET" && request->method != "HEAD") {
+        return Text(connection, *request, 405, "only GET and HEAD are served", "GET, HEAD");
+      }
+      if (HasBody(connection)) {
+        return Text(connection, *request, 413, "a request body is not accepted");
+      }
+      return MHD_YES;
+    }
+    *upload_size = 0;
+    return self->Route(connection, *request, url);
+  }
+
+  static bool HasBody(MHD_Connection* connection) {
+    const char* length =
+        MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_CONTENT_LENGTH);
+    return (length != nullptr && std::string_view(length) != "0") ||
+           MHD_lookup_connection_value(connection, MHD_HEADER_KIND,
+                                       MHD_HTTP_HEADER_TRANSFER_ENCODING) != nullptr;
+  }
+
+  MHD_Result Route(MHD_Connection* connection, Request& request, std::string_view path) {
+    if (request.target.size() > limits_.max_head_bytes) {
+      return Text(connection, request, 414, "request address too long");
+    }
+    const MHD_ConnectionInfo* head =
+        MHD_get_connection_info(connection, MHD_CONNECTION_INFO_REQUEST_HEADER_SIZE);
+    if (head != nullptr && head->header_size > limits_.max_head_bytes) {
+      return Text(connection, request, 431, "request headers too large");
+    }
+    const int headers = MHD_get_connection_values(connection, MHD_HEADER_KIND, nullptr, nullptr);
+    if (headers < 0 || static_cast<std::size_t>(headers) > limits_.max_headers) {
+      return Text(connection, request, 431, "too many request headers");
+    }
+    if (path == kListingPath) return ServeListing(connection, request);
+    if (path == "/") return Page(connection, request, PartnerHomePage());
+    if (path == "/tishi1.8.html") return Page(connection, request, TipPage());
+    if (path == "/gonggao.html") return Page(connection, request, NoticePage());
+    if (path.starts_with(kDownloadPrefix) && path.size() > kDownloadPrefix.size()) {
+      return ServeDownload(connection, request, path.substr(kDownloadPrefix.size()));
+    }
+    return Text(connection, request, 404, "no such page");
+  }
+
+  MHD_Result ServeListing(MHD_Connection* connection, Request& request) {
+    const std::size_t mark = request.target.find('?');
     const std::string_view raw_query = mark == std::string::npos
                                            ? std::string_view()
-                                           : std::string_view(req.target).substr(mark + 1);
+                                           : std::string_view(request.target).substr(mark + 1);
     const auto parsed = ParseListingQuery(raw_query);
     if (const auto* error = std::get_if<QueryError>(&parsed)) {
-      SetText(res, 400, error->reason);
-      return;
+      return Text(connection, request, 400, error->reason);
     }
     const ListingQuery& query = std::get<ListingQuery>(parsed);
     try {
       const ListingPage page = store_.Page(query.term, query.page, page_size_);
-      SetBody(res, 200,
-              BuildListingReply(page.entries, page.matches, PageCount(page.matches, page_size_),
-                                Origin(req)),
-              kTextType);
+      return Send(connection, request, 200,
+                  BuildListingReply(page.entries, page.matches,
+                                    PageCount(page.matches, page_size_), Origin(connection)),
+                  kTextType);
     } catch (const StoreError& error) {
-      SetText(res, 503, std::string("catalogue unavailable: ") + error.what());
+      return Text(connection, request, 503, std::string("catalogue unavailable: ") + error.what());
     }
   }
 
-  void ServeDownload(const std::string& entry_id, httplib::Response& res) {
+  MHD_Result ServeDownload(MHD_Connection* connection, Request& request,
+                           std::string_view entry_id) {
     try {
       const std::optional<CatalogueEntry> entry = store_.FindEntry(entry_id);
-      SetBody(res, entry ? 200 : 404, DownloadPage(entry, entry_id), kHtmlType);
+      return Send(connection, request, entry ? 200 : 404, DownloadPage(entry, entry_id),
+                  kHtmlType);
     } catch (const StoreError& error) {
-      SetText(res, 503, std::string("catalogue unavailable: ") + error.what());
+      return Text(connection, request, 503, std::string("catalogue unavailable: ") + error.what());
     }
+  }
+
+  static MHD_Result Text(MHD_Connection* connection, Request& request, int status,
+                         std::string_view line, const char* allow = nullptr) {
+    std::string body(line);
+    body.push_back('\n');
+    return Send(connection, request, status, body, kTextType, allow);
+  }
+
+  static MHD_Result Send(MHD_Connection* connection, Request& request, int status,
+                         const std::string& body, const char* type, const char* allow = nullptr) {
+    MHD_Response* response = MHD_create_response_from_buffer(
+        body.size(), const_cast<char*>(body.data()), MHD_RESPMEM_MUST_COPY);
+    return Queue(connection, request, status, response, body.size(), type, allow);
   }
 
   // The pages are constants, so they are sent straight from where they lie.
-  static void SetPage(httplib::Response& res, std::string_view html) {
-    res.status = 200;
-    response_bytes = html.size();
-    res.set_content_provider(
-        html.size(), std::string(kHtmlType),
-        [html](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
-          return offset <= html.size() && length <= html.size() - offset &&
-                 sink.write(html.data() + offset, length);
-        });
+  static MHD_Result Page(MHD_Connection* connection, Request& request, std::string_view html) {
+    MHD_Response* response = MHD_create_response_from_buffer(
+        html.size(), const_cast<char*>(html.data()), MHD_RESPMEM_PERSISTENT);
+    return Queue(connection, request, 200, response, html.size(), kHtmlType, nullptr);
+  }
+
+  static MHD_Result Queue(MHD_Connection* connection, Request& request, int status,
+                          MHD_Response* response, std::size_t body_bytes, const char* type,
+                          const char* allow) {
+    if (response == nullptr) return MHD_NO;
+    MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, type);
+    if (allow != nullptr) MHD_add_response_header(response, MHD_HTTP_HEADER_ALLOW, allow);
+    request.status = status;
+    request.body_bytes = body_bytes;
+    const MHD_Result queued =
+        MHD_queue_response(connection, static_cast<unsigned>(status), response);
+    MHD_destroy_response(response);
+    return queued;
   }
 
   // "http://host[:port]" of this service as the client reached it, so links
   // work through whatever name or forwarded port it used.  A Host header that
   // is not a plain host name or address is not trusted into a reply.
-  std::string Origin(const httplib::Request& req) const {
-    const std::string host = req.get_header_value("Host");
-    if (IsPlausibleHost(host)) return "http://" + host;
+  std::string Origin(MHD_Connection* connection) const {
+    const char* host = MHD_lookup_connection_value(connection, MHD_HEADER_KIND, "Host");
+    if (host != nullptr && IsPlausibleHost(host)) return "http://" + std::string(host);
     std::string address = address_;
     if (address == "0.0.0.0" || address == "::" || address.empty()) address = "127.0.0.1";
     if (address.find(':') != std::string::npos) address = "[" + address + "]";
     return "http://" + address + ":" + std::to_string(port_);
   }
 
-  void Log(const httplib::Request& req, const httplib::Response& res) {
-    long long micros = -1;
-    if (request_timed) {
-      micros = std::chrono::duration_cast<std::chrono::microseconds>(
-                   std::chrono::steady_clock::now() - request_start)
-                   .count();
-      request_timed = false;
-    }
-    std::string line = req.method.empty() ? std::string("-") : Printable(req.method);
-    line.append(" ").append(req.target.empty() ? std::string("-") : Printable(req.target));
-    line.append(" ").append(std::to_string(res.status));
-    line.append(" ").append(std::to_string(response_bytes)).append("B");
-    line.append(" ").append(micros < 0 ? std::string("-") : std::to_string(micros)).append("us\n");
-    std::lock_guard lock(log_mutex_);
-    std::fwrite(line.data(), 1, line.size(), stderr);
-  }
-
   CatalogueStore& store_;
   const int page_size_;
-  Server server_;
+  const HttpLimits limits_;
+  ConnectionDeadlines deadlines_;
+  RequestLog log_;
+  MHD_Daemon* daemon_ = nullptr;
+  int listen_fd_ = -1;
   std::string address_;
   int port_ = -1;
-  std::mutex log_mutex_;
+  std::mutex stop_mutex_;
+  std::condition_variable stop_wanted_;
+  bool stop_requested_ = false;
 };
 
-CatalogueHttpService::CatalogueHttpService(CatalogueStore& store, int page_size)
-    : impl_(std::make_unique<Impl>(store, page_size)) {}
+CatalogueHttpService::CatalogueHttpService(CatalogueStore& store, int page_size, HttpLimits limits)
+    : impl_(std::make_unique<Impl>(store, page_size, limits)) {}
 
 CatalogueHttpService::~CatalogueHttpService() = default;
 
@@ -280,7 +399,7 @@ int CatalogueHttpService::Bind(const std::string& address, int port) {
   return impl_->Bind(address, port);
 }
 
-std::size_t CatalogueHttpService::MaxParallelRequests() { return kWorkerThreads; }
+std::size_t CatalogueHttpService::MaxParallelRequests() { return ServingThreads(); }
 
 bool CatalogueHttpService::Run() { return impl_->Run(); }
 

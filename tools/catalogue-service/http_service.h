@@ -4,18 +4,20 @@
 #include <memory>
 #include <string>
 
+#include "catalogue-service/http_limits.h"
+
 namespace quorvel::service {
 
 class CatalogueStore;
 
 // The HTTP face of the catalogue: the listing script, the three web pages and
 // the per-entry download pages, one log line per request on standard error.
-// Requests are served in parallel by a pool of threads, one per open
-// connection; anything that is not a well-formed GET or HEAD of a known page
-// gets a 4xx with a one-line plain-text reason.
+// A small fixed pool of event-driven threads serves every connection, so idle
+// or slow clients hold no worker.  Anything that is not a well-formed GET or
+// HEAD of a known page, or that breaks a limit, gets a 4xx.
 class CatalogueHttpService {
  public:
-  CatalogueHttpService(CatalogueStore& store, int page_size);
+  CatalogueHttpService(CatalogueStore& store, int page_size, HttpLimits limits = {});
   ~CatalogueHttpService();
   CatalogueHttpService(const CatalogueHttpService&) = delete;
   CatalogueHttpService& operator=(const CatalogueHttpService&) = delete;
@@ -24,10 +26,12 @@ class CatalogueHttpService {
   // system).  Returns the port, or -1 when the address cannot be bound.
   int Bind(const std::string& address, int port);
 
-  // How many requests may be in progress at once, one per open connection.
+  // How many requests may be worked on at once: one per serving thread.
   static std::size_t MaxParallelRequests();
 
-  // Serves until Stop(); returns false when serving could not start.
+  // Serves until Stop(); returns false when serving could not start.  On
+  // Stop() it accepts no more connections at once, lets replies under way
+  // finish for at most two seconds, then closes every connection.
   bool Run();
 
   // Safe from any thread.

@@ -2,6 +2,7 @@
 // default.  See UsageText() for the options.
 #include <pthread.h>
 #include <signal.h>
+#include <sys/resource.h>
 
 #include <atomic>
 #include <cstdio>
@@ -12,6 +13,7 @@
 
 #include "catalogue-service/catalogue_store.h"
 #include "catalogue-service/catalogue_writer.h"
+#include "catalogue-service/database_path.h"
 #include "catalogue-service/http_service.h"
 #include "catalogue-service/seed_catalogue.h"
 #include "catalogue-service/service_options.h"
@@ -51,6 +53,15 @@ int RunImport(const ServiceOptions& options, const std::string& db_path) {
   return 0;
 }
 
+// Every open connection takes a descriptor; the usual soft limit of 1024 would
+// cap the service well below its connection limit.
+void RaiseDescriptorLimit() {
+  rlimit limit{};
+  if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur >= limit.rlim_max) return;
+  limit.rlim_cur = limit.rlim_max;
+  setrlimit(RLIMIT_NOFILE, &limit);
+}
+
 int Serve(const ServiceOptions& options, const std::string& db_path) {
   if (CatalogueWriter::EnsureCatalogue(db_path)) {
     std::cerr << "catalogue-service: created " << db_path << " with the "
@@ -59,7 +70,8 @@ int Serve(const ServiceOptions& options, const std::string& db_path) {
   quorvel::service::CatalogueStore store(db_path);
   store.WarmUp(quorvel::service::CatalogueHttpService::MaxParallelRequests(), kPreparedCategories);
 
-  quorvel::service::CatalogueHttpService service(store, options.page_size);
+  RaiseDescriptorLimit();
+  quorvel::service::CatalogueHttpService service(store, options.page_size, options.limits);
   const int port = service.Bind(options.bind, options.port);
   if (port < 0) {
     std::cerr << "catalogue-service: cannot listen on " << options.bind << " port " << options.port
@@ -107,14 +119,20 @@ int main(int argc, char** argv) {
     std::cout << quorvel::service::UsageText();
     return 0;
   }
-  const std::string db_path = !options.db_path.empty()
-                                  ? options.db_path
-                                  : quorvel::service::DefaultDatabasePath(
-                                        std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
-  if (db_path.empty()) {
+  const std::string given_path = !options.db_path.empty()
+                                     ? options.db_path
+                                     : quorvel::service::DefaultDatabasePath(
+                                           std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+  if (given_path.empty()) {
     std::cerr << "catalogue-service: neither XDG_DATA_HOME nor HOME is set; give --db PATH\n";
     return 2;
   }
+  const quorvel::service::DatabasePath checked = quorvel::service::CheckDatabasePath(given_path);
+  if (!checked.problem.empty()) {
+    std::cerr << "catalogue-service: " << checked.problem << "; nothing was touched\n";
+    return 2;
+  }
+  const std::string& db_path = checked.path;
   signal(SIGPIPE, SIG_IGN);
 
   try {

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <variant>
 
+#include "catalogue-service/http_limits.h"
+
 namespace quorvel::service {
 
 struct ServiceOptions {
@@ -14,6 +16,7 @@ struct ServiceOptions {
   std::string db_path;  // empty: DefaultDatabasePath()
   int page_size = 20;
   std::optional<std::string> import_file;
+  HttpLimits limits;
   bool help = false;
 };
 

@@ -89,4 +89,15 @@ void SqliteDatabase::Execute(const char* sql) {
   }
 }
 
+void SqliteDatabase::CopyTo(SqliteDatabase& target) {
+  sqlite3_backup* backup = sqlite3_backup_init(target.db_, "main", db_, "main");
+  if (backup == nullptr) throw StoreError(target.path_ + ": " + sqlite3_errmsg(target.db_));
+  const int stepped = sqlite3_backup_step(backup, -1);
+  const int finished = sqlite3_backup_finish(backup);
+  if (stepped != SQLITE_DONE || finished != SQLITE_OK) {
+    throw StoreError("cannot copy " + path_ + " to " + target.path_ + ": " +
+                     sqlite3_errmsg(target.db_));
+  }
+}
+
 }  // namespace quorvel::service

@@ -69,6 +69,8 @@ class SqliteDatabase {
 
   // Runs fixed SQL text (schema, pragmas, transaction control) with no values.
   void Execute(const char* sql);
+  // Copies this whole database, as one consistent snapshot, over `target`.
+  void CopyTo(SqliteDatabase& target);
   sqlite3* handle() const { return db_; }
 
  private:

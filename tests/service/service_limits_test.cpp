@@ -1,0 +1,306 @@
+// The running catalogue-service against clients that misbehave: slow or idle
+// connections, oversized heads, pipelined and refused methods, a --db that is
+// not a file, and imports killed part-way.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <thread>
+
+#include "http_exchange.h"
+#include "service_process.h"
+
+namespace quorvel::service {
+namespace {
+
+using std::chrono::milliseconds;
+using testing::LoopbackConnection;
+using testing::ProgramResult;
+using testing::RunProgram;
+using testing::ServiceProcess;
+using testing::TempDir;
+
+const std::string kService = CATALOGUE_SERVICE_PATH;
+const std::string kListing = "/adminphp/admin_upload.php?";
+constexpr char kSeedTrailer[] = "?TtbBa?330?17";
+
+std::string GetRequest(const std::string& target, const std::string& method = "GET") {
+  return method + " " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
+}
+
+// A service with a one-second request timeout, so slow clients meet it soon.
+class ServiceLimitsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    signal(SIGPIPE, SIG_IGN);
+    std::string error;
+    service_ = ServiceProcess::Start(kService,
+                                     {"--db", dir_.File("c.sqlite3"), "--request-timeout", "1",
+                                      "--max-connections-per-address", "12"},
+                                     dir_.File("log"), &error);
+    ASSERT_NE(service_, nullptr) << error;
+  }
+
+  int port() const { return service_->port(); }
+
+  // The service still answers a plain request (once it has seen connections
+  // the test just closed go).
+  void ExpectServing() {
+    std::string body;
+    for (int attempt = 0; attempt < 100 && body != kSeedTrailer; ++attempt) {
+      if (attempt > 0) std::this_thread::sleep_for(milliseconds(20));
+      body = testing::Get(port(), kListing + "page=18").body;
+    }
+    EXPECT_EQ(body, kSeedTrailer);
+  }
+
+  TempDir dir_;
+  std::unique_ptr<ServiceProcess> service_;
+};
+
+struct SlowCase {
+  std::string name;
+  std::string opening;  // sent at once
+  bool trickles;        // then one more header byte every 100 ms
+};
+
+TEST_F(ServiceLimitsTest, SlowAndIdleConnectionsAreClosedAfterTheTimeout) {
+  const std::vector<SlowCase> cases = {
+      {"idle", "", false},
+      {"half a request line", "GET /adminphp/admin_up", false},
+      {"headers never ended", "GET / HTTP/1.1\r\nHost: x\r\n", false},
+      {"trickling headers", "GET / HTTP/1.1\r\nHost: x\r\nX-Slow: ", true},
+      {"idle after a reply", GetRequest("/"), false},
+  };
+  std::vector<std::unique_ptr<LoopbackConnection>> connections;
+  for (const SlowCase& c : cases) {
+    connections.push_back(std::make_unique<LoopbackConnection>(port()));
+    ASSERT_TRUE(connections.back()->connected());
+    connections.back()->Send(c.opening);
+  }
+  // Well past the timeout, but the trickling one keeps sending all the while.
+  std::vector<bool> closed(cases.size(), false);
+  for (int tick = 0; tick < 40; ++tick) {
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+      if (closed[i]) continue;
+      if (cases[i].trickles) connections[i]->Send("a");
+      closed[i] = connections[i]->ClosedWithin(milliseconds(100 / static_cast<int>(cases.size())));
+    }
+  }
+  for (std::size_t i = 0; i < cases.size(); ++i) EXPECT_TRUE(closed[i]) << cases[i].name;
+  ExpectServing();
+}
+
+struct HeadCase {
+  std::string name;
+  std::string request;
+  int status;
+};
+
+TEST_F(ServiceLimitsTest, OversizedHeadsAreRefusedAndTheConnectionEnds) {
+  std::string many_headers = "GET / HTTP/1.1\r\nHost: x\r\n";
+  for (int i = 0; i < 100; ++i) many_headers += "X-" + std::to_string(i) + ": v\r\n";
+  const std::vector<HeadCase> cases = {
+      {"101 headers", many_headers + "\r\n", 431},
+      {"17 KiB of headers",
+       "GET / HTTP/1.1\r\nHost: x\r\nX-Big: " + std::string(17 * 1024, 'b') + "\r\n\r\n", 431},
+      {"100 KiB request line", GetRequest(kListing + "page=1&q=" + std::string(100 << 10, 'x')),
+       414},
+      {"100 headers", many_headers.substr(0, many_headers.rfind("X-99")) + "\r\n", 200},
+  };
+  for (const HeadCase& c : cases) {
+    LoopbackConnection connection(port());
+    connection.Send(c.request);
+    const auto reply = connection.Read();
+    ASSERT_TRUE(reply.has_value()) << c.name;
+    EXPECT_EQ(reply->status, c.status) << c.name;
+  }
+  ExpectServing();
+}
+
+TEST_F(ServiceLimitsTest, AHeaderFloodIsCutOffEarly) {
+  LoopbackConnection connection(port());
+  connection.Send("GET / HTTP/1.1\r\nHost: x\r\nX-Flood: ");
+  const std::string chunk(64 * 1024, 'f');
+  std::size_t sent = 0;
+  while (sent < (std::size_t{4} << 20) && connection.Send(chunk)) sent += chunk.size();
+  // Whatever of the flood the socket buffers took, the service answers and
+  // hangs up instead of reading on.
+  const auto reply = connection.Read(false, std::chrono::seconds(10));
+  if (reply) {
+    EXPECT_EQ(reply->status, 431);
+  }
+  EXPECT_TRUE(connection.ClosedWithin(std::chrono::seconds(10)));
+  ExpectServing();
+}
+
+struct PipelineCase {
+  std::string name;
+  std::vector<std::pair<std::string, std::string>> requests;  // method, target
+  std::vector<std::string> bodies;                            // expected, in order
+};
+
+TEST_F(ServiceLimitsTest, PipelinedRequestsAreAnsweredInOrder) {
+  const std::vector<PipelineCase> cases = {
+      {"three GETs",
+       {{"GET", kListing + "page=18"}, {"GET", kListing + "page=0"}, {"GET", kListing + "page=19"}},
+       {kSeedTrailer, "page must be a whole number from 1 to 2147483647\n", kSeedTrailer}},
+      {"HEAD then GET", {{"HEAD", "/gonggao.html"}, {"GET", kListing + "page=18"}},
+       {"", kSeedTrailer}},
+      {"a miss between", {{"GET", "/nothing"}, {"GET", kListing + "page=18"}},
+       {"no such page\n", kSeedTrailer}},
+  };
+  for (const PipelineCase& c : cases) {
+    std::string packet;
+    for (const auto& [method, target] : c.requests) packet += GetRequest(target, method);
+    LoopbackConnection connection(port());
+    ASSERT_TRUE(connection.Send(packet)) << c.name;
+    for (std::size_t i = 0; i < c.requests.size(); ++i) {
+      const auto reply = connection.Read(c.requests[i].first == "HEAD");
+      ASSERT_TRUE(reply.has_value()) << c.name << " reply " << i;
+      EXPECT_EQ(reply->body, c.bodies[i]) << c.name << " reply " << i;
+    }
+  }
+}
+
+TEST_F(ServiceLimitsTest, OnlyGetAndHeadAreServed) {
+  for (const std::string method : {"POST", "PUT", "DELETE", "OPTIONS", "PATCH", "TRACE", "BREW"}) {
+    LoopbackConnection connection(port());
+    connection.Send(GetRequest("/", method));
+    const auto reply = connection.Read();
+    ASSERT_TRUE(reply.has_value()) << method;
+    EXPECT_EQ(reply->status, 405) << method;
+    EXPECT_EQ(reply->Header("Allow"), "GET, HEAD") << method;
+  }
+  LoopbackConnection head(port());
+  head.Send(GetRequest("/tishi1.8.html", "HEAD"));
+  const auto reply = head.Read(true);
+  ASSERT_TRUE(reply.has_value());
+  EXPECT_EQ(reply->status, 200);
+  EXPECT_EQ(reply->Header("Content-Length"),
+            std::to_string(testing::Get(port(), "/tishi1.8.html").body.size()));
+}
+
+TEST_F(ServiceLimitsTest, OneAddressCannotTakeEveryConnection) {
+  std::vector<std::unique_ptr<LoopbackConnection>> held;
+  for (int i = 0; i < 12; ++i) held.push_back(std::make_unique<LoopbackConnection>(port()));
+  LoopbackConnection one_too_many(port());
+  EXPECT_TRUE(one_too_many.ClosedWithin(std::chrono::seconds(5)));
+  held.clear();
+  ExpectServing();
+}
+
+TEST_F(ServiceLimitsTest, StopsAtOnceOnSigtermWhileSlowClientsWait) {
+  LoopbackConnection idle(port());
+  LoopbackConnection half_sent(port());
+  half_sent.Send("GET / HTTP/1.1\r\nHost:");
+  ExpectServing();
+  EXPECT_EQ(service_->Stop(), 0);
+  EXPECT_TRUE(idle.ClosedWithin(milliseconds(100)));
+}
+
+// --db must name a regular file, a link to one, or nothing yet.
+TEST(ServiceDatabasePathTest, RefusesWhatIsNotARegularFileAndTouchesNothing) {
+  TempDir dir;
+  const std::string folder = dir.File("folder");
+  std::filesystem::create_directory(folder);
+  const std::string fifo = dir.File("fifo");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::string socket_path = dir.File("socket");
+  const int unix_socket = socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  socket_path.copy(address.sun_path, sizeof address.sun_path - 1);
+  ASSERT_EQ(bind(unix_socket, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  std::filesystem::create_directory_symlink(folder, dir.File("link-to-folder"));
+  std::filesystem::create_symlink(dir.File("missing"), dir.File("dangling"));
+  const std::string tsv = dir.File("in.tsv");
+  std::ofstream(tsv) << "CSOL\tt\tfree\t2000-01-01\t\tz1\n";
+
+  for (const std::string& path : {folder, fifo, socket_path, std::string("/dev/null"),
+                                 dir.File("link-to-folder"), dir.File("dangling")}) {
+    struct stat before {};
+    ASSERT_EQ(lstat(path.c_str(), &before), 0) << path;
+    for (const bool import : {false, true}) {
+      std::vector<std::string> arguments = {"--db", path, "--port", "0"};
+      if (import) arguments.insert(arguments.end(), {"--import", tsv});
+      const ProgramResult run = RunProgram(kService, arguments, 10);
+      EXPECT_EQ(run.exit_code, 2) << path;
+      EXPECT_NE(run.err.find(path), std::string::npos) << run.err;
+      EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+    }
+    struct stat after {};
+    ASSERT_EQ(lstat(path.c_str(), &after), 0) << path;
+    EXPECT_EQ(after.st_ino, before.st_ino) << path;
+    EXPECT_EQ(after.st_mode, before.st_mode) << path;
+  }
+  close(unix_socket);
+  EXPECT_FALSE(std::filesystem::exists(dir.File("missing")));
+}
+
+// The trailer count a service gives for the whole catalogue.
+std::string EntryCount(int port) {
+  const std::string body = testing::Get(port, kListing + "page=1").body;
+  const std::size_t marker = body.find("?TtbBa?");
+  if (marker == std::string::npos) return "no trailer: " + body.substr(0, 80);
+  return body.substr(marker + 7, body.find('?', marker + 7) - marker - 7);
+}
+
+TEST(ServiceImportTest, AKilledImportLeavesTheOldCatalogueServingAndNothingToMend) {
+  signal(SIGPIPE, SIG_IGN);
+  TempDir dir;
+  const std::string db = dir.File("c.sqlite3");
+  const std::string tsv = dir.File("new.tsv");
+  constexpr int kNewEntries = 60000;
+  {
+    std::ofstream out(tsv, std::ios::binary);
+    for (int i = 0; i < kNewEntries; ++i) {
+      out << "CSOL\tnew " << i << "\tfree\t2001-01-01 00:00:00\tm/*//download/k" << i
+          << "/**/\tk" << i << "\n";
+    }
+  }
+  const std::string old_count = "330";
+  const std::string new_count = std::to_string(330 + kNewEntries);
+  // How long a whole import takes here, on a scratch catalogue.
+  const auto begin = std::chrono::steady_clock::now();
+  ASSERT_EQ(RunProgram(kService, {"--db", dir.File("scratch"), "--import", tsv}).exit_code, 0);
+  const auto whole = std::chrono::steady_clock::now() - begin;
+
+  std::string error;
+  auto service = ServiceProcess::Start(kService, {"--db", db}, dir.File("log"), &error);
+  ASSERT_NE(service, nullptr) << error;
+  for (const double at : {0.2, 0.5, 0.8}) {
+    const pid_t import =
+        testing::StartProgram(kService, {"--db", db, "--import", tsv}, dir.File("import.log"));
+    ASSERT_GT(import, 0);
+    std::this_thread::sleep_for(std::chrono::duration_cast<milliseconds>(whole * at));
+    kill(import, SIGKILL);
+    testing::WaitForProgram(import, 10);
+    // Either the import was cut short and the old catalogue serves, or it had
+    // already finished; never anything between.
+    const std::string during = EntryCount(service->port());
+    EXPECT_TRUE(during == old_count || during == new_count) << at << ": " << during;
+    ASSERT_EQ(service->Stop(), 0);
+    service = ServiceProcess::Start(kService, {"--db", db}, dir.File("log"), &error);
+    ASSERT_NE(service, nullptr) << at << ": " << error;
+    EXPECT_EQ(EntryCount(service->port()), during) << at;
+  }
+  // A whole import is seen by the running service, and what killed ones left is gone.
+  ASSERT_EQ(RunProgram(kService, {"--db", db, "--import", tsv}).exit_code, 0);
+  EXPECT_EQ(EntryCount(service->port()), new_count);
+  for (const auto& item : std::filesystem::directory_iterator(dir.path())) {
+    EXPECT_EQ(item.path().filename().string().find("c.sqlite3.import-"), std::string::npos)
+        << item.path();
+  }
+}
+
+}  // namespace
+}  // namespace quorvel::service
