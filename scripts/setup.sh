@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev libcpp-httplib-dev libicu-dev
   gstreamer1.0-plugins-good fonts-wqy-microhei
   xvfb xauth imagemagick xdg-utils sox
+  dpkg-dev file desktop-file-utils appstream systemd
 )
 
 missing=()
