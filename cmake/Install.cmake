@@ -21,7 +21,13 @@ file(RELATIVE_PATH quorvel_program_to_libdir
 set_target_properties(quorvel PROPERTIES INSTALL_RPATH "$ORIGIN/${quorvel_program_to_libdir}")
 
 install(TARGETS quorvel RUNTIME DESTINATION "${QUORVEL_INSTALL_PROGRAMDIR}" COMPONENT Client)
-foreach(asset IN LISTS QUORVEL_ASSET_FILES)
+# The same asset list the build copies beside the program.
+get_directory_property(quorvel_assets DIRECTORY "${PROJECT_SOURCE_DIR}/src/app"
+                       DEFINITION QUORVEL_ASSET_FILES)
+if(NOT quorvel_assets)
+  message(FATAL_ERROR "src/app no longer names the client's assets in QUORVEL_ASSET_FILES")
+endif()
+foreach(asset IN LISTS quorvel_assets)
   get_filename_component(asset_folder "${asset}" DIRECTORY)
   install(FILES "${PROJECT_SOURCE_DIR}/assets/${asset}"
           DESTINATION "${QUORVEL_INSTALL_PROGRAMDIR}/${asset_folder}" COMPONENT Client)

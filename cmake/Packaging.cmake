@@ -120,4 +120,14 @@ if(quorvel_has_progressbar_library)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS "${quorvel_progressbar_dir}")
 endif()
 
+# Every target the packages hold, so that a build for packages alone (the
+# package test's) need not build the gallery, tests or benchmarks.
+add_custom_target(quorvel_packaged)
+add_dependencies(quorvel_packaged quorvel catalogue-service)
+foreach(target IN ITEMS QuorvelProgressBar)
+  if(TARGET ${target})
+    add_dependencies(quorvel_packaged ${target})
+  endif()
+endforeach()
+
 include(CPack)
