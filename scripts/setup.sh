@@ -10,6 +10,7 @@ packages=(
   libcurl4-openssl-dev libssl-dev openssl
   gstreamer1.0-plugins-good fonts-wqy-microhei
   xvfb xauth imagemagick xdg-utils sox
+  dpkg-dev file desktop-file-utils appstream systemd
 )
 
 missing=()

@@ -5,8 +5,10 @@
 // build time.
 
 #include <QApplication>
+#include <QFileInfo>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "shell/addresses.h"
 #include "shell/app_icon.h"
@@ -31,14 +33,53 @@ std::unique_ptr<quorvel::shell::WebBrowser> MakeWebBrowser(QWidget* host) {
 #endif
 }
 
+// Qt ends the process from inside the QApplication constructor when no
+// display server answers; started from a menu, the user needs the reason in
+// plain words and an exit status, not a core dump.
+QtMessageHandler previous_message_handler = nullptr;
+
+void ReportFatalStartUpMessage(QtMsgType type, const QMessageLogContext& context,
+                               const QString& message) {
+  if (type != QtFatalMsg) {
+    if (previous_message_handler != nullptr) {
+      previous_message_handler(type, context, message);
+    } else {
+      std::fprintf(stderr, "%s\n", qUtf8Printable(qFormatLogMessage(type, context, message)));
+    }
+    return;
+  }
+  std::fprintf(stderr,
+               "%s\nquorvel: cannot open a window: no display server is reachable "
+               "(DISPLAY or WAYLAND_DISPLAY names none that answers)\n",
+               qUtf8Printable(message));
+  std::fflush(stderr);
+  std::_Exit(EXIT_FAILURE);
+}
+
+// The program runs on without its skin or music, as it always has; saying so
+// tells an installer what is incomplete.
+void ReportMissingAssets(const QString& program_folder) {
+  for (const char* asset : {"/Skin/Skin.she", "/mp3/mp3.mp3"}) {
+    const QString path = program_folder + QLatin1String(asset);
+    if (!QFileInfo(path).isFile()) {
+      std::fprintf(stderr, "quorvel: %s is missing; going on without it\n", qUtf8Printable(path));
+    }
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
 #ifndef QUORVEL_WITHOUT_WEB_PAGES
   quorvel::shell::PrepareWebEngineEnvironment();
 #endif
+  previous_message_handler = qInstallMessageHandler(&ReportFatalStartUpMessage);
   QApplication app(argc, argv);
+  qInstallMessageHandler(previous_message_handler);
   QApplication::setApplicationName(QStringLiteral("Quorvel"));
+  // Lets the desktop match the window to the installed menu entry.
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.quorvel.Quorvel"));
+  ReportMissingAssets(QCoreApplication::applicationDirPath());
   QApplication::setWindowIcon(quorvel::shell::AppIcon());
   // The notice window and the main window live side by side; the program
   // ends when both are closed.
