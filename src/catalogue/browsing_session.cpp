@@ -133,7 +133,7 @@ bool BrowsingSession::LoadPage(const QString& query, const PageLoad& load,
   }
   reply_bytes_ = std::move(result.body);
   DecodeReplyInto(reply_bytes_, reply_text_);
-  FillRows(reply_text_, load.kind, list_, list3_);
+  const FillCount filled = FillRows(reply_text_, load.kind, list_, list3_);
   const PageOutcome outcome = ConcludeLoad(reply_text_, load);
   // The buffer is kept for the next page, unless a huge reply made it huge.
   if (reply_text_.capacity() > kKeptTextCapacity) reply_text_ = QString();
@@ -142,7 +142,7 @@ bool BrowsingSession::LoadPage(const QString& query, const PageLoad& load,
     qian_enabled_ = outcome.buttons->qian_enabled;
     hou_enabled_ = outcome.buttons->hou_enabled;
   }
-  notice_ = FaultNotice(load.kind, outcome);
+  notice_ = RowsLeftOutNotice(filled) + FaultNotice(load.kind, outcome);
   return true;
 }
 
