@@ -65,24 +65,35 @@ void BrowsingSession::CategoryClicked(int button_index) {
     return;
   }
   const CategoryButton& button = kCategoryButtons[static_cast<std::size_t>(button_index)];
+  const std::int32_t page_on_show = page_no_;
   page_no_ = 1;
   const QString term = ToQString(button.term);
   const QString suffix = ToQString(button.counter_suffix);
   PageLoad load;
   load.kind = LoadKind::kCategory;
   load.counter_suffix = suffix;
-  LoadPage(FirstPageQuery(term), load,
-           QStringLiteral("无法载入“") + ToQString(button.caption) + QStringLiteral("”的外挂："));
+  const bool loaded = LoadPage(
+      FirstPageQuery(term), load,
+      QStringLiteral("无法载入“") + ToQString(button.caption) + QStringLiteral("”的外挂："));
+  KeepPageOnShowUnless(loaded, page_on_show);
 }
 
 void BrowsingSession::SearchClicked(const QString& search_box_text) {
   notice_.clear();
+  const std::int32_t page_on_show = page_no_;
   page_no_ = 1;
   PageLoad load;
   load.kind = LoadKind::kSearch;
-  LoadPage(
+  const bool loaded = LoadPage(
       FirstPageQuery(search_box_text), load,
       QStringLiteral("搜索“") + TrimSpaces(search_box_text).toString() + QStringLiteral("”失败："));
+  KeepPageOnShowUnless(loaded, page_on_show);
+}
+
+void BrowsingSession::KeepPageOnShowUnless(bool loaded, std::int32_t page_on_show) {
+  // A fetch that failed changed nothing on screen: the buttons still belong
+  // to the page on show, and paging must go on from it.
+  if (!loaded) page_no_ = page_on_show;
 }
 
 void BrowsingSession::NextPage() { Step(PagingStep::kNext); }
@@ -110,7 +121,7 @@ void BrowsingSession::Step(PagingStep step) {
                                QStringLiteral("无法载入第 ") + QString::number(page_no_) +
                                    QStringLiteral(" 页，列表保持不变："));
   // A page that never came must not count as shown: the next click would skip one.
-  if (!loaded) page_no_ = page_on_show;
+  KeepPageOnShowUnless(loaded, page_on_show);
 }
 
 bool BrowsingSession::LoadPage(const QString& query, const PageLoad& load,
@@ -122,7 +133,7 @@ bool BrowsingSession::LoadPage(const QString& query, const PageLoad& load,
   }
   reply_bytes_ = std::move(result.body);
   DecodeReplyInto(reply_bytes_, reply_text_);
-  FillRows(reply_text_, load.kind, list_, list3_);
+  const FillCount filled = FillRows(reply_text_, load.kind, list_, list3_);
   const PageOutcome outcome = ConcludeLoad(reply_text_, load);
   // The buffer is kept for the next page, unless a huge reply made it huge.
   if (reply_text_.capacity() > kKeptTextCapacity) reply_text_ = QString();
@@ -131,7 +142,7 @@ bool BrowsingSession::LoadPage(const QString& query, const PageLoad& load,
     qian_enabled_ = outcome.buttons->qian_enabled;
     hou_enabled_ = outcome.buttons->hou_enabled;
   }
-  notice_ = FaultNotice(load.kind, outcome);
+  notice_ = RowsLeftOutNotice(filled) + FaultNotice(load.kind, outcome);
   return true;
 }
 

@@ -55,6 +55,8 @@ class BrowsingSession {
   // fetch nothing changes but Notice(), which starts with `failure_lead`.
   bool LoadPage(const QString& query, const PageLoad& load, const QString& failure_lead);
   void Step(PagingStep step);
+  // Puts PageNo back to `page_on_show` when the load's fetch failed.
+  void KeepPageOnShowUnless(bool loaded, std::int32_t page_on_show);
 
   Transfer& transfer_;
   ListView& list_;

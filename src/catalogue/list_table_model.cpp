@@ -84,6 +84,18 @@ QString ListTableModel::CellText(int row, int column) const {
   return Text(cells_[static_cast<std::size_t>(row) * Stride() + column]);
 }
 
+QString ListTableModel::ShownText(int row, int column) const {
+  if (row < 0 || row >= stored_rows_ || column < 0 || column >= Stride()) return QString();
+  Span span = cells_[static_cast<std::size_t>(row) * Stride() + column];
+  if (span.length <= kShownCharacters) return Text(span);
+  span.length = static_cast<std::uint32_t>(kShownCharacters - 1);
+  QString shown = Text(span);
+  // Never leave half of a surrogate pair before the ellipsis.
+  if (shown.back().isHighSurrogate()) shown.chop(1);
+  shown.append(QChar(0x2026));
+  return shown;
+}
+
 ListTableModel::Span ListTableModel::Store(const QString& text) {
   const std::size_t length = static_cast<std::size_t>(text.size());
   if (length == 0) return Span{};
@@ -139,7 +151,7 @@ QVariant ListTableModel::data(const QModelIndex& index, int role) const {
     return QVariant();
   }
   if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole) {
-    return CellText(index.row(), index.column());
+    return ShownText(index.row(), index.column());
   }
   return QVariant();
 }

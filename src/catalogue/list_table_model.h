@@ -20,6 +20,12 @@ class ListTableModel : public QAbstractTableModel {
   Q_OBJECT
 
  public:
+  // A cell shows at most this many characters, the last of them "…"; the
+  // whole text stays in the model (CellText).  That is wider than any screen
+  // at any font, so no ordinary cell shows differently, while a title of
+  // millions of characters is not laid out whole at every paint.
+  static constexpr qsizetype kShownCharacters = 4096;
+
   explicit ListTableModel(QObject* parent = nullptr);
 
   void InsertColumn(int position, const QString& caption);
@@ -32,6 +38,8 @@ class ListTableModel : public QAbstractTableModel {
   // Returns false, changing nothing, for a cell outside the table.
   bool SetCellText(int row, int column, const QString& text);
   QString CellText(int row, int column) const;
+  // What the cell shows: its text, cut to kShownCharacters.
+  QString ShownText(int row, int column) const;
 
   // Tells the views about every change since the last commit.
   void CommitRows();

@@ -76,7 +76,10 @@ struct ListingTrailer {
 // paging loads have always done); otherwise the counter stays undefined.
 ListingTrailer ReadTrailer(QStringView text, bool whole_text_without_marker);
 
-// Decimal digits with an optional sign and blanks around them, within 32 bits.
+// The page count read as the ordinary text-to-number conversion reads it:
+// blanks around, an optional sign, decimal digits with an optional fraction
+// (rounded half to even) and exponent, or an "&H" / "&O" form.  Empty when it
+// is no number or lies outside 32 bits.
 std::optional<std::int32_t> ParsePageCount(QStringView text);
 
 }  // namespace quorvel::catalogue

@@ -18,13 +18,18 @@ void Assign(QString& scratch, QStringView text) {
 
 }  // namespace
 
-void FillRows(QStringView text, LoadKind kind, ListView& list, QStringList& list3) {
+FillCount FillRows(QStringView text, LoadKind kind, ListView& list, QStringList& list3,
+                   std::int64_t max_rows) {
   const LoadKindRules& rules = RulesFor(kind);
   list.ClearRows();
   list3.clear();
+  FillCount count;
   QString scratch;
   scratch.reserve(256);
   ForEachRecord(text, [&](const RecordFields& record) {
+    ++count.records;
+    if (count.listed >= max_rows) return;
+    ++count.listed;
     Assign(scratch, record.field[kCategoryField]);
     list.AddRow(list.RowCount(), scratch);
     for (const int column : rules.cell_columns) {
@@ -35,6 +40,14 @@ void FillRows(QStringView text, LoadKind kind, ListView& list, QStringList& list
       }
     }
   });
+  return count;
+}
+
+QString RowsLeftOutNotice(const FillCount& count) {
+  if (count.listed >= count.records) return QString();
+  return QStringLiteral("这一页有 %1 条记录，只列出了前 %2 条。")
+      .arg(count.records)
+      .arg(count.listed);
 }
 
 }  // namespace quorvel::catalogue

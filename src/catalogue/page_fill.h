@@ -1,12 +1,22 @@
 #pragma once
 
+#include <QString>
 #include <QStringList>
 #include <QStringView>
+
+#include <cstdint>
 
 #include "catalogue/components.h"
 #include "catalogue/listing_service.h"
 
 namespace quorvel::catalogue {
+
+// Rows listed from one reply at most.  A reply within the transfer's limit
+// can hold tens of millions of tiny records, and every row costs the list
+// and List3 far more than its bytes cost the reply; a million rows keeps the
+// client within a small multiple of the reply, and is more than anyone
+// scrolls through.
+inline constexpr std::int64_t kMaxListedRows = 1'000'000;
 
 // Clears `list` and `list3`, then adds one row per record of `text`: AddRow
 // at RowCount with the Category field, SetCell for each column of the kind
@@ -17,6 +27,18 @@ namespace quorvel::catalogue {
 // The texts handed to the list live only for the call: one scratch string
 // is refilled for every cell so that a list which copies what it is given
 // costs no allocation per cell.
-void FillRows(QStringView text, LoadKind kind, ListView& list, QStringList& list3);
+//
+// Only the first `max_rows` records become rows (and lines of `list3`); the
+// rest are counted.
+struct FillCount {
+  std::int64_t records = 0;  // in the reply
+  std::int64_t listed = 0;   // rows added
+};
+FillCount FillRows(QStringView text, LoadKind kind, ListView& list, QStringList& list3,
+                   std::int64_t max_rows = kMaxListedRows);
+
+// The sentence that tells the user a page had more records than were listed;
+// empty when all were.
+QString RowsLeftOutNotice(const FillCount& count);
 
 }  // namespace quorvel::catalogue

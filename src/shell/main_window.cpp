@@ -84,7 +84,12 @@ Main::Main(MainComponents& components, const ShellAddresses& addresses,
 
   session_ = std::make_unique<catalogue::BrowsingSession>(*inet1_, *list_view_, *shell_open_,
                                                           program_folder_);
-  list_view_->SetRowChosenHandler([this](int row) { Handle([&] { session_->RowChosen(row); }); });
+  list_view_->SetRowChosenHandler([this](int row) {
+    Handle([&] {
+      session_->RowChosen(row);
+      list1_refill_due_ = true;
+    });
+  });
 
   main1_ = std::make_unique<NoticeWindow>(
       [this](QWidget* host) { return components_.MakeWebBrowser(host); }, addresses_);
@@ -258,14 +263,19 @@ void Main::ShowSessionState() {
   qian_->setEnabled(s.QianEnabled());
   hou_->setEnabled(s.HouEnabled());
 
+  // A chosen row always refills List1, also with the names already on show:
+  // no name may stay selected, or the first click on it would open nothing.
+  // Otherwise (after a link was opened) the lines are kept, and so is the
+  // selection the user just made.
   QStringList shown;
   shown.reserve(list1_->count());
   for (int i = 0; i < list1_->count(); ++i) shown.append(list1_->item(i)->text());
-  if (shown != s.List1()) {
+  if (list1_refill_due_ || shown != s.List1()) {
     const QSignalBlocker quiet(list1_);
     list1_->clear();
     list1_->addItems(s.List1());
   }
+  list1_refill_due_ = false;
   list2_lines_->setStringList(s.List2());
   list3_lines_->setStringList(s.List3());
   haun_cun_text_->setText(s.HaunCunText());

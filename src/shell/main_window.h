@@ -97,6 +97,8 @@ class Main : public QWidget {
   std::unique_ptr<NoticeWindow> main1_;
 
   bool busy_ = false;
+  // Set by a row choice: List1 is cleared and filled anew when next shown.
+  bool list1_refill_due_ = false;
 };
 
 }  // namespace quorvel::shell

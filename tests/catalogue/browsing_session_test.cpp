@@ -9,8 +9,8 @@ namespace quorvel::catalogue {
 namespace {
 
 using testing::kFolder;
-using testing::kServer;
 using testing::kScript;
+using testing::kServer;
 using testing::Record;
 using testing::Records;
 using testing::Reply;
@@ -276,7 +276,8 @@ TEST_P(FailedLoadTest, EndsAtTheFault) {
   }
   c.search ? session_.SearchClicked("x") : session_.CategoryClicked(3);
 
-  EXPECT_EQ(session_.PageNo(), 1);
+  // A fetch that failed changed nothing on screen, so the page on show stays page 2.
+  EXPECT_EQ(session_.PageNo(), c.transfer_fails ? 2 : 1);
   EXPECT_FALSE(session_.Notice().isEmpty());
   EXPECT_EQ(session_.Notice().count(QStringLiteral("。")), 1) << session_.Notice().toStdString();
   EXPECT_EQ(list_.rows() != rows, c.rows_replaced);
@@ -285,6 +286,12 @@ TEST_P(FailedLoadTest, EndsAtTheFault) {
   // The buttons were not reached.
   EXPECT_TRUE(session_.QianEnabled());
   EXPECT_TRUE(session_.HouEnabled());
+
+  if (c.transfer_fails) {
+    transfer_.QueueReply(Reply(Records(1), "40?4"));
+    session_.PreviousPage();
+    EXPECT_EQ(transfer_.addresses().last(), kScript + "page=1");
+  }
 
   // The window stays usable: the next load goes through and clears the notice.
   transfer_.QueueReply(Reply(Records(1), "1?1"));

@@ -38,6 +38,21 @@ TEST_F(ListTableModelTest, StoredRowsCountAtOnceViewsHearInOneBatch) {
   EXPECT_EQ(model_.data(model_.index(42, 5)).toString(), "");
 }
 
+// A huge cell shows its beginning and an ellipsis; the whole text is kept.
+TEST_F(ListTableModelTest, ACellShowsAtMostItsCapAndKeepsTheWholeText) {
+  const qsizetype cap = ListTableModel::kShownCharacters;
+  const QString fits(cap, QChar('a'));
+  const QString huge = QString(cap - 2, QChar('b')) + QChar(0xD83D) + QChar(0xDE00) + "tail";
+  model_.InsertRow(0, fits);
+  model_.SetCellText(0, 1, huge);
+  model_.CommitRows();
+  EXPECT_EQ(model_.data(model_.index(0, 0)).toString(), fits);
+  const QString shown = model_.data(model_.index(0, 1)).toString();
+  EXPECT_EQ(shown, QString(cap - 2, QChar('b')) + QChar(0x2026));
+  EXPECT_EQ(model_.data(model_.index(0, 1), Qt::AccessibleTextRole).toString(), shown);
+  EXPECT_EQ(model_.CellText(0, 1), huge);
+}
+
 TEST_F(ListTableModelTest, ChangedCellsOfShownRowsAreAnnouncedOnce) {
   model_.InsertRow(0, "a");
   model_.InsertRow(1, "b");

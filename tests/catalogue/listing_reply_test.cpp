@@ -171,21 +171,50 @@ struct CountCase {
 
 class ParsePageCountTest : public ::testing::TestWithParam<CountCase> {};
 
-TEST_P(ParsePageCountTest, ReadsDecimalWithin32Bits) {
-  EXPECT_EQ(ParsePageCount(QString::fromUtf16(GetParam().text)), GetParam().value);
+// Read as the ordinary text-to-number conversion reads it: blanks around,
+// a sign, a fraction rounded half to even, an exponent, "&H" and "&O" forms.
+TEST_P(ParsePageCountTest, ReadsLikeTheOrdinaryNumericConversion) {
+  EXPECT_EQ(ParsePageCount(QString::fromUtf16(GetParam().text)), GetParam().value)
+      << QString::fromUtf16(GetParam().text).toStdString();
 }
+
+constexpr std::optional<std::int32_t> kNo = std::nullopt;
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ParsePageCountTest,
-    ::testing::Values(CountCase{u"0", 0}, CountCase{u"1", 1}, CountCase{u"  42 ", 42},
-                      CountCase{u"\t7\r\n", 7}, CountCase{u"+3", 3}, CountCase{u"-5", -5},
-                      CountCase{u"007", 7}, CountCase{u"2147483647", 2147483647},
-                      CountCase{u"-2147483648", INT32_MIN}, CountCase{u"2147483648", std::nullopt},
-                      CountCase{u"99999999999999999999", std::nullopt},
-                      CountCase{u"", std::nullopt}, CountCase{u"  ", std::nullopt},
-                      CountCase{u"-", std::nullopt}, CountCase{u"1 2", std::nullopt},
-                      CountCase{u"3a", std::nullopt}, CountCase{u"1.5", std::nullopt},
-                      CountCase{u"０", std::nullopt}));
+    ::testing::Values(
+        // Whole numbers, blanks and signs.
+        CountCase{u"0", 0}, CountCase{u"1", 1}, CountCase{u"  42 ", 42}, CountCase{u"\t7\r\n", 7},
+        CountCase{u"+3", 3}, CountCase{u"-5", -5}, CountCase{u"007", 7},
+        CountCase{u"2147483647", INT32_MAX}, CountCase{u"-2147483648", INT32_MIN},
+        // Fractions, rounded half to even, exactly.
+        CountCase{u"2.0", 2}, CountCase{u"3.", 3}, CountCase{u".5", 0}, CountCase{u"0.5", 0},
+        CountCase{u"1.5", 2}, CountCase{u"2.5", 2}, CountCase{u"3.5", 4}, CountCase{u"-2.5", -2},
+        CountCase{u"-3.5", -4}, CountCase{u"2.4999999", 2}, CountCase{u"2.51", 3},
+        CountCase{u"2.50000000000000000000001", 3}, CountCase{u"-0.4", 0},
+        CountCase{u"2147483646.5", 2147483646}, CountCase{u"-2147483648.5", INT32_MIN},
+        // Exponents.
+        CountCase{u"1e1", 10}, CountCase{u"1E+2", 100}, CountCase{u" 1.5e1 ", 15},
+        CountCase{u"25e-1", 2}, CountCase{u"35E-1", 4}, CountCase{u"0e999999999999", 0},
+        CountCase{u"7e-999999999999", 0}, CountCase{u"2147483647e0", INT32_MAX},
+        // Hexadecimal and octal, a 32-bit pattern as the platform reads it.
+        CountCase{u"&H10", 16}, CountCase{u"&h1f", 31}, CountCase{u" &O17 ", 15},
+        CountCase{u"&o7", 7}, CountCase{u"&H7FFFFFFF", INT32_MAX}, CountCase{u"&HFFFFFFFF", -1},
+        CountCase{u"&H0000000010", 16}, CountCase{u"&O37777777777", -1},
+        // Outside 32 bits.
+        CountCase{u"2147483648", kNo}, CountCase{u"-2147483649", kNo},
+        CountCase{u"99999999999999999999", kNo}, CountCase{u"2147483647.5", kNo},
+        CountCase{u"1e10", kNo}, CountCase{u"1e999999999999", kNo}, CountCase{u"&H100000000", kNo},
+        CountCase{u"&O40000000000", kNo},
+        // No number.
+        CountCase{u"", kNo}, CountCase{u"  ", kNo}, CountCase{u"-", kNo}, CountCase{u".", kNo},
+        CountCase{u"-.", kNo}, CountCase{u"1 2", kNo}, CountCase{u"3a", kNo},
+        CountCase{u"1.2.3", kNo}, CountCase{u"1e", kNo}, CountCase{u"1e+", kNo},
+        CountCase{u"e1", kNo}, CountCase{u"1e1.5", kNo}, CountCase{u"+-1", kNo},
+        CountCase{u"&H", kNo}, CountCase{u"&HG", kNo}, CountCase{u"&O8", kNo},
+        CountCase{u"&X10", kNo}, CountCase{u"-&H10", kNo}, CountCase{u"&H 10", kNo},
+        CountCase{u"０", kNo}, CountCase{u"1,000", kNo}, CountCase{u"inf", kNo},
+        CountCase{u"nan", kNo}, CountCase{u"0x10", kNo}));
 
 }  // namespace
 }  // namespace quorvel::catalogue

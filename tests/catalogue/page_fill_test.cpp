@@ -125,6 +125,25 @@ TEST(FillRowsTest, KeptTextsStayIntactAfterTheFill) {
   EXPECT_EQ(list.rows()[1], (QStringList{"c1", "t1", "m1", "u1", "L1", "i1"}));
 }
 
+// Records past the limit are counted, not listed, and the user is told.
+TEST(FillRowsTest, RecordsPastTheRowLimitAreCountedAndTold) {
+  FakeListView list;
+  QStringList list3;
+  const FillCount all = FillRows(kTwoRecords, LoadKind::kPaging, list, list3, 2);
+  EXPECT_EQ(all.records, 2);
+  EXPECT_EQ(all.listed, 2);
+  EXPECT_TRUE(RowsLeftOutNotice(all).isEmpty());
+
+  const FillCount cut = FillRows(kTwoRecords, LoadKind::kPaging, list, list3, 1);
+  EXPECT_EQ(cut.records, 2);
+  EXPECT_EQ(cut.listed, 1);
+  ASSERT_EQ(list.rows().size(), 1u);
+  EXPECT_EQ(list.rows()[0][1], "t0");
+  EXPECT_EQ(list3, QStringList{"L0"});
+  EXPECT_EQ(RowsLeftOutNotice(cut), QStringLiteral("这一页有 2 条记录，只列出了前 1 条。"));
+  EXPECT_GE(kMaxListedRows, 100000);
+}
+
 TEST(PrepareListColumnsTest, SixColumnsInOrderThenSettings) {
   FakeListView list;
   PrepareListColumns(list);

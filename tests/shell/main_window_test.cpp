@@ -218,6 +218,25 @@ TEST_F(MainWindowTest, ChoosingARowListsItsLinksAndSelectingOneOpensIt) {
   EXPECT_EQ(components_.shell_open->opened().back().working_directory, QStringLiteral("/opt/q"));
 }
 
+TEST_F(MainWindowTest, TheFirstClickOnALinkNameOpensTheChosenRowsAddressWhenNamesRepeat) {
+  components_.scripted.QueueReply(ListingReply(
+      {{"CF", "one", "free", "2024", "m1/*/http://x.test/1a/**/m2/*/http://x.test/1b/**/", "1"},
+       {"CF", "two", "free", "2024", "m1/*/http://x.test/2a/**/m2/*/http://x.test/2b/**/", "2"}},
+      QStringLiteral("2"), QStringLiteral("1")));
+  Child<QAbstractButton>("Command2")->click();
+  auto* list1 = Child<QListWidget>("List1");
+  const auto click_line = [&](int line) {
+    QTest::mouseClick(list1->viewport(), Qt::LeftButton, {},
+                      list1->visualItemRect(list1->item(line)).center());
+  };
+  components_.fake_list_view->ChooseRow(0);
+  click_line(0);
+  components_.fake_list_view->ChooseRow(1);
+  EXPECT_TRUE(list1->selectedItems().isEmpty());
+  click_line(0);
+  EXPECT_EQ(Opened(), (QStringList{"http://x.test/1a", "http://x.test/2a"}));
+}
+
 TEST_F(MainWindowTest, ArrowKeysOpenEachLinkTheSelectionPassesOver) {
   components_.fake_list_view->ChooseRow(0);
   auto* list1 = Child<QListWidget>("List1");

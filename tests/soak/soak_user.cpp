@@ -169,8 +169,9 @@ void SoakUser::LoadClick(Load load, int which, Answer answer) {
   }
 
   if (load == Load::kPrevious && page_no_before <= 1) {
-    // A category or search that failed has set PageNo to 1 and left the
-    // buttons as they were: there is no page before, and the user is told so.
+    // A category or search whose reply lacked a readable trailer has set
+    // PageNo to 1 and left the buttons as they were: there is no page
+    // before, and the user is told so.
     QTest::mouseClick(button, Qt::LeftButton);
     AfterClick();
     ++tally_.no_page_before;
@@ -256,9 +257,8 @@ void SoakUser::LoadClick(Load load, int which, Answer answer) {
     }
   } else {
     // The fetch failed: the list, its store, the counter and the buttons stay.
-    // A category or a search has set PageNo to 1 before sending; paging goes
-    // back to the page on show.
-    expected_page_no_ = load == Load::kCategory || load == Load::kSearch ? 1 : page_no_before;
+    // PageNo goes back to the page on show, whatever the kind of load.
+    expected_page_no_ = page_no_before;
     EXPECT_EQ(ListedRows(), rows_before);
     EXPECT_TRUE(s.List3() == list3_before);
     EXPECT_EQ(s.CounterText(), counter_before);
