@@ -43,8 +43,10 @@ namespace quorvel::progressbar {
 // gradients and glyphs are drawn at the screen's resolution while the bar's
 // geometry stays in logical pixels. Screen readers see a progress bar whose
 // name is the caption (the object name when none shows) and whose value is
-// Value within Min and Max. Enabled is the bar's
-// greyed look, independent of QWidget::isEnabled(); the bar takes no input.
+// Value within Min and Max.
+//
+// Enabled is the bar's greyed look, independent of QWidget::isEnabled(); the
+// bar takes no input.
 class QUORVEL_PROGRESSBAR_EXPORT ProgressBarWidget : public QWidget, public ProgressBarHost {
   Q_OBJECT
   Q_CLASSINFO("Value", "Progressbar Value.")
