@@ -1,9 +1,9 @@
 // Places the installed progress bar in code and from a form, and checks a few
 // pixels of each on the offscreen platform. Exits 0 when all hold.
+#include <quorvel/progressbar/progress_bar_widget.h>
 #include <QApplication>
 #include <QImage>
 #include <cstdio>
-#include <quorvel/progressbar/progress_bar_widget.h>
 
 #include "ui_bar_form.h"
 

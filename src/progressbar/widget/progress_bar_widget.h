@@ -43,8 +43,10 @@ namespace quorvel::progressbar {
 // gradients and glyphs are drawn at the screen's resolution while the bar's
 // geometry stays in logical pixels. Screen readers see a progress bar whose
 // name is the caption (the object name when none shows) and whose value is
-// Value within Min and Max. Enabled is the bar's
-// greyed look, independent of QWidget::isEnabled(); the bar takes no input.
+// Value within Min and Max.
+//
+// Enabled is the bar's greyed look, independent of QWidget::isEnabled(); the
+// bar takes no input.
 class QUORVEL_PROGRESSBAR_EXPORT ProgressBarWidget : public QWidget, public ProgressBarHost {
   Q_OBJECT
   Q_CLASSINFO("Value", "Progressbar Value.")
@@ -160,6 +162,27 @@ class QUORVEL_PROGRESSBAR_EXPORT ProgressBarWidget : public QWidget, public Prog
   // The back buffer, brought to the widget's size first: Qt holds back the
   // resize events of a hidden widget, but a repaint must see the size it has.
   DrawingSurface& Surface() override;
+
+  // Qt's standard setter names ("set" and the property name), which code that
+  // uic generates from a form calls when the form does not mark a property
+  // stdset="0". Enabled has none: setEnabled() is QWidget's, so forms set the
+  // bar's greyed look through setProperty() (stdset="0", as Designer and
+  // QFormBuilder write it).
+  void setMax(int max) { SetMax(max); }
+  void setMin(int min) { SetMin(min); }
+  void setValue(int value) { SetValue(value); }
+  void setRoundedValue(int rounded_value) { SetRoundedValue(rounded_value); }
+  void setTheme(int theme) { SetTheme(theme); }
+  void setTextStyle(int text_style) { SetTextStyle(text_style); }
+  void setOrientations(int orientations) { SetOrientations(orientations); }
+  void setTextAlignment(int text_alignment) { SetTextAlignment(text_alignment); }
+  void setText(const QString& text) { SetText(text); }
+  void setTextEffectColor(uint colour) { SetTextEffectColor(colour); }
+  void setTextEffect(int text_effect) { SetTextEffect(text_effect); }
+  void setTextForeColor(uint colour) { SetTextForeColor(colour); }
+  void setTextFont(const QFont& font) { SetTextFontValue(font); }
+  void setPBSCustomeColor1(uint colour) { SetPBSCustomeColor1(colour); }
+  void setPBSCustomeColor2(uint colour) { SetPBSCustomeColor2(colour); }
 
   // The caption as the bar prints it now; empty when it prints none.
   QString CaptionText() const;
