@@ -238,6 +238,16 @@ struct UnreadableCase {
   const char* response;
 };
 
+// Over the 64 KiB of head a reply may have: in many lines, and in one line
+// past what libcurl takes.
+const std::string kLongHeaderLine =
+    "HTTP/1.1 200 OK\r\nX-Filler: " + std::string(120000, 'h') + "\r\n\r\n";
+const std::string kLongHead = [] {
+  std::string head = "HTTP/1.1 200 OK\r\n";
+  while (head.size() < 70000) head += "X-Filler: " + std::string(100, 'h') + "\r\n";
+  return head + "\r\n";
+}();
+
 class UnreadableReplyTest : public ::testing::TestWithParam<UnreadableCase> {};
 
 TEST_P(UnreadableReplyTest, IsAFailureWithAReason) {
@@ -261,7 +271,9 @@ INSTANTIATE_TEST_SUITE_P(
         UnreadableCase{"redirect_off_the_web",
                        "HTTP/1.1 302 Found\r\nLocation: file:///etc/passwd\r\n\r\n"},
         UnreadableCase{"not_modified", "HTTP/1.1 304 Not Modified\r\n\r\n"},
-        UnreadableCase{"closed_without_answer", ""}),
+        UnreadableCase{"closed_without_answer", ""},
+        UnreadableCase{"head_too_long", kLongHead.c_str()},
+        UnreadableCase{"header_line_too_long", kLongHeaderLine.c_str()}),
     [](const ::testing::TestParamInfo<UnreadableCase>& info) {
       return std::string(info.param.name);
     });

@@ -24,6 +24,10 @@ class CurlLibrary {
   ~CurlLibrary() { curl_global_cleanup(); }
 };
 
+// Status lines and headers of one exchange together, interim heads
+// included; a longer head is not a listing reply, and libcurl would keep it all.
+constexpr qsizetype kMaxHeadBytes = 64 * 1024;
+
 bool IsRedirect(int status) {
   return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
@@ -207,6 +211,11 @@ std::size_t CurlExchange::OnHeader(char* data, std::size_t size, std::size_t cou
   auto* exchange = static_cast<CurlExchange*>(self);
   const QByteArray line = QByteArray(data, static_cast<qsizetype>(size * count)).trimmed();
   Q_EMIT exchange->Progress();
+  exchange->head_bytes_ += static_cast<qsizetype>(size * count);
+  if (exchange->head_bytes_ > kMaxHeadBytes) {
+    exchange->stop_ = Stop{Outcome::kOther, QStringLiteral("服务器的回答头部过长。")};
+    return 0;
+  }
   if (line.startsWith("HTTP/")) {
     // A new response (an interim one may come first): forget the last one's headers.
     exchange->location_.clear();
@@ -393,7 +402,9 @@ void CurlExchange::Fail(CURLcode code) {
       Finish(Outcome::kOther, QStringLiteral("受信任证书的文件无法读取。"));
       return;
     case CURLE_OUT_OF_MEMORY:
-      Finish(Outcome::kOther, QStringLiteral("内存不足，请求已取消。"));
+      // libcurl also says so of a single header line over 100 KiB.
+      Finish(Outcome::kOther, head_done_ ? QStringLiteral("内存不足，请求已取消。")
+                                         : QStringLiteral("服务器的回答头部过长。"));
       return;
     default:
       break;

@@ -113,6 +113,7 @@ class CurlExchange : public QObject {
   std::optional<Stop> stop_;  // set inside a libcurl callback, acted on after it
   int status_ = 0;
   bool head_done_ = false;
+  qsizetype head_bytes_ = 0;
   curl_off_t last_received_ = 0;
   QByteArray location_;
   std::optional<std::int64_t> content_length_;
