@@ -200,7 +200,7 @@ TEST_F(ServiceEndToEndTest, HostileRequestsAreRefusedAndTheServiceCarriesOn) {
       {listing + "page=1&q=%ED%A0%80", 400},
       {listing + "page=1&q=%00", 400},
       {listing + "page=1&q=" + std::string(2000, 'x'), 400},
-      {listing + "page=1&q=" + std::string(20 * 1024, 'x'), 414},
+      {listing + "page=1&q=" + std::string(18 * 1024, 'x'), 414},
       {"/nothing/here", 404},
       {"/adminphp/", 404},
       {"/download/", 404},

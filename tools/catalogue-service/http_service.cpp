@@ -93,7 +93,9 @@ class CatalogueHttpService::Impl {
     }
     int fd = -1;
     for (addrinfo* a = found; a != nullptr && fd < 0; a = a->ai_next) {
-      fd = ::socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC, a->ai_protocol);
+      // Non-blocking: every serving thread watches it, and only one of them
+      // gets each new connection.
+      fd = ::socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK, a->ai_protocol);
       if (fd < 0) continue;
       const int one = 1;
       ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
@@ -120,9 +122,10 @@ class CatalogueHttpService::Impl {
   bool Run() {
     if (listen_fd_ < 0) return false;
     const unsigned flags = MHD_USE_EPOLL_INTERNAL_THREAD | MHD_USE_ITC | MHD_USE_ERROR_LOG;
-    // The pool holds the request head as read plus the reply's headers; heads
-    // somewhat over the limit still fit, so they get our own reply.
-    const std::size_t pool_bytes = std::max<std::size_t>(2 * limits_.max_head_bytes, 8192);
+    // A connection's memory: the request head as read plus the reply's
+    // headers.  Heads somewhat over the limit still fit and get our own reply;
+    // larger ones the library refuses by itself.
+    const std::size_t pool_bytes = limits_.max_head_bytes + 8192;
     daemon_ = MHD_start_daemon(
         flags, 0, nullptr, nullptr, &Impl::Answer, this,                        //
         MHD_OPTION_LISTEN_SOCKET, listen_fd_,                                   //
