@@ -24,11 +24,10 @@ TEST(ServiceOptionsTest, DefaultsWithoutArguments) {
 }
 
 TEST(ServiceOptionsTest, TakesValuesInBothForms) {
-  const auto parsed = Parse({"--port", "0", "--bind=0.0.0.0", "--db", "/tmp/x.sqlite3",
-                             "--page-size=7", "--import", "in.tsv", "--help",
-                             "--max-connections=50", "--max-connections-per-address", "5",
-                             "--request-timeout", "3", "--max-header-bytes=4096",
-                             "--max-headers", "20"});
+  const auto parsed =
+      Parse({"--port", "0", "--bind=0.0.0.0", "--db", "/tmp/x.sqlite3", "--page-size=7", "--import",
+             "in.tsv", "--help", "--max-connections=50", "--max-connections-per-address", "5",
+             "--request-timeout", "3", "--max-header-bytes=4096", "--max-headers", "20"});
   ASSERT_TRUE(std::holds_alternative<ServiceOptions>(parsed));
   const ServiceOptions& o = std::get<ServiceOptions>(parsed);
   EXPECT_EQ(o.port, 0);
@@ -45,19 +44,20 @@ TEST(ServiceOptionsTest, TakesValuesInBothForms) {
 }
 
 TEST(ServiceOptionsTest, RefusesBadCommandLines) {
-  for (const auto& arguments : std::vector<std::vector<const char*>>{{"--port"},
-                                                                     {"--port", "65536"},
-                                                                     {"--port", "-1"},
-                                                                     {"--port", "80x"},
-                                                                     {"--page-size", "0"},
-                                                                     {"--page-size", "1001"},
-                                                                     {"--db="},
-                                                                     {"--verbose"},
-                                                                     {"extra"},
-                                                                     {"--import"},
-                                                                     {"--request-timeout", "0"},
-                                                                     {"--max-headers", "x"},
-                                                                     {"--max-header-bytes", "10"}}) {
+  for (const auto& arguments :
+       std::vector<std::vector<const char*>>{{"--port"},
+                                             {"--port", "65536"},
+                                             {"--port", "-1"},
+                                             {"--port", "80x"},
+                                             {"--page-size", "0"},
+                                             {"--page-size", "1001"},
+                                             {"--db="},
+                                             {"--verbose"},
+                                             {"extra"},
+                                             {"--import"},
+                                             {"--request-timeout", "0"},
+                                             {"--max-headers", "x"},
+                                             {"--max-header-bytes", "10"}}) {
     EXPECT_TRUE(std::holds_alternative<OptionsError>(Parse(arguments))) << arguments[0];
   }
 }

@@ -83,9 +83,9 @@ std::string UriPath(const std::string& path) {
 }  // namespace
 
 SqliteDatabase::SqliteDatabase(const std::string& path, Mode mode) : path_(path) {
-  int flags = SQLITE_OPEN_NOMUTEX | (mode == Mode::kReadWriteCreate
-                                         ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE
-                                         : SQLITE_OPEN_READONLY);
+  int flags = SQLITE_OPEN_NOMUTEX |
+              (mode == Mode::kReadWriteCreate ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE
+                                              : SQLITE_OPEN_READONLY);
   std::string name = path;
   if (mode == Mode::kUnchanging) {
     flags |= SQLITE_OPEN_URI;
