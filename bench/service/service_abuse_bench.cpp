@@ -79,8 +79,8 @@ std::string EntryCount(int port) {
 bool SlowConnections(const Settings& settings) {
   TempDir dir;
   std::string error;
-  auto service = ServiceProcess::Start(kService, {"--db", dir.File("c.sqlite3")},
-                                       dir.File("log"), &error);
+  auto service =
+      ServiceProcess::Start(kService, {"--db", dir.File("c.sqlite3")}, dir.File("log"), &error);
   if (!service) return std::fprintf(stderr, "%s\n", error.c_str()), false;
   std::vector<std::unique_ptr<LoopbackConnection>> slow;
   for (int i = 0; i < settings.slow; ++i) {
@@ -129,8 +129,8 @@ bool SlowConnections(const Settings& settings) {
 bool HeaderFlood(const Settings& settings) {
   TempDir dir;
   std::string error;
-  auto service = ServiceProcess::Start(kService, {"--db", dir.File("c.sqlite3")},
-                                       dir.File("log"), &error);
+  auto service =
+      ServiceProcess::Start(kService, {"--db", dir.File("c.sqlite3")}, dir.File("log"), &error);
   if (!service) return std::fprintf(stderr, "%s\n", error.c_str()), false;
   const double rss_before = StatusMiB(service->pid(), "VmRSS");
   const std::size_t total = static_cast<std::size_t>(settings.flood_mib) << 20;
@@ -199,8 +199,8 @@ bool KilledImports(const Settings& settings) {
   for (int trial = 0; trial < settings.trials; ++trial) {
     const pid_t import = quorvel::service::testing::StartProgram(
         kService, {"--db", db, "--import", tsv}, dir.File("import.log"));
-    const auto kill_at = Clock::now() + std::chrono::duration_cast<Clock::duration>(
-                                            whole * point(random));
+    const auto kill_at =
+        Clock::now() + std::chrono::duration_cast<Clock::duration>(whole * point(random));
     // The service is asked all through the import and after the kill.
     while (Clock::now() < kill_at) {
       const std::string count = EntryCount(service->port());

@@ -223,8 +223,7 @@ int main(int argc, char** argv) {
   }
   if (settings.requests < 1 || settings.connections < 1 || settings.connections > 1000 ||
       settings.entries < kSeedEntryCount) {
-    std::fprintf(stderr, "requests >= 1, connections 1 to 1000, entries >= %d\n",
-                 kSeedEntryCount);
+    std::fprintf(stderr, "requests >= 1, connections 1 to 1000, entries >= %d\n", kSeedEntryCount);
     return 2;
   }
   // Each client connection is a descriptor here too.
@@ -302,13 +301,18 @@ int main(int argc, char** argv) {
       Percentile(listing.latencies_ms, 99) / Percentile(plain.latencies_ms, 99);
   std::printf("listing (fresh) against static page: %.2f of its throughput, %.2fx its p99\n",
               throughput_ratio, p99_ratio);
-  std::printf("goal listing >= %.1f of the static page's throughput: %s\n", kGoalStaticRatio,
-              throughput_ratio >= kGoalStaticRatio ? "met" : "NOT met");
+  const double warm_ratio = RequestsPerSecond(again) / RequestsPerSecond(plain);
+  std::printf("listing again (terms and rows known) against static page: %.2f of its throughput\n",
+              warm_ratio);
+  std::printf("goal listing >= %.1f of the static page's throughput: fresh %s, known %s\n",
+              kGoalStaticRatio, throughput_ratio >= kGoalStaticRatio ? "met" : "NOT met",
+              warm_ratio >= kGoalStaticRatio ? "met" : "NOT met");
   const double many_p99 = Percentile(many.latencies_ms, 99);
-  std::printf("goal %d keep-alive clients all served, p99 <= %.0f ms: %s (%d errors, p99 %.2f ms)\n",
-              kManyClients, kGoalManyClientsP99Millis,
-              many.errors == 0 && many_p99 <= kGoalManyClientsP99Millis ? "met" : "NOT met",
-              many.errors, many_p99);
+  std::printf(
+      "goal %d keep-alive clients all served, p99 <= %.0f ms: %s (%d errors, p99 %.2f ms)\n",
+      kManyClients, kGoalManyClientsP99Millis,
+      many.errors == 0 && many_p99 <= kGoalManyClientsP99Millis ? "met" : "NOT met", many.errors,
+      many_p99);
   const bool met = RequestsPerSecond(listing) >= kGoalRequestsPerSecond &&
                    Percentile(listing.latencies_ms, 99) <= kGoalP99Millis;
   std::printf("goal for the fresh listing run (>= %.0f req/s, p99 <= %.0f ms): %s\n",

@@ -153,9 +153,11 @@ TEST_F(ServiceLimitsTest, PipelinedRequestsAreAnsweredInOrder) {
       {"three GETs",
        {{"GET", kListing + "page=18"}, {"GET", kListing + "page=0"}, {"GET", kListing + "page=19"}},
        {kSeedTrailer, "page must be a whole number from 1 to 2147483647\n", kSeedTrailer}},
-      {"HEAD then GET", {{"HEAD", "/gonggao.html"}, {"GET", kListing + "page=18"}},
+      {"HEAD then GET",
+       {{"HEAD", "/gonggao.html"}, {"GET", kListing + "page=18"}},
        {"", kSeedTrailer}},
-      {"a miss between", {{"GET", "/nothing"}, {"GET", kListing + "page=18"}},
+      {"a miss between",
+       {{"GET", "/nothing"}, {"GET", kListing + "page=18"}},
        {"no such page\n", kSeedTrailer}},
   };
   for (const PipelineCase& c : cases) {
@@ -226,7 +228,7 @@ TEST(ServiceDatabasePathTest, RefusesWhatIsNotARegularFileAndTouchesNothing) {
   std::ofstream(tsv) << "CSOL\tt\tfree\t2000-01-01\t\tz1\n";
 
   for (const std::string& path : {folder, fifo, socket_path, std::string("/dev/null"),
-                                 dir.File("link-to-folder"), dir.File("dangling")}) {
+                                  dir.File("link-to-folder"), dir.File("dangling")}) {
     struct stat before {};
     ASSERT_EQ(lstat(path.c_str(), &before), 0) << path;
     for (const bool import : {false, true}) {
@@ -263,8 +265,8 @@ TEST(ServiceImportTest, AKilledImportLeavesTheOldCatalogueServingAndNothingToMen
   {
     std::ofstream out(tsv, std::ios::binary);
     for (int i = 0; i < kNewEntries; ++i) {
-      out << "CSOL\tnew " << i << "\tfree\t2001-01-01 00:00:00\tm/*//download/k" << i
-          << "/**/\tk" << i << "\n";
+      out << "CSOL\tnew " << i << "\tfree\t2001-01-01 00:00:00\tm/*//download/k" << i << "/**/\tk"
+          << i << "\n";
     }
   }
   const std::string old_count = "330";

@@ -19,11 +19,15 @@ TEST(ServiceOptionsTest, DefaultsWithoutArguments) {
   EXPECT_EQ(o.page_size, 20);
   EXPECT_FALSE(o.import_file.has_value());
   EXPECT_FALSE(o.help);
+  EXPECT_EQ(o.limits.request_timeout_seconds, 10u);
+  EXPECT_EQ(o.limits.max_head_bytes, 16u * 1024);
 }
 
 TEST(ServiceOptionsTest, TakesValuesInBothForms) {
-  const auto parsed = Parse({"--port", "0", "--bind=0.0.0.0", "--db", "/tmp/x.sqlite3",
-                             "--page-size=7", "--import", "in.tsv", "--help"});
+  const auto parsed =
+      Parse({"--port", "0", "--bind=0.0.0.0", "--db", "/tmp/x.sqlite3", "--page-size=7", "--import",
+             "in.tsv", "--help", "--max-connections=50", "--max-connections-per-address", "5",
+             "--request-timeout", "3", "--max-header-bytes=4096", "--max-headers", "20"});
   ASSERT_TRUE(std::holds_alternative<ServiceOptions>(parsed));
   const ServiceOptions& o = std::get<ServiceOptions>(parsed);
   EXPECT_EQ(o.port, 0);
@@ -32,19 +36,28 @@ TEST(ServiceOptionsTest, TakesValuesInBothForms) {
   EXPECT_EQ(o.page_size, 7);
   EXPECT_EQ(o.import_file, "in.tsv");
   EXPECT_TRUE(o.help);
+  EXPECT_EQ(o.limits.max_connections, 50u);
+  EXPECT_EQ(o.limits.max_connections_per_address, 5u);
+  EXPECT_EQ(o.limits.request_timeout_seconds, 3u);
+  EXPECT_EQ(o.limits.max_head_bytes, 4096u);
+  EXPECT_EQ(o.limits.max_headers, 20u);
 }
 
 TEST(ServiceOptionsTest, RefusesBadCommandLines) {
-  for (const auto& arguments : std::vector<std::vector<const char*>>{{"--port"},
-                                                                     {"--port", "65536"},
-                                                                     {"--port", "-1"},
-                                                                     {"--port", "80x"},
-                                                                     {"--page-size", "0"},
-                                                                     {"--page-size", "1001"},
-                                                                     {"--db="},
-                                                                     {"--verbose"},
-                                                                     {"extra"},
-                                                                     {"--import"}}) {
+  for (const auto& arguments :
+       std::vector<std::vector<const char*>>{{"--port"},
+                                             {"--port", "65536"},
+                                             {"--port", "-1"},
+                                             {"--port", "80x"},
+                                             {"--page-size", "0"},
+                                             {"--page-size", "1001"},
+                                             {"--db="},
+                                             {"--verbose"},
+                                             {"extra"},
+                                             {"--import"},
+                                             {"--request-timeout", "0"},
+                                             {"--max-headers", "x"},
+                                             {"--max-header-bytes", "10"}}) {
     EXPECT_TRUE(std::holds_alternative<OptionsError>(Parse(arguments))) << arguments[0];
   }
 }

@@ -37,7 +37,9 @@ class CatalogueStore::Reader {
  public:
   explicit Reader(const std::string& path)
       : file_(CurrentFile(path)),
-        db_(path, SqliteDatabase::Mode::kReadOnly),
+        // Imports replace the catalogue file whole and never change it in
+        // place, so reading it needs no locks.
+        db_(path, SqliteDatabase::Mode::kUnchanging),
         begin_(Prepare("BEGIN")),
         commit_(Prepare("COMMIT")),
         generation_(Prepare("SELECT value FROM meta WHERE key = 'generation'")),

@@ -36,8 +36,8 @@ DatabasePath CheckDatabasePath(const std::string& path) {
     return {path, path + " is a symbolic link to nothing usable: " + std::strerror(errno)};
   }
   if (!S_ISREG(target.st_mode)) {
-    return {path, path + " is a symbolic link to " + KindOf(target.st_mode) +
-                      ", not to a regular file"};
+    return {path,
+            path + " is a symbolic link to " + KindOf(target.st_mode) + ", not to a regular file"};
   }
   char resolved[PATH_MAX];
   if (::realpath(path.c_str(), resolved) == nullptr) {

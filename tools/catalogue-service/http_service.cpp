@@ -44,9 +44,7 @@ constexpr rlim_t kReservedDescriptors = 64;
 // connections and answers their requests itself.  More than the cores, so a
 // request that has to work out a new search on a large catalogue holds up only
 // the connections of its thread.
-unsigned ServingThreads() {
-  return std::clamp(2 * std::thread::hardware_concurrency(), 4u, 16u);
-}
+unsigned ServingThreads() { return std::clamp(2 * std::thread::hardware_concurrency(), 4u, 16u); }
 
 bool IsHostCharacter(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
@@ -93,7 +91,9 @@ class CatalogueHttpService::Impl {
     }
     int fd = -1;
     for (addrinfo* a = found; a != nullptr && fd < 0; a = a->ai_next) {
-      fd = ::socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC, a->ai_protocol);
+      // Non-blocking: every serving thread watches it, and only one of them
+      // gets each new connection.
+      fd = ::socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK, a->ai_protocol);
       if (fd < 0) continue;
       const int one = 1;
       ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
@@ -120,22 +120,23 @@ class CatalogueHttpService::Impl {
   bool Run() {
     if (listen_fd_ < 0) return false;
     const unsigned flags = MHD_USE_EPOLL_INTERNAL_THREAD | MHD_USE_ITC | MHD_USE_ERROR_LOG;
-    // The pool holds the request head as read plus the reply's headers; heads
-    // somewhat over the limit still fit, so they get our own reply.
-    const std::size_t pool_bytes = std::max<std::size_t>(2 * limits_.max_head_bytes, 8192);
-    daemon_ = MHD_start_daemon(
-        flags, 0, nullptr, nullptr, &Impl::Answer, this,                        //
-        MHD_OPTION_LISTEN_SOCKET, listen_fd_,                                   //
-        MHD_OPTION_THREAD_POOL_SIZE, ServingThreads(),                          //
-        MHD_OPTION_CONNECTION_LIMIT, DescriptorBudget(limits_.max_connections),  //
-        MHD_OPTION_PER_IP_CONNECTION_LIMIT, limits_.max_connections_per_address,
-        MHD_OPTION_CONNECTION_TIMEOUT, limits_.request_timeout_seconds,  //
-        MHD_OPTION_CONNECTION_MEMORY_LIMIT, pool_bytes,                  //
-        MHD_OPTION_URI_LOG_CALLBACK, &Impl::Begin, this,                 //
-        MHD_OPTION_NOTIFY_COMPLETED, &Impl::Completed, this,             //
-        MHD_OPTION_NOTIFY_CONNECTION, &Impl::ConnectionEvent, this,      //
-        MHD_OPTION_EXTERNAL_LOGGER, &Impl::LibraryMessage, this,         //
-        MHD_OPTION_END);
+    // A connection's memory: the request head as read plus the reply's
+    // headers.  Heads somewhat over the limit still fit and get our own reply;
+    // larger ones the library refuses by itself.
+    const std::size_t pool_bytes = limits_.max_head_bytes + 8192;
+    daemon_ =
+        MHD_start_daemon(flags, 0, nullptr, nullptr, &Impl::Answer, this,                         //
+                         MHD_OPTION_LISTEN_SOCKET, listen_fd_,                                    //
+                         MHD_OPTION_THREAD_POOL_SIZE, ServingThreads(),                           //
+                         MHD_OPTION_CONNECTION_LIMIT, DescriptorBudget(limits_.max_connections),  //
+                         MHD_OPTION_PER_IP_CONNECTION_LIMIT, limits_.max_connections_per_address,
+                         MHD_OPTION_CONNECTION_TIMEOUT, limits_.request_timeout_seconds,  //
+                         MHD_OPTION_CONNECTION_MEMORY_LIMIT, pool_bytes,                  //
+                         MHD_OPTION_URI_LOG_CALLBACK, &Impl::Begin, this,                 //
+                         MHD_OPTION_NOTIFY_COMPLETED, &Impl::Completed, this,             //
+                         MHD_OPTION_NOTIFY_CONNECTION, &Impl::ConnectionEvent, this,      //
+                         MHD_OPTION_EXTERNAL_LOGGER, &Impl::LibraryMessage, this,         //
+                         MHD_OPTION_END);
     if (daemon_ == nullptr) return false;
 
     {
@@ -310,8 +311,8 @@ class CatalogueHttpService::Impl {
     try {
       const ListingPage page = store_.Page(query.term, query.page, page_size_);
       return Send(connection, request, 200,
-                  BuildListingReply(page.entries, page.matches,
-                                    PageCount(page.matches, page_size_), Origin(connection)),
+                  BuildListingReply(page.entries, page.matches, PageCount(page.matches, page_size_),
+                                    Origin(connection)),
                   kTextType);
     } catch (const StoreError& error) {
       return Text(connection, request, 503, std::string("catalogue unavailable: ") + error.what());
@@ -322,8 +323,7 @@ class CatalogueHttpService::Impl {
                            std::string_view entry_id) {
     try {
       const std::optional<CatalogueEntry> entry = store_.FindEntry(entry_id);
-      return Send(connection, request, entry ? 200 : 404, DownloadPage(entry, entry_id),
-                  kHtmlType);
+      return Send(connection, request, entry ? 200 : 404, DownloadPage(entry, entry_id), kHtmlType);
     } catch (const StoreError& error) {
       return Text(connection, request, 503, std::string("catalogue unavailable: ") + error.what());
     }

@@ -21,10 +21,8 @@ struct LimitOption {
 };
 
 constexpr LimitOption kLimitOptions[] = {
-    {"--max-connections", 1, 1'000'000},
-    {"--max-connections-per-address", 1, 1'000'000},
-    {"--request-timeout", 1, 3600},
-    {"--max-header-bytes", 1024, 1024 * 1024},
+    {"--max-connections", 1, 1'000'000}, {"--max-connections-per-address", 1, 1'000'000},
+    {"--request-timeout", 1, 3600},      {"--max-header-bytes", 1024, 1024 * 1024},
     {"--max-headers", 1, 10'000},
 };
 

@@ -60,7 +60,9 @@ class StatementReset {
 // An open database connection.
 class SqliteDatabase {
  public:
-  enum class Mode { kReadOnly, kReadWriteCreate };
+  // kUnchanging: read-only, and the file is promised never to change while
+  // open (it may be replaced by another file), so no locks are taken.
+  enum class Mode { kReadOnly, kUnchanging, kReadWriteCreate };
 
   SqliteDatabase(const std::string& path, Mode mode);
   ~SqliteDatabase();
