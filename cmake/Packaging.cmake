@@ -124,7 +124,7 @@ endif()
 # package test's) need not build the gallery, tests or benchmarks.
 add_custom_target(quorvel_packaged)
 add_dependencies(quorvel_packaged quorvel catalogue-service)
-foreach(target IN ITEMS QuorvelProgressBar)
+foreach(target IN ITEMS QuorvelProgressBar quorvel_progressbar_designer)
   if(TARGET ${target})
     add_dependencies(quorvel_packaged ${target})
   endif()
