@@ -96,6 +96,12 @@ client_deb=$pkg_build/quorvel_${version}-1_${arch}.deb
 service_deb=$pkg_build/quorvel-catalogue-service_${version}-1_${arch}.deb
 [ -f "$client_deb" ] || die "cpack made no $(basename "$client_deb"): $(ls "$pkg_build"/*.deb)"
 [ -f "$service_deb" ] || die "cpack made no $(basename "$service_deb")"
+lib_deb=$pkg_build/libquorvelprogressbar1_${version}-1_${arch}.deb
+dev_deb=$pkg_build/libquorvelprogressbar-dev_${version}-1_${arch}.deb
+designer_deb=$pkg_build/quorvel-progressbar-designer_${version}-1_${arch}.deb
+for deb in "$lib_deb" "$dev_deb" "$designer_deb"; do
+  [ -f "$deb" ] || die "cpack made no $(basename "$deb"): $(ls "$pkg_build"/*.deb)"
+done
 
 # --- Control fields -------------------------------------------------------------
 field() { dpkg-deb -f "$1" "$2"; }
@@ -121,6 +127,13 @@ expect_field "$client_deb" Depends "fonts-wqy-microhei \|"
 expect_field "$client_deb" Recommends "gstreamer1\.0-plugins-good"
 expect_field "$service_deb" Package "^quorvel-catalogue-service$"
 expect_field "$service_deb" Depends "libsqlite3-0 \(>= "
+expect_field "$service_deb" Depends "libmicrohttpd12 \(>= "
+# The client links the progress bar library of this very build.
+expect_field "$client_deb" Depends "libquorvelprogressbar1 \(= ${version//./\\.}-1\)"
+expect_field "$lib_deb" Package "^libquorvelprogressbar1$"
+expect_field "$lib_deb" Depends "libqt6widgets6 \(>= "
+expect_field "$dev_deb" Depends "libquorvelprogressbar1 \(= ${version//./\\.}-1\)"
+expect_field "$designer_deb" Depends "libquorvelprogressbar1 \(= ${version//./\\.}-1\)"
 for script in postinst prerm postrm; do
   dpkg-deb --ctrl-tarfile "$service_deb" | tar -xO "./$script" >"$work/$script" 2>/dev/null ||
     fail "quorvel-catalogue-service has no $script"
@@ -149,7 +162,23 @@ EOF
   fail "quorvel holds other files than planned:$(diff <(echo "$expected_client") <(files "$client_deb"))"
 [ "$(files "$service_deb")" = "$expected_service" ] ||
   fail "quorvel-catalogue-service holds other files than planned:$(diff <(echo "$expected_service") <(files "$service_deb"))"
-for deb in "$client_deb" "$service_deb"; do
+expected_lib=$(sort <<EOF
+./usr/lib/libQuorvelProgressBar.so.1 -> libQuorvelProgressBar.so.${version}.0
+./usr/lib/libQuorvelProgressBar.so.${version}.0
+EOF
+)
+[ "$(files "$lib_deb")" = "$expected_lib" ] ||
+  fail "libquorvelprogressbar1 holds other files than planned:$(diff <(echo "$expected_lib") <(files "$lib_deb"))"
+for file in ./usr/include/quorvel/progressbar/progress_bar_widget.h \
+  ./usr/lib/cmake/QuorvelProgressBar/QuorvelProgressBarConfig.cmake \
+  ./usr/lib/cmake/QuorvelProgressBar/QuorvelProgressBarConfigVersion.cmake \
+  ./usr/lib/pkgconfig/quorvel-progressbar.pc \
+  "./usr/lib/libQuorvelProgressBar.so -> libQuorvelProgressBar.so.1"; do
+  files "$dev_deb" | grep -qxF -- "$file" || fail "libquorvelprogressbar-dev lacks $file"
+done
+files "$designer_deb" | grep -Eqx '\./usr/lib/[^ ]*/qt6/plugins/designer/[^/ ]+\.so' ||
+  fail "quorvel-progressbar-designer holds no Designer plugin: $(files "$designer_deb")"
+for deb in "$pkg_build"/*.deb; do
   dpkg-deb -c "$deb" | awk '{print $2}' | grep -qv '^root/root$' &&
     fail "$(basename "$deb") has files not owned by root"
 done
