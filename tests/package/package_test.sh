@@ -269,4 +269,4 @@ cmake --install "$pkg_build" --prefix "$work/prefix" --component Client >/dev/nu
   fail "cmake --install did not put the client and its assets together: $(cd "$work/prefix" && find .)"
 
 [ "$failures" -eq 0 ] || exit 1
-echo "package test: both packages made, checked, unpacked and run"
+echo "package test: the packages made, checked, unpacked and run"
