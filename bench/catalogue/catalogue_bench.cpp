@@ -19,7 +19,7 @@
 #include "catalogue/listing_reply.h"
 #include "catalogue/listing_service.h"
 #include "catalogue/page_fill.h"
-#include "catalogue/qt_list_view.h"
+#include "catalogue/qt/qt_list_view.h"
 #include "catalogue/testing/recording_shell_open.h"
 #include "catalogue/testing/scripted_transfer.h"
 

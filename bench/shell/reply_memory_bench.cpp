@@ -36,7 +36,7 @@
 #include "loopback_socket.h"
 #include "shell/addresses.h"
 #include "shell/main_window.h"
-#include "shell/qt_main_components.h"
+#include "shell/qt/qt_main_components.h"
 #include "shell/web_browser.h"
 
 namespace {

@@ -13,13 +13,13 @@
 #include "shell/addresses.h"
 #include "shell/app_icon.h"
 #include "shell/main_window.h"
-#include "shell/qt_main_components.h"
+#include "shell/qt/qt_main_components.h"
 
 #ifdef QUORVEL_WITHOUT_WEB_PAGES
 #include "shell/web_browser.h"
 #else
-#include "shell/qt_web_browser.h"
-#include "shell/web_engine_environment.h"
+#include "shell/qt/qt_web_browser.h"
+#include "shell/qt/web_engine_environment.h"
 #endif
 
 namespace {

@@ -2,7 +2,8 @@
 
 // The two outside components the catalogue leans on: the list view that shows
 // a page and the transfer that fetches it, plus the shell "open" that hands a
-// download address to the system.  Each has one Qt adapter and one test double.
+// download address to the system.  Each has one Qt adapter, in qt/, and one
+// test double, in testing/.
 
 #include <QByteArray>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "catalogue/qt_list_view.h"
+#include "catalogue/qt/qt_list_view.h"
 
 #include <QApplication>
 #include <QHeaderView>

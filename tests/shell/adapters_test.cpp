@@ -1,9 +1,11 @@
-// The Qt adapters of the skin, the media player and the web browser.
+// The Qt adapters of the skin, the media player and the web browser, and the
+// window under the shipped skin.
 
 #include <QApplication>
 #include <QAudioOutput>
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
 #include <QMediaPlayer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -12,12 +14,16 @@
 
 #include <gtest/gtest.h>
 
-#include "catalogue/qt_list_view.h"
+#include "catalogue/qt/qt_list_view.h"
+#include "list_checks.h"
 #include "qt_printers.h"
-#include "shell/qt_main_components.h"
-#include "shell/qt_media_player.h"
-#include "shell/qt_web_browser.h"
-#include "shell/style_sheet_skin.h"
+#include "reply_text.h"
+#include "shell/addresses.h"
+#include "shell/main_window.h"
+#include "shell/qt/qt_media_player.h"
+#include "shell/qt/qt_web_browser.h"
+#include "shell/qt/style_sheet_skin.h"
+#include "shell_doubles.h"
 
 namespace quorvel::shell {
 namespace {
@@ -62,6 +68,22 @@ TEST_F(StyleSheetSkinTest, TheShippedSkinIsAccepted) {
   EXPECT_TRUE(
       skin_.SkinH_AttachEx(QStringLiteral(QUORVEL_SOURCE_DIR "/assets/Skin/Skin.she"), QString()));
   EXPECT_FALSE(qApp->styleSheet().isEmpty());
+}
+
+TEST_F(StyleSheetSkinTest, TheShippedSkinLeavesTheCatalogueListWithoutAHorizontalScrollBar) {
+  testing::TestComponents components(/*qt_list_view=*/true);
+  components.scripted.QueueReply(testing::TwentyRowReply());
+  Main window(components,
+              AddressesForHosts(QStringLiteral("list.test"), QStringLiteral("site.test"),
+                                QStringLiteral("partner.test")),
+              QStringLiteral("/nonexistent/quorvel"));
+  window.StartUp();
+  auto* list = window.findChild<catalogue::QtListView*>();
+  ASSERT_NE(list, nullptr);
+  ASSERT_TRUE(
+      skin_.SkinH_AttachEx(QStringLiteral(QUORVEL_SOURCE_DIR "/assets/Skin/Skin.she"), QString()));
+  EXPECT_GE(list->viewport()->width(), list->header()->length());
+  EXPECT_FALSE(testing::HorizontalScrollBarShown(*list));
 }
 
 TEST(QtMediaPlayer, HalfVolumeOncePlayingFromTheGivenFile) {
@@ -117,67 +139,6 @@ TEST(QtWebBrowser, FillsItsHostAndLoadsTheAddress) {
   ASSERT_TRUE(finished.count() > 0 || finished.wait(20000));
   EXPECT_EQ(browser.View()->url(), QUrl(QStringLiteral("http://127.0.0.1:9/gonggao.html")));
   EXPECT_EQ(browser.View()->geometry(), QRect(0, 0, 401, 257));
-}
-
-class QtListViewOwnership : public ::testing::Test {
- protected:
-  static void Fill(catalogue::ListView& list) {
-    list.PrepareView();
-    list.AddColumn(0, QStringLiteral("a"), 90);
-    list.AddColumn(1, QStringLiteral("b"), 200);
-    list.ApplyDisplaySettings();
-    list.AddRow(list.RowCount(), QStringLiteral("r0"));
-    list.SetCell(list.RowCount() - 1, 1, QStringLiteral("c1"));
-  }
-};
-
-TEST_F(QtListViewOwnership, TheHostOwnsTheWidgetTheHandleReachesIt) {
-  QWidget host;
-  host.resize(300, 200);
-  std::unique_ptr<catalogue::ListView> list = MakeQtListView(&host);
-  Fill(*list);
-  auto* view = host.findChild<catalogue::QtListView*>();
-  ASSERT_NE(view, nullptr);
-  EXPECT_EQ(view->parentWidget(), &host);
-  EXPECT_EQ(list->RowCount(), 1);
-  EXPECT_EQ(view->table()->CellText(0, 1), QStringLiteral("c1"));
-}
-
-TEST_F(QtListViewOwnership, TheHostMayGoFirst) {
-  auto* host = new QWidget;
-  std::unique_ptr<catalogue::ListView> list = MakeQtListView(host);
-  Fill(*list);
-  delete host;
-  // The widget went with its host; the handle is harmless and goes alone.
-  EXPECT_EQ(list->RowCount(), 0);
-  list->ClearRows();
-  list->AddRow(0, QStringLiteral("late"));
-  list->SetCell(0, 1, QStringLiteral("late"));
-  list->SetRowChosenHandler([](int) {});
-  list.reset();
-}
-
-TEST_F(QtListViewOwnership, TheHandleMayGoFirstAndThenNothingIsRaised) {
-  QWidget host;
-  host.resize(300, 200);
-  std::unique_ptr<catalogue::ListView> list = MakeQtListView(&host);
-  Fill(*list);
-  int chosen = 0;
-  list->SetRowChosenHandler([&](int) { ++chosen; });
-  auto* view = host.findChild<catalogue::QtListView*>();
-  ASSERT_NE(view, nullptr);
-  host.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
-  view->CommitPendingRows();
-  const QPoint row = view->visualRect(view->table()->index(0, 1)).center();
-  QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, row);
-  EXPECT_EQ(chosen, 1);
-
-  list.reset();
-  // The widget stays with its host, and no longer calls into its old owner.
-  ASSERT_EQ(host.findChild<catalogue::QtListView*>(), view);
-  QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, row);
-  EXPECT_EQ(chosen, 1);
 }
 
 }  // namespace

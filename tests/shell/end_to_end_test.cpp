@@ -17,7 +17,7 @@
 
 #include <memory>
 
-#include "catalogue/qt_list_view.h"
+#include "catalogue/qt/qt_list_view.h"
 #include "catalogue/qt/qt_transfer.h"
 #include "catalogue_service_process.h"
 #include "shell/addresses.h"
@@ -77,7 +77,8 @@ class EndToEnd : public ::testing::Test {
     db_ = PreparedDatabase();
     ASSERT_FALSE(db_.isEmpty()) << "could not prepare the catalogue database";
     ASSERT_TRUE(service_.Start(db_, 0, kServiceOptions)) << service_.error().toStdString();
-    components_.UseTransfer(&transfer_);
+    components_.scripted.SetResponder(
+        [this](const QString& address) { return transfer_.OpenURL(address); });
   }
 
   void Open() {

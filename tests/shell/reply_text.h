@@ -22,4 +22,14 @@ inline QByteArray ListingReply(const std::vector<QStringList>& records, const QS
   return text.toUtf8();
 }
 
+// Twenty short rows on one page.
+inline QByteArray TwentyRowReply() {
+  std::vector<QStringList> records;
+  for (int i = 0; i < 20; ++i) {
+    records.push_back({QStringLiteral("c%1").arg(i), QStringLiteral("t%1").arg(i), "free",
+                       "2014-06-30 09:59:43", "", QString::number(i)});
+  }
+  return ListingReply(records, QStringLiteral("20"), QStringLiteral("1"));
+}
+
 }  // namespace quorvel::shell::testing

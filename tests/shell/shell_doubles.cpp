@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "shell/qt_main_components.h"
+#include "catalogue/qt/qt_list_view_handle.h"
 
 namespace quorvel::shell::testing {
 
@@ -24,48 +24,20 @@ bool RecordingSkin::SkinH_AttachEx(const QString& skin_file, const QString& pass
   return result_;
 }
 
-catalogue::TransferResult LoggingTransfer::OpenURL(const QString& address) {
-  log_->append(QStringLiteral("OpenURL ") + address);
-  return inner_.OpenURL(address);
+TestComponents::TestComponents(bool qt_list_view) : qt_list_view_(qt_list_view) {
+  scripted.WriteLogTo(&log);
 }
-
-void LoggingListView::PrepareView() {
-  log_->append(QStringLiteral("PrepareView"));
-  inner_->PrepareView();
-}
-
-void LoggingListView::AddColumn(int position, const QString& caption, int width) {
-  log_->append(QStringLiteral("AddColumn %1 %2 %3").arg(position).arg(caption).arg(width));
-  inner_->AddColumn(position, caption, width);
-}
-
-void LoggingListView::ApplyDisplaySettings() {
-  log_->append(QStringLiteral("ApplyDisplaySettings"));
-  inner_->ApplyDisplaySettings();
-}
-
-TestComponents::TestComponents(bool qt_list_view) : qt_list_view_(qt_list_view) {}
 TestComponents::~TestComponents() = default;
 
 std::unique_ptr<catalogue::ListView> TestComponents::MakeListView(QWidget* host) {
-  std::unique_ptr<catalogue::ListView> inner;
-  if (qt_list_view_) {
-    inner = MakeQtListView(host);
-  } else {
-    auto fake = std::make_unique<catalogue::testing::FakeListView>();
-    fake->SetLogging(false);
-    fake_list_view = fake.get();
-    inner = std::move(fake);
-  }
-  auto logging = std::make_unique<LoggingListView>(std::move(inner), &log);
-  list_view = logging.get();
-  return logging;
+  if (qt_list_view_) return catalogue::MakeQtListView(host);
+  auto fake = std::make_unique<catalogue::testing::FakeListView>();
+  fake->WriteLogTo(&log);
+  fake_list_view = fake.get();
+  return fake;
 }
 
-std::unique_ptr<catalogue::Transfer> TestComponents::MakeTransfer() {
-  catalogue::Transfer& target = transfer_target_ != nullptr ? *transfer_target_ : scripted;
-  return std::make_unique<LoggingTransfer>(target, &log);
-}
+std::unique_ptr<catalogue::Transfer> TestComponents::MakeTransfer() { return scripted.Handle(); }
 
 std::unique_ptr<catalogue::ShellOpen> TestComponents::MakeShellOpen() {
   auto open = std::make_unique<catalogue::testing::RecordingShellOpen>();

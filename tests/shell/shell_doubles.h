@@ -1,8 +1,9 @@
 #pragma once
 
 // Doubles of the shell's outside components, and a component set for the
-// window built from them.  Every double writes what it is asked into one
-// shared log, so a test sees the order of the start-up steps across them.
+// window built from them and the catalogue's doubles.  Every double writes
+// what it is asked into one shared log, so a test sees the order of the
+// start-up steps across them.
 
 #include <QString>
 #include <QStringList>
@@ -59,53 +60,18 @@ class RecordingSkin final : public Skin {
   std::function<void()> probe_;
 };
 
-// A transfer that logs each address, then asks the one it wraps.
-class LoggingTransfer final : public catalogue::Transfer {
- public:
-  LoggingTransfer(catalogue::Transfer& inner, QStringList* log) : inner_(inner), log_(log) {}
-  catalogue::TransferResult OpenURL(const QString& address) override;
-
- private:
-  catalogue::Transfer& inner_;
-  QStringList* log_;
-};
-
-// A list view that logs each call that prepares it, then passes it on.
-class LoggingListView final : public catalogue::ListView {
- public:
-  LoggingListView(std::unique_ptr<catalogue::ListView> inner, QStringList* log)
-      : inner_(std::move(inner)), log_(log) {}
-  void PrepareView() override;
-  void AddColumn(int position, const QString& caption, int width) override;
-  void ApplyDisplaySettings() override;
-  void ClearRows() override { inner_->ClearRows(); }
-  int RowCount() const override { return inner_->RowCount(); }
-  void AddRow(int index, const QString& text) override { inner_->AddRow(index, text); }
-  void SetCell(int row, int column, const QString& text) override {
-    inner_->SetCell(row, column, text);
-  }
-  void SetRowChosenHandler(RowChosenHandler handler) override {
-    inner_->SetRowChosenHandler(std::move(handler));
-  }
-  catalogue::ListView& inner() { return *inner_; }
-
- private:
-  std::unique_ptr<catalogue::ListView> inner_;
-  QStringList* log_;
-};
-
 // The window's components: doubles throughout, or, where a test asks, the
-// real Qt list view and a real transfer.  The components stay owned by the
-// window; this keeps pointers to them for the test to look at.
+// real Qt list view.  The components stay owned by the window, except the
+// scripted transfer, which the window reaches through a handle so that a test
+// can script it before the window exists; this keeps pointers to them for the
+// test to look at.  A test that wants a real transfer has the scripted one
+// hand every fetch to it.
 class TestComponents final : public MainComponents {
  public:
   // With `qt_list_view` the window's list is the real Qt one instead of the
   // in-memory fake.
   explicit TestComponents(bool qt_list_view = false);
   ~TestComponents() override;
-
-  // Where the window's transfer sends its fetches; the scripted one by default.
-  void UseTransfer(catalogue::Transfer* transfer) { transfer_target_ = transfer; }
 
   std::unique_ptr<catalogue::ListView> MakeListView(QWidget* host) override;
   std::unique_ptr<catalogue::Transfer> MakeTransfer() override;
@@ -118,7 +84,6 @@ class TestComponents final : public MainComponents {
   catalogue::testing::ScriptedTransfer scripted;
 
   // Valid once the window has made them.
-  LoggingListView* list_view = nullptr;
   catalogue::testing::FakeListView* fake_list_view = nullptr;  // null with the Qt list
   catalogue::testing::RecordingShellOpen* shell_open = nullptr;
   RecordingMediaPlayer* media_player = nullptr;
@@ -132,7 +97,6 @@ class TestComponents final : public MainComponents {
   std::function<void()> skin_probe;
 
  private:
-  catalogue::Transfer* transfer_target_ = nullptr;
   bool qt_list_view_;
 };
 

@@ -7,11 +7,15 @@
 #include <gtest/gtest.h>
 
 #include "qt_printers.h"
-#include "shell/web_engine_environment.h"
+#ifdef QUORVEL_WITH_WEB_ENGINE
+#include "shell/qt/web_engine_environment.h"
+#endif
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+#ifdef QUORVEL_WITH_WEB_ENGINE
   quorvel::shell::PrepareWebEngineEnvironment();
+#endif
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();

@@ -1,21 +1,14 @@
 #include "soak_components.h"
 
-#include "shell/qt_main_components.h"
-#include "shell/style_sheet_skin.h"
+#include "catalogue/qt/qt_list_view_handle.h"
+#include "shell/qt/style_sheet_skin.h"
 #include "shell/web_browser.h"
+#include "shell_doubles.h"
 
 namespace quorvel::soak {
-namespace {
-
-class SilentMediaPlayer final : public shell::MediaPlayer {
- public:
-  void SetURL(const QString&) override {}
-};
-
-}  // namespace
 
 std::unique_ptr<catalogue::ListView> SoakComponents::MakeListView(QWidget* host) {
-  return shell::MakeQtListView(host);
+  return catalogue::MakeQtListView(host);
 }
 
 std::unique_ptr<catalogue::Transfer> SoakComponents::MakeTransfer() {
@@ -33,7 +26,7 @@ std::unique_ptr<shell::WebBrowser> SoakComponents::MakeWebBrowser(QWidget*) {
 }
 
 std::unique_ptr<shell::MediaPlayer> SoakComponents::MakeMediaPlayer() {
-  return std::make_unique<SilentMediaPlayer>();
+  return std::make_unique<shell::testing::RecordingMediaPlayer>(&played_);
 }
 
 std::unique_ptr<shell::Skin> SoakComponents::MakeSkin() {

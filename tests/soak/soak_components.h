@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QStringList>
+
 #include "catalogue/qt/qt_transfer.h"
 #include "catalogue/testing/recording_shell_open.h"
 #include "shell/main_components.h"
@@ -26,6 +28,7 @@ class SoakComponents final : public shell::MainComponents {
 
  private:
   catalogue::QtTransfer::Limits limits_;
+  QStringList played_;  // what the silent player was given
 };
 
 }  // namespace quorvel::soak

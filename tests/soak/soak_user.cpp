@@ -12,7 +12,7 @@
 
 #include <utility>
 
-#include "catalogue/qt_list_view.h"
+#include "catalogue/qt/qt_list_view.h"
 #include "listing_bodies.h"
 #include "shell/main_window.h"
 #include "soak_components.h"

@@ -10,7 +10,8 @@ constexpr int kMinimumColumns = 6;
 }  // namespace
 
 void FakeListView::Log(QString entry) const {
-  if (logging_) log_.append(std::move(entry));
+  if (!logging_) return;
+  (shared_log_ != nullptr ? *shared_log_ : log_).append(std::move(entry));
 }
 
 void FakeListView::PrepareView() { Log(QStringLiteral("PrepareView")); }

@@ -36,6 +36,9 @@ class FakeListView : public ListView {
   const QStringList& log() const { return log_; }
   void ClearLog() { log_.clear(); }
   void SetLogging(bool on) { logging_ = on; }
+  // Writes the calls into `log` instead, which must outlive this list: a
+  // test sees them in order among those of other components.
+  void WriteLogTo(QStringList* log) { shared_log_ = log; }
 
   const std::vector<Column>& columns() const { return columns_; }
   bool display_settings_applied() const { return display_settings_applied_; }
@@ -54,6 +57,7 @@ class FakeListView : public ListView {
   bool logging_ = true;
   int rejected_calls_ = 0;
   mutable QStringList log_;
+  QStringList* shared_log_ = nullptr;
 };
 
 }  // namespace quorvel::catalogue::testing

@@ -3,9 +3,26 @@
 #include <utility>
 
 namespace quorvel::catalogue::testing {
+namespace {
+
+class ScriptedTransferHandle final : public Transfer {
+ public:
+  explicit ScriptedTransferHandle(ScriptedTransfer& transfer) : transfer_(transfer) {}
+  TransferResult OpenURL(const QString& address) override { return transfer_.OpenURL(address); }
+
+ private:
+  ScriptedTransfer& transfer_;
+};
+
+}  // namespace
+
+std::unique_ptr<Transfer> ScriptedTransfer::Handle() {
+  return std::make_unique<ScriptedTransferHandle>(*this);
+}
 
 TransferResult ScriptedTransfer::OpenURL(const QString& address) {
   addresses_.append(address);
+  if (log_ != nullptr) log_->append(QStringLiteral("OpenURL ") + address);
   if (responder_) return responder_(address);
   if (!queue_.empty()) {
     TransferResult result = std::move(queue_.front());

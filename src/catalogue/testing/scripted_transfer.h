@@ -6,6 +6,7 @@
 
 #include <deque>
 #include <functional>
+#include <memory>
 
 #include "catalogue/components.h"
 
@@ -13,7 +14,8 @@ namespace quorvel::catalogue::testing {
 
 // Answers each fetch with the next scripted result and writes down every
 // address asked for.  With nothing scripted it keeps answering with the
-// standing reply when one is set, and fails otherwise.
+// standing reply when one is set, and fails otherwise.  A responder can hand
+// every fetch to a real transfer, so that the addresses are still recorded.
 class ScriptedTransfer : public Transfer {
  public:
   TransferResult OpenURL(const QString& address) override;
@@ -25,6 +27,13 @@ class ScriptedTransfer : public Transfer {
   // Called with each address; its result wins over the queue when set.
   void SetResponder(std::function<TransferResult(const QString&)> responder);
 
+  // Also writes "OpenURL <address>" into `log`, which must outlive this
+  // transfer: a test sees the fetches in order among other components' calls.
+  void WriteLogTo(QStringList* log) { log_ = log; }
+  // A transfer for an owner that wants one of its own, such as the main
+  // window: every fetch goes to this one, which must outlive it.
+  std::unique_ptr<Transfer> Handle();
+
   const QStringList& addresses() const { return addresses_; }
   std::size_t pending() const { return queue_.size(); }
 
@@ -34,6 +43,7 @@ class ScriptedTransfer : public Transfer {
   QByteArray standing_reply_;
   bool has_standing_reply_ = false;
   QStringList addresses_;
+  QStringList* log_ = nullptr;
 };
 
 }  // namespace quorvel::catalogue::testing

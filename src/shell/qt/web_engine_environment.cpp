@@ -1,4 +1,4 @@
-#include "shell/web_engine_environment.h"
+#include "shell/qt/web_engine_environment.h"
 
 #include <unistd.h>
 

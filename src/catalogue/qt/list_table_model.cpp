@@ -1,4 +1,4 @@
-#include "catalogue/list_table_model.h"
+#include "catalogue/qt/list_table_model.h"
 
 #include <QMetaObject>
 

@@ -1,4 +1,4 @@
-#include "catalogue/list_header.h"
+#include "catalogue/qt/list_header.h"
 
 #include <QMouseEvent>
 #include <QStyle>

@@ -1,4 +1,4 @@
-#include "shell/qt_media_player.h"
+#include "shell/qt/qt_media_player.h"
 
 #include <QAudioOutput>
 #include <QMediaPlayer>

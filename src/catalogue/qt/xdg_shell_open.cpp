@@ -1,4 +1,4 @@
-#include "catalogue/xdg_shell_open.h"
+#include "catalogue/qt/xdg_shell_open.h"
 
 #include <QProcess>
 

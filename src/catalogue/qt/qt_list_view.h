@@ -3,7 +3,7 @@
 #include <QTreeView>
 
 #include "catalogue/components.h"
-#include "catalogue/list_table_model.h"
+#include "catalogue/qt/list_table_model.h"
 
 namespace quorvel::catalogue {
 

@@ -1,4 +1,4 @@
-#include "shell/qt_main_components.h"
+#include "catalogue/qt/qt_list_view_handle.h"
 
 #include <QPointer>
 #include <QVBoxLayout>
@@ -6,23 +6,18 @@
 
 #include <utility>
 
-#include "catalogue/qt_list_view.h"
-#include "catalogue/qt/qt_transfer.h"
-#include "catalogue/xdg_shell_open.h"
-#include "shell/qt_media_player.h"
-#include "shell/style_sheet_skin.h"
+#include "catalogue/qt/qt_list_view.h"
 
-namespace quorvel::shell {
-
+namespace quorvel::catalogue {
 namespace {
 
 // The window's hold on its list.  The list widget belongs to its host, as
 // every widget of the window belongs to its parent, and goes with it; this
 // handle owns nothing, does nothing once the widget is gone, and when it is
 // let go the widget raises no more RowChosen into a window being taken down.
-class QtListViewHandle final : public catalogue::ListView {
+class QtListViewHandle final : public ListView {
  public:
-  explicit QtListViewHandle(catalogue::QtListView* view) : view_(view) {}
+  explicit QtListViewHandle(QtListView* view) : view_(view) {}
   ~QtListViewHandle() override {
     if (view_) view_->SetRowChosenHandler(nullptr);
   }
@@ -53,13 +48,13 @@ class QtListViewHandle final : public catalogue::ListView {
   }
 
  private:
-  QPointer<catalogue::QtListView> view_;
+  QPointer<QtListView> view_;
 };
 
 }  // namespace
 
-std::unique_ptr<catalogue::ListView> MakeQtListView(QWidget* host) {
-  auto* view = new catalogue::QtListView(host);
+std::unique_ptr<ListView> MakeQtListView(QWidget* host) {
+  auto* view = new QtListView(host);
   auto* layout = new QVBoxLayout(host);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
@@ -67,29 +62,4 @@ std::unique_ptr<catalogue::ListView> MakeQtListView(QWidget* host) {
   return std::make_unique<QtListViewHandle>(view);
 }
 
-QtMainComponents::QtMainComponents(WebBrowserFactory make_web_browser)
-    : make_web_browser_(std::move(make_web_browser)) {}
-
-std::unique_ptr<catalogue::ListView> QtMainComponents::MakeListView(QWidget* host) {
-  return MakeQtListView(host);
-}
-
-std::unique_ptr<catalogue::Transfer> QtMainComponents::MakeTransfer() {
-  return std::make_unique<catalogue::QtTransfer>();
-}
-
-std::unique_ptr<catalogue::ShellOpen> QtMainComponents::MakeShellOpen() {
-  return std::make_unique<catalogue::XdgShellOpen>();
-}
-
-std::unique_ptr<WebBrowser> QtMainComponents::MakeWebBrowser(QWidget* host) {
-  return make_web_browser_(host);
-}
-
-std::unique_ptr<MediaPlayer> QtMainComponents::MakeMediaPlayer() {
-  return std::make_unique<QtMediaPlayer>();
-}
-
-std::unique_ptr<Skin> QtMainComponents::MakeSkin() { return std::make_unique<StyleSheetSkin>(); }
-
-}  // namespace quorvel::shell
+}  // namespace quorvel::catalogue

@@ -1,4 +1,4 @@
-#include "shell/style_sheet_skin.h"
+#include "shell/qt/style_sheet_skin.h"
 
 #include <QApplication>
 #include <QFile>

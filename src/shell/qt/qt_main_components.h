@@ -24,8 +24,4 @@ class QtMainComponents final : public MainComponents {
   WebBrowserFactory make_web_browser_;
 };
 
-// The Qt list view, filling `host`.  The widget is the host's child and goes
-// with it; what is returned only reaches it, and may outlive it or go first.
-std::unique_ptr<catalogue::ListView> MakeQtListView(QWidget* host);
-
 }  // namespace quorvel::shell

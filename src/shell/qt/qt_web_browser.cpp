@@ -1,4 +1,4 @@
-#include "shell/qt_web_browser.h"
+#include "shell/qt/qt_web_browser.h"
 
 #include <QUrl>
 #include <QVBoxLayout>

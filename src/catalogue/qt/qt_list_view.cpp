@@ -1,4 +1,4 @@
-#include "catalogue/qt_list_view.h"
+#include "catalogue/qt/qt_list_view.h"
 
 #include <QHeaderView>
 #include <QPainter>
@@ -6,7 +6,7 @@
 
 #include <utility>
 
-#include "catalogue/list_header.h"
+#include "catalogue/qt/list_header.h"
 
 namespace quorvel::catalogue {
 namespace {
