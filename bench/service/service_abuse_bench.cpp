@@ -26,7 +26,7 @@
 #include <thread>
 #include <vector>
 
-#include "http_exchange.h"
+#include "loopback_connection.h"
 #include "service_process.h"
 
 namespace {

@@ -14,7 +14,7 @@
 #include <thread>
 
 #include "catalogue-service/seed_catalogue.h"
-#include "http_exchange.h"
+#include "loopback_connection.h"
 #include "service_process.h"
 
 namespace quorvel::service {

@@ -15,7 +15,7 @@
 #include <memory>
 #include <thread>
 
-#include "http_exchange.h"
+#include "loopback_connection.h"
 #include "service_process.h"
 
 namespace quorvel::service {

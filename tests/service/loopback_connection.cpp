@@ -1,4 +1,4 @@
-#include "http_exchange.h"
+#include "loopback_connection.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
