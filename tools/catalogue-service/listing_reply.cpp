@@ -1,6 +1,7 @@
 #include "catalogue-service/listing_reply.h"
 
 #include "catalogue-service/listing_protocol.h"
+#include "catalogue-service/row_store.h"
 
 namespace quorvel::service {
 namespace {
@@ -23,6 +24,11 @@ std::int64_t FirstIndexOfPage(std::int32_t page, int page_size) {
 std::string ResolveDownloadLinks(std::string_view links, std::string_view origin) {
   std::string out;
   out.reserve(links.size() + 4 * origin.size());
+  AppendResolvedLinks(links, origin, out);
+  return out;
+}
+
+void AppendResolvedLinks(std::string_view links, std::string_view origin, std::string& out) {
   while (!links.empty()) {
     const std::size_t end = links.find(kLinkSeparator);
     const std::size_t piece_end = end == std::string_view::npos ? links.size() : end;
@@ -41,28 +47,16 @@ std::string ResolveDownloadLinks(std::string_view links, std::string_view origin
     out.append(kLinkSeparator);
     links.remove_prefix(end + kLinkSeparator.size());
   }
-  return out;
 }
 
-std::string BuildListingReply(std::span<const EntryPointer> entries, std::int64_t matches,
-                              std::int64_t pages, std::string_view origin) {
+std::string BuildListingReply(const RowStore& store, std::span<const std::size_t> rows,
+                              std::int64_t matches, std::int64_t pages, std::string_view origin) {
+  constexpr std::size_t kTrailerBytes = 48;  // marker and two numbers
+  std::size_t expected = kTrailerBytes;
+  for (const std::size_t row : rows) expected += store.RecordSizeBound(row, origin);
   std::string out;
-  std::size_t expected = 32;
-  for (const EntryPointer& entry : entries) {
-    const CatalogueEntry& e = *entry;
-    expected += e.category.size() + e.title.size() + e.licence_mode.size() + e.update_time.size() +
-                e.download_links.size() + e.entry_id.size() + 6 + 4 * origin.size();
-  }
   out.reserve(expected);
-  for (const EntryPointer& entry : entries) {
-    const CatalogueEntry& e = *entry;
-    out.append(e.category).append(kFieldSeparator);
-    out.append(e.title).append(kFieldSeparator);
-    out.append(e.licence_mode).append(kFieldSeparator);
-    out.append(e.update_time).append(kFieldSeparator);
-    out.append(ResolveDownloadLinks(e.download_links, origin)).append(kFieldSeparator);
-    out.append(e.entry_id).append(kRecordSeparator);
-  }
+  for (const std::size_t row : rows) store.AppendRecord(row, origin, out);
   out.append(kTrailerMarker);
   out.append(std::to_string(matches));
   out.push_back('?');
