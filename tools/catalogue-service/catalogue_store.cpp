@@ -58,8 +58,8 @@ class CatalogueStore::Reader {
             Prepare("SELECT " + std::string(kEntryColumns) + " FROM entries WHERE entry_id = ?1")),
         count_(Prepare("SELECT count(*) FROM entries")),
         categories_(Prepare("SELECT DISTINCT category_key FROM entries LIMIT ?1")) {
-    // Pages are shared through the mapping instead of copied into every connection.
-    SqliteStatement(db_.handle(), "PRAGMA mmap_size = 268435456").Run();
+    // No memory mapping: listings are served from memory, and the pages a
+    // load reads once would otherwise stay mapped as long as the connection.
   }
 
   // One read transaction: everything read inside it comes from the same state.
