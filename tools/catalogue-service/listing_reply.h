@@ -4,6 +4,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quorvel::service {
 
@@ -20,8 +21,9 @@ std::int64_t FirstIndexOfPage(std::int32_t page, int page_size);
 // with a single "/" is a path on this service and gets `origin` (such as
 // "http://127.0.0.1:8731") in front.  Everything else is kept byte for byte.
 std::string ResolveDownloadLinks(std::string_view links, std::string_view origin);
-// The same, appended to `out`.
-void AppendResolvedLinks(std::string_view links, std::string_view origin, std::string& out);
+// Where ResolveDownloadLinks puts the origin: offsets into `links`, ascending,
+// appended to `places`.  Links are at most a few hundred megabytes.
+void FindOriginPlaces(std::string_view links, std::vector<std::uint32_t>& places);
 
 // The body of a listing reply: every one of `rows` of `store` as its six fields
 // joined by U+0002 and followed by U+0001, then "?TtbBa?", the number of

@@ -16,15 +16,6 @@ constexpr std::uint32_t kNoRow = std::numeric_limits<std::uint32_t>::max();
 // Lookup table entries allowed per row before Find() searches instead.
 constexpr std::int64_t kMaxGapsPerRow = 4;
 
-std::size_t CountOf(std::string_view text, std::string_view part) {
-  std::size_t count = 0;
-  for (std::size_t at = text.find(part); at != std::string_view::npos;
-       at = text.find(part, at + part.size())) {
-    ++count;
-  }
-  return count;
-}
-
 }  // namespace
 
 void RowStore::Add(std::int64_t seq, const CatalogueEntry& entry) {
@@ -53,25 +44,28 @@ void RowStore::Add(std::int64_t seq, std::string_view category, std::string_view
   }
   const std::string_view fields[] = {category,    title,          licence_mode,
                                      update_time, download_links, entry_id};
-  std::size_t bytes = 0;
-  for (const std::string_view field : fields) bytes += field.size() + 1;
-  if (bytes > std::numeric_limits<std::uint32_t>::max() / 2) {
+  std::size_t size = 0;
+  for (const std::string_view field : fields) size += field.size() + 1;
+  if (size > std::numeric_limits<std::uint32_t>::max() / 4) {
     throw StoreError("entry " + std::to_string(seq) + " is too large to hold");
   }
+  places_.clear();
+  FindOriginPlaces(download_links, places_);
+  const std::size_t links_offset = size - download_links.size() - entry_id.size() - 2;
+  for (std::uint32_t& place : places_) place += static_cast<std::uint32_t>(links_offset);
+
   Row row{};
-  char* out = Reserve(bytes, row);
-  std::size_t used = 0;
+  const std::size_t places_bytes = places_.size() * sizeof(std::uint32_t);
+  char* out = Reserve(places_bytes + size, row);
+  if (places_bytes != 0) std::memcpy(out, places_.data(), places_bytes);
+  out += places_bytes;
   for (std::size_t i = 0; i < std::size(fields); ++i) {
-    if (i == 4) {
-      row.links_offset = static_cast<std::uint32_t>(used);
-      row.links_size = static_cast<std::uint32_t>(download_links.size());
-    }
-    std::memcpy(out + used, fields[i].data(), fields[i].size());
-    used += fields[i].size();
-    out[used++] = i + 1 == std::size(fields) ? kRecordSeparator[0] : kFieldSeparator[0];
+    std::memcpy(out, fields[i].data(), fields[i].size());
+    out += fields[i].size();
+    *out++ = i + 1 == std::size(fields) ? kRecordSeparator[0] : kFieldSeparator[0];
   }
-  row.size = static_cast<std::uint32_t>(bytes);
-  row.links_count = static_cast<std::uint32_t>(CountOf(download_links, kLinkNameSeparator));
+  row.size = static_cast<std::uint32_t>(size);
+  row.places = static_cast<std::uint32_t>(places_.size());
   rows_.push_back(row);
   seqs_.push_back(seq);
 }
@@ -106,23 +100,26 @@ std::size_t RowStore::Find(std::int64_t seq) const {
 }
 
 std::string_view RowStore::Record(const Row& row) const {
-  return std::string_view(blocks_[row.block].get() + row.offset, row.size);
+  return std::string_view(
+      blocks_[row.block].get() + row.offset + row.places * sizeof(std::uint32_t), row.size);
 }
 
 std::size_t RowStore::RecordSizeBound(std::size_t row, std::string_view origin) const {
-  return rows_[row].size + rows_[row].links_count * origin.size();
+  return rows_[row].size + rows_[row].places * origin.size();
 }
 
 void RowStore::AppendRecord(std::size_t row, std::string_view origin, std::string& out) const {
   const Row& r = rows_[row];
   const std::string_view record = Record(r);
-  out.append(record.substr(0, r.links_offset));
-  if (r.links_count == 0) {
-    out.append(record.substr(r.links_offset));
-    return;
+  const char* places = blocks_[r.block].get() + r.offset;
+  std::size_t done = 0;
+  for (std::uint32_t i = 0; i < r.places; ++i) {
+    std::uint32_t place = 0;
+    std::memcpy(&place, places + i * sizeof place, sizeof place);
+    out.append(record.substr(done, place - done)).append(origin);
+    done = place;
   }
-  AppendResolvedLinks(record.substr(r.links_offset, r.links_size), origin, out);
-  out.append(record.substr(r.links_offset + r.links_size));
+  out.append(record.substr(done));
 }
 
 CatalogueEntry RowStore::Entry(std::size_t row) const {

@@ -13,9 +13,10 @@ namespace quorvel::service {
 
 // Every entry of one catalogue generation, held as the record bytes a listing
 // reply carries, so that a page is copied out of memory instead of read row by
-// row from the database and taken apart into strings.  About the size of the
-// entries' text plus 20 bytes a row; the text lies in blocks of a megabyte, so
-// loading a large catalogue never needs one huge block or a copy of it.
+// row from the database and taken apart into strings.  Where the origin goes
+// in the download addresses is found once, when a row is added.  About the
+// size of the entries' text plus 20 bytes a row; the text lies in blocks of a
+// megabyte, so loading a large catalogue never needs one huge block or a copy.
 // Filled once, then only read: safe to read from several threads.
 class RowStore {
  public:
@@ -46,13 +47,13 @@ class RowStore {
   std::size_t size() const { return rows_.size(); }
 
  private:
+  // In its block: `places` offsets into the record where the origin goes,
+  // then the record's `size` bytes.
   struct Row {
     std::uint32_t block;
     std::uint32_t offset;
     std::uint32_t size;
-    std::uint32_t links_offset;  // within the record
-    std::uint32_t links_size;
-    std::uint32_t links_count;  // addresses, each of which may get the origin
+    std::uint32_t places;
   };
 
   std::string_view Record(const Row& row) const;
@@ -65,6 +66,7 @@ class RowStore {
   std::vector<std::unique_ptr<char[]>> blocks_;
   std::size_t block_used_ = 0;
   std::size_t block_size_ = 0;
+  std::vector<std::uint32_t> places_;  // reused by Add
 };
 
 }  // namespace quorvel::service
