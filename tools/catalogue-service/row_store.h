@@ -15,7 +15,7 @@ namespace quorvel::service {
 // reply carries, so that a page is copied out of memory instead of read row by
 // row from the database and taken apart into strings.  Where the origin goes
 // in the download addresses is found once, when a row is added.  About the
-// size of the entries' text plus 20 bytes a row; the text lies in blocks of a
+// size of the entries' text plus about 30 bytes a row; the text lies in blocks of a
 // megabyte, so loading a large catalogue never needs one huge block or a copy.
 // Filled once, then only read: safe to read from several threads.
 class RowStore {
