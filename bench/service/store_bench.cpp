@@ -7,6 +7,7 @@
 #include "catalogue-service/catalogue_store.h"
 #include "catalogue-service/catalogue_writer.h"
 #include "catalogue-service/listing_reply.h"
+#include "catalogue-service/row_store.h"
 #include "catalogue-service/seed_catalogue.h"
 #include "service_process.h"
 
@@ -38,7 +39,7 @@ void BM_WholeCataloguePage(benchmark::State& state) {
   CatalogueStore& store = *Shared().store;
   std::int32_t page = 1;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(store.Page("", page, 20));
+    benchmark::DoNotOptimize(store.Rows("", page, 20));
     page = page % 4900 + 37;
   }
 }
@@ -48,7 +49,7 @@ void BM_KnownSearchPage(benchmark::State& state) {
   CatalogueStore& store = *Shared().store;
   std::int32_t page = 1;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(store.Page("加速器", page, 20));
+    benchmark::DoNotOptimize(store.Rows("加速器", page, 20));
     page = page % 200 + 1;
   }
 }
@@ -75,10 +76,10 @@ void BM_FindEntry(benchmark::State& state) {
 BENCHMARK(BM_FindEntry);
 
 void BM_BuildReply(benchmark::State& state) {
-  const quorvel::service::ListingPage page = Shared().store->Page("", 3, 20);
+  const quorvel::service::ListingRows page = Shared().store->Rows("", 3, 20);
   for (auto _ : state) {
-    benchmark::DoNotOptimize(quorvel::service::BuildListingReply(page.entries, page.matches, 5000,
-                                                                 "http://127.0.0.1:8731"));
+    benchmark::DoNotOptimize(quorvel::service::BuildListingReply(
+        *page.store, page.rows, page.matches, 5000, "http://127.0.0.1:8731"));
   }
 }
 BENCHMARK(BM_BuildReply);

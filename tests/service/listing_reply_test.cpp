@@ -4,6 +4,7 @@
 
 #include "catalogue-service/field_cleaning.h"
 #include "catalogue-service/listing_reply.h"
+#include "catalogue-service/row_store.h"
 
 namespace quorvel::service {
 namespace {
@@ -35,23 +36,26 @@ TEST(FirstIndexOfPageTest, CountsPagesFromOneWithoutOverflow) {
 }
 
 TEST(BuildListingReplyTest, FramesRecordsAndTrailerExactly) {
-  const std::vector<EntryPointer> entries = {
-      std::make_shared<const CatalogueEntry>(CatalogueEntry{
-          "穿越火线", "标题一", "免费", "2013-01-02 03:04:05", "本地/*/http://x/a/**/", "7"}),
-      std::make_shared<const CatalogueEntry>(CatalogueEntry{"QQ飞车", "T?2", "收费", "", "", "8"})};
+  RowStore store;
+  store.Add(4, CatalogueEntry{"穿越火线", "标题一", "免费", "2013-01-02 03:04:05",
+                              "本地/*/http://x/a/**/镜像/*//download/7/**/", "7"});
+  store.Add(9, CatalogueEntry{"QQ飞车", "T?2", "收费", "", "", "8"});
+  store.Finish();
   const std::string expected =
-      "穿越火线\x02标题一\x02免费\x02"
-      "2013-01-02 03:04:05\x02本地/*/http://x/a/**/\x02"
-      "7\x01"
       "QQ飞车\x02T?2\x02收费\x02\x02\x02"
       "8\x01"
+      "穿越火线\x02标题一\x02免费\x02"
+      "2013-01-02 03:04:05\x02本地/*/http://x/a/**/镜像/*/http://h:1/download/7/**/\x02"
+      "7\x01"
       "?TtbBa?2?1";
-  EXPECT_EQ(BuildListingReply(entries, 2, 1, "http://h:1"), expected);
+  const std::vector<std::size_t> rows = {1, 0};
+  EXPECT_EQ(BuildListingReply(store, rows, 2, 1, "http://h:1"), expected);
 }
 
 TEST(BuildListingReplyTest, EmptyPageIsTheTrailerAlone) {
-  EXPECT_EQ(BuildListingReply({}, 0, 0, "http://h"), "?TtbBa?0?0");
-  EXPECT_EQ(BuildListingReply({}, 330, 17, "http://h"), "?TtbBa?330?17");
+  const RowStore store;
+  EXPECT_EQ(BuildListingReply(store, {}, 0, 0, "http://h"), "?TtbBa?0?0");
+  EXPECT_EQ(BuildListingReply(store, {}, 330, 17, "http://h"), "?TtbBa?330?17");
 }
 
 struct LinksCase {

@@ -3,8 +3,9 @@
 #include "entry_printer.h"
 
 #include "catalogue-service/match_cache.h"
-#include "catalogue-service/row_cache.h"
+#include "catalogue-service/row_store.h"
 #include "catalogue-service/search_index.h"
+#include "catalogue-service/sqlite_handle.h"
 
 namespace quorvel::service {
 namespace {
@@ -69,44 +70,30 @@ TEST(SearchIndexTest, FindsByCategoryOrTitleInListingOrder) {
   EXPECT_EQ(index.Find("qq飞车 加速器 更多"), MatchList{});
 }
 
-std::vector<EntryPointer> Entries(std::initializer_list<const char*> ids) {
-  std::vector<EntryPointer> entries;
-  for (const char* id : ids) {
-    entries.push_back(std::make_shared<const CatalogueEntry>(
-        CatalogueEntry{"c", std::string(200, 't'), "l", "u", "d", id}));
+TEST(RowStoreTest, FindsRowsByNumberWithFewOrManyGaps) {
+  const std::vector<std::vector<std::int64_t>> cases = {{3, 4, 7},
+                                                        {1, 4'000'000'000, 9'000'000'000}};
+  for (const std::vector<std::int64_t>& seqs : cases) {
+    RowStore store;
+    for (const std::int64_t seq : seqs) store.Add(seq, CatalogueEntry{});
+    store.Finish();
+    for (std::size_t row = 0; row < seqs.size(); ++row) EXPECT_EQ(store.Find(seqs[row]), row);
+    for (const std::int64_t absent : {seqs[0] - 1, seqs.back() - 1, seqs.back() + 1}) {
+      EXPECT_EQ(store.Find(absent), RowStore::kNone) << absent;
+    }
   }
-  return entries;
 }
 
-TEST(RowCacheTest, GivesBackWhatItHoldsAndNullOtherwise) {
-  RowCache cache(1 << 20);
-  const std::vector<std::int64_t> seqs = {5, 6};
-  cache.Insert(1, seqs, Entries({"five", "six"}));
-  const std::vector<std::int64_t> asked = {6, 7, 5};
-  std::vector<EntryPointer> found(3);
-  cache.Find(1, asked, found);
-  ASSERT_NE(found[0], nullptr);
-  EXPECT_EQ(found[0]->entry_id, "six");
-  EXPECT_EQ(found[1], nullptr);
-  ASSERT_NE(found[2], nullptr);
-  EXPECT_EQ(found[2]->entry_id, "five");
-  // A newer catalogue generation sees none of it.
-  cache.Find(2, asked, found);
-  EXPECT_EQ(found, std::vector<EntryPointer>(3));
-  EXPECT_EQ(cache.BytesHeld(), 0u);
-}
-
-TEST(RowCacheTest, StaysWithinItsBytes) {
-  RowCache cache(2000);
-  std::vector<std::int64_t> seqs;
-  for (std::int64_t seq = 0; seq < 50; ++seq) seqs.push_back(seq);
-  std::vector<EntryPointer> entries;
-  for (std::int64_t seq = 0; seq < 50; ++seq) {
-    entries.push_back(Entries({"x"}).front());
-  }
-  cache.Insert(1, seqs, entries);
-  EXPECT_LE(cache.BytesHeld(), 2000u);
-  EXPECT_GT(cache.BytesHeld(), 0u);
+TEST(RowStoreTest, GivesEntriesBackWholeAndRefusesRowsOutOfOrder) {
+  const CatalogueEntry full{"传奇", "T?2", "免费", "2013-01-02", "a/*//d/1/**/", "17"};
+  const CatalogueEntry empty{};
+  RowStore store;
+  store.Add(2, full);
+  store.Add(5, empty);
+  EXPECT_THROW(store.Add(5, full), StoreError);
+  store.Finish();
+  EXPECT_EQ(store.Entry(0), full);
+  EXPECT_EQ(store.Entry(1), empty);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "catalogue-service/ascii_fold.h"
 #include "catalogue-service/catalogue_schema.h"
 #include "catalogue-service/listing_reply.h"
+#include "catalogue-service/row_store.h"
 #include "catalogue-service/search_index.h"
 #include "catalogue-service/sqlite_handle.h"
 
@@ -22,7 +23,9 @@ constexpr std::string_view kEntryColumns =
 CatalogueStore::FileId CurrentFile(const std::string& path) {
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0) return {};
-  return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+  return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+          static_cast<std::int64_t>(info.st_size),
+          static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
 }
 
 CatalogueEntry ReadEntry(const SqliteStatement& row) {
@@ -48,13 +51,15 @@ class CatalogueStore::Reader {
         // fetching each row from it.
         keys_(Prepare("SELECT seq, category_key, title_key FROM entries NOT INDEXED "
                       "ORDER BY update_time DESC, seq")),
-        by_seq_(Prepare("SELECT " + std::string(kEntryColumns) + " FROM entries WHERE seq = ?1")),
+        // Storage order, which is row number order: no sorting.
+        entries_(
+            Prepare("SELECT seq, " + std::string(kEntryColumns) + " FROM entries ORDER BY seq")),
         by_id_(
             Prepare("SELECT " + std::string(kEntryColumns) + " FROM entries WHERE entry_id = ?1")),
         count_(Prepare("SELECT count(*) FROM entries")),
         categories_(Prepare("SELECT DISTINCT category_key FROM entries LIMIT ?1")) {
-    // Pages are shared through the mapping instead of copied into every connection.
-    SqliteStatement(db_.handle(), "PRAGMA mmap_size = 268435456").Run();
+    // No memory mapping: listings are served from memory, and the pages a
+    // load reads once would otherwise stay mapped as long as the connection.
   }
 
   // One read transaction: everything read inside it comes from the same state.
@@ -87,11 +92,16 @@ class CatalogueStore::Reader {
     return index;
   }
 
-  std::optional<CatalogueEntry> EntryBySeq(std::int64_t seq) {
-    StatementReset reset(*by_seq_);
-    by_seq_->BindInt64(1, seq);
-    if (!by_seq_->Step()) return std::nullopt;
-    return ReadEntry(*by_seq_);
+  std::shared_ptr<const RowStore> ReadRows() {
+    StatementReset reset(*entries_);
+    auto rows = std::make_shared<RowStore>();
+    while (entries_->Step()) {
+      rows->Add(entries_->ColumnInt64(0), entries_->ColumnView(1), entries_->ColumnView(2),
+                entries_->ColumnView(3), entries_->ColumnView(4), entries_->ColumnView(5),
+                entries_->ColumnView(6));
+    }
+    rows->Finish();
+    return rows;
   }
 
   std::optional<CatalogueEntry> EntryById(std::string_view id) {
@@ -125,7 +135,7 @@ class CatalogueStore::Reader {
 
   const FileId file_;
   SqliteDatabase db_;  // declared before the statements: closed after the statements are finalised
-  std::unique_ptr<SqliteStatement> begin_, commit_, generation_, keys_, by_seq_, by_id_, count_,
+  std::unique_ptr<SqliteStatement> begin_, commit_, generation_, keys_, entries_, by_id_, count_,
       categories_;
   bool broken_ = false;
 };
@@ -153,9 +163,7 @@ class CatalogueStore::Lease {
 CatalogueStore::CatalogueStore(std::string path) : CatalogueStore(std::move(path), Limits{}) {}
 
 CatalogueStore::CatalogueStore(std::string path, Limits limits)
-    : path_(std::move(path)),
-      cache_(limits.cached_lists, limits.cached_match_rows),
-      rows_(limits.cached_entry_bytes) {
+    : path_(std::move(path)), cache_(limits.cached_lists, limits.cached_match_rows) {
   {
     SqliteDatabase db(path_, SqliteDatabase::Mode::kReadOnly);
     CheckCatalogueSchema(db, path_.c_str());
@@ -193,27 +201,39 @@ void CatalogueStore::ReturnReader(std::unique_ptr<Reader> reader) {
   idle_readers_.push_back(std::move(reader));
 }
 
-std::shared_ptr<const SearchIndex> CatalogueStore::Index(Reader& reader, std::int64_t generation) {
-  const auto current = [&]() -> std::shared_ptr<const SearchIndex> {
-    std::lock_guard lock(index_mutex_);
-    return index_generation_ == generation ? index_ : nullptr;
-  };
-  if (auto index = current()) return index;
-  // One build at a time: whoever waited here usually finds the index built.
-  std::lock_guard build(index_build_mutex_);
-  if (auto index = current()) return index;
-  std::shared_ptr<const SearchIndex> index = reader.BuildIndex();
-  std::lock_guard lock(index_mutex_);
-  // A reader that began before an import builds for itself and keeps nothing.
-  if (generation > index_generation_) {
-    index_ = index;
-    index_generation_ = generation;
+std::shared_ptr<const CatalogueStore::Loaded> CatalogueStore::Current() {
+  {
+    const FileId file = CurrentFile(path_);
+    std::lock_guard lock(loaded_mutex_);
+    if (loaded_ != nullptr && loaded_->file == file) return loaded_;
   }
-  return index;
+  // One load at a time: whoever waited here usually finds the file loaded.
+  std::lock_guard load(load_mutex_);
+  {
+    const FileId file = CurrentFile(path_);
+    std::lock_guard lock(loaded_mutex_);
+    if (loaded_ != nullptr && loaded_->file == file) return loaded_;
+    // The old catalogue goes before the new one is read, so that a large
+    // catalogue is never held twice over.
+    loaded_.reset();
+  }
+  Lease reader(*this);
+  auto loaded = std::make_shared<Loaded>();
+  {
+    Reader::Transaction transaction(*reader);
+    loaded->file = reader->file();
+    loaded->generation = reader->Generation();
+    loaded->index = reader->BuildIndex();
+    loaded->rows = reader->ReadRows();
+  }
+  std::lock_guard lock(loaded_mutex_);
+  loaded_ = loaded;
+  return loaded;
 }
 
-std::shared_ptr<const MatchList> CatalogueStore::Matches(Reader& reader, std::int64_t generation,
+std::shared_ptr<const MatchList> CatalogueStore::Matches(const Loaded& catalogue,
                                                          const std::string& key) {
+  const std::int64_t generation = catalogue.generation;
   if (std::shared_ptr<const MatchList> cached = cache_.Find(generation, key)) return cached;
 
   // A term nobody has asked for yet is often asked for by many clients at
@@ -233,7 +253,7 @@ std::shared_ptr<const MatchList> CatalogueStore::Matches(Reader& reader, std::in
 
   std::shared_ptr<const MatchList> matches;
   try {
-    matches = std::make_shared<const MatchList>(Index(reader, generation)->Find(key));
+    matches = std::make_shared<const MatchList>(catalogue.index->Find(key));
     cache_.Insert(generation, key, matches);
     promise.set_value(matches);
   } catch (...) {
@@ -247,36 +267,35 @@ std::shared_ptr<const MatchList> CatalogueStore::Matches(Reader& reader, std::in
   return matches;
 }
 
-ListingPage CatalogueStore::Page(std::string_view term, std::int32_t page, int page_size) {
-  Lease reader(*this);
-  Reader::Transaction transaction(*reader);
-  const std::int64_t generation = reader->Generation();
-  const std::shared_ptr<const MatchList> matches = Matches(*reader, generation, AsciiFold(term));
+ListingRows CatalogueStore::Rows(std::string_view term, std::int32_t page, int page_size) {
+  const std::shared_ptr<const Loaded> catalogue = Current();
+  const std::shared_ptr<const MatchList> matches = Matches(*catalogue, AsciiFold(term));
 
-  ListingPage result;
+  ListingRows result;
+  result.store = catalogue->rows;
   result.matches = static_cast<std::int64_t>(matches->size());
   const std::int64_t first = FirstIndexOfPage(page, page_size);
   if (first >= result.matches) return result;
   const std::span<const std::int64_t> seqs(
       matches->data() + first,
       static_cast<std::size_t>(std::min<std::int64_t>(page_size, result.matches - first)));
-
-  std::vector<EntryPointer> rows(seqs.size());
-  rows_.Find(generation, seqs, rows);
-  std::vector<std::int64_t> read_seqs;
-  std::vector<EntryPointer> read_rows;
-  for (std::size_t i = 0; i < seqs.size(); ++i) {
-    if (rows[i] != nullptr) continue;
-    if (std::optional<CatalogueEntry> entry = reader->EntryBySeq(seqs[i])) {
-      rows[i] = std::make_shared<const CatalogueEntry>(std::move(*entry));
-      read_seqs.push_back(seqs[i]);
-      read_rows.push_back(rows[i]);
+  result.rows.reserve(seqs.size());
+  for (const std::int64_t seq : seqs) {
+    // Both come from the same file, so every match has its row.
+    if (const std::size_t row = result.store->Find(seq); row != RowStore::kNone) {
+      result.rows.push_back(row);
     }
   }
-  if (!read_seqs.empty()) rows_.Insert(generation, read_seqs, read_rows);
+  return result;
+}
 
-  for (EntryPointer& row : rows) {
-    if (row != nullptr) result.entries.push_back(std::move(row));
+ListingPage CatalogueStore::Page(std::string_view term, std::int32_t page, int page_size) {
+  const ListingRows rows = Rows(term, page, page_size);
+  ListingPage result;
+  result.matches = rows.matches;
+  result.entries.reserve(rows.rows.size());
+  for (const std::size_t row : rows.rows) {
+    result.entries.push_back(std::make_shared<const CatalogueEntry>(rows.store->Entry(row)));
   }
   return result;
 }
@@ -295,13 +314,15 @@ std::int64_t CatalogueStore::EntryCount() {
 
 void CatalogueStore::WarmUp(std::size_t readers, std::size_t max_categories) {
   {
-    Lease reader(*this);
-    Reader::Transaction transaction(*reader);
-    const std::int64_t generation = reader->Generation();
-    Matches(*reader, generation, "");
-    for (const std::string& key : reader->CategoryKeys(max_categories)) {
-      Matches(*reader, generation, key);
+    const std::shared_ptr<const Loaded> catalogue = Current();
+    Matches(*catalogue, "");
+    std::vector<std::string> keys;
+    {
+      Lease reader(*this);
+      Reader::Transaction transaction(*reader);
+      keys = reader->CategoryKeys(max_categories);
     }
+    for (const std::string& key : keys) Matches(*catalogue, key);
   }
   std::size_t idle = 0;
   {

@@ -21,6 +21,7 @@
 #include "catalogue-service/listing_query.h"
 #include "catalogue-service/listing_reply.h"
 #include "catalogue-service/request_log.h"
+#include "catalogue-service/row_store.h"
 #include "catalogue-service/service_pages.h"
 #include "catalogue-service/sqlite_handle.h"
 
@@ -309,10 +310,10 @@ class CatalogueHttpService::Impl {
     }
     const ListingQuery& query = std::get<ListingQuery>(parsed);
     try {
-      const ListingPage page = store_.Page(query.term, query.page, page_size_);
+      const ListingRows page = store_.Rows(query.term, query.page, page_size_);
       return Send(connection, request, 200,
-                  BuildListingReply(page.entries, page.matches, PageCount(page.matches, page_size_),
-                                    Origin(connection)),
+                  BuildListingReply(*page.store, page.rows, page.matches,
+                                    PageCount(page.matches, page_size_), Origin(connection)),
                   kTextType);
     } catch (const StoreError& error) {
       return Text(connection, request, 503, std::string("catalogue unavailable: ") + error.what());
@@ -333,15 +334,21 @@ class CatalogueHttpService::Impl {
                          std::string_view line, const char* allow = nullptr) {
     std::string body(line);
     body.push_back('\n');
-    return Send(connection, request, status, body, kTextType, allow);
+    return Send(connection, request, status, std::move(body), kTextType, allow);
   }
 
-  static MHD_Result Send(MHD_Connection* connection, Request& request, int status,
-                         const std::string& body, const char* type, const char* allow = nullptr) {
-    MHD_Response* response = MHD_create_response_from_buffer(
-        body.size(), const_cast<char*>(body.data()), MHD_RESPMEM_MUST_COPY);
-    return Queue(connection, request, status, response, body.size(), type, allow);
+  // The body is handed over, not copied: the response owns it until sent.
+  static MHD_Result Send(MHD_Connection* connection, Request& request, int status, std::string body,
+                         const char* type, const char* allow = nullptr) {
+    const std::size_t size = body.size();
+    auto* owned = new std::string(std::move(body));
+    MHD_Response* response = MHD_create_response_from_buffer_with_free_callback_cls(
+        size, owned->data(), &DeleteBody, owned);
+    if (response == nullptr) delete owned;
+    return Queue(connection, request, status, response, size, type, allow);
   }
+
+  static void DeleteBody(void* body) { delete static_cast<std::string*>(body); }
 
   // The pages are constants, so they are sent straight from where they lie.
   static MHD_Result Page(MHD_Connection* connection, Request& request, std::string_view html) {

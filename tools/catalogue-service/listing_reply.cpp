@@ -1,6 +1,7 @@
 #include "catalogue-service/listing_reply.h"
 
 #include "catalogue-service/listing_protocol.h"
+#include "catalogue-service/row_store.h"
 
 namespace quorvel::service {
 namespace {
@@ -20,49 +21,45 @@ std::int64_t FirstIndexOfPage(std::int32_t page, int page_size) {
   return (static_cast<std::int64_t>(page) - 1) * page_size;
 }
 
-std::string ResolveDownloadLinks(std::string_view links, std::string_view origin) {
-  std::string out;
-  out.reserve(links.size() + 4 * origin.size());
-  while (!links.empty()) {
-    const std::size_t end = links.find(kLinkSeparator);
+void FindOriginPlaces(std::string_view links, std::vector<std::uint32_t>& places) {
+  std::size_t piece_start = 0;
+  while (piece_start <= links.size()) {
+    const std::size_t end = links.find(kLinkSeparator, piece_start);
     const std::size_t piece_end = end == std::string_view::npos ? links.size() : end;
-    const std::string_view piece = links.substr(0, piece_end);
+    const std::string_view piece = links.substr(piece_start, piece_end - piece_start);
     const std::size_t name_end = piece.find(kLinkNameSeparator);
     if (name_end != std::string_view::npos &&
         IsServicePath(piece.substr(name_end + kLinkNameSeparator.size()))) {
-      const std::size_t address_start = name_end + kLinkNameSeparator.size();
-      out.append(piece.substr(0, address_start));
-      out.append(origin);
-      out.append(piece.substr(address_start));
-    } else {
-      out.append(piece);
+      places.push_back(
+          static_cast<std::uint32_t>(piece_start + name_end + kLinkNameSeparator.size()));
     }
     if (end == std::string_view::npos) break;
-    out.append(kLinkSeparator);
-    links.remove_prefix(end + kLinkSeparator.size());
+    piece_start = end + kLinkSeparator.size();
   }
+}
+
+std::string ResolveDownloadLinks(std::string_view links, std::string_view origin) {
+  std::vector<std::uint32_t> places;
+  FindOriginPlaces(links, places);
+  std::string out;
+  out.reserve(links.size() + places.size() * origin.size());
+  std::size_t done = 0;
+  for (const std::uint32_t place : places) {
+    out.append(links.substr(done, place - done)).append(origin);
+    done = place;
+  }
+  out.append(links.substr(done));
   return out;
 }
 
-std::string BuildListingReply(std::span<const EntryPointer> entries, std::int64_t matches,
-                              std::int64_t pages, std::string_view origin) {
+std::string BuildListingReply(const RowStore& store, std::span<const std::size_t> rows,
+                              std::int64_t matches, std::int64_t pages, std::string_view origin) {
+  constexpr std::size_t kTrailerBytes = 48;  // marker and two numbers
+  std::size_t expected = kTrailerBytes;
+  for (const std::size_t row : rows) expected += store.RecordSizeBound(row, origin);
   std::string out;
-  std::size_t expected = 32;
-  for (const EntryPointer& entry : entries) {
-    const CatalogueEntry& e = *entry;
-    expected += e.category.size() + e.title.size() + e.licence_mode.size() + e.update_time.size() +
-                e.download_links.size() + e.entry_id.size() + 6 + 4 * origin.size();
-  }
   out.reserve(expected);
-  for (const EntryPointer& entry : entries) {
-    const CatalogueEntry& e = *entry;
-    out.append(e.category).append(kFieldSeparator);
-    out.append(e.title).append(kFieldSeparator);
-    out.append(e.licence_mode).append(kFieldSeparator);
-    out.append(e.update_time).append(kFieldSeparator);
-    out.append(ResolveDownloadLinks(e.download_links, origin)).append(kFieldSeparator);
-    out.append(e.entry_id).append(kRecordSeparator);
-  }
+  for (const std::size_t row : rows) store.AppendRecord(row, origin, out);
   out.append(kTrailerMarker);
   out.append(std::to_string(matches));
   out.push_back('?');
