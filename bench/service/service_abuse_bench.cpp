@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "loopback_connection.h"
+#include "bench_options.h"
 #include "service_process.h"
 
 namespace {
@@ -229,15 +230,10 @@ bool KilledImports(const Settings& settings) {
   return met;
 }
 
-bool ReadSetting(int argc, char** argv, int& i, const char* name, int& value) {
-  if (std::string(argv[i]) != name || i + 1 >= argc) return false;
-  value = std::atoi(argv[++i]);
-  return true;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
+  using quorvel::service::bench::ReadSetting;
   signal(SIGPIPE, SIG_IGN);
   Settings settings;
   for (int i = 1; i < argc; ++i) {

@@ -28,6 +28,7 @@
 #include "catalogue-service/seed_catalogue.h"
 #include "catalogue-service/tsv_import.h"
 #include "load_client.h"
+#include "bench_options.h"
 #include "service_process.h"
 
 namespace {
@@ -202,15 +203,10 @@ void PrintServiceSideTimes(const std::string& log_path) {
       Percentile(plain, 99));
 }
 
-bool ReadSetting(int argc, char** argv, int& i, const char* name, int& value) {
-  if (std::string(argv[i]) != name || i + 1 >= argc) return false;
-  value = std::atoi(argv[++i]);
-  return true;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
+  using quorvel::service::bench::ReadSetting;
   signal(SIGPIPE, SIG_IGN);
   Settings settings;
   for (int i = 1; i < argc; ++i) {

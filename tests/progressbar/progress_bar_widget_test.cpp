@@ -10,21 +10,23 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "progressbar/memory_property_store.h"
 #include "progressbar/property_descriptions.h"
 #include "progressbar/settings_property_store.h"
 #include "progressbar/theme_palettes.h"
+#include "stored_key_order.h"
 
 namespace quorvel::progressbar {
 namespace {
 
 QRgb Pixel(Colour colour) { return qRgb(GetRed(colour), GetGreen(colour), GetBlue(colour)); }
 
-std::vector<QString> Names(const QSignalSpy& spy) {
-  std::vector<QString> names;
-  for (const QList<QVariant>& call : spy) names.push_back(call.at(0).toString());
+std::vector<std::string> Names(const QSignalSpy& spy) {
+  std::vector<std::string> names;
+  for (const QList<QVariant>& call : spy) names.push_back(call.at(0).toString().toStdString());
   return names;
 }
 
@@ -40,23 +42,7 @@ TEST(ProgressBarWidget, StartsFromTheZeroStateWithExactlyOneOfInitOrRead) {
   store.Set("Theme", 11);
   store.Set("Enabled", false);
   restored.ReadProperties(store);
-  const std::vector<QString> table_order = {"Max",
-                                            "Min",
-                                            "Value",
-                                            "RoundedValue",
-                                            "Enabled",
-                                            "Theme",
-                                            "TextStyle",
-                                            "Orientations",
-                                            "Text",
-                                            "TextEffectColor",
-                                            "TextEffect",
-                                            "TextAlignment",
-                                            "TextFont",
-                                            "TextForeColor",
-                                            "PBSCustomeColor2",
-                                            "PBSCustomeColor1"};
-  EXPECT_EQ(Names(restore_spy), table_order);
+  EXPECT_EQ(Names(restore_spy), testing::kReadOrder);
   // No valid theme was ever loaded, so the greyed palette is still all black.
   EXPECT_EQ(seen.Bar().ThemeColours(), ThemeColourTable{});
   EXPECT_EQ(seen.Bar().Value(), 10);

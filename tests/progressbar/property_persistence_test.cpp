@@ -13,28 +13,14 @@
 #include "progressbar/settings_property_store.h"
 #include "progressbar/stored_value.h"
 #include "recording_host.h"
+#include "stored_key_order.h"
 
 namespace quorvel::progressbar {
 namespace {
 
+using testing::kReadOrder;
 using testing::RecordingHost;
 
-const std::vector<std::string> kReadOrder{"Max",
-                                          "Min",
-                                          "Value",
-                                          "RoundedValue",
-                                          "Enabled",
-                                          "Theme",
-                                          "TextStyle",
-                                          "Orientations",
-                                          "Text",
-                                          "TextEffectColor",
-                                          "TextEffect",
-                                          "TextAlignment",
-                                          "TextFont",
-                                          "TextForeColor",
-                                          "PBSCustomeColor2",
-                                          "PBSCustomeColor1"};
 const std::vector<std::string> kWriteOrder{"Orientations",    "Max",           "Min",
                                            "Value",           "RoundedValue",  "Enabled",
                                            "Theme",           "TextStyle",     "TextFont",
