@@ -14,7 +14,7 @@ service=$build/bin/catalogue-service
 client=$build/bin/quorvel
 
 if [ ! -x "$service" ]; then
-  echo "run: $service is missing: the catalogue service is not built (tools/catalogue-service)." >&2
+  echo "run: $service is missing: the catalogue service is not built (src/service)." >&2
   exit 1
 fi
 if [ ! -x "$client" ]; then

@@ -25,10 +25,10 @@
 #include <string>
 #include <vector>
 
-#include "catalogue-service/seed_catalogue.h"
-#include "catalogue-service/tsv_import.h"
-#include "load_client.h"
 #include "bench_options.h"
+#include "load_client.h"
+#include "service/store/seed_catalogue.h"
+#include "service/store/tsv_import.h"
 #include "service_process.h"
 
 namespace {

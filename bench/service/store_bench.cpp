@@ -4,11 +4,11 @@
 
 #include <fstream>
 
-#include "catalogue-service/catalogue_store.h"
-#include "catalogue-service/catalogue_writer.h"
-#include "catalogue-service/listing_reply.h"
-#include "catalogue-service/row_store.h"
-#include "catalogue-service/seed_catalogue.h"
+#include "service/store/catalogue_store.h"
+#include "service/store/catalogue_writer.h"
+#include "service/store/page_reply.h"
+#include "service/store/row_store.h"
+#include "service/store/seed_catalogue.h"
 #include "service_process.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <variant>
 
-#include "catalogue-service/field_cleaning.h"
-#include "catalogue-service/listing_query.h"
+#include "protocol/listing_query_parser.h"
+#include "service/store/field_cleaning.h"
 
 namespace {
 
@@ -24,13 +24,13 @@ bool HasControlCharacter(std::string_view text) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);
 
-  const auto parsed = quorvel::service::ParseListingQuery(input);
-  if (const auto* query = std::get_if<quorvel::service::ListingQuery>(&parsed)) {
+  const auto parsed = quorvel::protocol::ParseListingQuery(input);
+  if (const auto* query = std::get_if<quorvel::protocol::ListingQuery>(&parsed)) {
     if (query->page < 1) std::abort();
-    if (query->term.size() > quorvel::service::kMaxTermBytes) std::abort();
+    if (query->term.size() > quorvel::protocol::kMaxTermBytes) std::abort();
     if (HasControlCharacter(query->term)) std::abort();
   } else {
-    const auto& error = std::get<quorvel::service::QueryError>(parsed);
+    const auto& error = std::get<quorvel::protocol::QueryError>(parsed);
     if (error.reason.empty() || error.reason.find('\n') != std::string::npos) std::abort();
   }
 

@@ -4,11 +4,11 @@
 #include <algorithm>
 #include <fstream>
 
-#include "catalogue-service/catalogue_store.h"
-#include "catalogue-service/catalogue_writer.h"
-#include "catalogue-service/seed_catalogue.h"
-#include "catalogue-service/sqlite_handle.h"
 #include "entry_printer.h"
+#include "service/store/catalogue_store.h"
+#include "service/store/catalogue_writer.h"
+#include "service/store/seed_catalogue.h"
+#include "service/store/sqlite_handle.h"
 #include "service_process.h"
 
 namespace quorvel::service {

@@ -2,7 +2,7 @@
 
 #include <ostream>
 
-#include "catalogue-service/catalogue_entry.h"
+#include "service/store/catalogue_entry.h"
 
 namespace quorvel::service {
 

@@ -2,12 +2,17 @@
 
 #include "entry_printer.h"
 
-#include "catalogue-service/field_cleaning.h"
-#include "catalogue-service/listing_reply.h"
-#include "catalogue-service/row_store.h"
+#include "protocol/listing_reply_writer.h"
+#include "service/store/field_cleaning.h"
+#include "service/store/page_reply.h"
+#include "service/store/row_store.h"
 
 namespace quorvel::service {
 namespace {
+
+using protocol::FirstIndexOfPage;
+using protocol::PageCount;
+using protocol::ResolveDownloadLinks;
 
 struct PageCountCase {
   std::int64_t matches;

@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "catalogue-service/listing_query.h"
-#include "catalogue-service/percent_decoding.h"
+#include "protocol/listing_query_parser.h"
+#include "protocol/percent_decoding.h"
 
-namespace quorvel::service {
+namespace quorvel::protocol {
 namespace {
 
 struct DecodeCase {
@@ -108,4 +108,4 @@ TEST(ListingQueryTest, RefusesTermsLongerThanTheLimit) {
 }
 
 }  // namespace
-}  // namespace quorvel::service
+}  // namespace quorvel::protocol

@@ -7,12 +7,16 @@
 #include <set>
 #include <sstream>
 
-#include "catalogue-service/listing_protocol.h"
-#include "catalogue-service/seed_catalogue.h"
-#include "catalogue-service/tsv_import.h"
+#include "protocol/wire_format.h"
+#include "service/store/seed_catalogue.h"
+#include "service/store/tsv_import.h"
 
 namespace quorvel::service {
 namespace {
+
+using protocol::kLinkNameSeparator;
+using protocol::kLinkSeparator;
+using protocol::kTrailerMarker;
 
 TEST(SeedCatalogueTest, IsTheSameOnEveryCall) { EXPECT_EQ(SeedCatalogue(), SeedCatalogue()); }
 

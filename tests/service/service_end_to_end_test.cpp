@@ -13,8 +13,8 @@
 #include <sstream>
 #include <thread>
 
-#include "catalogue-service/seed_catalogue.h"
 #include "loopback_connection.h"
+#include "service/store/seed_catalogue.h"
 #include "service_process.h"
 
 namespace quorvel::service {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "catalogue-service/service_options.h"
+#include "service/service_options.h"
 
 namespace quorvel::service {
 namespace {

@@ -2,10 +2,10 @@
 
 #include "entry_printer.h"
 
-#include "catalogue-service/match_cache.h"
-#include "catalogue-service/row_store.h"
-#include "catalogue-service/search_index.h"
-#include "catalogue-service/sqlite_handle.h"
+#include "service/store/match_cache.h"
+#include "service/store/row_store.h"
+#include "service/store/search_index.h"
+#include "service/store/sqlite_handle.h"
 
 namespace quorvel::service {
 namespace {

@@ -1,0 +1,417 @@
+#include "service/http/http_service.h"
+
+#include <microhttpd.h>
+#include <netdb.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <thread>
+
+#include "protocol/listing_query_parser.h"
+#include "protocol/listing_reply_writer.h"
+#include "protocol/wire_format.h"
+#include "service/http/connection_deadlines.h"
+#include "service/http/request_log.h"
+#include "service/http/service_pages.h"
+#include "service/store/catalogue_store.h"
+#include "service/store/page_reply.h"
+#include "service/store/row_store.h"
+#include "service/store/sqlite_handle.h"
+
+namespace quorvel::service {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr const char* kTextType = "text/plain; charset=utf-8";
+constexpr const char* kHtmlType = "text/html; charset=utf-8";
+constexpr std::string_view kDownloadPrefix = "/download/";
+// How long replies under way may take to finish once a stop is asked for.
+constexpr auto kStopGrace = std::chrono::seconds(2);
+// How often overdue connections are looked for: the request timeout holds to
+// within this much.
+constexpr auto kDeadlineSweep = std::chrono::milliseconds(200);
+// Descriptors kept back from the connection limit for the catalogue's own files.
+constexpr rlim_t kReservedDescriptors = 64;
+
+// Serving threads: each runs its own event loop over its share of the
+// connections and answers their requests itself.  More than the cores, so a
+// request that has to work out a new search on a large catalogue holds up only
+// the connections of its thread.
+unsigned ServingThreads() { return std::clamp(2 * std::thread::hardware_concurrency(), 4u, 16u); }
+
+bool IsHostCharacter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
+         c == '-' || c == ':' || c == '[' || c == ']';
+}
+
+bool IsPlausibleHost(std::string_view host) {
+  if (host.empty() || host.size() > 255) return false;
+  return std::all_of(host.begin(), host.end(), IsHostCharacter);
+}
+
+// Descriptors this process may open; the connection limit must stay below it,
+// or accepting would fail for the catalogue's files too.
+unsigned DescriptorBudget(unsigned wanted) {
+  rlimit limit{};
+  if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return wanted;
+  if (limit.rlim_cur <= 2 * kReservedDescriptors) return std::min<unsigned>(wanted, 16);
+  return static_cast<unsigned>(std::min<rlim_t>(wanted, limit.rlim_cur - kReservedDescriptors));
+}
+
+}  // namespace
+
+class CatalogueHttpService::Impl {
+ public:
+  Impl(CatalogueStore& store, int page_size, HttpLimits limits)
+      : store_(store),
+        page_size_(page_size),
+        limits_(limits),
+        deadlines_(std::chrono::seconds(limits.request_timeout_seconds)) {}
+
+  ~Impl() {
+    if (daemon_ != nullptr) MHD_stop_daemon(daemon_);
+    if (listen_fd_ >= 0) ::close(listen_fd_);
+  }
+
+  int Bind(const std::string& address, int port) {
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_PASSIVE;
+    addrinfo* found = nullptr;
+    if (::getaddrinfo(address.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) {
+      return -1;
+    }
+    int fd = -1;
+    for (addrinfo* a = found; a != nullptr && fd < 0; a = a->ai_next) {
+      // Non-blocking: every serving thread watches it, and only one of them
+      // gets each new connection.
+      fd = ::socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK, a->ai_protocol);
+      if (fd < 0) continue;
+      const int one = 1;
+      ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+      // A burst of clients connecting at once must not overflow the queue.
+      if (::bind(fd, a->ai_addr, a->ai_addrlen) != 0 || ::listen(fd, SOMAXCONN) != 0) {
+        ::close(fd);
+        fd = -1;
+      }
+    }
+    ::freeaddrinfo(found);
+    if (fd < 0) return -1;
+    sockaddr_storage bound{};
+    socklen_t length = sizeof bound;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&bound), &length);
+    char service[NI_MAXSERV] = {};
+    ::getnameinfo(reinterpret_cast<sockaddr*>(&bound), length, nullptr, 0, service, sizeof service,
+                  NI_NUMERICSERV);
+    listen_fd_ = fd;
+    address_ = address;
+    port_ = std::atoi(service);
+    return port_;
+  }
+
+  bool Run() {
+    if (listen_fd_ < 0) return false;
+    const unsigned flags = MHD_USE_EPOLL_INTERNAL_THREAD | MHD_USE_ITC | MHD_USE_ERROR_LOG;
+    // A connection's memory: the request head as read plus the reply's
+    // headers.  Heads somewhat over the limit still fit and get our own reply;
+    // larger ones the library refuses by itself.
+    const std::size_t pool_bytes = limits_.max_head_bytes + 8192;
+    daemon_ =
+        MHD_start_daemon(flags, 0, nullptr, nullptr, &Impl::Answer, this,                         //
+                         MHD_OPTION_LISTEN_SOCKET, listen_fd_,                                    //
+                         MHD_OPTION_THREAD_POOL_SIZE, ServingThreads(),                           //
+                         MHD_OPTION_CONNECTION_LIMIT, DescriptorBudget(limits_.max_connections),  //
+                         MHD_OPTION_PER_IP_CONNECTION_LIMIT, limits_.max_connections_per_address,
+                         MHD_OPTION_CONNECTION_TIMEOUT, limits_.request_timeout_seconds,  //
+                         MHD_OPTION_CONNECTION_MEMORY_LIMIT, pool_bytes,                  //
+                         MHD_OPTION_URI_LOG_CALLBACK, &Impl::Begin, this,                 //
+                         MHD_OPTION_NOTIFY_COMPLETED, &Impl::Completed, this,             //
+                         MHD_OPTION_NOTIFY_CONNECTION, &Impl::ConnectionEvent, this,      //
+                         MHD_OPTION_EXTERNAL_LOGGER, &Impl::LibraryMessage, this,         //
+                         MHD_OPTION_END);
+    if (daemon_ == nullptr) return false;
+
+    {
+      std::unique_lock lock(stop_mutex_);
+      while (!stop_requested_) {
+        stop_wanted_.wait_for(lock, kDeadlineSweep);
+        deadlines_.CloseOverdue(Clock::now());
+      }
+    }
+    // No new connections from here on; whoever is still in the queue is refused.
+    const MHD_socket listening = MHD_quiesce_daemon(daemon_);
+    if (listening != MHD_INVALID_SOCKET) ::close(listening);
+    listen_fd_ = -1;
+    const auto give_up = Clock::now() + kStopGrace;
+    while (deadlines_.RepliesUnderWay() > 0 && Clock::now() < give_up) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    MHD_stop_daemon(daemon_);
+    daemon_ = nullptr;
+    return true;
+  }
+
+  void Stop() {
+    std::lock_guard lock(stop_mutex_);
+    stop_requested_ = true;
+    stop_wanted_.notify_all();
+  }
+
+ private:
+  // One request, from its request line to its log line.
+  struct Request {
+    std::string target;  // as sent
+    std::string method;
+    bool head_seen = false;
+    Clock::time_point start = Clock::now();
+    int status = 0;  // 0 until answered here
+    std::size_t body_bytes = 0;
+  };
+
+  static void* Begin(void*, const char* uri, MHD_Connection*) {
+    auto* request = new Request;
+    request->target = uri != nullptr ? uri : "";
+    return request;
+  }
+
+  static void ConnectionEvent(void* self, MHD_Connection* connection, void** socket_context,
+                              MHD_ConnectionNotificationCode code) {
+    auto& deadlines = static_cast<Impl*>(self)->deadlines_;
+    if (code == MHD_CONNECTION_NOTIFY_STARTED) {
+      const MHD_ConnectionInfo* info =
+          MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
+      *socket_context = info != nullptr ? deadlines.Opened(info->connect_fd) : nullptr;
+    } else {
+      deadlines.Closed(static_cast<ConnectionDeadlines::Connection*>(*socket_context));
+      *socket_context = nullptr;
+    }
+  }
+
+  static ConnectionDeadlines::Connection* Tracked(MHD_Connection* connection) {
+    const MHD_ConnectionInfo* info =
+        MHD_get_connection_info(connection, MHD_CONNECTION_INFO_SOCKET_CONTEXT);
+    return info != nullptr ? static_cast<ConnectionDeadlines::Connection*>(info->socket_context)
+                           : nullptr;
+  }
+
+  static void Completed(void* cls, MHD_Connection* connection, void** con_cls,
+                        MHD_RequestTerminationCode) {
+    auto* self = static_cast<Impl*>(cls);
+    auto* request = static_cast<Request*>(*con_cls);
+    *con_cls = nullptr;
+    self->deadlines_.ReplyDone(Tracked(connection));
+    if (request == nullptr) return;
+    // A request the library refused by itself was logged when it said so.
+    if (request->status != 0) {
+      const auto micros =
+          std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - request->start);
+      self->log_.Write(request->method, request->target, request->status, request->body_bytes,
+                       micros.count());
+    }
+    delete request;
+  }
+
+  // The library explains in its messages why it refused a request it could not
+  // pass on, such as a head too large for the connection's memory; that is
+  // the one message worth a log line.
+  static void LibraryMessage(void* cls, const char* format, va_list arguments) {
+    static constexpr std::string_view kRefusal = "Error processing request (HTTP response code is";
+    if (format == nullptr || std::string_view(format).substr(0, kRefusal.size()) != kRefusal) {
+      return;
+    }
+    va_list copy;
+    va_copy(copy, arguments);
+    const unsigned status = va_arg(copy, unsigned);
+    const char* body = va_arg(copy, const char*);
+    va_end(copy);
+    static_cast<Impl*>(cls)->log_.Write("", "", static_cast<int>(status),
+                                        body != nullptr ? std::strlen(body) : 0, -1);
+  }
+
+  // Called once the head is in, and again once the (absent) body is: a reply
+  // queued on the first call would make the library close the connection, so
+  // requests that may stay open are answered on the second.
+  static MHD_Result Answer(void* cls, MHD_Connection* connection, const char* url,
+                           const char* method, const char*, const char*, std::size_t* upload_size,
+                           void** con_cls) {
+    auto* self = static_cast<Impl*>(cls);
+    auto* request = static_cast<Request*>(*con_cls);
+    if (request == nullptr) *con_cls = request = new Request;
+    if (request->status != 0) {
+      // Answered already; a body that follows is not read.
+      *upload_size = 0;
+      return MHD_YES;
+    }
+    if (!request->head_seen) {
+      request->head_seen = true;
+      request->method = method;
+      self->deadlines_.HeadReceived(Tracked(connection));
+      // Refusals that end the connection go out at once, before any body is read.
+      if (request->method != "GET" && request->method != "HEAD") {
+        return Text(connection, *request, 405, "only GET and HEAD are served", "GET, HEAD");
+      }
+      if (HasBody(connection)) {
+        return Text(connection, *request, 413, "a request body is not accepted");
+      }
+      return MHD_YES;
+    }
+    *upload_size = 0;
+    return self->Route(connection, *request, url);
+  }
+
+  static bool HasBody(MHD_Connection* connection) {
+    const char* length =
+        MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_CONTENT_LENGTH);
+    return (length != nullptr && std::string_view(length) != "0") ||
+           MHD_lookup_connection_value(connection, MHD_HEADER_KIND,
+                                       MHD_HTTP_HEADER_TRANSFER_ENCODING) != nullptr;
+  }
+
+  MHD_Result Route(MHD_Connection* connection, Request& request, std::string_view path) {
+    if (request.target.size() > limits_.max_head_bytes) {
+      return Text(connection, request, 414, "request address too long");
+    }
+    const MHD_ConnectionInfo* head =
+        MHD_get_connection_info(connection, MHD_CONNECTION_INFO_REQUEST_HEADER_SIZE);
+    if (head != nullptr && head->header_size > limits_.max_head_bytes) {
+      return Text(connection, request, 431, "request headers too large");
+    }
+    const int headers = MHD_get_connection_values(connection, MHD_HEADER_KIND, nullptr, nullptr);
+    if (headers < 0 || static_cast<std::size_t>(headers) > limits_.max_headers) {
+      return Text(connection, request, 431, "too many request headers");
+    }
+    if (path == protocol::kListingPath) return ServeListing(connection, request);
+    if (path == "/") return Page(connection, request, PartnerHomePage());
+    if (path == "/tishi1.8.html") return Page(connection, request, TipPage());
+    if (path == "/gonggao.html") return Page(connection, request, NoticePage());
+    if (path.starts_with(kDownloadPrefix) && path.size() > kDownloadPrefix.size()) {
+      return ServeDownload(connection, request, path.substr(kDownloadPrefix.size()));
+    }
+    return Text(connection, request, 404, "no such page");
+  }
+
+  MHD_Result ServeListing(MHD_Connection* connection, Request& request) {
+    const std::size_t mark = request.target.find('?');
+    const std::string_view raw_query = mark == std::string::npos
+                                           ? std::string_view()
+                                           : std::string_view(request.target).substr(mark + 1);
+    const auto parsed = protocol::ParseListingQuery(raw_query);
+    if (const auto* error = std::get_if<protocol::QueryError>(&parsed)) {
+      return Text(connection, request, 400, error->reason);
+    }
+    const protocol::ListingQuery& query = std::get<protocol::ListingQuery>(parsed);
+    try {
+      const ListingRows page = store_.Rows(query.term, query.page, page_size_);
+      return Send(
+          connection, request, 200,
+          BuildListingReply(*page.store, page.rows, page.matches,
+                            protocol::PageCount(page.matches, page_size_), Origin(connection)),
+          kTextType);
+    } catch (const StoreError& error) {
+      return Text(connection, request, 503, std::string("catalogue unavailable: ") + error.what());
+    }
+  }
+
+  MHD_Result ServeDownload(MHD_Connection* connection, Request& request,
+                           std::string_view entry_id) {
+    try {
+      const std::optional<CatalogueEntry> entry = store_.FindEntry(entry_id);
+      return Send(connection, request, entry ? 200 : 404, DownloadPage(entry, entry_id), kHtmlType);
+    } catch (const StoreError& error) {
+      return Text(connection, request, 503, std::string("catalogue unavailable: ") + error.what());
+    }
+  }
+
+  static MHD_Result Text(MHD_Connection* connection, Request& request, int status,
+                         std::string_view line, const char* allow = nullptr) {
+    std::string body(line);
+    body.push_back('\n');
+    return Send(connection, request, status, std::move(body), kTextType, allow);
+  }
+
+  // The body is handed over, not copied: the response owns it until sent.
+  static MHD_Result Send(MHD_Connection* connection, Request& request, int status, std::string body,
+                         const char* type, const char* allow = nullptr) {
+    const std::size_t size = body.size();
+    auto* owned = new std::string(std::move(body));
+    MHD_Response* response = MHD_create_response_from_buffer_with_free_callback_cls(
+        size, owned->data(), &DeleteBody, owned);
+    if (response == nullptr) delete owned;
+    return Queue(connection, request, status, response, size, type, allow);
+  }
+
+  static void DeleteBody(void* body) { delete static_cast<std::string*>(body); }
+
+  // The pages are constants, so they are sent straight from where they lie.
+  static MHD_Result Page(MHD_Connection* connection, Request& request, std::string_view html) {
+    MHD_Response* response = MHD_create_response_from_buffer(
+        html.size(), const_cast<char*>(html.data()), MHD_RESPMEM_PERSISTENT);
+    return Queue(connection, request, 200, response, html.size(), kHtmlType, nullptr);
+  }
+
+  static MHD_Result Queue(MHD_Connection* connection, Request& request, int status,
+                          MHD_Response* response, std::size_t body_bytes, const char* type,
+                          const char* allow) {
+    if (response == nullptr) return MHD_NO;
+    MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, type);
+    if (allow != nullptr) MHD_add_response_header(response, MHD_HTTP_HEADER_ALLOW, allow);
+    request.status = status;
+    request.body_bytes = body_bytes;
+    const MHD_Result queued =
+        MHD_queue_response(connection, static_cast<unsigned>(status), response);
+    MHD_destroy_response(response);
+    return queued;
+  }
+
+  // "http://host[:port]" of this service as the client reached it, so links
+  // work through whatever name or forwarded port it used.  A Host header that
+  // is not a plain host name or address is not trusted into a reply.
+  std::string Origin(MHD_Connection* connection) const {
+    const char* host = MHD_lookup_connection_value(connection, MHD_HEADER_KIND, "Host");
+    if (host != nullptr && IsPlausibleHost(host)) return "http://" + std::string(host);
+    std::string address = address_;
+    if (address == "0.0.0.0" || address == "::" || address.empty()) address = "127.0.0.1";
+    if (address.find(':') != std::string::npos) address = "[" + address + "]";
+    return "http://" + address + ":" + std::to_string(port_);
+  }
+
+  CatalogueStore& store_;
+  const int page_size_;
+  const HttpLimits limits_;
+  ConnectionDeadlines deadlines_;
+  RequestLog log_;
+  MHD_Daemon* daemon_ = nullptr;
+  int listen_fd_ = -1;
+  std::string address_;
+  int port_ = -1;
+  std::mutex stop_mutex_;
+  std::condition_variable stop_wanted_;
+  bool stop_requested_ = false;
+};
+
+CatalogueHttpService::CatalogueHttpService(CatalogueStore& store, int page_size, HttpLimits limits)
+    : impl_(std::make_unique<Impl>(store, page_size, limits)) {}
+
+CatalogueHttpService::~CatalogueHttpService() = default;
+
+int CatalogueHttpService::Bind(const std::string& address, int port) {
+  return impl_->Bind(address, port);
+}
+
+std::size_t CatalogueHttpService::MaxParallelRequests() { return ServingThreads(); }
+
+bool CatalogueHttpService::Run() { return impl_->Run(); }
+
+void CatalogueHttpService::Stop() { impl_->Stop(); }
+
+}  // namespace quorvel::service

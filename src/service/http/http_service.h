@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+#include "service/http/http_limits.h"
+
+namespace quorvel::service {
+
+class CatalogueStore;
+
+// The HTTP face of the catalogue: the listing script, the three web pages and
+// the per-entry download pages, one log line per request on standard error.
+// A small fixed pool of event-driven threads serves every connection, so idle
+// or slow clients hold no worker.  Anything that is not a well-formed GET or
+// HEAD of a known page, or that breaks a limit, gets a 4xx.
+class CatalogueHttpService {
+ public:
+  CatalogueHttpService(CatalogueStore& store, int page_size, HttpLimits limits = {});
+  ~CatalogueHttpService();
+  CatalogueHttpService(const CatalogueHttpService&) = delete;
+  CatalogueHttpService& operator=(const CatalogueHttpService&) = delete;
+
+  // Starts listening on `address`:`port` (0: a free port chosen by the
+  // system).  Returns the port, or -1 when the address cannot be bound.
+  int Bind(const std::string& address, int port);
+
+  // How many requests may be worked on at once: one per serving thread.
+  static std::size_t MaxParallelRequests();
+
+  // Serves until Stop(); returns false when serving could not start.  On
+  // Stop() it accepts no more connections at once, lets replies under way
+  // finish for at most two seconds, then closes every connection.
+  bool Run();
+
+  // Safe from any thread.
+  void Stop();
+
+ private:
+  class Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace quorvel::service

@@ -1,0 +1,144 @@
+// catalogue-service: the listing service the client browses, on loopback by
+// default.  See UsageText() for the options.
+#include <pthread.h>
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <thread>
+
+#include "service/database_path.h"
+#include "service/http/http_service.h"
+#include "service/service_options.h"
+#include "service/store/catalogue_store.h"
+#include "service/store/catalogue_writer.h"
+#include "service/store/seed_catalogue.h"
+#include "service/store/sqlite_handle.h"
+#include "service/store/tsv_import.h"
+
+namespace {
+
+using quorvel::service::CatalogueWriter;
+using quorvel::service::ServiceOptions;
+
+// Categories worked out before the first request; a catalogue with more keeps
+// the rest for when they are asked for.
+constexpr std::size_t kPreparedCategories = 64;
+// Rejected lines listed one by one before the rest are only counted.
+constexpr std::size_t kListedRejections = 20;
+
+int RunImport(const ServiceOptions& options, const std::string& db_path) {
+  std::ifstream in(*options.import_file, std::ios::binary);
+  if (!in) {
+    std::cerr << "catalogue-service: cannot read " << *options.import_file << "\n";
+    return 1;
+  }
+  const quorvel::service::TsvReadResult read = quorvel::service::ReadTsv(in);
+  for (std::size_t i = 0; i < read.rejected.size() && i < kListedRejections; ++i) {
+    std::cerr << *options.import_file << ":" << read.rejected[i].line << ": skipped, "
+              << read.rejected[i].reason << "\n";
+  }
+  if (read.rejected.size() > kListedRejections) {
+    std::cerr << "... and " << read.rejected.size() - kListedRejections << " more lines skipped\n";
+  }
+  const quorvel::service::ImportCounts counts = CatalogueWriter::Import(db_path, read.entries);
+  std::cout << "imported " << read.entries.size() << " entries into " << db_path << ": "
+            << counts.added << " added, " << counts.replaced << " replaced; " << read.cleaned_fields
+            << " fields cleaned of separator characters or the reply marker; "
+            << read.rejected.size() << " lines skipped\n";
+  return 0;
+}
+
+// Every open connection takes a descriptor; the usual soft limit of 1024 would
+// cap the service well below its connection limit.
+void RaiseDescriptorLimit() {
+  rlimit limit{};
+  if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur >= limit.rlim_max) return;
+  limit.rlim_cur = limit.rlim_max;
+  setrlimit(RLIMIT_NOFILE, &limit);
+}
+
+int Serve(const ServiceOptions& options, const std::string& db_path) {
+  if (CatalogueWriter::EnsureCatalogue(db_path)) {
+    std::cerr << "catalogue-service: created " << db_path << " with the "
+              << quorvel::service::kSeedEntryCount << "-entry starter catalogue\n";
+  }
+  quorvel::service::CatalogueStore store(db_path);
+  store.WarmUp(quorvel::service::CatalogueHttpService::MaxParallelRequests(), kPreparedCategories);
+
+  RaiseDescriptorLimit();
+  quorvel::service::CatalogueHttpService service(store, options.page_size, options.limits);
+  const int port = service.Bind(options.bind, options.port);
+  if (port < 0) {
+    std::cerr << "catalogue-service: cannot listen on " << options.bind << " port " << options.port
+              << "\n";
+    return 1;
+  }
+
+  // SIGINT and SIGTERM are taken by one thread that stops the server, so the
+  // server's own threads never run a signal handler.
+  sigset_t stop_signals;
+  sigemptyset(&stop_signals);
+  sigaddset(&stop_signals, SIGINT);
+  sigaddset(&stop_signals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
+  std::atomic<bool> finished{false};
+  std::thread stopper([&] {
+    int signal_number = 0;
+    sigwait(&stop_signals, &signal_number);
+    if (!finished) service.Stop();
+  });
+
+  const std::string shown_bind =
+      options.bind.find(':') != std::string::npos ? "[" + options.bind + "]" : options.bind;
+  std::printf("listening on http://%s:%d/\n", shown_bind.c_str(), port);
+  std::fflush(stdout);
+  const bool served = service.Run();
+
+  finished = true;
+  pthread_kill(stopper.native_handle(), SIGTERM);
+  stopper.join();
+  return served ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const auto parsed = quorvel::service::ParseServiceOptions(
+      std::span<const char* const>(argv + 1, static_cast<std::size_t>(argc > 0 ? argc - 1 : 0)));
+  if (const auto* error = std::get_if<quorvel::service::OptionsError>(&parsed)) {
+    std::cerr << "catalogue-service: " << error->message << "\nTry catalogue-service --help.\n";
+    return 2;
+  }
+  const ServiceOptions& options = std::get<ServiceOptions>(parsed);
+  if (options.help) {
+    std::cout << quorvel::service::UsageText();
+    return 0;
+  }
+  const std::string given_path = !options.db_path.empty()
+                                     ? options.db_path
+                                     : quorvel::service::DefaultDatabasePath(
+                                           std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+  if (given_path.empty()) {
+    std::cerr << "catalogue-service: neither XDG_DATA_HOME nor HOME is set; give --db PATH\n";
+    return 2;
+  }
+  const quorvel::service::DatabasePath checked = quorvel::service::CheckDatabasePath(given_path);
+  if (!checked.problem.empty()) {
+    std::cerr << "catalogue-service: " << checked.problem << "; nothing was touched\n";
+    return 2;
+  }
+  const std::string& db_path = checked.path;
+  signal(SIGPIPE, SIG_IGN);
+
+  try {
+    return options.import_file ? RunImport(options, db_path) : Serve(options, db_path);
+  } catch (const quorvel::service::StoreError& error) {
+    std::cerr << "catalogue-service: " << error.what() << "\n";
+    return 1;
+  }
+}

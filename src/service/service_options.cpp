@@ -1,0 +1,158 @@
+#include "service/service_options.h"
+
+#include <charconv>
+
+namespace quorvel::service {
+namespace {
+
+std::optional<int> ParseIntIn(std::string_view text, int low, int high) {
+  int value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || value < low || value > high) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+struct LimitOption {
+  std::string_view name;
+  int low;
+  int high;
+};
+
+constexpr LimitOption kLimitOptions[] = {
+    {"--max-connections", 1, 1'000'000}, {"--max-connections-per-address", 1, 1'000'000},
+    {"--request-timeout", 1, 3600},      {"--max-header-bytes", 1024, 1024 * 1024},
+    {"--max-headers", 1, 10'000},
+};
+
+const LimitOption* FindLimitOption(std::string_view name) {
+  for (const LimitOption& option : kLimitOptions) {
+    if (option.name == name) return &option;
+  }
+  return nullptr;
+}
+
+void SetLimit(HttpLimits& limits, std::string_view name, int value) {
+  const auto v = static_cast<unsigned>(value);
+  if (name == "--max-connections") limits.max_connections = v;
+  if (name == "--max-connections-per-address") limits.max_connections_per_address = v;
+  if (name == "--request-timeout") limits.request_timeout_seconds = v;
+  if (name == "--max-header-bytes") limits.max_head_bytes = v;
+  if (name == "--max-headers") limits.max_headers = v;
+}
+
+}  // namespace
+
+std::variant<ServiceOptions, OptionsError> ParseServiceOptions(
+    std::span<const char* const> arguments) {
+  ServiceOptions options;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    std::string_view name = arguments[i];
+    if (name == "--help" || name == "-h") {
+      options.help = true;
+      continue;
+    }
+    std::optional<std::string_view> value;
+    if (const std::size_t eq = name.find('=');
+        eq != std::string_view::npos && name.starts_with("--")) {
+      value = name.substr(eq + 1);
+      name = name.substr(0, eq);
+    }
+    const LimitOption* limit = FindLimitOption(name);
+    if (name != "--port" && name != "--bind" && name != "--db" && name != "--page-size" &&
+        name != "--import" && limit == nullptr) {
+      return OptionsError{"unknown option " + std::string(arguments[i])};
+    }
+    if (!value) {
+      if (i + 1 >= arguments.size()) return OptionsError{std::string(name) + " needs a value"};
+      value = arguments[++i];
+    }
+    if (limit != nullptr) {
+      const std::optional<int> number = ParseIntIn(*value, limit->low, limit->high);
+      if (!number) {
+        return OptionsError{std::string(name) + " needs a number from " +
+                            std::to_string(limit->low) + " to " + std::to_string(limit->high)};
+      }
+      SetLimit(options.limits, name, *number);
+    } else if (name == "--port") {
+      const std::optional<int> port = ParseIntIn(*value, 0, 65535);
+      if (!port) return OptionsError{"--port needs a number from 0 to 65535"};
+      options.port = *port;
+    } else if (name == "--page-size") {
+      const std::optional<int> size = ParseIntIn(*value, 1, 1000);
+      if (!size) return OptionsError{"--page-size needs a number from 1 to 1000"};
+      options.page_size = *size;
+    } else if (value->empty()) {
+      return OptionsError{std::string(name) + " needs a non-empty value"};
+    } else if (name == "--bind") {
+      options.bind = std::string(*value);
+    } else if (name == "--db") {
+      options.db_path = std::string(*value);
+    } else {
+      options.import_file = std::string(*value);
+    }
+  }
+  return options;
+}
+
+std::string DefaultDatabasePath(const char* xdg_data_home, const char* home) {
+  constexpr std::string_view kTail = "/quorvel/catalogue.sqlite3";
+  if (xdg_data_home != nullptr && xdg_data_home[0] == '/') {
+    return std::string(xdg_data_home) + std::string(kTail);
+  }
+  if (home != nullptr && home[0] != '\0') {
+    return std::string(home) + "/.local/share" + std::string(kTail);
+  }
+  return std::string();
+}
+
+std::string_view UsageText() {
+  return R"(Usage: catalogue-service [OPTION]...
+Serves the Quorvel catalogue over HTTP: the listing at
+/adminphp/admin_upload.php?page=N[&q=TERM], the tip page /tishi1.8.html, the
+notice /gonggao.html, the partner home page / and a page per entry at
+/download/ID.  A database that does not exist yet is created with the bundled
+starter catalogue (330 made-up entries).
+
+  --port N        port to listen on (default 8731; 0 picks a free port)
+  --bind ADDR     address to listen on (default 127.0.0.1)
+  --db PATH       catalogue database (default $XDG_DATA_HOME/quorvel/
+                  catalogue.sqlite3, or ~/.local/share/quorvel/catalogue.sqlite3)
+  --page-size N   entries a listing page (default 20, at most 1000)
+  --import FILE   add the entries of FILE to the database and exit: one entry
+                  a line, six tab-separated fields Category, Title, LicenceMode,
+                  UpdateTime, DownloadLinks, EntryId; an entry whose EntryId is
+                  present replaces it.  Separator characters and the reply
+                  marker are removed from fields; a download address starting
+                  with "/" is served as an address on this service.
+  -h, --help      show this help and exit
+
+Limits, so that no client can lock others out or exhaust the service:
+  --max-connections N              open connections in all (default 4096)
+  --max-connections-per-address N  open connections from one client
+                                   address (default 1024)
+  --request-timeout SECONDS        a connection must send a whole request
+                                   line and headers within this time of
+                                   opening or of its previous reply, and is
+                                   closed otherwise (default 10)
+  --max-header-bytes N             request line and headers together, in
+                                   bytes (default 16384; beyond: 431 or 414)
+  --max-headers N                  request headers (default 100; beyond: 431)
+Only GET and HEAD are served (405 otherwise); pipelined requests are answered
+in order.
+
+Once it accepts connections it prints "listening on http://ADDR:PORT/" on
+standard output.  Each request is logged on standard error as one line:
+method, path with query, status, body bytes and microseconds taken.
+SIGINT or SIGTERM stops it: no new connections are taken, replies under way
+get up to two seconds to finish, and it exits with status 0.
+
+--db refuses anything that is not a regular file, a symbolic link to one, or a
+path that does not exist yet (exit status 2).  An import builds the new
+catalogue beside the old one and replaces it whole, so a service keeps serving
+the old catalogue until the new one is complete and then serves the new one.
+)";
+}
+
+}  // namespace quorvel::service

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "service/http/http_limits.h"
+
+namespace quorvel::service {
+
+struct ServiceOptions {
+  int port = 8731;  // 0: any free port
+  std::string bind = "127.0.0.1";
+  std::string db_path;  // empty: DefaultDatabasePath()
+  int page_size = 20;
+  std::optional<std::string> import_file;
+  HttpLimits limits;
+  bool help = false;
+};
+
+// Why the command line cannot be used.
+struct OptionsError {
+  std::string message;
+};
+
+// Reads the arguments after the program name.  Each option takes its value
+// either as the next argument or after "=" (--port=8080).
+std::variant<ServiceOptions, OptionsError> ParseServiceOptions(
+    std::span<const char* const> arguments);
+
+// $XDG_DATA_HOME/quorvel/catalogue.sqlite3 when XDG_DATA_HOME is an absolute
+// path, else $HOME/.local/share/quorvel/catalogue.sqlite3; empty when neither
+// is usable.  Either argument may be null.
+std::string DefaultDatabasePath(const char* xdg_data_home, const char* home);
+
+std::string_view UsageText();
+
+}  // namespace quorvel::service

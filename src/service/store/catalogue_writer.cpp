@@ -1,0 +1,243 @@
+#include "service/store/catalogue_writer.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+#include "service/store/ascii_fold.h"
+#include "service/store/catalogue_schema.h"
+#include "service/store/seed_catalogue.h"
+#include "service/store/sqlite_handle.h"
+
+namespace quorvel::service {
+namespace {
+
+constexpr std::string_view kUpsertEntry = R"sql(
+INSERT INTO entries (category, title, licence_mode, update_time, download_links, entry_id,
+                     category_key, title_key)
+VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)
+ON CONFLICT (entry_id) DO UPDATE SET
+  category = excluded.category, title = excluded.title, licence_mode = excluded.licence_mode,
+  update_time = excluded.update_time, download_links = excluded.download_links,
+  category_key = excluded.category_key, title_key = excluded.title_key
+)sql";
+
+// Rolls back unless committed, so a failed import leaves the catalogue as it was.
+class WriteTransaction {
+ public:
+  explicit WriteTransaction(SqliteDatabase& db) : db_(db) { db_.Execute("BEGIN IMMEDIATE"); }
+  ~WriteTransaction() {
+    if (!committed_) {
+      try {
+        db_.Execute("ROLLBACK");
+      } catch (const StoreError&) {
+        // The failure that brought us here is the one worth reporting.
+      }
+    }
+  }
+  WriteTransaction(const WriteTransaction&) = delete;
+  WriteTransaction& operator=(const WriteTransaction&) = delete;
+
+  void Commit() {
+    db_.Execute("COMMIT");
+    committed_ = true;
+  }
+
+ private:
+  SqliteDatabase& db_;
+  bool committed_ = false;
+};
+
+std::int64_t CountEntries(SqliteDatabase& db) {
+  SqliteStatement count(db.handle(), "SELECT count(*) FROM entries");
+  return count.Step() ? count.ColumnInt64(0) : 0;
+}
+
+void UpsertAll(SqliteDatabase& db, const std::vector<CatalogueEntry>& entries) {
+  SqliteStatement upsert(db.handle(), kUpsertEntry);
+  for (const CatalogueEntry& e : entries) {
+    upsert.BindText(1, e.category);
+    upsert.BindText(2, e.title);
+    upsert.BindText(3, e.licence_mode);
+    upsert.BindText(4, e.update_time);
+    upsert.BindText(5, e.download_links);
+    upsert.BindText(6, e.entry_id);
+    upsert.BindText(7, AsciiFold(e.category));
+    upsert.BindText(8, AsciiFold(e.title));
+    upsert.Run();
+  }
+}
+
+void BuildSeedDatabase(const std::string& path) {
+  SqliteDatabase db(path, SqliteDatabase::Mode::kReadWriteCreate);
+  WriteTransaction transaction(db);
+  db.Execute(kCatalogueSchema);
+  UpsertAll(db, SeedCatalogue());
+  transaction.Commit();
+}
+
+[[noreturn]] void FailWithErrno(const std::string& what, int error) {
+  throw StoreError(what + ": " + std::strerror(error));
+}
+
+// Imports into one catalogue take turns: each builds on what the one before
+// left, so none is lost.  The lock file stays, empty, beside the catalogue.
+class ImportLock {
+ public:
+  explicit ImportLock(const std::string& path) {
+    const std::string lock_path = path + ".lock";
+    fd_ = ::open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+    if (fd_ < 0) FailWithErrno("cannot open " + lock_path, errno);
+    while (::flock(fd_, LOCK_EX) != 0) {
+      if (errno != EINTR) {
+        const int error = errno;
+        ::close(fd_);
+        FailWithErrno("cannot lock " + lock_path, error);
+      }
+    }
+  }
+  ~ImportLock() { ::close(fd_); }
+  ImportLock(const ImportLock&) = delete;
+  ImportLock& operator=(const ImportLock&) = delete;
+
+ private:
+  int fd_ = -1;
+};
+
+std::string ImportFilePrefix(const std::string& path) { return path + ".import-"; }
+
+// What imports killed part-way left beside the catalogue: they never touched
+// the catalogue itself, so their half-built copies are simply dropped.  Only
+// called under the import lock, so no import is still writing them.
+void RemoveLeftovers(const std::string& path) {
+  const std::filesystem::path prefix(ImportFilePrefix(path));
+  const std::filesystem::path folder =
+      prefix.has_parent_path() ? prefix.parent_path() : std::filesystem::path(".");
+  const std::string name = prefix.filename().string();
+  std::error_code error;
+  for (const auto& item : std::filesystem::directory_iterator(folder, error)) {
+    if (item.path().filename().string().starts_with(name)) {
+      std::filesystem::remove(item.path(), error);
+    }
+  }
+}
+
+void SyncPath(const std::string& path, int flags) {
+  const int fd = ::open(path.c_str(), flags | O_CLOEXEC);
+  if (fd < 0) FailWithErrno("cannot open " + path, errno);
+  const int synced = ::fsync(fd);
+  const int error = errno;
+  ::close(fd);
+  if (synced != 0) FailWithErrno("cannot write " + path + " to disk", error);
+}
+
+// A catalogue written by a version of this program that changed it in place
+// and was killed part-way carries a hot rollback journal, which read-only
+// connections cannot roll back.  One read-write look rolls it back.
+void RollBackInterruptedWrite(const std::string& path) {
+  struct stat journal {};
+  if (::stat((path + "-journal").c_str(), &journal) != 0 || journal.st_size == 0) return;
+  SqliteDatabase db(path, SqliteDatabase::Mode::kReadWriteCreate);
+  SqliteStatement(db.handle(), "SELECT count(*) FROM sqlite_master").Run();
+}
+
+}  // namespace
+
+bool CatalogueWriter::EnsureCatalogue(const std::string& path) {
+  struct stat info {};
+  const bool exists = ::stat(path.c_str(), &info) == 0;
+  if (exists && !S_ISREG(info.st_mode)) throw StoreError(path + " is not a regular file");
+  if (exists && info.st_size > 0) {
+    RollBackInterruptedWrite(path);
+    SqliteDatabase db(path, SqliteDatabase::Mode::kReadOnly);
+    CheckCatalogueSchema(db, path.c_str());
+    return false;
+  }
+
+  const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+  if (!parent.empty()) {
+    std::error_code error;
+    std::filesystem::create_directories(parent, error);
+    if (error) throw StoreError("cannot create folder " + parent.string() + ": " + error.message());
+  }
+  const std::string fresh = path + ".new-" + std::to_string(::getpid());
+  ::unlink(fresh.c_str());
+  ::unlink((fresh + "-journal").c_str());
+  try {
+    BuildSeedDatabase(fresh);
+  } catch (...) {
+    ::unlink(fresh.c_str());
+    throw;
+  }
+
+  // link() refuses to replace a file, so when two services start together on a
+  // missing path the first one's database stays.  An empty file (made for us
+  // by a caller) is replaced whole.
+  if (!exists && ::link(fresh.c_str(), path.c_str()) == 0) {
+    ::unlink(fresh.c_str());
+    return true;
+  }
+  const int link_error = errno;
+  if (!exists && link_error == EEXIST) {
+    ::unlink(fresh.c_str());
+    return EnsureCatalogue(path);
+  }
+  if (::rename(fresh.c_str(), path.c_str()) != 0) {
+    const int rename_error = errno;
+    ::unlink(fresh.c_str());
+    FailWithErrno("cannot create " + path, rename_error);
+  }
+  return true;
+}
+
+ImportCounts CatalogueWriter::Import(const std::string& path,
+                                     const std::vector<CatalogueEntry>& entries) {
+  EnsureCatalogue(path);
+  ImportLock lock(path);
+  RemoveLeftovers(path);
+  // The new catalogue is built beside the old one and renamed over it whole:
+  // until the rename the old one is untouched and serves on, and a kill at
+  // any point leaves either it or the complete new one, never a mixture.
+  const std::string fresh = ImportFilePrefix(path) + std::to_string(::getpid());
+  ImportCounts counts;
+  try {
+    SqliteDatabase db(fresh, SqliteDatabase::Mode::kReadWriteCreate);
+    {
+      SqliteDatabase old(path, SqliteDatabase::Mode::kReadOnly);
+      CheckCatalogueSchema(old, path.c_str());
+      old.CopyTo(db);
+    }
+    // Nobody reads this copy before it is complete, and a failure discards it,
+    // so it needs no journal on disk.
+    db.Execute("PRAGMA journal_mode = MEMORY; PRAGMA synchronous = OFF");
+    WriteTransaction transaction(db);
+    const std::int64_t before = CountEntries(db);
+    UpsertAll(db, entries);
+    const std::int64_t after = CountEntries(db);
+    db.Execute("UPDATE meta SET value = value + 1 WHERE key = 'generation'");
+    transaction.Commit();
+    counts.added = after - before;
+    counts.replaced = static_cast<std::int64_t>(entries.size()) - counts.added;
+  } catch (...) {
+    ::unlink(fresh.c_str());
+    throw;
+  }
+  try {
+    SyncPath(fresh, O_RDONLY);
+    if (::rename(fresh.c_str(), path.c_str()) != 0) FailWithErrno("cannot replace " + path, errno);
+  } catch (...) {
+    ::unlink(fresh.c_str());
+    throw;
+  }
+  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  SyncPath(folder.empty() ? "." : folder.string(), O_RDONLY | O_DIRECTORY);
+  return counts;
+}
+
+}  // namespace quorvel::service

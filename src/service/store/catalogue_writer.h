@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "service/store/catalogue_entry.h"
+
+namespace quorvel::service {
+
+// How an import went.
+struct ImportCounts {
+  std::int64_t added = 0;
+  std::int64_t replaced = 0;
+};
+
+// Writes catalogue databases: the only code that opens one for writing.
+class CatalogueWriter {
+ public:
+  // Makes sure `path` holds a catalogue.  A missing or empty file becomes a new
+  // database filled with SeedCatalogue(); it is built beside `path` under
+  // another name and moved into place whole, so nobody ever opens half a seed.
+  // Returns true when it created the database.  Throws StoreError when `path`
+  // exists but is not a catalogue, or cannot be created.
+  static bool EnsureCatalogue(const std::string& path);
+
+  // Adds `entries` to the catalogue at `path` (creating it as above first): an
+  // entry whose EntryId is already present replaces it.  The entries must
+  // already be clean.  The result is built in a copy beside `path` and renamed
+  // over it, so `path` always holds the old catalogue or the whole new one;
+  // copies left by imports that were killed are removed first, and imports
+  // into one catalogue take turns.  Running services notice the new catalogue
+  // on their next request.
+  static ImportCounts Import(const std::string& path, const std::vector<CatalogueEntry>& entries);
+};
+
+}  // namespace quorvel::service
