@@ -20,27 +20,11 @@
 #include "progressbar/memory_property_store.h"
 #include "progressbar/progress_bar.h"
 #include "progressbar/property_persistence.h"
+#include "progressbar/property_table.h"
 
 namespace {
 
 namespace pb = quorvel::progressbar;
-
-constexpr std::string_view kKeys[] = {"Max",
-                                      "Min",
-                                      "Value",
-                                      "RoundedValue",
-                                      "Enabled",
-                                      "Theme",
-                                      "TextStyle",
-                                      "Orientations",
-                                      "Text",
-                                      "TextEffectColor",
-                                      "TextEffect",
-                                      "TextAlignment",
-                                      "TextFont",
-                                      "TextForeColor",
-                                      "PBSCustomeColor2",
-                                      "PBSCustomeColor1"};
 
 class Input {
  public:
@@ -158,9 +142,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const int width = 1 + in.Byte() % 160;
   const int height = 1 + in.Byte() % 48;
   pb::MemoryPropertyStore store;
-  for (std::string_view key : kKeys) {
+  for (const pb::Property& property : pb::kProperties) {
     if (in.Empty()) break;
-    if (const QVariant value = NextValue(in); value.isValid()) store.Set(key, value);
+    if (const QVariant value = NextValue(in); value.isValid()) store.Set(property.name, value);
   }
 
   FuzzHost host(width, height);

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "progressbar/memory_property_store.h"
-#include "progressbar/property_descriptions.h"
+#include "progressbar/property_table.h"
 #include "progressbar/settings_property_store.h"
 #include "progressbar/theme_palettes.h"
 #include "stored_key_order.h"
@@ -147,7 +147,7 @@ TEST(ProgressBarWidget, PublishesSixteenPropertiesWithTheirDescriptions) {
     names.insert(meta.property(i).name());
   }
   ASSERT_EQ(names.size(), kPropertyCount);
-  for (const PropertyDescription& property : PropertyDescriptions()) {
+  for (const Property& property : PropertyDescriptions()) {
     const std::string name(property.name);
     EXPECT_TRUE(names.count(name)) << name;
     const int info = meta.indexOfClassInfo(name.c_str());
