@@ -201,5 +201,18 @@ TEST(ProgressBarWidget, SavesAndRestoresThroughQSettings) {
   EXPECT_EQ(widget.BackBuffer().pixel(0, 10), Pixel(FromRrggbb(0xCC3E3E)));
 }
 
+// Runs with QT_SCALE_FACTOR=2 (its own ctest entry); skipped at ratio 1.
+TEST(BarHiDpiWidget, TheBackBufferFollowsTheScreensPixelRatio) {
+  ProgressBarWidget widget;
+  if (widget.devicePixelRatioF() != 2) GTEST_SKIP() << "needs QT_SCALE_FACTOR=2";
+  widget.resize(150, 26);
+  widget.SetTextStyle(0);
+  EXPECT_EQ(widget.BackBuffer().size(), QSize(300, 52));
+  const QImage shown = widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
+  EXPECT_EQ(shown.size(), QSize(300, 52));
+  EXPECT_EQ(shown.pixel(149, 26), Pixel(FromRrggbb(0xCBA639)));
+  EXPECT_EQ(shown.pixel(150, 26), Pixel(FromRrggbb(0xE2D7B6)));
+}
+
 }  // namespace
 }  // namespace quorvel::progressbar
