@@ -48,6 +48,7 @@ struct PropertyAccess {
   Status (*set)(ProgressBar&, const QVariant&) = nullptr;
 };
 
+// The PropertyType of a value of type T.
 template <typename T>
 constexpr PropertyType TypeOf() {
   if constexpr (std::is_same_v<T, bool>) return PropertyType::kBoolean;
@@ -60,6 +61,7 @@ constexpr PropertyType TypeOf() {
   return PropertyType::kInt32;
 }
 
+// The accessors of one property, from the control's getter and setter of it.
 template <auto kGet, auto kSet>
 constexpr PropertyAccess Bind() {
   using T = std::remove_cvref_t<std::invoke_result_t<decltype(kGet), const ProgressBar&>>;
@@ -213,8 +215,10 @@ constexpr bool WellPlaced(int Places::*place) {
     if (taken != 1) return false;
   }
   for (const Property& property : kProperties) {
-    if ((property.places.create == 0) != (property.presets.create.source == Preset::Source::kNone))
+    if ((property.places.create == 0) !=
+        (property.presets.create.source == Preset::Source::kNone)) {
       return false;
+    }
   }
   return true;
 }
@@ -234,6 +238,7 @@ constexpr std::array<Property, CountPlaced(kPlace)> InOrder() {
 
 // The interface's order, in which property browsers list the properties.
 inline constexpr auto kSlotOrder = InOrder<&Places::slot>();
+// The order in which a save writes the keys.
 inline constexpr auto kSaveOrder = InOrder<&Places::save>();
 // A new instance sets fourteen properties; the custom colours stay 0.
 inline constexpr auto kCreationOrder = InOrder<&Places::create>();
