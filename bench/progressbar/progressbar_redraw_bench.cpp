@@ -16,7 +16,7 @@
 #include <string>
 
 #include "progressbar/memory_property_store.h"
-#include "progressbar/property_descriptions.h"
+#include "progressbar/property_table.h"
 #include "progressbar/widget/progress_bar_widget.h"
 
 namespace {
