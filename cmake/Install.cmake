@@ -56,7 +56,7 @@ endforeach()
 # service links no library of this project, so no run path is needed.
 install(PROGRAMS "$<TARGET_FILE:catalogue-service>"
         DESTINATION "${CMAKE_INSTALL_BINDIR}" RENAME quorvel-catalogue-service COMPONENT Service)
-# install(PROGRAMS) leaves stripping to us (cmake --install --strip, and CPack).
+# install(PROGRAMS) leaves stripping to us (cmake --install --strip).
 install(CODE "
   if(CMAKE_INSTALL_DO_STRIP)
     execute_process(COMMAND \"${CMAKE_STRIP}\"
