@@ -76,6 +76,7 @@ std::optional<std::int32_t> ParsePageCount(std::u16string_view text);
 struct DownloadLink {
   std::u16string_view name;
   std::u16string_view address;
+  bool operator==(const DownloadLink&) const = default;
 };
 
 // Splits a DownloadLinks field written as name "/*/" address "/**/" per link.

@@ -3,7 +3,6 @@
 // client's parser to the same rows, links and trailer.
 #include <gtest/gtest.h>
 
-#include <array>
 #include <random>
 #include <string>
 #include <vector>
@@ -29,27 +28,22 @@ std::u16string Utf16(std::string_view utf8) {
   return text;
 }
 
-// Pieces that a field may be made of: framing, whole and broken markers,
-// question marks, numbers the trailer reader would take, four-byte characters.
-constexpr std::array<std::string_view, 16> kHostile = {"\x01",    "\x02", std::string_view("\0", 1),
-                                                       "?TtbBa?", "?Ttb", "Ba?",
-                                                       "?",       "??",   "12?3",
-                                                       "&H10",    " ",    "穿越火线",
-                                                       "😀",       "/",    "*",
-                                                       "a"};
+// Pieces fields are made of: framing, whole and broken markers, question
+// marks, numbers the trailer reader would take, four-byte characters.
+constexpr std::string_view kHostile[] = {"\x01", "\x02", {"\0", 1}, "?TtbBa?", "?Ttb", "Ba?",  "?",
+                                         "12?3", "&H10", " ",       "/",       "*",    "穿越", "😀"};
 // Link names and addresses cannot hold the link separators; all else goes.
-constexpr std::array<std::string_view, 10> kLinkPieces = {
-    "\x01", "?TtbBa?", "?Ttb", "Ba?", "本地下载", "😀", "http://x/y?z=1", "&", " ", "%2F"};
+constexpr std::string_view kLinkPieces[] = {"\x01", "?TtbBa?", "?Ttb",           "Ba?",  "&",
+                                            " ",    "%2F",     "http://x/y?z=1", "下载", "😀"};
 
-std::string Pick(std::mt19937& random, const auto& pieces, int most) {
+template <std::size_t N>
+std::string Pick(std::mt19937& random, const std::string_view (&pieces)[N], int most) {
   std::string text;
-  for (int n = static_cast<int>(random() % (most + 1)); n > 0; --n) {
-    text += pieces[random() % pieces.size()];
-  }
+  for (int n = static_cast<int>(random() % (most + 1)); n > 0; --n) text += pieces[random() % N];
   return text;
 }
 
-// A name or an address as the client must see it: cleaned as the service
+// A link's name or address as the client must see it: cleaned as the service
 // cleans what it imports, a path on the service with the service's origin.
 std::u16string Served(std::string part, bool address) {
   service::CleanField(part);
@@ -57,36 +51,30 @@ std::u16string Served(std::string part, bool address) {
   return Utf16(part);
 }
 
-struct Link {
-  std::string name;
-  std::string address;
-};
-
 TEST(RoundTripTest, ClientReadsWhatTheServiceWrites) {
   std::mt19937 random(20240611);
   for (int reply = 0; reply < 300; ++reply) {
     std::vector<CatalogueEntry> entries(random() % 12);
-    std::vector<std::vector<Link>> links(entries.size());
+    std::vector<std::vector<std::pair<std::string, std::string>>> links(entries.size());
+    std::vector<std::size_t> rows;
     service::RowStore store;
     for (std::size_t i = 0; i < entries.size(); ++i) {
       CatalogueEntry& e = entries[i];
-      e = {Pick(random, kHostile, 6),
-           Pick(random, kHostile, 6),
-           Pick(random, kHostile, 2),
-           Pick(random, kHostile, 2),
-           "",
-           Pick(random, kHostile, 3)};
+      for (std::string* field :
+           {&e.category, &e.title, &e.licence_mode, &e.update_time, &e.entry_id}) {
+        *field = Pick(random, kHostile, 5);
+      }
       for (int n = static_cast<int>(random() % 4); n > 0; --n) {
         const std::string path = random() % 2 == 0 ? "/download/" + std::to_string(i) : "";
-        links[i].push_back({Pick(random, kLinkPieces, 3), Pick(random, kLinkPieces, 2) + path});
-        e.download_links += links[i].back().name + "/*/" + links[i].back().address + "/**/";
+        const auto& [name, address] = links[i].emplace_back(Pick(random, kLinkPieces, 3),
+                                                            Pick(random, kLinkPieces, 2) + path);
+        e.download_links += name + "/*/" + address + "/**/";
       }
       service::CleanEntry(e);
       store.Add(static_cast<std::int64_t>(i), e);
+      rows.push_back(i);
     }
     store.Finish();
-    std::vector<std::size_t> rows(entries.size());
-    for (std::size_t i = 0; i < rows.size(); ++i) rows[i] = i;
     const std::int64_t pages = random() % 100000;
 
     const std::u16string text =
@@ -95,20 +83,20 @@ TEST(RoundTripTest, ClientReadsWhatTheServiceWrites) {
     ForEachRecord(text, [&](const RecordFields& record) {
       ASSERT_LT(row, entries.size());
       const CatalogueEntry& e = entries[row];
-      const std::array<std::string, 6> fields = {e.category,
-                                                 e.title,
-                                                 e.licence_mode,
-                                                 e.update_time,
-                                                 ResolveDownloadLinks(e.download_links, kOrigin),
-                                                 e.entry_id};
+      const std::string fields[] = {e.category,
+                                    e.title,
+                                    e.licence_mode,
+                                    e.update_time,
+                                    ResolveDownloadLinks(e.download_links, kOrigin),
+                                    e.entry_id};
       for (int f = 0; f < kRecordFieldCount; ++f) {
         EXPECT_EQ(record.field[f], Utf16(fields[f])) << reply << " " << row << " " << f;
       }
       const std::vector<DownloadLink> read = SplitDownloadLinks(record.field[4]);
       ASSERT_EQ(read.size(), links[row].size()) << reply << " " << row;
       for (std::size_t k = 0; k < read.size(); ++k) {
-        EXPECT_EQ(read[k].name, Served(links[row][k].name, false));
-        EXPECT_EQ(read[k].address, Served(links[row][k].address, true));
+        EXPECT_EQ(read[k].name, Served(links[row][k].first, false));
+        EXPECT_EQ(read[k].address, Served(links[row][k].second, true));
       }
       ++row;
     });

@@ -1,13 +1,58 @@
-#include "protocol/listing_reply_parser.h"
-
+// The client's side of the wire format: the request it builds and the reply it reads.
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "protocol/listing_reply_parser.h"
+#include "protocol/listing_request_builder.h"
+
 namespace quorvel::protocol {
 namespace {
+
+TEST(TrimSpacesTest, OnlyU0020AtBothEnds) {
+  EXPECT_EQ(TrimSpaces(u"  a b  "), u"a b");
+  EXPECT_EQ(TrimSpaces(u"\ta\t"), u"\ta\t");
+  EXPECT_EQ(TrimSpaces(u"\u3000a\u00A0"), u"\u3000a\u00A0");
+  EXPECT_EQ(TrimSpaces(u"   "), u"");
+  EXPECT_EQ(TrimSpaces(u""), u"");
+}
+
+struct QueryCase {
+  const char16_t* term;
+  const char16_t* query;
+};
+
+class FirstPageQueryTest : public ::testing::TestWithParam<QueryCase> {};
+
+TEST_P(FirstPageQueryTest, TrimmedAndEncoded) {
+  EXPECT_EQ(FirstPageQuery(GetParam().term), GetParam().query);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FirstPageQueryTest,
+    ::testing::Values(
+        QueryCase{u"穿越火线", u"page=1&q=%E7%A9%BF%E8%B6%8A%E7%81%AB%E7%BA%BF"},
+        QueryCase{u"  逆战  ", u"page=1&q=%E9%80%86%E6%88%98"}, QueryCase{u"", u"page=1&q="},
+        QueryCase{u"   ", u"page=1&q="}, QueryCase{u"CSOL", u"page=1&q=CSOL"},
+        QueryCase{
+            u"请输入外挂的名称",
+            u"page=1&q=%E8%AF%B7%E8%BE%93%E5%85%A5%E5%A4%96%E6%8C%82%E7%9A%84%E5%90%8D%E7%A7%B0"}));
+
+// Whatever the term holds, it cannot add a key or end the query early.
+TEST(FirstPageQueryTest, TermCannotBreakTheQuery) {
+  const std::u16string query = FirstPageQuery(u" C++ & page=9#x ");
+  ASSERT_TRUE(query.starts_with(u"page=1&q="));
+  EXPECT_EQ(query.find_first_of(u"&=# +", std::u16string_view(u"page=1&q=").size()),
+            std::u16string::npos);
+}
+
+TEST(PagingQueryTest, PageNumberAlone) {
+  EXPECT_EQ(PagingQuery(1), u"page=1");
+  EXPECT_EQ(PagingQuery(2), u"page=2");
+  EXPECT_EQ(PagingQuery(2147483647), u"page=2147483647");
+}
 
 using Text = std::u16string;
 using Fields = std::vector<Text>;
@@ -199,42 +244,31 @@ INSTANTIATE_TEST_SUITE_P(
 struct LinksCase {
   const char* name;
   const char16_t* field;
-  std::vector<Text> names;
-  std::vector<Text> addresses;
+  std::vector<DownloadLink> links;
 };
 
 class SplitDownloadLinksTest : public ::testing::TestWithParam<LinksCase> {};
 
 TEST_P(SplitDownloadLinksTest, NamesAndAddressesLineForLine) {
-  const LinksCase& c = GetParam();
-  std::vector<Text> names;
-  std::vector<Text> addresses;
-  for (const DownloadLink& link : SplitDownloadLinks(c.field)) {
-    names.emplace_back(link.name);
-    addresses.emplace_back(link.address);
-  }
-  EXPECT_EQ(names, c.names);
-  EXPECT_EQ(addresses, c.addresses);
+  EXPECT_EQ(SplitDownloadLinks(GetParam().field), GetParam().links);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SplitDownloadLinksTest,
-    ::testing::Values(LinksCase{"two_links", u"a/*/x/**/b/*/y/**/", {u"a", u"b"}, {u"x", u"y"}},
-                      LinksCase{"last_without_terminator", u"a/*/x/**/b/*/y", {u"a"}, {u"x"}},
-                      LinksCase{"second_separator_ignored", u"a/*/x/*/z/**/", {u"a"}, {u"x"}},
-                      LinksCase{"empty", u"", {}, {}}, LinksCase{"no_terminator", u"a/*/x", {}, {}},
-                      LinksCase{"link_without_separator_skipped",
-                                u"a/*/x/**/lonely/**/c/*/z/**/",
-                                {u"a", u"c"},
-                                {u"x", u"z"}},
-                      LinksCase{"empty_name_and_address", u"/*//**/", {u""}, {u""}},
-                      LinksCase{"empty_pieces_skipped", u"/**//**/a/*/x/**/", {u"a"}, {u"x"}},
-                      LinksCase{
-                          "chinese",
-                          u"百度网盘/*/http://pan.example/s/1/**/迅雷/*/thunder://QUFodHRw/**/",
-                          {u"百度网盘", u"迅雷"},
-                          {u"http://pan.example/s/1", u"thunder://QUFodHRw"}},
-                      LinksCase{"star_runs", u"a/*/*/x/**/", {u"a"}, {u"*/x"}}),
+    ::testing::Values(
+        LinksCase{"two_links", u"a/*/x/**/b/*/y/**/", {{u"a", u"x"}, {u"b", u"y"}}},
+        LinksCase{"last_without_terminator", u"a/*/x/**/b/*/y", {{u"a", u"x"}}},
+        LinksCase{"second_separator_ignored", u"a/*/x/*/z/**/", {{u"a", u"x"}}},
+        LinksCase{"empty", u"", {}}, LinksCase{"no_terminator", u"a/*/x", {}},
+        LinksCase{"link_without_separator_skipped",
+                  u"a/*/x/**/lonely/**/c/*/z/**/",
+                  {{u"a", u"x"}, {u"c", u"z"}}},
+        LinksCase{"empty_name_and_address", u"/*//**/", {{u"", u""}}},
+        LinksCase{"empty_pieces_skipped", u"/**//**/a/*/x/**/", {{u"a", u"x"}}},
+        LinksCase{"chinese",
+                  u"百度网盘/*/http://pan.example/s/1/**/迅雷/*/thunder://QUFodHRw/**/",
+                  {{u"百度网盘", u"http://pan.example/s/1"}, {u"迅雷", u"thunder://QUFodHRw"}}},
+        LinksCase{"star_runs", u"a/*/*/x/**/", {{u"a", u"*/x"}}}),
     [](const ::testing::TestParamInfo<LinksCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
