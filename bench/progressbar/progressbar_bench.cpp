@@ -10,7 +10,6 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <cstdio>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -18,6 +17,7 @@
 #include "progressbar/gradient_painters.h"
 #include "progressbar/image_device_context.h"
 #include "progressbar/pixel_kernels.h"
+#include "ratio_reporter.h"
 
 namespace {
 
@@ -133,71 +133,38 @@ BENCHMARK(BM_FourColourBarSize)
 QUORVEL_PIXEL_BENCHMARK(BM_QImageFill);
 QUORVEL_PIXEL_BENCHMARK(BM_QLinearGradient)->Arg(0)->Arg(1);
 
-// Collects megapixels per second per run so the ratios come out of one run.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      auto it = run.counters.find("MP/s");
-      if (it == run.counters.end()) continue;
-      // With repetitions only the medians count.
-      if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
-      std::string name = run.run_name.function_name;
-      if (!run.run_name.args.empty()) name += "/" + run.run_name.args;
-      rates_[name] = it->second.value;
-      labels_[name] = run.report_label;
-    }
+void Line(const char* name, double rate, double fill, double rival) {
+  std::printf("%-28s %9.0f %12.2f", name, rate, fill > 0 ? rate / fill : 0.0);
+  if (rival > 0) {
+    std::printf(" %16.2f", rate / rival);
   }
+  std::printf("\n");
+}
 
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    const double fill = rates_["BM_QImageFill"];
-    std::printf("\n1920 x 1080, Format_RGB32    %9s %12s %16s\n", "MP/s", "/ fill",
-                "/ QLinearGrad");
-    Line("DrawGradientFourColour", rates_["BM_FourColour"], fill, rates_["BM_QLinearGradient/0"]);
-    Line("GradientTwoColour (0, H)", rates_["BM_TwoColour/0"], fill,
-         rates_["BM_QLinearGradient/0"]);
-    Line("GradientTwoColour (1, V)", rates_["BM_TwoColour/1"], fill,
-         rates_["BM_QLinearGradient/1"]);
-    Line("QImage::fill", fill, fill, 0);
-    Line("QLinearGradient (H)", rates_["BM_QLinearGradient/0"], fill, 0);
-    Line("QLinearGradient (V)", rates_["BM_QLinearGradient/1"], fill, 0);
-    std::printf("(the four-colour rival is the horizontal QLinearGradient fill)\n");
-    const double portable = rates_["BM_FourColourBarSize/0"];
-    std::printf("\n300 x 24, DrawGradientFourColour %9s %12s  runs as\n", "MP/s", "/ portable");
-    for (const auto& [arg, form] : {std::pair{"0", "portable"}, {"1", "AVX2"}}) {
-      const std::string name = std::string("BM_FourColourBarSize/") + arg;
-      std::printf("%-32s %9.0f %12.2f  %s\n", form, rates_[name],
-                  portable > 0 ? rates_[name] / portable : 0.0, labels_[name].c_str());
-    }
+// Megapixels per second of each, so the ratios come out of one run.
+void PrintRatios(const quorvel::bench::RatioReporter& rate) {
+  const double fill = rate("BM_QImageFill");
+  std::printf("\n1920 x 1080, Format_RGB32    %9s %12s %16s\n", "MP/s", "/ fill", "/ QLinearGrad");
+  Line("DrawGradientFourColour", rate("BM_FourColour"), fill, rate("BM_QLinearGradient/0"));
+  Line("GradientTwoColour (0, H)", rate("BM_TwoColour/0"), fill, rate("BM_QLinearGradient/0"));
+  Line("GradientTwoColour (1, V)", rate("BM_TwoColour/1"), fill, rate("BM_QLinearGradient/1"));
+  Line("QImage::fill", fill, fill, 0);
+  Line("QLinearGradient (H)", rate("BM_QLinearGradient/0"), fill, 0);
+  Line("QLinearGradient (V)", rate("BM_QLinearGradient/1"), fill, 0);
+  std::printf("(the four-colour rival is the horizontal QLinearGradient fill)\n");
+  const double portable = rate("BM_FourColourBarSize/0");
+  std::printf("\n300 x 24, DrawGradientFourColour %9s %12s  runs as\n", "MP/s", "/ portable");
+  for (const auto& [arg, form] : {std::pair{"0", "portable"}, {"1", "AVX2"}}) {
+    const std::string name = std::string("BM_FourColourBarSize/") + arg;
+    std::printf("%-32s %9.0f %12.2f  %s\n", form, rate(name),
+                portable > 0 ? rate(name) / portable : 0.0, rate.Label(name).c_str());
   }
-
- private:
-  static void Line(const char* name, double rate, double fill, double rival) {
-    std::printf("%-28s %9.0f %12.2f", name, rate, fill > 0 ? rate / fill : 0.0);
-    if (rival > 0) {
-      std::printf(" %16.2f", rate / rival);
-    }
-    std::printf("\n");
-  }
-
-  std::map<std::string, double> rates_;
-  std::map<std::string, std::string> labels_;
-};
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Repetitions of the painters and their rivals take turns, so that load
-  // from elsewhere on the machine falls on all of them alike.
-  std::vector<char*> args(argv, argv + argc);
-  std::string interleave = "--benchmark_enable_random_interleaving=true";
-  args.insert(args.begin() + 1, interleave.data());
-  int count = static_cast<int>(args.size());
-  benchmark::Initialize(&count, args.data());
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  // Repetitions of the painters and their rivals take turns.
+  quorvel::bench::RatioReporter reporter("MP/s", PrintRatios);
+  return quorvel::bench::RunBenchmarks(argc, argv, reporter, /*interleaved=*/true);
 }

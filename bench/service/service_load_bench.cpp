@@ -38,8 +38,8 @@ using quorvel::service::kSeedCountPerTerm;
 using quorvel::service::kSeedEntryCount;
 using quorvel::service::bench::LoadResult;
 using quorvel::service::bench::RunLoad;
-using quorvel::service::testing::ServiceProcess;
-using quorvel::service::testing::TempDir;
+using quorvel::testing::ServiceProcess;
+using quorvel::testing::TempDir;
 
 constexpr double kGoalRequestsPerSecond = 10000;
 constexpr double kGoalP99Millis = 5;
@@ -241,8 +241,8 @@ int main(int argc, char** argv) {
       out << quorvel::service::FormatTsvLine(entry);
     }
   }
-  const auto imported = quorvel::service::testing::RunProgram(CATALOGUE_SERVICE_PATH,
-                                                              {"--db", db, "--import", tsv}, 600);
+  const auto imported =
+      quorvel::testing::RunProgram(CATALOGUE_SERVICE_PATH, {"--db", db, "--import", tsv}, 600);
   if (imported.exit_code != 0) {
     std::fprintf(stderr, "import failed: %s\n", imported.err.c_str());
     return 1;

@@ -1,7 +1,5 @@
 #include "loopback_connection.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <strings.h>
 #include <sys/socket.h>
@@ -9,7 +7,9 @@
 
 #include <cstdlib>
 
-namespace quorvel::service::testing {
+#include "loopback_socket.h"
+
+namespace quorvel::testing {
 
 using Clock = std::chrono::steady_clock;
 
@@ -29,18 +29,7 @@ std::string HttpReply::Header(std::string_view name) const {
   return "";
 }
 
-LoopbackConnection::LoopbackConnection(int port) {
-  fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd_ < 0) return;
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<std::uint16_t>(port));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (::connect(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-    ::close(fd_);
-    fd_ = -1;
-  }
-}
+LoopbackConnection::LoopbackConnection(int port) : fd_(ConnectLoopback(port)) {}
 
 LoopbackConnection::~LoopbackConnection() {
   if (fd_ >= 0) ::close(fd_);
@@ -111,4 +100,4 @@ HttpReply Get(int port, const std::string& target, const std::string& host) {
   return reply ? *reply : HttpReply{-1, "", "no reply"};
 }
 
-}  // namespace quorvel::service::testing
+}  // namespace quorvel::testing

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace quorvel::service::testing {
+namespace quorvel::testing {
 
 // A temporary folder, removed with everything in it when this goes.
 class TempDir {
@@ -44,16 +44,18 @@ pid_t StartProgram(const std::string& executable, const std::vector<std::string>
 // it is killed); its exit code, or -1 when it did not exit normally.
 int WaitForProgram(pid_t pid, int timeout_seconds);
 
-// A catalogue-service started on a free loopback port.  It is told to end
-// when this process ends, so a failed test cannot leave it running.
+// A catalogue-service started on a loopback port.  It is told to end when
+// this process ends, so a failed test cannot leave it running.
 class ServiceProcess {
  public:
-  // Starts `executable` with `arguments` plus "--port 0 --bind 127.0.0.1" and
-  // waits for its "listening on" line.  Standard error goes to `log_path`.
-  // Returns null, with the reason in `error`, when it does not come up.
+  // Starts `executable` with `arguments` plus "--port `port` --bind 127.0.0.1"
+  // (port 0: a free one) and waits for its "listening on" line.  Standard
+  // error goes to `log_path`.  Returns null, with the reason in `error`, when
+  // it does not come up.
   static std::unique_ptr<ServiceProcess> Start(const std::string& executable,
                                                std::vector<std::string> arguments,
-                                               const std::string& log_path, std::string* error);
+                                               const std::string& log_path, std::string* error,
+                                               int port = 0);
   ~ServiceProcess();
   ServiceProcess(const ServiceProcess&) = delete;
   ServiceProcess& operator=(const ServiceProcess&) = delete;
@@ -72,4 +74,4 @@ class ServiceProcess {
   int exit_code_ = -1;
 };
 
-}  // namespace quorvel::service::testing
+}  // namespace quorvel::testing

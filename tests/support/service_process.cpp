@@ -14,28 +14,32 @@
 #include <sstream>
 #include <thread>
 
-namespace quorvel::service::testing {
+namespace quorvel::testing {
 namespace {
 
-std::vector<char*> ArgumentVector(const std::string& executable,
-                                  const std::vector<std::string>& arguments) {
+// Starts `executable` with standard output to `out_fd`, which it closes here,
+// and standard error to `err_path`.  The process id, or -1.
+pid_t Spawn(const std::string& executable, const std::vector<std::string>& arguments, int out_fd,
+            const std::string& err_path) {
   std::vector<char*> argv;
   argv.push_back(const_cast<char*>(executable.c_str()));
   for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
-  return argv;
-}
-
-// In the child between fork and exec: only async-signal-safe calls.
-[[noreturn]] void ExecChild(pid_t parent, int out_fd, const char* err_path, char** argv) {
-  prctl(PR_SET_PDEATHSIG, SIGTERM);
-  if (getppid() != parent) _exit(127);
-  const int err_fd = open(err_path, O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  if (out_fd < 0 || err_fd < 0) _exit(127);
-  dup2(out_fd, STDOUT_FILENO);
-  dup2(err_fd, STDERR_FILENO);
-  execv(argv[0], argv);
-  _exit(127);
+  const pid_t parent = getpid();
+  const pid_t pid = fork();
+  if (pid == 0) {
+    // Between fork and exec: only async-signal-safe calls.
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (getppid() != parent) _exit(127);
+    const int err_fd = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (out_fd < 0 || err_fd < 0) _exit(127);
+    dup2(out_fd, STDOUT_FILENO);
+    dup2(err_fd, STDERR_FILENO);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  if (out_fd >= 0) close(out_fd);
+  return pid;
 }
 
 std::string ReadFile(const std::string& path) {
@@ -80,12 +84,8 @@ ProgramResult RunProgram(const std::string& executable, const std::vector<std::s
   TempDir scratch;
   const std::string out_path = scratch.File("out");
   const std::string err_path = scratch.File("err");
-  std::vector<char*> argv = ArgumentVector(executable, arguments);
-  const pid_t parent = getpid();
   const int out_fd = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  const pid_t pid = fork();
-  if (pid == 0) ExecChild(parent, out_fd, err_path.c_str(), argv.data());
-  close(out_fd);
+  const pid_t pid = Spawn(executable, arguments, out_fd, err_path);
   ProgramResult result;
   if (pid < 0) return result;
   result.exit_code = WaitFor(pid, std::chrono::seconds(timeout_seconds));
@@ -96,13 +96,8 @@ ProgramResult RunProgram(const std::string& executable, const std::vector<std::s
 
 pid_t StartProgram(const std::string& executable, const std::vector<std::string>& arguments,
                    const std::string& log_path) {
-  std::vector<char*> argv = ArgumentVector(executable, arguments);
-  const pid_t parent = getpid();
-  const int out_fd = open(log_path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-  const pid_t pid = fork();
-  if (pid == 0) ExecChild(parent, out_fd, log_path.c_str(), argv.data());
-  close(out_fd);
-  return pid;
+  return Spawn(executable, arguments,
+               open(log_path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644), log_path);
 }
 
 int WaitForProgram(pid_t pid, int timeout_seconds) {
@@ -112,18 +107,14 @@ int WaitForProgram(pid_t pid, int timeout_seconds) {
 std::unique_ptr<ServiceProcess> ServiceProcess::Start(const std::string& executable,
                                                       std::vector<std::string> arguments,
                                                       const std::string& log_path,
-                                                      std::string* error) {
-  arguments.insert(arguments.end(), {"--port", "0", "--bind", "127.0.0.1"});
-  std::vector<char*> argv = ArgumentVector(executable, arguments);
+                                                      std::string* error, int port) {
+  arguments.insert(arguments.end(), {"--port", std::to_string(port), "--bind", "127.0.0.1"});
   int pipe_fds[2];
   if (pipe2(pipe_fds, O_CLOEXEC) != 0) {
     *error = "pipe failed";
     return nullptr;
   }
-  const pid_t parent = getpid();
-  const pid_t pid = fork();
-  if (pid == 0) ExecChild(parent, pipe_fds[1], log_path.c_str(), argv.data());
-  close(pipe_fds[1]);
+  const pid_t pid = Spawn(executable, arguments, pipe_fds[1], log_path);
   if (pid < 0) {
     close(pipe_fds[0]);
     *error = "fork failed";
@@ -145,7 +136,7 @@ std::unique_ptr<ServiceProcess> ServiceProcess::Start(const std::string& executa
 
   const std::string prefix = "listening on http://127.0.0.1:";
   const std::size_t at = line.find(prefix);
-  const int port = at == std::string::npos ? 0 : std::atoi(line.c_str() + at + prefix.size());
+  port = at == std::string::npos ? 0 : std::atoi(line.c_str() + at + prefix.size());
   if (port <= 0) {
     const int code = WaitFor(pid, std::chrono::milliseconds(2000));
     *error = "service did not come up (exit code " + std::to_string(code) + "), stdout: " + line +
@@ -166,4 +157,4 @@ int ServiceProcess::Stop() {
 
 ServiceProcess::~ServiceProcess() { Stop(); }
 
-}  // namespace quorvel::service::testing
+}  // namespace quorvel::testing

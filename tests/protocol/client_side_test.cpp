@@ -1,88 +1,113 @@
-#include "catalogue/listing_reply.h"
-
+// The client's side of the wire format: the request it builds and the reply it reads.
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <string>
 #include <vector>
 
-namespace quorvel::catalogue {
+#include "protocol/listing_reply_parser.h"
+#include "protocol/listing_request_builder.h"
+
+namespace quorvel::protocol {
 namespace {
 
-std::vector<std::vector<QString>> Records(const QString& text) {
-  std::vector<std::vector<QString>> records;
+TEST(TrimSpacesTest, OnlyU0020AtBothEnds) {
+  EXPECT_EQ(TrimSpaces(u"  a b  "), u"a b");
+  EXPECT_EQ(TrimSpaces(u"\ta\t"), u"\ta\t");
+  EXPECT_EQ(TrimSpaces(u"\u3000a\u00A0"), u"\u3000a\u00A0");
+  EXPECT_EQ(TrimSpaces(u"   "), u"");
+  EXPECT_EQ(TrimSpaces(u""), u"");
+}
+
+struct QueryCase {
+  const char16_t* term;
+  const char16_t* query;
+};
+
+class FirstPageQueryTest : public ::testing::TestWithParam<QueryCase> {};
+
+TEST_P(FirstPageQueryTest, TrimmedAndEncoded) {
+  EXPECT_EQ(FirstPageQuery(GetParam().term), GetParam().query);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FirstPageQueryTest,
+    ::testing::Values(
+        QueryCase{u"穿越火线", u"page=1&q=%E7%A9%BF%E8%B6%8A%E7%81%AB%E7%BA%BF"},
+        QueryCase{u"  逆战  ", u"page=1&q=%E9%80%86%E6%88%98"}, QueryCase{u"", u"page=1&q="},
+        QueryCase{u"   ", u"page=1&q="}, QueryCase{u"CSOL", u"page=1&q=CSOL"},
+        QueryCase{
+            u"请输入外挂的名称",
+            u"page=1&q=%E8%AF%B7%E8%BE%93%E5%85%A5%E5%A4%96%E6%8C%82%E7%9A%84%E5%90%8D%E7%A7%B0"}));
+
+// Whatever the term holds, it cannot add a key or end the query early.
+TEST(FirstPageQueryTest, TermCannotBreakTheQuery) {
+  const std::u16string query = FirstPageQuery(u" C++ & page=9#x ");
+  ASSERT_TRUE(query.starts_with(u"page=1&q="));
+  EXPECT_EQ(query.find_first_of(u"&=# +", std::u16string_view(u"page=1&q=").size()),
+            std::u16string::npos);
+}
+
+TEST(PagingQueryTest, PageNumberAlone) {
+  EXPECT_EQ(PagingQuery(1), u"page=1");
+  EXPECT_EQ(PagingQuery(2), u"page=2");
+  EXPECT_EQ(PagingQuery(2147483647), u"page=2147483647");
+}
+
+using Text = std::u16string;
+using Fields = std::vector<Text>;
+
+std::vector<Fields> Records(std::u16string_view text) {
+  std::vector<Fields> records;
   ForEachRecord(text, [&](const RecordFields& record) {
-    std::vector<QString> fields;
-    for (const QStringView field : record.field) fields.push_back(field.toString());
-    records.push_back(std::move(fields));
+    records.emplace_back(record.field.begin(), record.field.end());
   });
   return records;
 }
 
-const QChar R(0x0001);
-const QChar F(0x0002);
-
-TEST(DecodeReplyTest, DecodesWholeReplyIntoOneString) {
-  EXPECT_TRUE(DecodeReply(QByteArray()).isEmpty());
-  EXPECT_EQ(DecodeReply(QByteArray("abc")), QStringLiteral("abc"));
-  EXPECT_EQ(DecodeReply(QByteArray("\xE4\xB8\xAD")), QString(QChar(0x4E2D)));
-  EXPECT_EQ(DecodeReply(QByteArray("\xEF\xBB\xBF"
-                                   "a")),
-            QString(QChar(0xFEFF)) + "a");
-  EXPECT_EQ(DecodeReply(QByteArray("a\0b", 3)), QString("a") + QChar(0) + "b");
-  EXPECT_EQ(DecodeReply(QByteArray("a\xC3")), QString("a") + QChar(0xFFFD));
-  const QString pair = DecodeReply(QByteArray("\xF0\x9F\x98\x80"));
-  ASSERT_EQ(pair.size(), 2);
-  EXPECT_EQ(pair[0].unicode(), 0xD83D);
-  EXPECT_EQ(pair[1].unicode(), 0xDE00);
-}
-
-TEST(DecodeReplyTest, BufferIsSizedFromTheByteCount) {
-  const QByteArray chinese = QStringLiteral("穿越火线").toUtf8();
-  const QString text = DecodeReply(chinese);
-  EXPECT_EQ(text, QStringLiteral("穿越火线"));
-  EXPECT_GE(text.capacity(), chinese.size());
-}
+const Text R = u"\x01";
+const Text F = u"\x02";
 
 TEST(ForEachRecordTest, OnlyPiecesFollowedByASeparatorAreRecords) {
-  EXPECT_TRUE(Records(QString()).empty());
-  EXPECT_TRUE(Records(QStringLiteral("a") + F + "b?TtbBa?1?1").empty());
-  const auto two = Records(QString("a") + F + "b" + R + "c" + R + "?TtbBa?2?1");
+  EXPECT_TRUE(Records(u"").empty());
+  EXPECT_TRUE(Records(u"a" + F + u"b?TtbBa?1?1").empty());
+  const auto two = Records(u"a" + F + u"b" + R + u"c" + R + u"?TtbBa?2?1");
   ASSERT_EQ(two.size(), 2u);
-  EXPECT_EQ(two[0][0], "a");
-  EXPECT_EQ(two[0][1], "b");
-  EXPECT_EQ(two[1][0], "c");
+  EXPECT_EQ(two[0][0], u"a");
+  EXPECT_EQ(two[0][1], u"b");
+  EXPECT_EQ(two[1][0], u"c");
   // The last record without its separator shares the trailer's piece.
-  EXPECT_EQ(Records(QString("a") + R + "b?TtbBa?2?1").size(), 1u);
+  EXPECT_EQ(Records(u"a" + R + u"b?TtbBa?2?1").size(), 1u);
 }
 
 TEST(ForEachRecordTest, MissingFieldsAreEmptyAndExtraFieldsDropped) {
-  const auto records = Records(QString("a") + F + "b" + R + "0" + F + "1" + F + "2" + F + "3" + F +
-                               "4" + F + "5" + F + "6" + F + "7" + R);
+  const auto records = Records(u"a" + F + u"b" + R + u"0" + F + u"1" + F + u"2" + F + u"3" + F +
+                               u"4" + F + u"5" + F + u"6" + F + u"7" + R);
   ASSERT_EQ(records.size(), 2u);
-  EXPECT_EQ(records[0], (std::vector<QString>{"a", "b", "", "", "", ""}));
-  EXPECT_EQ(records[1], (std::vector<QString>{"0", "1", "2", "3", "4", "5"}));
+  EXPECT_EQ(records[0], (Fields{u"a", u"b", u"", u"", u"", u""}));
+  EXPECT_EQ(records[1], (Fields{u"0", u"1", u"2", u"3", u"4", u"5"}));
 }
 
 TEST(ForEachRecordTest, EmptyPieceIsNoRecord) {
-  const auto records = Records(QString(R) + "a" + R + R + "b" + R);
+  const auto records = Records(R + u"a" + R + R + u"b" + R);
   ASSERT_EQ(records.size(), 2u);
-  EXPECT_EQ(records[0][0], "a");
-  EXPECT_EQ(records[1][0], "b");
+  EXPECT_EQ(records[0][0], u"a");
+  EXPECT_EQ(records[1][0], u"b");
 }
 
 TEST(ForEachRecordTest, EmptyFieldsInsideARecordKeepTheirPlaces) {
-  const auto records = Records(QString(F) + F + "x" + R);
+  const auto records = Records(F + F + u"x" + R);
   ASSERT_EQ(records.size(), 1u);
-  EXPECT_EQ(records[0], (std::vector<QString>{"", "", "x", "", "", ""}));
+  EXPECT_EQ(records[0], (Fields{u"", u"", u"x", u"", u"", u""}));
 }
 
 TEST(ForEachRecordTest, QuestionMarksInsideRecordsDoNoHarm) {
-  const auto records = Records(QString("a?b") + F + "?TtbBa" + R + "?TtbBa?7?3");
+  const Text text = u"a?b" + F + u"?TtbBa" + R + u"?TtbBa?7?3";
+  const auto records = Records(text);
   ASSERT_EQ(records.size(), 1u);
-  EXPECT_EQ(records[0][0], "a?b");
-  const ListingTrailer trailer =
-      ReadTrailer(QString("a?b") + F + "?TtbBa" + R + "?TtbBa?7?3", false);
-  EXPECT_EQ(trailer.entry_count, QStringLiteral("7"));
+  EXPECT_EQ(records[0][0], u"a?b");
+  const ListingTrailer trailer = ReadTrailer(text, false);
+  EXPECT_EQ(trailer.entry_count, u"7");
   EXPECT_EQ(trailer.page_count, 3);
 }
 
@@ -95,8 +120,8 @@ TEST(FindSeparatorTest, AgreesWithAPlainScanAtEveryOffset) {
         std::u16string text(static_cast<std::size_t>(length), u'\u4E2D');
         if (at >= 0) text[static_cast<std::size_t>(at)] = separator;
         for (int from = 0; from <= length; ++from) {
-          const qsizetype expected = at >= from ? at : length;
-          ASSERT_EQ(FindSeparator(text.data(), from, length), expected)
+          const int expected = at >= from ? at : length;
+          ASSERT_EQ(FindSeparator(text.data(), from, length), std::size_t(expected))
               << length << " " << at << " " << from;
         }
       }
@@ -107,11 +132,12 @@ TEST(FindSeparatorTest, AgreesWithAPlainScanAtEveryOffset) {
 TEST(ReadTrailerTest, MarkerFoundWhereverItStands) {
   for (int before = 0; before <= 40; ++before) {
     // Question marks that do not start the marker come first.
-    QString text = QString(before, QChar(0x3F3F)) + "?TtbBaX" + QString(before % 9, u'?');
-    text += QStringLiteral("?TtbBa?%1?3").arg(before);
+    const std::string count = std::to_string(before);
+    const Text text = Text(before, u'\u3F3F') + u"?TtbBaX" + Text(before % 9, u'?') + u"?TtbBa?" +
+                      Text(count.begin(), count.end()) + u"?3";
     const ListingTrailer trailer = ReadTrailer(text, false);
     ASSERT_EQ(trailer.fault, ListingTrailer::Fault::kNone) << before;
-    EXPECT_EQ(trailer.entry_count.toString(), QString::number(before));
+    EXPECT_EQ(trailer.entry_count, Text(count.begin(), count.end()));
     EXPECT_EQ(trailer.page_count, 3);
   }
 }
@@ -130,12 +156,11 @@ class ReadTrailerTest : public ::testing::TestWithParam<TrailerCase> {};
 
 TEST_P(ReadTrailerTest, ReadsCountAndPages) {
   const TrailerCase& c = GetParam();
-  const QString text = QString::fromUtf16(c.text);
-  const ListingTrailer trailer = ReadTrailer(text, c.whole_text);
+  const ListingTrailer trailer = ReadTrailer(c.text, c.whole_text);
   EXPECT_EQ(trailer.fault, c.fault);
   EXPECT_EQ(trailer.counter_defined, c.counter_defined);
   if (c.counter_defined) {
-    EXPECT_EQ(trailer.entry_count.toString(), QString::fromUtf16(c.entry_count));
+    EXPECT_EQ(trailer.entry_count, c.entry_count);
   }
   EXPECT_EQ(trailer.page_count, c.page_count);
 }
@@ -174,8 +199,8 @@ class ParsePageCountTest : public ::testing::TestWithParam<CountCase> {};
 // Read as the ordinary text-to-number conversion reads it: blanks around,
 // a sign, a fraction rounded half to even, an exponent, "&H" and "&O" forms.
 TEST_P(ParsePageCountTest, ReadsLikeTheOrdinaryNumericConversion) {
-  EXPECT_EQ(ParsePageCount(QString::fromUtf16(GetParam().text)), GetParam().value)
-      << QString::fromUtf16(GetParam().text).toStdString();
+  EXPECT_EQ(ParsePageCount(GetParam().text), GetParam().value)
+      << testing::PrintToString(GetParam().text);
 }
 
 constexpr std::optional<std::int32_t> kNo = std::nullopt;
@@ -216,5 +241,35 @@ INSTANTIATE_TEST_SUITE_P(
         CountCase{u"０", kNo}, CountCase{u"1,000", kNo}, CountCase{u"inf", kNo},
         CountCase{u"nan", kNo}, CountCase{u"0x10", kNo}));
 
+struct LinksCase {
+  const char* name;
+  const char16_t* field;
+  std::vector<DownloadLink> links;
+};
+
+class SplitDownloadLinksTest : public ::testing::TestWithParam<LinksCase> {};
+
+TEST_P(SplitDownloadLinksTest, NamesAndAddressesLineForLine) {
+  EXPECT_EQ(SplitDownloadLinks(GetParam().field), GetParam().links);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SplitDownloadLinksTest,
+    ::testing::Values(
+        LinksCase{"two_links", u"a/*/x/**/b/*/y/**/", {{u"a", u"x"}, {u"b", u"y"}}},
+        LinksCase{"last_without_terminator", u"a/*/x/**/b/*/y", {{u"a", u"x"}}},
+        LinksCase{"second_separator_ignored", u"a/*/x/*/z/**/", {{u"a", u"x"}}},
+        LinksCase{"empty", u"", {}}, LinksCase{"no_terminator", u"a/*/x", {}},
+        LinksCase{"link_without_separator_skipped",
+                  u"a/*/x/**/lonely/**/c/*/z/**/",
+                  {{u"a", u"x"}, {u"c", u"z"}}},
+        LinksCase{"empty_name_and_address", u"/*//**/", {{u"", u""}}},
+        LinksCase{"empty_pieces_skipped", u"/**//**/a/*/x/**/", {{u"a", u"x"}}},
+        LinksCase{"chinese",
+                  u"百度网盘/*/http://pan.example/s/1/**/迅雷/*/thunder://QUFodHRw/**/",
+                  {{u"百度网盘", u"http://pan.example/s/1"}, {u"迅雷", u"thunder://QUFodHRw"}}},
+        LinksCase{"star_runs", u"a/*/*/x/**/", {{u"a", u"*/x"}}}),
+    [](const ::testing::TestParamInfo<LinksCase>& info) { return std::string(info.param.name); });
+
 }  // namespace
-}  // namespace quorvel::catalogue
+}  // namespace quorvel::protocol

@@ -1,4 +1,4 @@
-#include "catalogue/listing_reply.h"
+#include "protocol/listing_reply_parser.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -9,28 +9,30 @@
 #include <emmintrin.h>
 #endif
 
-#include "encoding/utf8_decoder.h"
-
-namespace quorvel::catalogue {
+namespace quorvel::protocol {
 namespace {
 
-bool IsBlank(QChar c) {
-  const char16_t u = c.unicode();
+bool IsBlank(char16_t u) {
   return u == u' ' || u == u'\t' || u == u'\r' || u == u'\n' || u == u'\v' || u == u'\f';
 }
 
 constexpr std::int64_t kInt32Min = std::numeric_limits<std::int32_t>::min();
 constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
 
-bool IsDigit(QChar c) { return c.unicode() >= u'0' && c.unicode() <= u'9'; }
+bool IsDigit(char16_t u) { return u >= u'0' && u <= u'9'; }
+
+// Only ASCII letters: no other character upper-cases to a digit or a form letter.
+char16_t AsciiUpper(char16_t u) {
+  return u >= u'a' && u <= u'z' ? static_cast<char16_t>(u - u'a' + u'A') : u;
+}
 
 // "&H" and "&O" forms: digits of the radix that make up a 32-bit pattern, so
 // "&HFFFFFFFF" is -1 as the platform reads it; more than 32 bits is no number.
-std::optional<std::int32_t> ReadRadixPattern(QStringView digits, int radix) {
-  if (digits.isEmpty()) return std::nullopt;
+std::optional<std::int32_t> ReadRadixPattern(std::u16string_view digits, int radix) {
+  if (digits.empty()) return std::nullopt;
   std::uint64_t value = 0;
-  for (const QChar c : digits) {
-    const char16_t u = c.toUpper().unicode();
+  for (const char16_t c : digits) {
+    const char16_t u = AsciiUpper(c);
     int digit = radix;
     if (u >= u'0' && u <= u'9') digit = u - u'0';
     if (u >= u'A' && u <= u'F') digit = u - u'A' + 10;
@@ -44,9 +46,9 @@ std::optional<std::int32_t> ReadRadixPattern(QStringView digits, int radix) {
 // Decimal digits with an optional sign, fraction and exponent, rounded to a
 // whole number half to even.  The rounding works on the digits themselves,
 // so no binary fraction nudges a half either way.
-std::optional<std::int32_t> ReadDecimal(QStringView text) {
-  qsizetype i = 0;
-  const qsizetype size = text.size();
+std::optional<std::int32_t> ReadDecimal(std::u16string_view text) {
+  std::size_t i = 0;
+  const std::size_t size = text.size();
   bool negative = false;
   if (i < size && (text[i] == u'-' || text[i] == u'+')) {
     negative = text[i] == u'-';
@@ -72,10 +74,10 @@ std::optional<std::int32_t> ReadDecimal(QStringView text) {
     }
     ++count;
   };
-  for (; i < size && IsDigit(text[i]); ++i) take(text[i].unicode());
+  for (; i < size && IsDigit(text[i]); ++i) take(text[i]);
   if (i < size && text[i] == u'.') {
     for (++i; i < size && IsDigit(text[i]); ++i) {
-      take(text[i].unicode());
+      take(text[i]);
       --scale;
     }
   }
@@ -92,7 +94,7 @@ std::optional<std::int32_t> ReadDecimal(QStringView text) {
     constexpr std::int64_t kExponentCap = std::int64_t{1} << 40;
     std::int64_t exponent = 0;
     for (; i < size && IsDigit(text[i]); ++i) {
-      exponent = std::min(exponent * 10 + (text[i].unicode() - u'0'), kExponentCap);
+      exponent = std::min(exponent * 10 + (text[i] - u'0'), kExponentCap);
     }
     scale += exponent_negative ? -exponent : exponent;
   }
@@ -118,19 +120,23 @@ std::optional<std::int32_t> ReadDecimal(QStringView text) {
   return static_cast<std::int32_t>(value);
 }
 
-const QStringView kMarker(kTrailerMarker.data(), static_cast<qsizetype>(kTrailerMarker.size()));
+constexpr std::u16string_view kMarker = kUtf16<kTrailerMarker>;
+constexpr char16_t kCountMark = kUtf16<kCountSeparator>[0];
+constexpr char16_t kRecordMark = kUtf16<kRecordSeparator>[0];
+constexpr char16_t kFieldMark = kUtf16<kFieldSeparator>[0];
 
-// The first "?TtbBa?" at or after `from`, or -1.  A search for its first
+// The first "?TtbBa?" at or after `from`, or npos.  A search for its first
 // character: listing text has few question marks, and a general substring
 // search skips poorly over Chinese text.
-qsizetype FindMarker(QStringView text, qsizetype from) {
-  const char16_t* const data = text.utf16();
-  const qsizetype size = text.size();
-  const qsizetype last = size - kMarker.size();
-  qsizetype i = from;
+std::size_t FindMarker(std::u16string_view text) {
+  if (text.size() < kMarker.size()) return std::u16string_view::npos;
+  const char16_t* const data = text.data();
+  const std::size_t size = text.size();
+  const std::size_t last = size - kMarker.size();
+  std::size_t i = 0;
   while (i <= last) {
 #if defined(__SSE2__)
-    const __m128i mark = _mm_set1_epi16(u'?');
+    const __m128i mark = _mm_set1_epi16(static_cast<short>(kMarker[0]));
     int mask = 0;
     while (i + 8 <= size) {
       const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
@@ -140,39 +146,21 @@ qsizetype FindMarker(QStringView text, qsizetype from) {
     }
     if (mask != 0) i += __builtin_ctz(static_cast<unsigned>(mask)) >> 1;
 #endif
-    while (i <= last && data[i] != u'?') ++i;
+    while (i <= last && data[i] != kMarker[0]) ++i;
     if (i > last) break;
-    if (text.sliced(i, kMarker.size()) == kMarker) return i;
+    if (text.substr(i, kMarker.size()) == kMarker) return i;
     ++i;
   }
-  return -1;
+  return std::u16string_view::npos;
 }
 
 }  // namespace
 
-QString DecodeReply(const QByteArray& reply_bytes) {
-  QString text;
-  DecodeReplyInto(reply_bytes, text);
-  return text;
-}
-
-void DecodeReplyInto(const QByteArray& reply_bytes, QString& text) {
-  if (reply_bytes.isEmpty()) {
-    text.clear();
-    return;
-  }
-  text.resize(reply_bytes.size());
-  const std::size_t written = encoding::DecodeUtf8Into(
-      reinterpret_cast<const unsigned char*>(reply_bytes.constData()),
-      static_cast<std::size_t>(reply_bytes.size()), reinterpret_cast<char16_t*>(text.data()));
-  text.truncate(static_cast<qsizetype>(written));
-}
-
-qsizetype FindSeparator(const char16_t* text, qsizetype from, qsizetype size) {
-  qsizetype i = from;
+std::size_t FindSeparator(const char16_t* text, std::size_t from, std::size_t size) {
+  std::size_t i = from;
 #if defined(__SSE2__)
-  const __m128i one = _mm_set1_epi16(1);
-  const __m128i two = _mm_set1_epi16(2);
+  const __m128i one = _mm_set1_epi16(kRecordMark);
+  const __m128i two = _mm_set1_epi16(kFieldMark);
   for (; i + 8 <= size; i += 8) {
     const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
     const int mask =
@@ -181,38 +169,37 @@ qsizetype FindSeparator(const char16_t* text, qsizetype from, qsizetype size) {
   }
 #endif
   for (; i < size; ++i) {
-    if (text[i] == 1 || text[i] == 2) return i;
+    if (text[i] == kRecordMark || text[i] == kFieldMark) return i;
   }
   return size;
 }
 
-ListingTrailer ReadTrailer(QStringView text, bool whole_text_without_marker) {
+ListingTrailer ReadTrailer(std::u16string_view text, bool whole_text_without_marker) {
+  constexpr std::size_t kNone = std::u16string_view::npos;
   ListingTrailer trailer;
-  QStringView tail;
-  const qsizetype marker = FindMarker(text, 0);
-  if (marker >= 0) {
-    tail = text.sliced(marker + kMarker.size());
-    const qsizetype second = FindMarker(tail, 0);
-    if (second >= 0) tail = tail.first(second);
+  std::u16string_view tail;
+  const std::size_t marker = FindMarker(text);
+  if (marker != kNone) {
+    tail = text.substr(marker + kMarker.size());
+    tail = tail.substr(0, FindMarker(tail));
   } else {
     trailer.fault = ListingTrailer::Fault::kNoMarker;
     if (!whole_text_without_marker) return trailer;
     tail = text;
   }
 
-  const qsizetype first_mark = tail.indexOf(u'?');
+  const std::size_t first_mark = tail.find(kCountMark);
   trailer.counter_defined = true;
-  if (first_mark < 0) {
+  if (first_mark == kNone) {
     trailer.entry_count = tail;
     if (trailer.fault == ListingTrailer::Fault::kNone) {
       trailer.fault = ListingTrailer::Fault::kNoPageCount;
     }
     return trailer;
   }
-  trailer.entry_count = tail.first(first_mark);
-  QStringView rest = tail.sliced(first_mark + 1);
-  const qsizetype second_mark = rest.indexOf(u'?');
-  if (second_mark >= 0) rest = rest.first(second_mark);
+  trailer.entry_count = tail.substr(0, first_mark);
+  const std::u16string_view after = tail.substr(first_mark + 1);
+  const std::u16string_view rest = after.substr(0, after.find(kCountMark));
   trailer.page_count_text = rest;
   if (const auto count = ParsePageCount(rest)) {
     trailer.page_count = *count;
@@ -222,19 +209,37 @@ ListingTrailer ReadTrailer(QStringView text, bool whole_text_without_marker) {
   return trailer;
 }
 
-std::optional<std::int32_t> ParsePageCount(QStringView text) {
-  qsizetype begin = 0;
-  qsizetype end = text.size();
+std::optional<std::int32_t> ParsePageCount(std::u16string_view text) {
+  std::size_t begin = 0;
+  std::size_t end = text.size();
   while (begin < end && IsBlank(text[begin])) ++begin;
   while (end > begin && IsBlank(text[end - 1])) --end;
-  const QStringView number = text.sliced(begin, end - begin);
+  const std::u16string_view number = text.substr(begin, end - begin);
   if (number.size() >= 2 && number[0] == u'&') {
-    const char16_t form = number[1].toUpper().unicode();
-    if (form == u'H') return ReadRadixPattern(number.sliced(2), 16);
-    if (form == u'O') return ReadRadixPattern(number.sliced(2), 8);
+    const char16_t form = AsciiUpper(number[1]);
+    if (form == u'H') return ReadRadixPattern(number.substr(2), 16);
+    if (form == u'O') return ReadRadixPattern(number.substr(2), 8);
     return std::nullopt;
   }
   return ReadDecimal(number);
 }
 
-}  // namespace quorvel::catalogue
+std::vector<DownloadLink> SplitDownloadLinks(std::u16string_view links) {
+  constexpr std::u16string_view kTerminator = kUtf16<kLinkSeparator>;
+  constexpr std::u16string_view kSeparator = kUtf16<kLinkNameSeparator>;
+  std::vector<DownloadLink> split;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t end = links.find(kTerminator, start);
+    if (end == std::u16string_view::npos) break;
+    const std::u16string_view link = links.substr(start, end - start);
+    start = end + kTerminator.size();
+    const std::size_t name_end = link.find(kSeparator);
+    if (name_end == std::u16string_view::npos) continue;
+    const std::u16string_view address = link.substr(name_end + kSeparator.size());
+    split.push_back({link.substr(0, name_end), address.substr(0, address.find(kSeparator))});
+  }
+  return split;
+}
+
+}  // namespace quorvel::protocol

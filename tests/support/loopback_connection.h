@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace quorvel::service::testing {
+namespace quorvel::testing {
 
 // One HTTP reply as it came over the wire.
 struct HttpReply {
@@ -48,4 +48,4 @@ class LoopbackConnection {
 // new connection, and its reply; status -1 when none came.
 HttpReply Get(int port, const std::string& target, const std::string& host = "");
 
-}  // namespace quorvel::service::testing
+}  // namespace quorvel::testing
