@@ -151,7 +151,7 @@ TEST_F(LayoutTest, TabWalksTheControlsInTheirDesignedOrder) {
   Child("Hou")->setEnabled(true);
   // Like the web engine's view, the tip browser holds a control that takes
   // the focus; out of sight, it must never have it.
-  new QLineEdit(Child("WebBrowser1"));
+  (new QLineEdit(Child("WebBrowser1")))->show();
   Child("List1")->setFocus(Qt::TabFocusReason);
 
   const QStringList expected = {
