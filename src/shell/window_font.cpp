@@ -6,7 +6,9 @@ namespace quorvel::shell {
 
 QFont WindowFont() {
   QFont font;
-  font.setFamilies({QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC")});
+  // In the order of the package's font dependency and its alternatives.
+  font.setFamilies({QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC"),
+                    QStringLiteral("WenQuanYi Zen Hei")});
   font.setStyleHint(QFont::SansSerif);
   font.setPointSize(9);
   return font;
