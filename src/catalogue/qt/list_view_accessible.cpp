@@ -1,5 +1,6 @@
 #include "catalogue/qt/list_view_accessible.h"
 
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QStringList>
 
@@ -11,6 +12,9 @@ ListViewAccessible::ListViewAccessible(QtListView* view)
     : QAccessibleWidget(view, QAccessible::List) {}
 
 ListViewAccessible::~ListViewAccessible() {
+  // The rows go with the list.  Once the application is gone Qt's registry
+  // of interfaces is being taken down and deletes them itself.
+  if (QCoreApplication::instance() == nullptr) return;
   for (QAccessible::Id id : std::as_const(rows_)) QAccessible::deleteAccessibleInterface(id);
 }
 
