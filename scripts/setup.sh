@@ -9,7 +9,9 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev libmicrohttpd-dev libicu-dev
   libcurl4-openssl-dev libssl-dev openssl
   gstreamer1.0-plugins-good fonts-wqy-microhei
-  xvfb xauth imagemagick xdg-utils sox
+  xvfb xauth imagemagick xdg-utils sox libxcb1-dev
+  openbox x11-utils dbus at-spi2-core python3-pyatspi qt6-gtk-platformtheme
+  weston qt6-wayland
   dpkg-dev file desktop-file-utils appstream systemd
   debhelper lintian man-db
 )

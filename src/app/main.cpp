@@ -1,18 +1,20 @@
 // The client: its main window opens, runs the start-up sequence and is shown
 // once page 1 of the catalogue is listed.  Nothing is read from the command
 // line or a settings file, and of the environment only the machine's network
-// settings the transfer honours (proxies, a CA file); the hosts are fixed at
-// build time.
+// settings the transfer honours (proxies, a CA file) and which display servers
+// are at hand; the hosts are fixed at build time.
 
 #include <QApplication>
 #include <QFileInfo>
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "shell/addresses.h"
 #include "shell/app_icon.h"
 #include "shell/main_window.h"
+#include "shell/platform_choice.h"
 #include "shell/qt/qt_main_components.h"
 
 #ifdef QUORVEL_WITHOUT_WEB_PAGES
@@ -73,9 +75,21 @@ int main(int argc, char** argv) {
 #ifndef QUORVEL_WITHOUT_WEB_PAGES
   quorvel::shell::PrepareWebEngineEnvironment();
 #endif
+  // Before Qt picks a platform: on a Wayland session with XWayland the
+  // windows run on X, where the notice window can place itself.
+  if (const std::string platform =
+          quorvel::shell::PlatformToAskFor(quorvel::shell::CurrentDisplayEnvironment());
+      !platform.empty()) {
+    qputenv("QT_QPA_PLATFORM", QByteArray::fromStdString(platform));
+  }
   previous_message_handler = qInstallMessageHandler(&ReportFatalStartUpMessage);
   QApplication app(argc, argv);
   qInstallMessageHandler(previous_message_handler);
+  if (const std::string warning =
+          quorvel::shell::PlacementWarning(QGuiApplication::platformName().toStdString());
+      !warning.empty()) {
+    std::fprintf(stderr, "%s\n", warning.c_str());
+  }
   QApplication::setApplicationName(QStringLiteral("Quorvel"));
   // Lets the desktop match the window to the installed menu entry.
   QGuiApplication::setDesktopFileName(QStringLiteral("org.quorvel.Quorvel"));

@@ -2,6 +2,7 @@
 
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -21,8 +22,11 @@
 #include "shell/about_text.h"
 #include "shell/app_icon.h"
 #include "shell/main_layout.h"
+#include "shell/notice_placement.h"
 #include "shell/notice_window.h"
 #include "shell/twips.h"
+#include "shell/window_accessible.h"
+#include "shell/window_font.h"
 
 namespace quorvel::shell {
 
@@ -48,9 +52,14 @@ void Guarded(Step&& step) noexcept {
   }
 }
 
+// The players beyond the window's edge: nothing in them may take the focus
+// (a Tab stop out of sight), nor be read out by a screen reader.  Disabled,
+// they still load and play.
 QWidget* HostFor(const ControlDesign& design, QWidget* parent) {
   auto* host = Place(new QWidget(parent), design);
   host->setFocusPolicy(Qt::NoFocus);
+  host->setEnabled(false);
+  HideFromAssistiveTechnology(host);
   return host;
 }
 
@@ -65,6 +74,8 @@ Main::Main(MainComponents& components, const ShellAddresses& addresses,
       program_folder_(program_folder) {
   setObjectName(QStringLiteral("Main"));
   setWindowIcon(AppIcon());
+  setFont(WindowFont());
+  MarkAsProgramWindow(this);
   setFixedSize(TwipsToPixels(main_design::kClientWidth), TwipsToPixels(main_design::kClientHeight));
 
   BuildControls();
@@ -80,6 +91,8 @@ Main::Main(MainComponents& components, const ShellAddresses& addresses,
   }
   if (auto* view = list_view_host_->findChild<QWidget*>(); view != nullptr) {
     list_view_host_->setFocusProxy(view);
+    view->setAccessibleName(QStringLiteral(u"外挂列表"));
+    view->setAccessibleDescription(list_view_host_->toolTip());
   }
 
   session_ = std::make_unique<catalogue::BrowsingSession>(*inet1_, *list_view_, *shell_open_,
@@ -104,6 +117,8 @@ void Main::BuildControls() {
 
   text1_ = Place(new QLineEdit(Text(kText1.caption), this), kText1);
   text1_->installEventFilter(this);
+  // The box has no label of its own; the button beside it says what it is for.
+  text1_->setAccessibleName(Text(kSoSo.caption));
 
   soso_ = Place(new QPushButton(Text(kSoSo.caption), this), kSoSo);
   // Enter in the box presses the button; the box keeps its text.
@@ -111,7 +126,10 @@ void Main::BuildControls() {
   connect(soso_, &QPushButton::clicked, this,
           [this] { Handle([&] { session_->SearchClicked(text1_->text()); }); });
 
-  jilu_text_ = Place(new QLabel(this), kJiLuText);
+  jilu_text_ = new QLabel(this);
+  // Before its first text: a screen reader's view of a widget is made once.
+  MarkAsCounter(jilu_text_);
+  Place(jilu_text_, kJiLuText);
   jilu_text_->setTextFormat(Qt::PlainText);
   jilu_text_->setStyleSheet(QStringLiteral("QLabel { color: #ff0000; }"));
   jilu_text_->setText(Text(kJiLuText.caption));
@@ -139,7 +157,10 @@ void Main::BuildControls() {
   list1_->setToolTip(Text(kList1.caption));
   list1_->setSelectionMode(QAbstractItemView::SingleSelection);
   list1_->setUniformItemSizes(true);
+  list1_->installEventFilter(this);
   connect(list1_, &QListWidget::itemSelectionChanged, this, &Main::OnList1SelectionChanged);
+  label1_->setBuddy(list1_);
+  list1_->setAccessibleName(label1_->text());
 
   BuildStores();
 
@@ -184,12 +205,15 @@ void Main::BuildStores() {
   list2_ = Place(new QListView(this), kList2);
   list2_->setModel(list2_lines_);
   list2_->hide();
+  HideFromAssistiveTechnology(list2_);
   list3_lines_ = new QStringListModel(this);
   list3_ = Place(new QListView(this), kList3);
   list3_->setModel(list3_lines_);
   list3_->hide();
+  HideFromAssistiveTechnology(list3_);
   haun_cun_text_ = Place(new QLineEdit(Text(kHaunCunText.caption), this), kHaunCunText);
   haun_cun_text_->hide();
+  HideFromAssistiveTechnology(haun_cun_text_);
 }
 
 void Main::ChainTabOrder() {
@@ -201,6 +225,7 @@ void Main::ChainTabOrder() {
   chain.append(command19_);
   chain.append(list3_);
   for (qsizetype i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
+  tab_chain_ = chain;
 }
 
 void Main::PrepareListView() { catalogue::PrepareListColumns(*list_view_); }
@@ -230,11 +255,40 @@ void Main::StartUp() {
   busy_ = false;
   Guarded([&] { ShowSessionState(); });
 
-  if (const QScreen* on = screen(); on != nullptr) {
-    QRect area = on->availableGeometry();
-    move(area.center() - QPoint(width() / 2, height() / 2));
-  }
+  PlaceOnScreen();
+  FocusFirstVisibleControl();
   show();
+  PlaceOnScreen();
+}
+
+void Main::PlaceOnScreen() {
+  const QScreen* on = screen();
+  if (on == nullptr) return;
+  placed_for_ = frameGeometry().size();
+  move(MainWindowPosition(on->availableGeometry(), placed_for_));
+}
+
+void Main::moveEvent(QMoveEvent* event) {
+  QWidget::moveEvent(event);
+  // The window manager adds its frame once the window is on screen; the
+  // place is taken again for the size with the frame.
+  if (isVisible() && replacements_left_ > 0 && frameGeometry().size() != placed_for_) {
+    --replacements_left_;
+    PlaceOnScreen();
+  }
+}
+
+void Main::FocusFirstVisibleControl() {
+  // The first control in tab order that a user can see and use: the stores
+  // before it are hidden, and the page buttons come later.
+  for (QWidget* control : std::as_const(tab_chain_)) {
+    QWidget* taker = control->focusProxy() != nullptr ? control->focusProxy() : control;
+    if (taker->isVisibleTo(this) && taker->isEnabled() &&
+        (taker->focusPolicy() & Qt::TabFocus) != 0) {
+      taker->setFocus(Qt::OtherFocusReason);
+      return;
+    }
+  }
 }
 
 int Main::ListedRows() const { return list_view_->RowCount(); }
@@ -259,7 +313,10 @@ void Main::Handle(Action&& action) {
 
 void Main::ShowSessionState() {
   const catalogue::BrowsingSession& s = *session_;
-  jilu_text_->setText(s.CounterText());
+  if (jilu_text_->text() != s.CounterText()) {
+    jilu_text_->setText(s.CounterText());
+    AnnounceCount(jilu_text_, s.CounterText());
+  }
   qian_->setEnabled(s.QianEnabled());
   hou_->setEnabled(s.HouEnabled());
 
@@ -309,6 +366,16 @@ void Main::OnList1SelectionChanged() {
 }
 
 bool Main::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == list1_ && event->type() == QEvent::KeyPress) {
+    // Enter opens the link name under the cursor, as Enter in the search
+    // box searches.
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && list1_->currentRow() >= 0) {
+      const int line = list1_->currentRow();
+      Handle([&] { session_->LinkSelected(line); });
+      return true;
+    }
+  }
   if (event->type() == QEvent::MouseButtonPress) {
     if (watched == text1_) {
       // Every click into the box empties it, also of a term the user typed.

@@ -45,6 +45,7 @@ class Main : public QWidget {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
 
  private:
   void BuildControls();
@@ -52,6 +53,8 @@ class Main : public QWidget {
   void BuildStores();
   void ChainTabOrder();
   void PrepareListView();
+  void PlaceOnScreen();
+  void FocusFirstVisibleControl();
 
   // Runs one action of the session unless another is still under way, then
   // shows its outcome.
@@ -96,7 +99,13 @@ class Main : public QWidget {
   std::unique_ptr<catalogue::BrowsingSession> session_;
   std::unique_ptr<NoticeWindow> main1_;
 
+  // The controls in the design's tab order.
+  QList<QWidget*> tab_chain_;
   bool busy_ = false;
+  // As the notice window: the outer size last placed for, and how many more
+  // times a new frame may move the window back into place.
+  QSize placed_for_;
+  int replacements_left_ = 3;
   // Set by a row choice: List1 is cleared and filled anew when next shown.
   bool list1_refill_due_ = false;
 };

@@ -4,11 +4,15 @@
 #include <QLabel>
 #include <QPalette>
 #include <QScreen>
+#include <QTimer>
 
 #include "shell/app_icon.h"
 #include "shell/main_layout.h"
+#include "shell/native_frame.h"
 #include "shell/notice_placement.h"
 #include "shell/twips.h"
+#include "shell/window_accessible.h"
+#include "shell/window_font.h"
 
 namespace quorvel::shell {
 
@@ -34,6 +38,8 @@ NoticeWindow::NoticeWindow(const WebBrowserFactory& make_browser, const ShellAdd
   setObjectName(QStringLiteral("main1"));
   setWindowTitle(Text(kCaption));
   setWindowIcon(AppIcon());
+  setFont(WindowFont());
+  MarkAsProgramWindow(this);
   setFixedSize(TwipsToPixels(kClientWidth), TwipsToPixels(kClientHeight));
 
   frame1_ = new QFrame(this);
@@ -48,9 +54,17 @@ NoticeWindow::NoticeWindow(const WebBrowserFactory& make_browser, const ShellAdd
   label1_->setWordWrap(true);
   label1_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   label1_->setText(Text(kLabel1.caption));
+  // Three lines in 41 pixels: a point smaller than the window's face.
+  QFont plea_font = WindowFont();
+  plea_font.setPointSize(8);
+  label1_->setFont(plea_font);
+  // The plea's dark grey is the window's own colour, so the ground under it
+  // is too: on a dark desktop it would be grey on black.
   QPalette palette = label1_->palette();
   palette.setColor(QPalette::WindowText, QColor(0x40, 0x40, 0x40));
+  palette.setColor(QPalette::Window, QColor(0xff, 0xff, 0xff));
   label1_->setPalette(palette);
+  label1_->setAutoFillBackground(true);
 
   web_browser1_host_ = BrowserHost(kWebBrowser1, frame1_);
   web_browser2_host_ = BrowserHost(kWebBrowser2, this);
@@ -85,6 +99,26 @@ void NoticeWindow::PlaceOnScreen() {
   if (on == nullptr) return;
   placed_for_ = frameGeometry().size();
   move(NoticeWindowPosition(on->geometry(), placed_for_));
+
+  // Qt places to its own pixel; where the display server keeps the frame,
+  // the place is made good to the device pixel.
+  const NativeFrame native(*this);
+  const std::optional<QMargins> frame = native.Margins();
+  const std::optional<QRect> screen = native.Screen();
+  if (!frame || !screen || frame->isNull()) return;
+  if (placed_for_ == size()) {
+    // The server has framed the window before Qt heard of it; again once Qt
+    // knows, or Qt would move it back by the frame it thinks it has.
+    if (frame_waits_left_ > 0) {
+      --frame_waits_left_;
+      QTimer::singleShot(20, this, [this] { PlaceOnScreen(); });
+    }
+    return;
+  }
+  const qreal ratio = devicePixelRatioF();
+  const QSize outer(qRound(width() * ratio) + frame->left() + frame->right(),
+                    qRound(height() * ratio) + frame->top() + frame->bottom());
+  native.MoveFrameTo(NoticeWindowPosition(*screen, outer, ratio), *frame);
 }
 
 }  // namespace quorvel::shell

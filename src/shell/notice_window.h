@@ -46,6 +46,9 @@ class NoticeWindow : public QWidget {
   // to be taken again; a few times is enough for any manager.
   QSize placed_for_;
   int replacements_left_ = 3;
+  // How many more times to wait for Qt to hear of a frame the display server
+  // has already drawn (20 ms each).
+  int frame_waits_left_ = 50;
 };
 
 }  // namespace quorvel::shell

@@ -1,5 +1,6 @@
 #include "catalogue/qt/qt_list_view.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QHeaderView>
 #include <QImage>
@@ -125,6 +126,31 @@ TEST_F(QtListViewTest, UserCanWidenTheHiddenColumns) {
   QTest::mouseRelease(header->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(edge + 60, y));
   EXPECT_EQ(header->sectionSize(3), 140);
   EXPECT_GT(header->sectionSize(4) + header->sectionSize(5), 0);
+}
+
+// A screen reader reads rows, each as the cells a user can see: the links
+// and the id in their zero-width columns stay unread until widened.
+TEST_F(QtListViewTest, ScreenReadersReadWholeRowsOfTheVisibleColumns) {
+  view_.AddRow(0, QStringLiteral("CF"));
+  const QString cells[] = {"title", "free", "2014-06-30", "a/*/http://x.test/a/**/", "7"};
+  for (int c = 1; c <= 5; ++c) view_.SetCell(0, c, cells[c - 1]);
+  view_.AddRow(1, QStringLiteral("QQ"));
+  view_.CommitPendingRows();
+  QAccessibleInterface* list = QAccessible::queryAccessibleInterface(&view_);
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(list->role(), QAccessible::List);
+  ASSERT_EQ(list->childCount(), 2);
+  QAccessibleInterface* row = list->child(0);
+  ASSERT_NE(row, nullptr);
+  EXPECT_EQ(row->role(), QAccessible::ListItem);
+  EXPECT_EQ(row->text(QAccessible::Name), QStringLiteral("CF, title, free, 2014-06-30"));
+  EXPECT_EQ(list->indexOfChild(list->child(1)), 1);
+  view_.header()->resizeSection(5, 30);
+  EXPECT_EQ(row->text(QAccessible::Name), QStringLiteral("CF, title, free, 2014-06-30, 7"));
+  view_.ClearRows();
+  view_.CommitPendingRows();
+  EXPECT_FALSE(row->isValid());
+  EXPECT_EQ(list->childCount(), 0);
 }
 
 TEST_F(QtListViewTest, SessionFillsTheRealList) {

@@ -149,6 +149,9 @@ TEST_F(LayoutTest, TabWalksTheControlsInTheirDesignedOrder) {
   // Page buttons are enabled for the walk: disabled ones are passed over.
   Child("Qian")->setEnabled(true);
   Child("Hou")->setEnabled(true);
+  // Like the web engine's view, the tip browser holds a control that takes
+  // the focus; out of sight, it must never have it.
+  (new QLineEdit(Child("WebBrowser1")))->show();
   Child("List1")->setFocus(Qt::TabFocusReason);
 
   const QStringList expected = {
@@ -171,6 +174,15 @@ TEST_F(LayoutTest, TabWalksTheControlsInTheirDesignedOrder) {
     QTest::keyClick(focus, Qt::Key_Tab);
   }
   EXPECT_EQ(walked, expected);
+}
+
+TEST_F(LayoutTest, StartUpFocusIsOnTheLinkListNotAPageButton) {
+  components_.scripted.QueueReply(testing::TwentyRowReply());
+  window_.StartUp();
+  QApplication::setActiveWindow(&window_);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
+  ASSERT_NE(QApplication::focusWidget(), nullptr);
+  EXPECT_EQ(QApplication::focusWidget()->objectName(), QStringLiteral("List1"));
 }
 
 // Under the shipped skin too: see the skin's own tests.

@@ -248,6 +248,19 @@ TEST_F(MainWindowTest, ArrowKeysOpenEachLinkTheSelectionPassesOver) {
   EXPECT_EQ(Opened(), (QStringList{"http://x.test/a", "http://x.test/b", "http://x.test/a"}));
 }
 
+TEST_F(MainWindowTest, EnterOnALinkNameOpensItsAddress) {
+  components_.fake_list_view->ChooseRow(0);
+  auto* list1 = Child<QListWidget>("List1");
+  list1->setFocus();
+  {
+    // Moved to without a selection, as the keyboard can: nothing opened yet.
+    const QSignalBlocker quiet(list1);
+    list1->setCurrentRow(1, QItemSelectionModel::NoUpdate);
+  }
+  for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) QTest::keyClick(list1, key);
+  EXPECT_EQ(Opened(), (QStringList{"http://x.test/b", "http://x.test/b"}));
+}
+
 TEST_F(MainWindowTest, ARefusedAddressIsToldAndNothingStarts) {
   components_.fake_list_view->ChooseRow(1);
   EXPECT_EQ(List1Lines(), (QStringList{"c", "d"}));

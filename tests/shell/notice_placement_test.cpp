@@ -41,6 +41,35 @@ TEST(NoticeWindowPosition, FlushRightAndThirtyPixelsAboveTheBottom) {
   }
 }
 
+// In device pixels the gap is 30 pixels times the ratio.
+TEST(NoticeWindowPosition, InDevicePixelsTheGapScales) {
+  EXPECT_EQ(NoticeWindowPosition({0, 0, 1366, 768}, {498, 581}, 2.0), QPoint(868, 127));
+  EXPECT_EQ(NoticeWindowPosition({0, 0, 1366, 768}, {312, 371}, 1.25), QPoint(1054, 359));
+}
+
+struct MainCase {
+  QRect available;
+  QSize outer;
+  QPoint expected;
+};
+
+// Centred where it fits; where it does not, from the area's top left corner.
+const MainCase kMainCases[] = {
+    {{0, 0, 1920, 1080}, {572, 621}, {674, 229}},
+    {{0, 32, 1366, 704}, {572, 621}, {397, 73}},       // under a top panel
+    {{0, 0, 1093, 614}, {572, 621}, {260, 0}},         // 1366x768 at 125 %: too short
+    {{0, 0, 500, 400}, {572, 621}, {0, 0}},            // too small both ways
+    {{1920, 0, 1280, 1024}, {572, 621}, {2274, 201}},  // a second screen
+};
+
+TEST(MainWindowPosition, CentredInTheWorkAreaAndNeverAboveOrLeftOfIt) {
+  for (const MainCase& c : kMainCases) {
+    SCOPED_TRACE(::testing::PrintToString(c.available.width()) + "x" +
+                 ::testing::PrintToString(c.available.height()));
+    EXPECT_EQ(MainWindowPosition(c.available, c.outer), c.expected);
+  }
+}
+
 TEST(NoticeWindowShown, SitsInTheScreensBottomRightCorner) {
   shell::testing::TestComponents components;
   NoticeWindow notice([&](QWidget* host) { return components.MakeWebBrowser(host); },

@@ -1,5 +1,6 @@
 #include "catalogue/qt/qt_list_view.h"
 
+#include <QAccessible>
 #include <QHeaderView>
 #include <QPainter>
 #include <QStyledItemDelegate>
@@ -7,6 +8,7 @@
 #include <utility>
 
 #include "catalogue/qt/list_header.h"
+#include "catalogue/qt/list_view_accessible.h"
 
 namespace quorvel::catalogue {
 namespace {
@@ -44,6 +46,11 @@ class QtListView::UserInput {
 };
 
 QtListView::QtListView(QWidget* parent) : QTreeView(parent), table_(new ListTableModel(this)) {
+  static const bool accessible = [] {
+    QAccessible::installFactory(&ListViewAccessibleFactory);
+    return true;
+  }();
+  static_cast<void>(accessible);
   setHeader(new ListHeader(this));
   setModel(table_);
   setUniformRowHeights(true);
@@ -86,9 +93,9 @@ void QtListView::ApplyDisplaySettings() {
   if (dynamic_cast<GridDelegate*>(itemDelegate()) == nullptr) {
     setItemDelegate(new GridDelegate(this));
   }
-  QPalette ground = palette();
-  ground.setColor(QPalette::Base, Qt::white);
-  setPalette(ground);
+  // The white ground of the settings is left to the skin, which paints it
+  // with text to match.  Forced here it would sit under a dark desktop's
+  // light text; without the skin the list follows the desktop throughout.
   setAutoFillBackground(true);
 }
 
@@ -128,6 +135,42 @@ void QtListView::mouseDoubleClickEvent(QMouseEvent* event) {
 void QtListView::keyPressEvent(QKeyEvent* event) {
   UserInput input(this);
   QTreeView::keyPressEvent(event);
+}
+
+// QTreeView's own versions of the next two tell screen readers of cells by
+// their place in a tree of cells; the list is read out by rows instead (see
+// ListViewAccessible), so these tell of rows.
+void QtListView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+  QAbstractItemView::currentChanged(current, previous);
+  // Every column shows the focus, so both rows are drawn again whole.
+  for (const QModelIndex& index : {previous, current}) {
+    if (!index.isValid()) continue;
+    const QRect cell = visualRect(index);
+    viewport()->update(QRect(0, cell.top(), viewport()->width(), cell.height()));
+  }
+  if (QAccessible::isActive() && current.isValid() && hasFocus()) {
+    QAccessibleEvent event(this, QAccessible::Focus);
+    event.setChild(current.row());
+    QAccessible::updateAccessibility(&event);
+  }
+}
+
+void QtListView::selectionChanged(const QItemSelection& selected,
+                                  const QItemSelection& deselected) {
+  QAbstractItemView::selectionChanged(selected, deselected);
+  if (!QAccessible::isActive()) return;
+  for (const QModelIndex& index : selected.indexes()) {
+    if (index.column() != 0) continue;
+    QAccessibleEvent event(this, QAccessible::SelectionAdd);
+    event.setChild(index.row());
+    QAccessible::updateAccessibility(&event);
+  }
+  for (const QModelIndex& index : deselected.indexes()) {
+    if (index.column() != 0) continue;
+    QAccessibleEvent event(this, QAccessible::SelectionRemove);
+    event.setChild(index.row());
+    QAccessible::updateAccessibility(&event);
+  }
 }
 
 void QtListView::OnCurrentRowChanged(const QModelIndex& current) {

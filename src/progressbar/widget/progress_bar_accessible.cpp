@@ -22,8 +22,21 @@ QString ProgressBarAccessible::text(QAccessible::Text t) const {
   return QAccessibleWidget::text(t);
 }
 
+// Enabled is the bar's greyed look, not QWidget's: a greyed bar is
+// reported disabled.
+QAccessible::State ProgressBarAccessible::state() const {
+  QAccessible::State state = QAccessibleWidget::state();
+  if (!Bar()->Enabled()) state.disabled = true;
+  return state;
+}
+
+// Bridges offer Increase and Decrease on everything with a value, and a
+// screen reader may not set the position; a greyed bar shows no value to
+// move, so it has none and offers nothing.
 void* ProgressBarAccessible::interface_cast(QAccessible::InterfaceType type) {
-  if (type == QAccessible::ValueInterface) return static_cast<QAccessibleValueInterface*>(this);
+  if (type == QAccessible::ValueInterface) {
+    return Bar()->Enabled() ? static_cast<QAccessibleValueInterface*>(this) : nullptr;
+  }
   return QAccessibleWidget::interface_cast(type);
 }
 

@@ -17,6 +17,7 @@ class QUORVEL_PROGRESSBAR_INTERNAL ProgressBarAccessible final : public QAccessi
   explicit ProgressBarAccessible(ProgressBarWidget* widget);
 
   QString text(QAccessible::Text t) const override;
+  QAccessible::State state() const override;
   void* interface_cast(QAccessible::InterfaceType type) override;
 
   QVariant currentValue() const override;
