@@ -12,7 +12,7 @@
 #include <random>
 
 #include "catalogue/qt/qt_transfer.h"
-#include "misbehaving_server.h"
+#include "misbehaving_listing.h"
 #include "process_memory.h"
 #include "shell/addresses.h"
 #include "shell/main_window.h"
@@ -41,7 +41,7 @@ TEST(MainWindowSoak, MixedClicksAgainstAMisbehavingServer) {
   const auto started = std::chrono::steady_clock::now();
   const int clicks = SoakClicks();
 
-  MisbehavingServer server(std::chrono::minutes(20));
+  MisbehavingListing server(std::chrono::minutes(20));
   ASSERT_TRUE(server.ok());
   // Short limits keep a stall or a slow giant from costing the soak its time;
   // the size limit stays the program's own.

@@ -23,9 +23,6 @@ inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdS
 namespace quorvel::soak {
 namespace {
 
-constexpr int kRowsPerPage = 20;
-constexpr int kManyRows = 40000;
-
 struct Weighted {
   Answer answer;
   unsigned weight;
@@ -76,7 +73,7 @@ std::string Std(const QString& s) { return s.toStdString(); }
 
 }  // namespace
 
-SoakUser::SoakUser(shell::Main& window, MisbehavingServer& server, SoakComponents& components,
+SoakUser::SoakUser(shell::Main& window, MisbehavingListing& server, SoakComponents& components,
                    QString program_folder)
     : window_(window),
       server_(server),
@@ -212,7 +209,7 @@ void SoakUser::LoadClick(Load load, int which, Answer answer) {
       << "load " << static_cast<int>(load) << " answered " << AnswerName(answer)
       << ", told: " << Std(s.Notice());
   if (answer != Answer::kRefuse) {
-    const MisbehavingServer::Served served = server_.last();
+    const MisbehavingListing::Served served = server_.last();
     EXPECT_EQ(served.page, requested) << served.target;
     if (load == Load::kNext || load == Load::kPrevious) {
       // Paging always addresses the whole catalogue.

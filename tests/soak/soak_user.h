@@ -6,7 +6,7 @@
 #include <array>
 #include <random>
 
-#include "misbehaving_server.h"
+#include "misbehaving_listing.h"
 
 class QLabel;
 class QLineEdit;
@@ -44,7 +44,7 @@ struct SoakTally {
 // shows is checked against what the server sent.
 class SoakUser {
  public:
-  SoakUser(shell::Main& window, MisbehavingServer& server, SoakComponents& components,
+  SoakUser(shell::Main& window, MisbehavingListing& server, SoakComponents& components,
            QString program_folder);
 
   // False when a control the user needs is missing.
@@ -74,7 +74,7 @@ class SoakUser {
   int ListedRows() const;
 
   shell::Main& window_;
-  MisbehavingServer& server_;
+  MisbehavingListing& server_;
   SoakComponents& components_;
   QString program_folder_;
 
