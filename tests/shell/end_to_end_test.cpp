@@ -22,7 +22,7 @@
 #include "catalogue_service_process.h"
 #include "shell/addresses.h"
 #include "shell/main_window.h"
-#include "shell_doubles.h"
+#include "shell/testing/shell_doubles.h"
 
 namespace quorvel::shell {
 namespace {

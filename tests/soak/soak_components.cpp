@@ -2,8 +2,8 @@
 
 #include "catalogue/qt/qt_list_view_handle.h"
 #include "shell/qt/style_sheet_skin.h"
+#include "shell/testing/shell_doubles.h"
 #include "shell/web_browser.h"
-#include "shell_doubles.h"
 
 namespace quorvel::soak {
 

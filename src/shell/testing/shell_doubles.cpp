@@ -1,4 +1,4 @@
-#include "shell_doubles.h"
+#include "shell/testing/shell_doubles.h"
 
 #include <QWidget>
 
