@@ -15,10 +15,7 @@
 #include "catalogue/qt/qt_list_view.h"
 #include "listing_bodies.h"
 #include "shell/main_window.h"
-#include "soak_components.h"
-
-// Lets GoogleTest print texts in failure messages.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+#include "shell/testing/shell_doubles.h"
 
 namespace quorvel::soak {
 namespace {
@@ -73,8 +70,8 @@ std::string Std(const QString& s) { return s.toStdString(); }
 
 }  // namespace
 
-SoakUser::SoakUser(shell::Main& window, MisbehavingListing& server, SoakComponents& components,
-                   QString program_folder)
+SoakUser::SoakUser(shell::Main& window, MisbehavingListing& server,
+                   shell::testing::TestComponents& components, QString program_folder)
     : window_(window),
       server_(server),
       components_(components),

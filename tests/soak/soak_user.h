@@ -19,11 +19,12 @@ class QtListView;
 }
 namespace quorvel::shell {
 class Main;
+namespace testing {
+class TestComponents;
 }
+}  // namespace quorvel::shell
 
 namespace quorvel::soak {
-
-class SoakComponents;
 
 // What the soak did and saw.
 struct SoakTally {
@@ -44,8 +45,8 @@ struct SoakTally {
 // shows is checked against what the server sent.
 class SoakUser {
  public:
-  SoakUser(shell::Main& window, MisbehavingListing& server, SoakComponents& components,
-           QString program_folder);
+  SoakUser(shell::Main& window, MisbehavingListing& server,
+           shell::testing::TestComponents& components, QString program_folder);
 
   // False when a control the user needs is missing.
   bool Ready() const;
@@ -75,7 +76,7 @@ class SoakUser {
 
   shell::Main& window_;
   MisbehavingListing& server_;
-  SoakComponents& components_;
+  shell::testing::TestComponents& components_;
   QString program_folder_;
 
   catalogue::QtListView* list_ = nullptr;
