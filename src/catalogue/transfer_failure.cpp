@@ -1,10 +1,71 @@
 #include "catalogue/transfer_failure.h"
 
+#include <cstddef>
+#include <iterator>
+
 namespace quorvel::catalogue {
 namespace {
 
 using Failure = TransferResult::Failure;
 using Kind = TransferFault::Kind;
+
+// What takes the place of a sentence's %1.
+enum class Fill { kNothing, kDetail, kStatus, kCount, kBytes, kSeconds };
+
+struct Wording {
+  Kind kind;
+  Failure failure;
+  Fill fill;
+  const char16_t* sentence;
+};
+
+// In the order of the kinds.
+constexpr Wording kWordings[] = {
+    {Kind::kNotReady, Failure::kOther, Fill::kNothing, u"程序还没有准备好联网。"},
+    {Kind::kBusy, Failure::kOther, Fill::kNothing, u"上一个请求还没有结束。"},
+    {Kind::kBadAddress, Failure::kOther, Fill::kDetail, u"请求地址无效：%1"},
+    {Kind::kCannotStart, Failure::kOther, Fill::kNothing, u"程序无法开始联网。"},
+    {Kind::kRefused, Failure::kRefused, Fill::kNothing, u"服务器拒绝了连接。"},
+    {Kind::kCannotConnect, Failure::kOther, Fill::kNothing, u"无法连接到服务器。"},
+    {Kind::kHostNotFound, Failure::kOther, Fill::kDetail, u"找不到服务器“%1”。"},
+    {Kind::kProxyNotFound, Failure::kOther, Fill::kNothing, u"找不到设置的代理服务器。"},
+    {Kind::kNoEncryption, Failure::kOther, Fill::kNothing, u"无法与服务器建立加密连接。"},
+    {Kind::kCaFileUnreadable, Failure::kOther, Fill::kNothing, u"受信任证书的文件无法读取。"},
+    {Kind::kCertificateName, Failure::kOther, Fill::kDetail,
+     u"服务器的证书不属于“%1”，连接已中止。"},
+    {Kind::kCertificateOutOfDate, Failure::kOther, Fill::kNothing,
+     u"服务器的证书不在有效期内，连接已中止。"},
+    {Kind::kCertificateUntrusted, Failure::kOther, Fill::kNothing,
+     u"服务器的证书不是受信任的机构签发的，连接已中止。"},
+    {Kind::kHttpStatus, Failure::kHttpStatus, Fill::kStatus, u"服务器回答了错误 %1。"},
+    {Kind::kUnusableStatus, Failure::kOther, Fill::kStatus, u"服务器的回答无法使用（状态 %1）。"},
+    {Kind::kRedirectNotFollowable, Failure::kOther, Fill::kNothing,
+     u"服务器转向了不能跟随的地址。"},
+    {Kind::kTooManyRedirects, Failure::kTooManyRedirects, Fill::kCount,
+     u"服务器转向超过了 %1 次。"},
+    {Kind::kHeadTooLong, Failure::kOther, Fill::kNothing, u"服务器的回答头部过长。"},
+    {Kind::kBadLength, Failure::kOther, Fill::kNothing, u"服务器给出的回复长度无效。"},
+    {Kind::kNotHttp, Failure::kOther, Fill::kNothing, u"服务器的回答不是 HTTP。"},
+    {Kind::kMalformed, Failure::kOther, Fill::kNothing, u"服务器的回复格式有误。"},
+    {Kind::kBadCompression, Failure::kOther, Fill::kNothing, u"服务器回复的压缩数据有误。"},
+    {Kind::kDroppedBeforeAnswer, Failure::kOther, Fill::kNothing, u"服务器没有回答就断开了连接。"},
+    {Kind::kClosedBeforeAnswer, Failure::kOther, Fill::kNothing, u"服务器没有回答就关闭了连接。"},
+    {Kind::kCutShort, Failure::kTruncated, Fill::kNothing, u"连接在回复传完之前断开了。"},
+    {Kind::kTooLarge, Failure::kTooLarge, Fill::kBytes, u"回复超过了 %1 的上限。"},
+    {Kind::kStalled, Failure::kStalled, Fill::kSeconds, u"服务器 %1 秒没有任何回应。"},
+    {Kind::kTimedOut, Failure::kTimedOut, Fill::kSeconds, u"回复在 %1 秒内没有收完。"},
+    {Kind::kQuitting, Failure::kOther, Fill::kNothing, u"程序正在退出，请求已取消。"},
+    {Kind::kOutOfMemory, Failure::kOther, Fill::kNothing, u"内存不足，请求已取消。"},
+    {Kind::kNetwork, Failure::kOther, Fill::kDetail, u"网络错误：%1"},
+};
+
+constexpr bool InKindOrder() {
+  for (std::size_t i = 0; i < std::size(kWordings); ++i) {
+    if (kWordings[i].kind != static_cast<Kind>(i)) return false;
+  }
+  return std::size(kWordings) == static_cast<std::size_t>(Kind::kNetwork) + 1;
+}
+static_assert(InKindOrder(), "one wording per kind, in the order of the kinds");
 
 QString Seconds(std::int64_t ms) {
   if (ms % 1000 == 0) return QString::number(ms / 1000);
@@ -17,101 +78,32 @@ QString Size(std::int64_t bytes) {
   return QStringLiteral("%1 字节").arg(bytes);
 }
 
-Failure ClassOf(Kind kind) {
-  switch (kind) {
-    case Kind::kRefused:
-      return Failure::kRefused;
-    case Kind::kCutShort:
-      return Failure::kTruncated;
-    case Kind::kStalled:
-      return Failure::kStalled;
-    case Kind::kTimedOut:
-      return Failure::kTimedOut;
-    case Kind::kHttpStatus:
-      return Failure::kHttpStatus;
-    case Kind::kTooManyRedirects:
-      return Failure::kTooManyRedirects;
-    case Kind::kTooLarge:
-      return Failure::kTooLarge;
-    default:
-      return Failure::kOther;
+QString Sentence(const Wording& wording, const TransferFault& fault) {
+  const QString sentence = QString::fromUtf16(wording.sentence);
+  switch (wording.fill) {
+    case Fill::kNothing:
+      return sentence;
+    case Fill::kDetail:
+      return sentence.arg(fault.detail);
+    case Fill::kStatus:
+      return sentence.arg(fault.http_status);
+    case Fill::kCount:
+      return sentence.arg(fault.limit);
+    case Fill::kBytes:
+      return sentence.arg(Size(fault.limit));
+    case Fill::kSeconds:
+      return sentence.arg(Seconds(fault.limit));
   }
-}
-
-QString Sentence(const TransferFault& fault) {
-  switch (fault.kind) {
-    case Kind::kNotReady:
-      return QStringLiteral("程序还没有准备好联网。");
-    case Kind::kBusy:
-      return QStringLiteral("上一个请求还没有结束。");
-    case Kind::kBadAddress:
-      return QStringLiteral("请求地址无效：") + fault.detail;
-    case Kind::kCannotStart:
-      return QStringLiteral("程序无法开始联网。");
-    case Kind::kRefused:
-      return QStringLiteral("服务器拒绝了连接。");
-    case Kind::kCannotConnect:
-      return QStringLiteral("无法连接到服务器。");
-    case Kind::kHostNotFound:
-      return QStringLiteral("找不到服务器“%1”。").arg(fault.detail);
-    case Kind::kProxyNotFound:
-      return QStringLiteral("找不到设置的代理服务器。");
-    case Kind::kNoEncryption:
-      return QStringLiteral("无法与服务器建立加密连接。");
-    case Kind::kCaFileUnreadable:
-      return QStringLiteral("受信任证书的文件无法读取。");
-    case Kind::kCertificateName:
-      return QStringLiteral("服务器的证书不属于“%1”，连接已中止。").arg(fault.detail);
-    case Kind::kCertificateOutOfDate:
-      return QStringLiteral("服务器的证书不在有效期内，连接已中止。");
-    case Kind::kCertificateUntrusted:
-      return QStringLiteral("服务器的证书不是受信任的机构签发的，连接已中止。");
-    case Kind::kHttpStatus:
-      return QStringLiteral("服务器回答了错误 %1。").arg(fault.http_status);
-    case Kind::kUnusableStatus:
-      return QStringLiteral("服务器的回答无法使用（状态 %1）。").arg(fault.http_status);
-    case Kind::kRedirectNotFollowable:
-      return QStringLiteral("服务器转向了不能跟随的地址。");
-    case Kind::kTooManyRedirects:
-      return QStringLiteral("服务器转向超过了 %1 次。").arg(fault.limit);
-    case Kind::kHeadTooLong:
-      return QStringLiteral("服务器的回答头部过长。");
-    case Kind::kBadLength:
-      return QStringLiteral("服务器给出的回复长度无效。");
-    case Kind::kNotHttp:
-      return QStringLiteral("服务器的回答不是 HTTP。");
-    case Kind::kMalformed:
-      return QStringLiteral("服务器的回复格式有误。");
-    case Kind::kBadCompression:
-      return QStringLiteral("服务器回复的压缩数据有误。");
-    case Kind::kDroppedBeforeAnswer:
-      return QStringLiteral("服务器没有回答就断开了连接。");
-    case Kind::kClosedBeforeAnswer:
-      return QStringLiteral("服务器没有回答就关闭了连接。");
-    case Kind::kCutShort:
-      return QStringLiteral("连接在回复传完之前断开了。");
-    case Kind::kTooLarge:
-      return QStringLiteral("回复超过了 %1 的上限。").arg(Size(fault.limit));
-    case Kind::kStalled:
-      return QStringLiteral("服务器 %1 秒没有任何回应。").arg(Seconds(fault.limit));
-    case Kind::kTimedOut:
-      return QStringLiteral("回复在 %1 秒内没有收完。").arg(Seconds(fault.limit));
-    case Kind::kQuitting:
-      return QStringLiteral("程序正在退出，请求已取消。");
-    case Kind::kOutOfMemory:
-      return QStringLiteral("内存不足，请求已取消。");
-    case Kind::kNetwork:
-      break;
-  }
-  return QStringLiteral("网络错误：") + fault.detail;
+  return sentence;
 }
 
 }  // namespace
 
 TransferResult FailedTransfer(const TransferFault& fault) {
+  const Wording& wording = kWordings[static_cast<std::size_t>(fault.kind)];
   TransferResult result;
-  result.failure = ClassOf(fault.kind);
-  result.reason = Sentence(fault);
+  result.failure = wording.failure;
+  result.reason = Sentence(wording, fault);
   result.http_status = fault.http_status;
   return result;
 }
