@@ -12,7 +12,7 @@ using Kind = TransferFault::Kind;
 // What takes the place of a sentence's %1.
 enum class Fill { kNothing, kDetail, kStatus, kCount, kBytes, kSeconds };
 using enum Fill;
-using enum Failure;
+using enum TransferResult::Failure;
 
 struct Wording {
   Kind kind;
