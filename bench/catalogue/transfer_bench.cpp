@@ -14,8 +14,8 @@
 namespace quorvel::catalogue {
 namespace {
 
-using testing::HttpResponse;
-using testing::ScriptedHttpServer;
+using quorvel::testing::HttpResponse;
+using quorvel::testing::ScriptedHttpServer;
 
 // Listing-like text: records of six fields.
 QByteArray Listing(std::int64_t bytes) {

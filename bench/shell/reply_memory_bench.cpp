@@ -13,7 +13,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -25,15 +24,13 @@
 #include <QLabel>
 #include <QTimer>
 
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <map>
 #include <string>
-#include <thread>
 
-#include "loopback_socket.h"
+#include "scripted_http_server.h"
 #include "shell/addresses.h"
 #include "shell/main_window.h"
 #include "shell/qt/qt_main_components.h"
@@ -101,68 +98,30 @@ std::string OrdinaryRows() {
   return body;
 }
 
-// Answers page=1 with two rows (so "下一页" is on) and anything else with the
-// case's reply, one connection at a time, until told to stop.
-class ReplyServer {
- public:
-  explicit ReplyServer(const std::string* reply) : reply_(reply) {
-    listener_ = quorvel::testing::BindLoopback(0, 8, &port_);
-    if (listener_ >= 0) thread_ = std::thread([this] { Serve(); });
-  }
-  ~ReplyServer() {
-    stop_ = true;
-    if (thread_.joinable()) thread_.join();
-    if (listener_ >= 0) ::close(listener_);
-  }
-  int port() const { return listener_ >= 0 ? port_ : 0; }
-
- private:
-  void Serve() {
-    const std::string first_page =
-        "CF\x02one\x02"
-        "free\x02"
-        "2024\x02"
-        "a/*/http://x/**/\x02"
-        "1\x01"
-        "CF\x02two\x02"
-        "free\x02"
-        "2024\x02"
-        "b/*/http://y/**/\x02"
-        "2\x01" +
-        Trailer(2, 3);
-    while (!stop_) {
-      pollfd p{listener_, POLLIN, 0};
-      if (::poll(&p, 1, 50) <= 0) continue;
-      const int s = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-      if (s < 0) continue;
-      std::string target;
-      if (quorvel::testing::ReadRequestTarget(s, stop_, std::chrono::seconds(10), &target)) {
-        const std::string& body = target.ends_with("page=1") ? first_page : *reply_;
-        const std::string head =
-            "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) +
-            "\r\nConnection: close\r\n\r\n";
-        if (SendAll(s, head)) SendAll(s, body);
-      }
-      ::shutdown(s, SHUT_WR);
-      ::close(s);
+// Answers page=1 with two rows (so "下一页" is on) and anything else with
+// `reply`, which must outlive the server.
+quorvel::testing::ScriptedHttpServer::Script Replies(const std::string& reply) {
+  const std::string first_page =
+      "CF\x02one\x02"
+      "free\x02"
+      "2024\x02"
+      "a/*/http://x/**/\x02"
+      "1\x01"
+      "CF\x02two\x02"
+      "free\x02"
+      "2024\x02"
+      "b/*/http://y/**/\x02"
+      "2\x01" +
+      Trailer(2, 3);
+  return [first_page, &reply](quorvel::testing::ScriptedHttpServer::Connection& c,
+                              const std::string& target) {
+    const std::string& body = target.ends_with("page=1") ? first_page : reply;
+    if (c.Send(quorvel::testing::HttpHead(
+            200, "Content-Length: " + std::to_string(body.size()) + "\r\n"))) {
+      c.Send(body);
     }
-  }
-  bool SendAll(int s, const std::string& bytes) {
-    std::size_t sent = 0;
-    while (sent < bytes.size() && !stop_) {
-      const ssize_t n = ::send(s, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-      if (n <= 0) return false;
-      sent += static_cast<std::size_t>(n);
-    }
-    return sent == bytes.size();
-  }
-
-  const std::string* reply_;
-  int listener_ = -1;
-  int port_ = 0;
-  std::atomic<bool> stop_{false};
-  std::thread thread_;
-};
+  };
+}
 
 long StatusKib(const char* key) {
   QFile f(QStringLiteral("/proc/self/status"));
@@ -256,8 +215,8 @@ struct Result {
 
 // Runs the client in a fresh process against a server for `reply`.
 bool RunClient(const std::string& reply, Result* result, std::string* error) {
-  ReplyServer server(&reply);
-  if (server.port() == 0) {
+  quorvel::testing::ScriptedHttpServer server(Replies(reply), std::chrono::minutes(5));
+  if (!server.ok()) {
     *error = "no loopback port";
     return false;
   }

@@ -9,6 +9,7 @@
 #include "catalogue/listing_page.h"
 #include "catalogue/reply_text.h"
 #include "catalogue/testing/fake_list_view.h"
+#include "catalogue/testing/listing_page_reader.h"
 #include "catalogue/testing/recording_shell_open.h"
 #include "catalogue/testing/scripted_transfer.h"
 
@@ -82,7 +83,7 @@ void RunModel(LoadKind kind, const QByteArray& reply, std::uint8_t selector) {
   load.kind = kind;
   load.step = (selector & 0x10) ? PagingStep::kPrevious : PagingStep::kNext;
   load.page_no = 1 + (selector >> 5);
-  const ListingPage page = ReadListingPage(text, load);
+  const testing::ListingPage page = testing::ReadListingPage(text, load);
   Check(static_cast<qsizetype>(page.rows.size()) == page.list3.size(), "List3 out of step");
   const bool stops_at_fault = kind == LoadKind::kCategory || kind == LoadKind::kSearch;
   if (!stops_at_fault) {

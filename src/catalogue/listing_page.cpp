@@ -1,8 +1,5 @@
 #include "catalogue/listing_page.h"
 
-#include "catalogue/page_fill.h"
-#include "catalogue/page_table.h"
-
 namespace quorvel::catalogue {
 namespace {
 
@@ -46,15 +43,6 @@ PageOutcome ConcludeLoad(QStringView text, const PageLoad& load) {
       break;
   }
   return outcome;
-}
-
-ListingPage ReadListingPage(QStringView text, const PageLoad& load) {
-  ListingPage page;
-  PageTable table;
-  FillRows(text, load.kind, table, page.list3);
-  page.rows = std::move(table.rows());
-  page.outcome = ConcludeLoad(text, load);
-  return page;
 }
 
 }  // namespace quorvel::catalogue

@@ -1,16 +1,13 @@
 #pragma once
 
-// What one load shows, worked out from the decoded reply alone: the rows with
-// their cells, List3, the counter text and the page buttons.
+// How one load ends, worked out from the decoded reply alone: the counter
+// text and the page buttons.  The rows are FillRows' (page_fill.h).
 
 #include <QString>
-#include <QStringList>
 #include <QStringView>
 
-#include <array>
 #include <cstdint>
 #include <optional>
-#include <vector>
 
 #include "catalogue/listing_service.h"
 #include "catalogue/page_buttons.h"
@@ -46,14 +43,5 @@ struct PageOutcome {
 // a whole; category and search stop at a faulty trailer, so the counter (no
 // marker) or the buttons (no readable page count) keep what they showed.
 PageOutcome ConcludeLoad(QStringView text, const PageLoad& load);
-
-struct ListingPage {
-  // Cell texts by column; the columns the kind does not write stay empty.
-  std::vector<std::array<QString, kRecordFieldCount>> rows;
-  QStringList list3;
-  PageOutcome outcome;
-};
-
-ListingPage ReadListingPage(QStringView text, const PageLoad& load);
 
 }  // namespace quorvel::catalogue

@@ -1,4 +1,4 @@
-#include "catalogue/listing_page.h"
+#include "catalogue/testing/listing_page_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +8,8 @@
 namespace quorvel::catalogue {
 namespace {
 
+using testing::ListingPage;
+using testing::ReadListingPage;
 using testing::Record;
 using testing::Records;
 using testing::Reply;
@@ -20,8 +22,7 @@ ListingPage Read(const QByteArray& reply, LoadKind kind, PagingStep step = Pagin
   load.step = step;
   load.page_no = page_no;
   load.counter_suffix = suffix;
-  ListingPage page = ReadListingPage(text, load);
-  return page;
+  return ReadListingPage(text, load);
 }
 
 // Which columns each kind writes after the row text.

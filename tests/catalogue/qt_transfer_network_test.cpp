@@ -24,8 +24,8 @@ namespace quorvel::catalogue {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::HttpResponse;
-using testing::ScriptedHttpServer;
+using quorvel::testing::HttpResponse;
+using quorvel::testing::ScriptedHttpServer;
 using testing::TlsTestServer;
 using Connection = ScriptedHttpServer::Connection;
 using Failure = TransferResult::Failure;
@@ -128,7 +128,7 @@ INSTANTIATE_TEST_SUITE_P(
 void Forward(Connection& client, const std::string& absolute_target) {
   const QUrl url(QString::fromStdString(absolute_target));
   const int origin = quorvel::testing::ConnectLoopback(url.port());
-  if (origin < 0) return client.Send(HttpResponse(502, ""));
+  if (origin < 0) return (void)client.Send(HttpResponse(502, ""));
   const std::string request =
       "GET " + url.toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority).toStdString() +
       " HTTP/1.1\r\nHost: " + url.authority().toStdString() + "\r\nConnection: close\r\n\r\n";

@@ -21,8 +21,9 @@ namespace {
 
 using namespace std::chrono_literals;
 using namespace std::string_view_literals;
-using testing::HttpResponse;
-using testing::ScriptedHttpServer;
+using quorvel::testing::HttpChunk;
+using quorvel::testing::HttpResponse;
+using quorvel::testing::ScriptedHttpServer;
 using Connection = ScriptedHttpServer::Connection;
 using Failure = TransferResult::Failure;
 
@@ -33,12 +34,6 @@ QtTransfer::Limits TestLimits() {
   limits.total = 1500ms;
   limits.max_body_bytes = 64 * 1024;
   return limits;
-}
-
-std::string Chunk(std::string_view data) {
-  char size[16];
-  std::snprintf(size, sizeof size, "%zx\r\n", data.size());
-  return std::string(size) + std::string(data) + "\r\n";
 }
 
 // "decoded listing" in each coding a reply may use.
@@ -107,10 +102,11 @@ INSTANTIATE_TEST_SUITE_P(
                       c.Reset();
                     },
                     Failure::kTruncated},
-        FailureCase{
-            "chunked_without_final_chunk",
-            [](Connection& c, const std::string&) { c.Send(kChunkedHead + Chunk("first part")); },
-            Failure::kTruncated},
+        FailureCase{"chunked_without_final_chunk",
+                    [](Connection& c, const std::string&) {
+                      c.Send(kChunkedHead + HttpChunk("first part"));
+                    },
+                    Failure::kTruncated},
         FailureCase{"stall_before_status", [](Connection& c, const std::string&) { c.Pause(5s); },
                     Failure::kStalled},
         FailureCase{"stall_mid_body",
@@ -144,7 +140,7 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"chunked_too_large",
                     [](Connection& c, const std::string&) {
                       c.Send(kChunkedHead);
-                      const std::string chunk = Chunk(std::string(8192, 'z'));
+                      const std::string chunk = HttpChunk(std::string(8192, 'z'));
                       for (int i = 0; i < 1000 && !c.client_gone(); ++i) c.Send(chunk);
                     },
                     Failure::kTooLarge},
@@ -183,7 +179,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         BodyCase{"chunked_with_extension_and_trailer",
                  [](Connection& c, const std::string&) {
-                   c.Send(kChunkedHead + "3;name=x\r\nabc\r\n" + Chunk("def") +
+                   c.Send(kChunkedHead + "3;name=x\r\nabc\r\n" + HttpChunk("def") +
                           "0\r\nX-Trailer: 1\r\n\r\n");
                  },
                  "abcdef"},
@@ -213,7 +209,7 @@ INSTANTIATE_TEST_SUITE_P(
                    c.Send(
                        "HTTP/1.1 200 OK\r\nTransfer-Encoding: gzip, chunked\r\n"
                        "Connection: close\r\n\r\n" +
-                       Chunk(kGzipped) + "0\r\n\r\n");
+                       HttpChunk(kGzipped) + "0\r\n\r\n");
                  },
                  "decoded listing"},
         BodyCase{"relative_redirect",
@@ -323,7 +319,7 @@ TEST(QtTransferTest, ChunkedBodyInSmallPiecesArrivesWhole) {
   ScriptedHttpServer server([&](Connection& c, const std::string&) {
     c.Send(kChunkedHead);
     for (std::size_t i = 0; i < text.size(); i += 2) {
-      c.Send(Chunk(text.substr(i, 2)));
+      c.Send(HttpChunk(text.substr(i, 2)));
       c.Pause(5ms);
     }
     c.Send("0\r\n\r\n");

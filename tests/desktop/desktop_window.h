@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "shell/main_window.h"
-#include "shell_doubles.h"
+#include "shell/testing/shell_doubles.h"
 
 namespace quorvel::shell::testing {
 

@@ -23,7 +23,7 @@
 #include "shell/qt/qt_media_player.h"
 #include "shell/qt/qt_web_browser.h"
 #include "shell/qt/style_sheet_skin.h"
-#include "shell_doubles.h"
+#include "shell/testing/shell_doubles.h"
 
 namespace quorvel::shell {
 namespace {

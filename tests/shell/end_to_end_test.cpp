@@ -23,7 +23,7 @@
 #include "service_process.h"
 #include "shell/addresses.h"
 #include "shell/main_window.h"
-#include "shell_doubles.h"
+#include "shell/testing/shell_doubles.h"
 
 namespace quorvel::shell {
 namespace {

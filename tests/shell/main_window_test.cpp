@@ -17,7 +17,7 @@
 #include "shell/about_text.h"
 #include "shell/addresses.h"
 #include "shell/main_window.h"
-#include "shell_doubles.h"
+#include "shell/testing/shell_doubles.h"
 
 namespace quorvel::shell {
 namespace {

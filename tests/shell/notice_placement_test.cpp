@@ -7,7 +7,7 @@
 #include "shell/addresses.h"
 #include "shell/notice_placement.h"
 #include "shell/notice_window.h"
-#include "shell_doubles.h"
+#include "shell/testing/shell_doubles.h"
 
 namespace quorvel::shell {
 namespace {

@@ -6,20 +6,15 @@
 
 #include <vector>
 
+#include "reply_builder.h"
+
 namespace quorvel::shell::testing {
 
-// A listing reply as the service sends it: every record's fields joined by
-// U+0002 and followed by U+0001, then the trailer with the entry count and
-// the page count.
+// A listing reply as the service sends it, with the entry count and the page
+// count in its trailer.
 inline QByteArray ListingReply(const std::vector<QStringList>& records, const QString& count,
                                const QString& pages) {
-  QString text;
-  for (const QStringList& fields : records) {
-    text += fields.join(QChar(0x0002));
-    text += QChar(0x0001);
-  }
-  text += QStringLiteral("?TtbBa?") + count + QStringLiteral("?") + pages;
-  return text.toUtf8();
+  return catalogue::testing::Reply(records, count + QStringLiteral("?") + pages);
 }
 
 // Twenty short rows on one page.

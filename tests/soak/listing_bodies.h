@@ -14,6 +14,9 @@ enum class BodyFlavour {
 
 // Pages the catalogue claims to have.
 inline constexpr int kPageCount = 5;
+// Rows of a whole page, and of the one page that holds very many.
+inline constexpr int kRowsPerPage = 20;
+inline constexpr int kManyRows = 40000;
 // Names of every entry's two links: an address to open and one to refuse.
 inline constexpr char16_t kOpenableLinkName[] = u"官方下载";
 inline constexpr char16_t kRefusedLinkName[] = u"镜像";

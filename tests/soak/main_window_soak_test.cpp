@@ -12,11 +12,12 @@
 #include <random>
 
 #include "catalogue/qt/qt_transfer.h"
-#include "misbehaving_server.h"
+#include "misbehaving_listing.h"
 #include "process_memory.h"
 #include "shell/addresses.h"
 #include "shell/main_window.h"
-#include "soak_components.h"
+#include "shell/qt/style_sheet_skin.h"
+#include "shell/testing/shell_doubles.h"
 #include "soak_user.h"
 
 namespace quorvel::soak {
@@ -41,14 +42,18 @@ TEST(MainWindowSoak, MixedClicksAgainstAMisbehavingServer) {
   const auto started = std::chrono::steady_clock::now();
   const int clicks = SoakClicks();
 
-  MisbehavingServer server(std::chrono::minutes(20));
+  MisbehavingListing server(std::chrono::minutes(20));
   ASSERT_TRUE(server.ok());
   // Short limits keep a stall or a slow giant from costing the soak its time;
   // the size limit stays the program's own.
   catalogue::QtTransfer::Limits limits;
   limits.stall = milliseconds(300);
   limits.total = milliseconds(3000);
-  SoakComponents components(limits);
+  // The program's own list, transfer and skin; what would reach outside the
+  // test is recorded instead.
+  shell::testing::TestComponents components(/*qt_list_view=*/true);
+  components.make_transfer = [&] { return std::make_unique<catalogue::QtTransfer>(limits); };
+  components.make_skin = [] { return std::make_unique<shell::StyleSheetSkin>(); };
   const shell::ShellAddresses addresses =
       shell::AddressesForHosts(QStringLiteral("127.0.0.1:%1").arg(server.port()),
                                QStringLiteral("127.0.0.1:9"), QStringLiteral("127.0.0.1:9"));

@@ -15,16 +15,10 @@
 #include "catalogue/qt/qt_list_view.h"
 #include "listing_bodies.h"
 #include "shell/main_window.h"
-#include "soak_components.h"
-
-// Lets GoogleTest print texts in failure messages.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+#include "shell/testing/shell_doubles.h"
 
 namespace quorvel::soak {
 namespace {
-
-constexpr int kRowsPerPage = 20;
-constexpr int kManyRows = 40000;
 
 struct Weighted {
   Answer answer;
@@ -76,8 +70,8 @@ std::string Std(const QString& s) { return s.toStdString(); }
 
 }  // namespace
 
-SoakUser::SoakUser(shell::Main& window, MisbehavingServer& server, SoakComponents& components,
-                   QString program_folder)
+SoakUser::SoakUser(shell::Main& window, MisbehavingListing& server,
+                   shell::testing::TestComponents& components, QString program_folder)
     : window_(window),
       server_(server),
       components_(components),
@@ -212,7 +206,7 @@ void SoakUser::LoadClick(Load load, int which, Answer answer) {
       << "load " << static_cast<int>(load) << " answered " << AnswerName(answer)
       << ", told: " << Std(s.Notice());
   if (answer != Answer::kRefuse) {
-    const MisbehavingServer::Served served = server_.last();
+    const MisbehavingListing::Served served = server_.last();
     EXPECT_EQ(served.page, requested) << served.target;
     if (load == Load::kNext || load == Load::kPrevious) {
       // Paging always addresses the whole catalogue.

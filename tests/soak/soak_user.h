@@ -6,7 +6,7 @@
 #include <array>
 #include <random>
 
-#include "misbehaving_server.h"
+#include "misbehaving_listing.h"
 
 class QLabel;
 class QLineEdit;
@@ -19,11 +19,12 @@ class QtListView;
 }
 namespace quorvel::shell {
 class Main;
+namespace testing {
+class TestComponents;
 }
+}  // namespace quorvel::shell
 
 namespace quorvel::soak {
-
-class SoakComponents;
 
 // What the soak did and saw.
 struct SoakTally {
@@ -44,8 +45,8 @@ struct SoakTally {
 // shows is checked against what the server sent.
 class SoakUser {
  public:
-  SoakUser(shell::Main& window, MisbehavingServer& server, SoakComponents& components,
-           QString program_folder);
+  SoakUser(shell::Main& window, MisbehavingListing& server,
+           shell::testing::TestComponents& components, QString program_folder);
 
   // False when a control the user needs is missing.
   bool Ready() const;
@@ -74,8 +75,8 @@ class SoakUser {
   int ListedRows() const;
 
   shell::Main& window_;
-  MisbehavingServer& server_;
-  SoakComponents& components_;
+  MisbehavingListing& server_;
+  shell::testing::TestComponents& components_;
   QString program_folder_;
 
   catalogue::QtListView* list_ = nullptr;

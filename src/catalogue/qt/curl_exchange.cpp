@@ -1,28 +1,18 @@
 #include "catalogue/qt/curl_exchange.h"
 
-#include <QSocketNotifier>
 #include <QUrl>
 
-#include <openssl/ssl.h>
 #include <openssl/x509_vfy.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <utility>
+
+#include "catalogue/qt/tls_closing_message.h"
 
 namespace quorvel::catalogue {
 namespace {
 
-// libcurl's global state (OpenSSL among it) is set up once, before the first
-// handle, and torn down when the program ends.
-class CurlLibrary {
- public:
-  static void Ensure() { static CurlLibrary library; }
-
- private:
-  CurlLibrary() { curl_global_init(CURL_GLOBAL_DEFAULT); }
-  ~CurlLibrary() { curl_global_cleanup(); }
-};
+using Kind = TransferFault::Kind;
 
 // Status lines and headers of one exchange together, interim heads
 // included; a longer head is not a listing reply, and libcurl would keep it all.
@@ -53,159 +43,65 @@ QByteArray CaFileFromEnvironment() {
   return {};
 }
 
-bool TlsIsOpenSsl() {
-  const curl_version_info_data* info = curl_version_info(CURLVERSION_NOW);
-  return info != nullptr && info->ssl_version != nullptr &&
-         QByteArray(info->ssl_version).startsWith("OpenSSL/");
-}
-
-int ExchangeSlot() {
-  static const int slot = SSL_CTX_get_ex_new_index(0, nullptr, nullptr, nullptr, nullptr);
-  return slot;
-}
-
-// OpenSSL tells of every alert; the one wanted is the peer's closing message.
-void NoteAlert(const SSL* ssl, int where, int alert) {
-  if ((where & SSL_CB_READ_ALERT) != SSL_CB_READ_ALERT || (alert & 0xff) != SSL_AD_CLOSE_NOTIFY) {
-    return;
+// Which of the certificate's faults stopped the handshake.
+Kind CertificateFault(long verdict) {
+  // With a trusted chain it is the name that failed: libcurl's own check
+  // leaves 0 or 1 (unspecified), OpenSSL's leaves a mismatch code.
+  if (verdict == X509_V_OK || verdict == X509_V_ERR_UNSPECIFIED ||
+      verdict == X509_V_ERR_HOSTNAME_MISMATCH || verdict == X509_V_ERR_IP_ADDRESS_MISMATCH) {
+    return Kind::kCertificateName;
   }
-  if (auto* exchange =
-          static_cast<CurlExchange*>(SSL_CTX_get_ex_data(SSL_get_SSL_CTX(ssl), ExchangeSlot()))) {
-    exchange->NoteTlsClosingMessage();
+  if (verdict == X509_V_ERR_CERT_NOT_YET_VALID || verdict == X509_V_ERR_CERT_HAS_EXPIRED) {
+    return Kind::kCertificateOutOfDate;
   }
-}
-
-// libcurl takes a TLS connection that ends without the closing message as a
-// proper end, so a body that runs until the close could come back whole when
-// an attacker or a dropped line cut it short.  Each connection's context
-// reports the closing message to its exchange instead.
-CURLcode WatchForClosingMessage(CURL*, void* context, void* exchange) {
-  auto* tls = static_cast<SSL_CTX*>(context);
-  SSL_CTX_set_ex_data(tls, ExchangeSlot(), exchange);
-  SSL_CTX_set_info_callback(tls, &NoteAlert);
-  return CURLE_OK;
+  return Kind::kCertificateUntrusted;
 }
 
 }  // namespace
 
 CurlExchange::CurlExchange(QByteArray url, std::int64_t max_body_bytes, QObject* parent)
-    : QObject(parent), url_(std::move(url)), max_body_bytes_(max_body_bytes) {
-  wake_.setSingleShot(true);
-  connect(&wake_, &QTimer::timeout, this, [this] { Drive(CURL_SOCKET_TIMEOUT, 0); });
-}
+    : QObject(parent), url_(std::move(url)), max_body_bytes_(max_body_bytes) {}
 
-CurlExchange::~CurlExchange() {
-  Release();
-  if (multi_ != nullptr) curl_multi_cleanup(multi_);
-  if (easy_ != nullptr) curl_easy_cleanup(easy_);
-}
+CurlExchange::~CurlExchange() = default;
 
 void CurlExchange::Start() {
-  CurlLibrary::Ensure();
-  easy_ = curl_easy_init();
-  multi_ = curl_multi_init();
-  if (easy_ == nullptr || multi_ == nullptr) {
-    Finish(Outcome::kOther, QStringLiteral("程序无法开始联网。"));
-    return;
+  if (driver_.easy() == nullptr) return Finish(FailedTransfer(Fault(Kind::kCannotStart)));
+  SetOptions();
+  if (!driver_.Start([this](CURLcode code) { Conclude(code); })) {
+    Finish(FailedTransfer(Fault(Kind::kCannotStart)));
   }
-  curl_easy_setopt(easy_, CURLOPT_URL, url_.constData());
-  curl_easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, "http,https");
+}
+
+void CurlExchange::SetOptions() {
+  CURL* easy = driver_.easy();
+  curl_easy_setopt(easy, CURLOPT_URL, url_.constData());
+  curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
   // Redirects are followed by the caller, which refuses a step down from
   // https to http; libcurl cannot be told to.
-  curl_easy_setopt(easy_, CURLOPT_FOLLOWLOCATION, 0L);
+  curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
   // Every coding this libcurl can decode (gzip, deflate, br, ...), in either
   // header; the body handed on is the decoded one.
-  curl_easy_setopt(easy_, CURLOPT_ACCEPT_ENCODING, "");
-  curl_easy_setopt(easy_, CURLOPT_TRANSFER_ENCODING, 1L);
-  curl_easy_setopt(easy_, CURLOPT_USERAGENT, "Quorvel/1.8");
-  curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(easy_, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
-  curl_easy_setopt(easy_, CURLOPT_ERRORBUFFER, error_buffer_);
+  curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
+  curl_easy_setopt(easy, CURLOPT_TRANSFER_ENCODING, 1L);
+  curl_easy_setopt(easy, CURLOPT_USERAGENT, "Quorvel/1.8");
+  curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+  curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, error_buffer_);
   const QByteArray ca_file = CaFileFromEnvironment();
-  if (!ca_file.isEmpty()) curl_easy_setopt(easy_, CURLOPT_CAINFO, ca_file.constData());
-  static const bool open_ssl = TlsIsOpenSsl();
-  if (open_ssl) {
-    curl_easy_setopt(easy_, CURLOPT_SSL_CTX_FUNCTION, &WatchForClosingMessage);
-    curl_easy_setopt(easy_, CURLOPT_SSL_CTX_DATA, this);
-  }
-  curl_easy_setopt(easy_, CURLOPT_HEADERFUNCTION, &CurlExchange::OnHeader);
-  curl_easy_setopt(easy_, CURLOPT_HEADERDATA, this);
-  curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &CurlExchange::OnBody);
-  curl_easy_setopt(easy_, CURLOPT_WRITEDATA, this);
-  curl_easy_setopt(easy_, CURLOPT_NOPROGRESS, 0L);
-  curl_easy_setopt(easy_, CURLOPT_XFERINFOFUNCTION, &CurlExchange::OnProgress);
-  curl_easy_setopt(easy_, CURLOPT_XFERINFODATA, this);
-  curl_easy_setopt(easy_, CURLOPT_PREREQFUNCTION, &CurlExchange::OnConnected);
-  curl_easy_setopt(easy_, CURLOPT_PREREQDATA, this);
-
-  curl_multi_setopt(multi_, CURLMOPT_SOCKETFUNCTION, &CurlExchange::OnSocket);
-  curl_multi_setopt(multi_, CURLMOPT_SOCKETDATA, this);
-  curl_multi_setopt(multi_, CURLMOPT_TIMERFUNCTION, &CurlExchange::OnTimer);
-  curl_multi_setopt(multi_, CURLMOPT_TIMERDATA, this);
-  if (curl_multi_add_handle(multi_, easy_) != CURLM_OK) {
-    Finish(Outcome::kOther, QStringLiteral("程序无法开始联网。"));
-    return;
-  }
-  attached_ = true;
+  if (!ca_file.isEmpty()) curl_easy_setopt(easy, CURLOPT_CAINFO, ca_file.constData());
+  WatchForTlsClosingMessage(easy, &tls_closing_message_);
+  curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &CurlExchange::OnHeader);
+  curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
+  curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &CurlExchange::OnBody);
+  curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
+  curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
+  curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &CurlExchange::OnProgress);
+  curl_easy_setopt(easy, CURLOPT_XFERINFODATA, this);
+  curl_easy_setopt(easy, CURLOPT_PREREQFUNCTION, &CurlExchange::OnConnected);
+  curl_easy_setopt(easy, CURLOPT_PREREQDATA, this);
 }
 
-void CurlExchange::Abort() { Finish(Outcome::kAborted); }
-
-int CurlExchange::OnSocket(CURL*, curl_socket_t socket, int what, void* self, void*) {
-  static_cast<CurlExchange*>(self)->SetWatch(socket, what);
-  return 0;
-}
-
-int CurlExchange::OnTimer(CURLM*, long timeout_ms, void* self) {
-  QTimer& wake = static_cast<CurlExchange*>(self)->wake_;
-  if (timeout_ms < 0) {
-    wake.stop();
-  } else {
-    wake.start(static_cast<int>(timeout_ms));
-  }
-  return 0;
-}
-
-void CurlExchange::SetWatch(curl_socket_t socket, int what) {
-  if (what == CURL_POLL_REMOVE) {
-    const auto found = watches_.find(socket);
-    if (found == watches_.end()) return;
-    for (auto* notifier : {found->second.read.get(), found->second.write.get()}) {
-      if (notifier != nullptr) notifier->setEnabled(false);
-    }
-    retired_.push_back(std::move(found->second));
-    watches_.erase(found);
-    return;
-  }
-  Watch& watch = watches_[socket];
-  const auto ensure = [&](std::unique_ptr<QSocketNotifier>& notifier, QSocketNotifier::Type type,
-                          int events, bool wanted) {
-    if (!notifier) {
-      if (!wanted) return;
-      notifier = std::make_unique<QSocketNotifier>(socket, type);
-      connect(notifier.get(), &QSocketNotifier::activated, this,
-              [this, socket, events] { Drive(socket, events); });
-    }
-    notifier->setEnabled(wanted);
-  };
-  ensure(watch.read, QSocketNotifier::Read, CURL_CSELECT_IN,
-         what == CURL_POLL_IN || what == CURL_POLL_INOUT);
-  ensure(watch.write, QSocketNotifier::Write, CURL_CSELECT_OUT,
-         what == CURL_POLL_OUT || what == CURL_POLL_INOUT);
-}
-
-void CurlExchange::Drive(curl_socket_t socket, int events) {
-  if (outcome_ != Outcome::kRunning || !attached_) return;
-  int running = 0;
-  curl_multi_socket_action(multi_, socket, events, &running);
-  int queued = 0;
-  while (CURLMsg* message = curl_multi_info_read(multi_, &queued)) {
-    if (message->msg == CURLMSG_DONE && message->easy_handle == easy_) {
-      Conclude(message->data.result);
-      return;
-    }
-  }
-}
+void CurlExchange::Abort(const TransferFault& why) { Finish(FailedTransfer(why)); }
 
 std::size_t CurlExchange::OnHeader(char* data, std::size_t size, std::size_t count, void* self) {
   auto* exchange = static_cast<CurlExchange*>(self);
@@ -213,7 +109,7 @@ std::size_t CurlExchange::OnHeader(char* data, std::size_t size, std::size_t cou
   Q_EMIT exchange->Progress();
   exchange->head_bytes_ += static_cast<qsizetype>(size * count);
   if (exchange->head_bytes_ > kMaxHeadBytes) {
-    exchange->stop_ = Stop{Outcome::kOther, QStringLiteral("服务器的回答头部过长。")};
+    exchange->stop_ = exchange->Fault(Kind::kHeadTooLong);
     return 0;
   }
   if (line.startsWith("HTTP/")) {
@@ -244,30 +140,30 @@ std::size_t CurlExchange::OnHeader(char* data, std::size_t size, std::size_t cou
 }
 
 // Decides at the end of each head whether its body is wanted.  False stops
-// the transfer, with the reason in stop_.
+// the transfer, for a redirect or with the fault in stop_.
 bool CurlExchange::HeadersDone() {
   long status = 0;
-  curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &status);
+  curl_easy_getinfo(driver_.easy(), CURLINFO_RESPONSE_CODE, &status);
   if (status < 200) return true;  // interim: the real head follows
   status_ = static_cast<int>(status);
   head_done_ = true;
   if (status_ >= 400) {
-    stop_ = Stop{Outcome::kHttpStatus, QStringLiteral("服务器回答了错误 %1。").arg(status_)};
+    stop_ = Fault(Kind::kHttpStatus);
   } else if (IsRedirect(status_) && !location_.isEmpty()) {
     redirect_url_ = ResolveLocation();
-    stop_ = Stop{Outcome::kRedirect, QString()};
+    redirected_ = true;
   } else if (status_ >= 300) {
-    stop_ = Stop{Outcome::kOther, QStringLiteral("服务器的回答无法使用（状态 %1）。").arg(status_)};
+    stop_ = Fault(Kind::kUnusableStatus);
   } else if (bad_length_) {
-    stop_ = Stop{Outcome::kOther, QStringLiteral("服务器给出的回复长度无效。")};
+    stop_ = Fault(Kind::kBadLength);
   } else if (content_length_ && *content_length_ > max_body_bytes_) {
-    stop_ = Stop{Outcome::kTooLarge, QString()};
+    stop_ = Fault(Kind::kTooLarge);
   }
   long version = 0;
-  curl_easy_getinfo(easy_, CURLINFO_HTTP_VERSION, &version);
+  curl_easy_getinfo(driver_.easy(), CURLINFO_HTTP_VERSION, &version);
   until_close_ = (version == CURL_HTTP_VERSION_1_0 || version == CURL_HTTP_VERSION_1_1) &&
                  !content_length_ && !chunked_ && status_ != 204;
-  return !stop_;
+  return !stop_ && !redirected_;
 }
 
 QByteArray CurlExchange::ResolveLocation() const {
@@ -294,7 +190,7 @@ std::size_t CurlExchange::OnBody(char* data, std::size_t size, std::size_t count
   // Checked on the decoded bytes, before they are kept: a small compressed
   // reply that unpacks past the limit stops here.
   if (static_cast<std::int64_t>(bytes) > exchange->max_body_bytes_ - exchange->body_.size()) {
-    exchange->stop_ = Stop{Outcome::kTooLarge, QString()};
+    exchange->stop_ = exchange->Fault(Kind::kTooLarge);
     return 0;
   }
   exchange->body_.append(data, static_cast<qsizetype>(bytes));
@@ -316,120 +212,96 @@ int CurlExchange::OnConnected(void* self, char*, char*, int, int) {
 }
 
 void CurlExchange::Conclude(CURLcode code) {
-  if (stop_) {
-    Finish(stop_->outcome, stop_->text);
-  } else if (code == CURLE_OK && until_close_ && url_.startsWith("https:") &&
-             !tls_closing_message_) {
-    Finish(Outcome::kTruncated, QStringLiteral("连接在回复传完之前断开了。"));
-  } else if (code == CURLE_OK) {
-    Finish(Outcome::kComplete);
-  } else {
-    Fail(code);
+  if (stop_) return Finish(FailedTransfer(*stop_));
+  if (redirected_) return Finish(Succeeded(QByteArray()));
+  if (code != CURLE_OK) return Finish(FailedTransfer(FaultOf(code)));
+  if (until_close_ && url_.startsWith("https:") && !tls_closing_message_) {
+    return Finish(FailedTransfer(Fault(Kind::kCutShort)));
   }
+  Finish(Succeeded(std::move(body_)));
 }
 
-void CurlExchange::Fail(CURLcode code) {
+TransferResult CurlExchange::Succeeded(QByteArray body) const {
+  TransferResult result;
+  result.http_status = status_;
+  result.body = std::move(body);
+  return result;
+}
+
+TransferFault CurlExchange::FaultOf(CURLcode code) const {
   long os_error = 0;
-  curl_easy_getinfo(easy_, CURLINFO_OS_ERRNO, &os_error);
+  curl_easy_getinfo(driver_.easy(), CURLINFO_OS_ERRNO, &os_error);
   switch (code) {
     case CURLE_COULDNT_CONNECT:
-      if (os_error == ECONNREFUSED) {
-        Finish(Outcome::kRefused, QStringLiteral("服务器拒绝了连接。"));
-      } else {
-        Finish(Outcome::kOther, QStringLiteral("无法连接到服务器。"));
-      }
-      return;
+      return Fault(os_error == ECONNREFUSED ? Kind::kRefused : Kind::kCannotConnect);
     case CURLE_COULDNT_RESOLVE_HOST:
-      Finish(Outcome::kOther,
-             QStringLiteral("找不到服务器“%1”。").arg(QUrl::fromEncoded(url_).host()));
-      return;
+      return Fault(Kind::kHostNotFound);
     case CURLE_COULDNT_RESOLVE_PROXY:
-      Finish(Outcome::kOther, QStringLiteral("找不到设置的代理服务器。"));
-      return;
+      return Fault(Kind::kProxyNotFound);
     case CURLE_PARTIAL_FILE:
-      Finish(Outcome::kTruncated, QStringLiteral("连接在回复传完之前断开了。"));
-      return;
+      return Fault(Kind::kCutShort);
     case CURLE_RECV_ERROR:
     case CURLE_SEND_ERROR:
       // A reset, or a TLS connection closed without its closing message, is
       // a body cut short; with no socket error it was a reply libcurl could
       // not read.
-      if (head_done_ && (os_error != 0 || url_.startsWith("https:"))) {
-        Finish(Outcome::kTruncated, QStringLiteral("连接在回复传完之前断开了。"));
-      } else if (head_done_) {
-        Finish(Outcome::kOther, QStringLiteral("服务器的回复格式有误。"));
-      } else {
-        Finish(Outcome::kOther, QStringLiteral("服务器没有回答就断开了连接。"));
-      }
-      return;
+      if (!head_done_) return Fault(Kind::kDroppedBeforeAnswer);
+      return Fault(os_error != 0 || url_.startsWith("https:") ? Kind::kCutShort : Kind::kMalformed);
     case CURLE_GOT_NOTHING:
-      Finish(Outcome::kOther, QStringLiteral("服务器没有回答就关闭了连接。"));
-      return;
+      return Fault(Kind::kClosedBeforeAnswer);
     case CURLE_WEIRD_SERVER_REPLY:
     case CURLE_UNSUPPORTED_PROTOCOL:
     case CURLE_HTTP2:
     case CURLE_HTTP2_STREAM:
-      Finish(Outcome::kOther, QStringLiteral("服务器的回答不是 HTTP。"));
-      return;
+      return Fault(Kind::kNotHttp);
     case CURLE_BAD_CONTENT_ENCODING:
-      Finish(Outcome::kOther, QStringLiteral("服务器回复的压缩数据有误。"));
-      return;
+      return Fault(Kind::kBadCompression);
     case CURLE_FILESIZE_EXCEEDED:
-      Finish(Outcome::kTooLarge);
-      return;
+      return Fault(Kind::kTooLarge);
     case CURLE_PEER_FAILED_VERIFICATION: {
       long verdict = 0;
-      curl_easy_getinfo(easy_, CURLINFO_SSL_VERIFYRESULT, &verdict);
-      fprintf(stderr, "DEBUG verdict %ld %s\n", verdict, error_buffer_);
-      // With a trusted chain it is the name that failed: libcurl's own check
-      // leaves 0 or 1 (unspecified), OpenSSL's leaves a mismatch code.
-      if (verdict == X509_V_OK || verdict == X509_V_ERR_UNSPECIFIED ||
-          verdict == X509_V_ERR_HOSTNAME_MISMATCH || verdict == X509_V_ERR_IP_ADDRESS_MISMATCH) {
-        Finish(Outcome::kOther, QStringLiteral("服务器的证书不属于“%1”，连接已中止。")
-                                    .arg(QUrl::fromEncoded(url_).host()));
-      } else if (verdict == X509_V_ERR_CERT_NOT_YET_VALID ||
-                 verdict == X509_V_ERR_CERT_HAS_EXPIRED) {
-        Finish(Outcome::kOther, QStringLiteral("服务器的证书不在有效期内，连接已中止。"));
-      } else {
-        Finish(Outcome::kOther, QStringLiteral("服务器的证书不是受信任的机构签发的，连接已中止。"));
-      }
-      return;
+      curl_easy_getinfo(driver_.easy(), CURLINFO_SSL_VERIFYRESULT, &verdict);
+      return Fault(CertificateFault(verdict));
     }
     case CURLE_SSL_CONNECT_ERROR:
-      Finish(Outcome::kOther, QStringLiteral("无法与服务器建立加密连接。"));
-      return;
+      return Fault(Kind::kNoEncryption);
     case CURLE_SSL_CACERT_BADFILE:
-      Finish(Outcome::kOther, QStringLiteral("受信任证书的文件无法读取。"));
-      return;
+      return Fault(Kind::kCaFileUnreadable);
     case CURLE_OUT_OF_MEMORY:
       // libcurl also says so of a single header line over 100 KiB.
-      Finish(Outcome::kOther, head_done_ ? QStringLiteral("内存不足，请求已取消。")
-                                         : QStringLiteral("服务器的回答头部过长。"));
-      return;
+      return Fault(head_done_ ? Kind::kOutOfMemory : Kind::kHeadTooLong);
     default:
       break;
   }
-  const QString detail = error_buffer_[0] != '\0' ? QString::fromUtf8(error_buffer_)
-                                                  : QString::fromUtf8(curl_easy_strerror(code));
-  Finish(Outcome::kOther, QStringLiteral("网络错误：") + detail);
+  TransferFault fault = Fault(Kind::kNetwork);
+  fault.detail = error_buffer_[0] != '\0' ? QString::fromUtf8(error_buffer_)
+                                          : QString::fromUtf8(curl_easy_strerror(code));
+  return fault;
 }
 
-void CurlExchange::Finish(Outcome outcome, QString error_text) {
-  if (outcome_ != Outcome::kRunning) return;
-  outcome_ = outcome;
-  error_text_ = std::move(error_text);
-  if (outcome != Outcome::kComplete) body_.clear();
-  Release();
-  Q_EMIT Finished();
-}
-
-// Closes the connection; never called from inside a libcurl callback.
-void CurlExchange::Release() {
-  wake_.stop();
-  if (attached_) {
-    attached_ = false;
-    curl_multi_remove_handle(multi_, easy_);
+// The fault with what its sentence names, as far as this exchange knows it.
+TransferFault CurlExchange::Fault(TransferFault::Kind kind) const {
+  TransferFault fault(kind, status_);
+  switch (kind) {
+    case Kind::kHostNotFound:
+    case Kind::kCertificateName:
+      fault.detail = QUrl::fromEncoded(url_).host();
+      break;
+    case Kind::kTooLarge:
+      fault.limit = max_body_bytes_;
+      break;
+    default:
+      break;
   }
+  return fault;
+}
+
+void CurlExchange::Finish(TransferResult result) {
+  if (result_) return;
+  result_ = std::move(result);
+  body_.clear();
+  driver_.Stop();
+  Q_EMIT Finished();
 }
 
 }  // namespace quorvel::catalogue

@@ -9,38 +9,33 @@ constexpr int kMinimumColumns = 6;
 
 }  // namespace
 
-void FakeListView::Log(QString entry) const {
-  if (!logging_) return;
-  (shared_log_ != nullptr ? *shared_log_ : log_).append(std::move(entry));
-}
-
-void FakeListView::PrepareView() { Log(QStringLiteral("PrepareView")); }
+void FakeListView::PrepareView() { Log("PrepareView"); }
 
 void FakeListView::AddColumn(int position, const QString& caption, int width) {
-  Log(QStringLiteral("AddColumn(%1,%2,%3)").arg(position).arg(caption).arg(width));
+  Log("AddColumn(%1,%2,%3)", position, caption, width);
   const auto at =
       std::min<std::size_t>(static_cast<std::size_t>(std::max(position, 0)), columns_.size());
   columns_.insert(columns_.begin() + static_cast<std::ptrdiff_t>(at), {position, caption, width});
 }
 
 void FakeListView::ApplyDisplaySettings() {
-  Log(QStringLiteral("ApplyDisplaySettings"));
+  Log("ApplyDisplaySettings");
   display_settings_applied_ = true;
 }
 
 void FakeListView::ClearRows() {
-  Log(QStringLiteral("ClearRows"));
+  Log("ClearRows");
   rows_.clear();
 }
 
 int FakeListView::RowCount() const {
   const int count = static_cast<int>(rows_.size());
-  Log(QStringLiteral("RowCount=%1").arg(count));
+  Log("RowCount=%1", count);
   return count;
 }
 
 void FakeListView::AddRow(int index, const QString& text) {
-  Log(QStringLiteral("AddRow(%1,%2)").arg(index).arg(text));
+  Log("AddRow(%1,%2)", index, text);
   if (index != static_cast<int>(rows_.size())) {
     ++rejected_calls_;
     return;
@@ -54,7 +49,7 @@ void FakeListView::AddRow(int index, const QString& text) {
 }
 
 void FakeListView::SetCell(int row, int column, const QString& text) {
-  Log(QStringLiteral("SetCell(%1,%2,%3)").arg(row).arg(column).arg(text));
+  Log("SetCell(%1,%2,%3)", row, column, text);
   if (row < 0 || row >= static_cast<int>(rows_.size()) || column < 1 ||
       column >= rows_[static_cast<std::size_t>(row)].size()) {
     ++rejected_calls_;

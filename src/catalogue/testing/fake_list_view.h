@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <utility>
 #include <vector>
 
 #include "catalogue/components.h"
@@ -48,7 +49,14 @@ class FakeListView : public ListView {
   int rejected_calls() const { return rejected_calls_; }
 
  private:
-  void Log(QString entry) const;
+  // One entry, made only while logging: `format` with %1, %2 ... filled in turn.
+  template <typename... Args>
+  void Log(const char* format, const Args&... args) const {
+    if (!logging_) return;
+    QString entry = QString::fromLatin1(format);
+    ((entry = entry.arg(args)), ...);
+    (shared_log_ != nullptr ? *shared_log_ : log_).append(std::move(entry));
+  }
 
   std::vector<Column> columns_;
   std::vector<QStringList> rows_;

@@ -1,4 +1,4 @@
-#include "shell_doubles.h"
+#include "shell/testing/shell_doubles.h"
 
 #include <QWidget>
 
@@ -37,7 +37,9 @@ std::unique_ptr<catalogue::ListView> TestComponents::MakeListView(QWidget* host)
   return fake;
 }
 
-std::unique_ptr<catalogue::Transfer> TestComponents::MakeTransfer() { return scripted.Handle(); }
+std::unique_ptr<catalogue::Transfer> TestComponents::MakeTransfer() {
+  return make_transfer ? make_transfer() : scripted.Handle();
+}
 
 std::unique_ptr<catalogue::ShellOpen> TestComponents::MakeShellOpen() {
   auto open = std::make_unique<catalogue::testing::RecordingShellOpen>();
@@ -59,6 +61,7 @@ std::unique_ptr<MediaPlayer> TestComponents::MakeMediaPlayer() {
 }
 
 std::unique_ptr<Skin> TestComponents::MakeSkin() {
+  if (make_skin) return make_skin();
   auto made = std::make_unique<RecordingSkin>(&log);
   made->SetResult(skin_result);
   made->SetProbe(skin_probe);

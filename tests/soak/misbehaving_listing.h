@@ -7,11 +7,12 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
-#include <thread>
+
+#include "scripted_http_server.h"
 
 namespace quorvel::soak {
 
-// What the server does with one request.
+// What the listing service does with one request.
 enum class Answer {
   kGood,          // twenty records and the trailer
   kRefuse,        // nobody listens while the request is made
@@ -30,32 +31,26 @@ bool ToldAsFailure(Answer answer);
 bool ReplacesList(Answer answer);
 const char* AnswerName(Answer answer);
 
-// A listing service on 127.0.0.1 that misbehaves on request.  The test sets
-// the answer before each click; one connection is served at a time on the
-// server's own thread.  It stops by itself at destruction, or at the latest
-// after `lifetime`.
-class MisbehavingServer {
+// A listing service on the scripted loopback server that misbehaves on
+// request: the test sets the answer before each click.
+class MisbehavingListing {
  public:
-  // What the server answered last and to which request target.
+  // What the service answered last and to which request target.
   struct Served {
     Answer answer = Answer::kGood;
     std::string target;
     int page = 0;  // from the target's "page=" key
   };
 
-  explicit MisbehavingServer(std::chrono::milliseconds lifetime);
-  ~MisbehavingServer();
-  MisbehavingServer(const MisbehavingServer&) = delete;
-  MisbehavingServer& operator=(const MisbehavingServer&) = delete;
+  explicit MisbehavingListing(std::chrono::milliseconds lifetime);
 
-  bool ok() const { return port_ > 0; }
-  int port() const { return port_; }
+  bool ok() const { return server_.ok(); }
+  int port() const { return server_.port(); }
   // The listing service's base address, ending in "/adminphp/".
-  QString BaseUrl() const;
+  QString BaseUrl() const { return server_.Url("/adminphp/"); }
 
-  // How the next request is answered.  kRefuse closes the listening socket
-  // (and waits until it is closed); any other answer opens it again on the
-  // same port.  False when the socket could not be brought into that state.
+  // How the next request is answered; kRefuse closes the listening socket
+  // and any other answer opens it again.  False when that could not be done.
   bool AnswerNextWith(Answer answer);
 
   // Requests read so far (refused connections never make one).
@@ -63,21 +58,15 @@ class MisbehavingServer {
   Served last() const;
 
  private:
-  void Serve(std::chrono::milliseconds lifetime);
-  bool OpenListener();
-  void Respond(int connection, Answer answer, int page);
+  using Connection = quorvel::testing::ScriptedHttpServer::Connection;
+  void Respond(Connection& connection, const std::string& target);
 
-  int port_ = 0;
-  int listener_ = -1;  // touched by the server thread only, once started
-  std::atomic<bool> stop_{false};
-  std::atomic<bool> want_listening_{true};
-  std::atomic<bool> listening_{false};
-  std::atomic<bool> listen_failed_{false};
   std::atomic<Answer> next_{Answer::kGood};
   std::atomic<std::int64_t> requests_{0};
   mutable std::mutex mutex_;
   Served last_;
-  std::thread thread_;
+  // Last, so that its thread, which answers with the members above, ends first.
+  quorvel::testing::ScriptedHttpServer server_;
 };
 
 }  // namespace quorvel::soak

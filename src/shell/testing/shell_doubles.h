@@ -65,7 +65,8 @@ class RecordingSkin final : public Skin {
 // scripted transfer, which the window reaches through a handle so that a test
 // can script it before the window exists; this keeps pointers to them for the
 // test to look at.  A test that wants a real transfer has the scripted one
-// hand every fetch to it.
+// hand every fetch to it, or, where nothing may be recorded (the soak, which
+// watches memory), makes it instead.
 class TestComponents final : public MainComponents {
  public:
   // With `qt_list_view` the window's list is the real Qt one instead of the
@@ -95,6 +96,10 @@ class TestComponents final : public MainComponents {
   // Applied to the skin as soon as the window makes it.
   bool skin_result = true;
   std::function<void()> skin_probe;
+  // Where set, the window gets what these make instead of the scripted
+  // transfer and the recording skin.
+  std::function<std::unique_ptr<catalogue::Transfer>()> make_transfer;
+  std::function<std::unique_ptr<Skin>()> make_skin;
 
  private:
   bool qt_list_view_;

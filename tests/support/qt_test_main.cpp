@@ -1,14 +1,12 @@
-// Runs the soak inside one QApplication, off any screen unless the
-// environment names a platform.
-
+// Runs a suite of widget and network tests inside one QApplication, off
+// screen unless the environment names a platform.
 #include <QApplication>
-#include <QtGlobal>
 
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
+  QApplication app(argc, argv);
   return RUN_ALL_TESTS();
 }

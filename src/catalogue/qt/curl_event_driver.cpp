@@ -1,0 +1,117 @@
+#include "catalogue/qt/curl_event_driver.h"
+
+#include <QSocketNotifier>
+
+#include <utility>
+
+namespace quorvel::catalogue {
+namespace {
+
+// libcurl's global state (OpenSSL among it) is set up once, before the first
+// handle, and torn down when the program ends.
+class CurlLibrary {
+ public:
+  static void Ensure() { static CurlLibrary library; }
+
+ private:
+  CurlLibrary() { curl_global_init(CURL_GLOBAL_DEFAULT); }
+  ~CurlLibrary() { curl_global_cleanup(); }
+};
+
+}  // namespace
+
+CurlEventDriver::CurlEventDriver() {
+  CurlLibrary::Ensure();
+  easy_ = curl_easy_init();
+  multi_ = curl_multi_init();
+  if (multi_ == nullptr && easy_ != nullptr) {
+    curl_easy_cleanup(easy_);
+    easy_ = nullptr;
+  }
+  wake_.setSingleShot(true);
+  QObject::connect(&wake_, &QTimer::timeout, [this] { Drive(CURL_SOCKET_TIMEOUT, 0); });
+}
+
+CurlEventDriver::~CurlEventDriver() {
+  Stop();
+  if (multi_ != nullptr) curl_multi_cleanup(multi_);
+  if (easy_ != nullptr) curl_easy_cleanup(easy_);
+}
+
+bool CurlEventDriver::Start(DoneHandler done) {
+  if (easy_ == nullptr) return false;
+  done_ = std::move(done);
+  curl_multi_setopt(multi_, CURLMOPT_SOCKETFUNCTION, &CurlEventDriver::OnSocket);
+  curl_multi_setopt(multi_, CURLMOPT_SOCKETDATA, this);
+  curl_multi_setopt(multi_, CURLMOPT_TIMERFUNCTION, &CurlEventDriver::OnTimer);
+  curl_multi_setopt(multi_, CURLMOPT_TIMERDATA, this);
+  if (curl_multi_add_handle(multi_, easy_) != CURLM_OK) return false;
+  attached_ = true;
+  return true;
+}
+
+void CurlEventDriver::Stop() {
+  wake_.stop();
+  if (attached_) {
+    attached_ = false;
+    curl_multi_remove_handle(multi_, easy_);
+  }
+}
+
+int CurlEventDriver::OnSocket(CURL*, curl_socket_t socket, int what, void* self, void*) {
+  static_cast<CurlEventDriver*>(self)->SetWatch(socket, what);
+  return 0;
+}
+
+int CurlEventDriver::OnTimer(CURLM*, long timeout_ms, void* self) {
+  QTimer& wake = static_cast<CurlEventDriver*>(self)->wake_;
+  if (timeout_ms < 0) {
+    wake.stop();
+  } else {
+    wake.start(static_cast<int>(timeout_ms));
+  }
+  return 0;
+}
+
+void CurlEventDriver::SetWatch(curl_socket_t socket, int what) {
+  if (what == CURL_POLL_REMOVE) {
+    const auto found = watches_.find(socket);
+    if (found == watches_.end()) return;
+    for (auto* notifier : {found->second.read.get(), found->second.write.get()}) {
+      if (notifier != nullptr) notifier->setEnabled(false);
+    }
+    retired_.push_back(std::move(found->second));
+    watches_.erase(found);
+    return;
+  }
+  Watch& watch = watches_[socket];
+  const auto ensure = [&](std::unique_ptr<QSocketNotifier>& notifier, QSocketNotifier::Type type,
+                          int events, bool wanted) {
+    if (!notifier) {
+      if (!wanted) return;
+      notifier = std::make_unique<QSocketNotifier>(socket, type);
+      QObject::connect(notifier.get(), &QSocketNotifier::activated,
+                       [this, socket, events] { Drive(socket, events); });
+    }
+    notifier->setEnabled(wanted);
+  };
+  ensure(watch.read, QSocketNotifier::Read, CURL_CSELECT_IN,
+         what == CURL_POLL_IN || what == CURL_POLL_INOUT);
+  ensure(watch.write, QSocketNotifier::Write, CURL_CSELECT_OUT,
+         what == CURL_POLL_OUT || what == CURL_POLL_INOUT);
+}
+
+void CurlEventDriver::Drive(curl_socket_t socket, int events) {
+  if (!attached_) return;
+  int running = 0;
+  curl_multi_socket_action(multi_, socket, events, &running);
+  int queued = 0;
+  while (CURLMsg* message = curl_multi_info_read(multi_, &queued)) {
+    if (message->msg == CURLMSG_DONE && message->easy_handle == easy_) {
+      done_(message->data.result);
+      return;
+    }
+  }
+}
+
+}  // namespace quorvel::catalogue

@@ -1,0 +1,18 @@
+#include "catalogue/testing/listing_page_reader.h"
+
+#include "catalogue/page_fill.h"
+#include "catalogue/testing/fake_list_view.h"
+
+namespace quorvel::catalogue::testing {
+
+ListingPage ReadListingPage(QStringView text, const PageLoad& load) {
+  ListingPage page;
+  FakeListView list;
+  list.SetLogging(false);
+  FillRows(text, load.kind, list, page.list3);
+  page.rows = list.rows();
+  page.outcome = ConcludeLoad(text, load);
+  return page;
+}
+
+}  // namespace quorvel::catalogue::testing
