@@ -230,20 +230,26 @@ void CatalogueStore::ReturnReader(std::unique_ptr<Reader> reader) {
 }
 
 std::shared_ptr<const CatalogueStore::Loaded> CatalogueStore::Current() {
+  std::shared_ptr<const Loaded> held;
   {
     const FileId file = CurrentFile(path_);
     std::lock_guard lock(loaded_mutex_);
     if (loaded_ != nullptr && loaded_->file == file) return loaded_;
+    held = loaded_;
   }
-  // One load at a time: whoever waited here usually finds the file loaded.
-  std::lock_guard load(load_mutex_);
+  // One load at a time.  While it runs, everyone else goes on with the
+  // catalogue held until then, which stays in memory beside the new one until
+  // the new one is whole: a reload never holds up serving.  Only the very
+  // first load is waited for.
+  std::unique_lock load(load_mutex_, std::try_to_lock);
+  if (!load.owns_lock()) {
+    if (held != nullptr) return held;
+    load.lock();
+  }
   {
     const FileId file = CurrentFile(path_);
     std::lock_guard lock(loaded_mutex_);
     if (loaded_ != nullptr && loaded_->file == file) return loaded_;
-    // The old catalogue goes before the new one is read, so that a large
-    // catalogue is never held twice over.
-    loaded_.reset();
   }
   Lease reader(*this);
   std::shared_ptr<const Loaded> loaded;
