@@ -13,13 +13,6 @@ set(QUORVEL_INSTALL_UNITDIR "lib/systemd/system"
     CACHE STRING "Folder of the systemd unit, relative to the prefix")
 set(QUORVEL_APP_ID "org.quorvel.Quorvel")
 
-# Shared libraries of this project (the progress bar) go to the libdir; the
-# client finds them from its private folder whatever the prefix, also when a
-# package is only unpacked somewhere.
-file(RELATIVE_PATH quorvel_program_to_libdir
-     "/prefix/${QUORVEL_INSTALL_PROGRAMDIR}" "/prefix/${CMAKE_INSTALL_LIBDIR}")
-set_target_properties(quorvel PROPERTIES INSTALL_RPATH "$ORIGIN/${quorvel_program_to_libdir}")
-
 install(TARGETS quorvel RUNTIME DESTINATION "${QUORVEL_INSTALL_PROGRAMDIR}" COMPONENT Client)
 # The same asset list the build copies beside the program.
 get_directory_property(quorvel_assets DIRECTORY "${PROJECT_SOURCE_DIR}/src/app"
@@ -63,7 +56,7 @@ endforeach()
 # service links no library of this project, so no run path is needed.
 install(PROGRAMS "$<TARGET_FILE:catalogue-service>"
         DESTINATION "${CMAKE_INSTALL_BINDIR}" RENAME quorvel-catalogue-service COMPONENT Service)
-# install(PROGRAMS) leaves stripping to us (cmake --install --strip, and CPack).
+# install(PROGRAMS) leaves stripping to us (cmake --install --strip).
 install(CODE "
   if(CMAKE_INSTALL_DO_STRIP)
     execute_process(COMMAND \"${CMAKE_STRIP}\"
@@ -72,3 +65,24 @@ install(CODE "
 " COMPONENT Service)
 install(FILES "${PROJECT_SOURCE_DIR}/packaging/quorvel-catalogue-service.service"
         DESTINATION "${QUORVEL_INSTALL_UNITDIR}" COMPONENT Service)
+
+# Manual pages: roff kept in docs/man; the client's names the hosts and the
+# folder of this build.
+set(QUORVEL_INSTALL_FULL_PROGRAMDIR "${CMAKE_INSTALL_PREFIX}/${QUORVEL_INSTALL_PROGRAMDIR}")
+configure_file("${PROJECT_SOURCE_DIR}/docs/man/quorvel.1.in" "${PROJECT_BINARY_DIR}/man/quorvel.1"
+               @ONLY)
+install(FILES "${PROJECT_BINARY_DIR}/man/quorvel.1"
+        DESTINATION "${CMAKE_INSTALL_MANDIR}/man1" COMPONENT Client)
+install(FILES "${PROJECT_SOURCE_DIR}/docs/man/quorvel-catalogue-service.1"
+        DESTINATION "${CMAKE_INSTALL_MANDIR}/man1" COMPONENT Service)
+
+# Every target that installs something, so that a build for installing alone
+# (debian/rules, the package test's) need not build the gallery, tests or
+# benchmarks.
+add_custom_target(quorvel_packaged)
+add_dependencies(quorvel_packaged quorvel catalogue-service)
+foreach(target IN ITEMS QuorvelProgressBar quorvel_progressbar_designer)
+  if(TARGET ${target})
+    add_dependencies(quorvel_packaged ${target})
+  endif()
+endforeach()

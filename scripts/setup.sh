@@ -11,6 +11,7 @@ packages=(
   gstreamer1.0-plugins-good fonts-wqy-microhei
   xvfb xauth imagemagick xdg-utils sox
   dpkg-dev file desktop-file-utils appstream systemd
+  debhelper lintian man-db
 )
 
 missing=()

@@ -16,23 +16,25 @@
 #include <string>
 
 #include "catalogue/browsing_session.h"
-#include "catalogue/listing_reply.h"
 #include "catalogue/listing_service.h"
 #include "catalogue/page_fill.h"
 #include "catalogue/qt/qt_list_view.h"
+#include "catalogue/reply_text.h"
 #include "catalogue/testing/recording_shell_open.h"
 #include "catalogue/testing/scripted_transfer.h"
+#include "protocol/listing_reply_parser.h"
 
 namespace {
 
 using quorvel::catalogue::BrowsingSession;
 using quorvel::catalogue::DecodeReply;
-using quorvel::catalogue::ForEachRecord;
 using quorvel::catalogue::kListColumns;
 using quorvel::catalogue::PrepareListColumns;
 using quorvel::catalogue::QtListView;
-using quorvel::catalogue::RecordFields;
 using quorvel::catalogue::ToQString;
+using quorvel::catalogue::View16;
+using quorvel::protocol::ForEachRecord;
+using quorvel::protocol::RecordFields;
 namespace testing = quorvel::catalogue::testing;
 
 constexpr int kWidth = 553;
@@ -106,10 +108,10 @@ struct RivalList {
     const QString text = DecodeReply(reply);
     QList<QTreeWidgetItem*> items;
     list3.clear();
-    ForEachRecord(text, [&](const RecordFields& record) {
+    ForEachRecord(View16(text), [&](const RecordFields& record) {
       QStringList cells;
       cells.reserve(6);
-      for (const QStringView field : record.field) cells.append(field.toString());
+      for (const std::u16string_view field : record.field) cells.append(ToQString(field));
       list3.append(cells[4]);
       items.append(new QTreeWidgetItem(cells));
     });
@@ -238,10 +240,10 @@ void BM_Model_Rival(benchmark::State& state) {
     state.ResumeTiming();
     QList<QTreeWidgetItem*> items;
     list.list3.clear();
-    ForEachRecord(text, [&](const RecordFields& record) {
+    ForEachRecord(View16(text), [&](const RecordFields& record) {
       QStringList cells;
       cells.reserve(6);
-      for (const QStringView field : record.field) cells.append(field.toString());
+      for (const std::u16string_view field : record.field) cells.append(ToQString(field));
       list.list3.append(cells[4]);
       items.append(new QTreeWidgetItem(cells));
     });
@@ -257,8 +259,9 @@ void BM_Decode(benchmark::State& state) {
 void BM_Split(benchmark::State& state) {
   const QString text = DecodeReply(Reply(static_cast<int>(state.range(0))));
   for (auto _ : state) {
-    qsizetype total = 0;
-    ForEachRecord(text, [&](const RecordFields& record) { total += record.field[5].size(); });
+    std::size_t total = 0;
+    ForEachRecord(View16(text),
+                  [&](const RecordFields& record) { total += record.field[5].size(); });
     benchmark::DoNotOptimize(total);
   }
 }

@@ -8,13 +8,13 @@
 
 #include <cstdio>
 #include <cstring>
-#include <map>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "encoding/query_encoder.h"
 #include "encoding/utf8_decoder.h"
+#include "ratio_reporter.h"
 
 namespace {
 
@@ -132,42 +132,23 @@ BENCHMARK(BM_Icu)->DenseRange(0, 2);
 BENCHMARK(BM_Memcpy)->DenseRange(0, 2);
 BENCHMARK(BM_GBtoUTF8);
 
-// Collects MB/s per run so the ratios come out of the same run.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      auto it = run.counters.find("bytes_per_second");
-      if (it == run.counters.end()) continue;
-      std::string name = run.benchmark_name();
-      mbps_[name] = it->second.value / 1e6;
-    }
+void PrintRatios(const quorvel::bench::RatioReporter& bytes_per_second) {
+  const auto mbps = [&](const std::string& name) { return bytes_per_second(name) / 1e6; };
+  std::printf("\n%-10s %10s %10s %10s %10s %9s %9s\n", "input", "ours MB/s", "Qt MB/s", "ICU MB/s",
+              "memcpy", "ours/Qt", "ours/ICU");
+  for (int i = 0; i < 3; ++i) {
+    const std::string arg = "/" + std::to_string(i);
+    const double ours = mbps("BM_Ours" + arg), qt = mbps("BM_Qt" + arg), icu = mbps("BM_Icu" + arg),
+                 copy = mbps("BM_Memcpy" + arg);
+    std::printf("%-10s %10.0f %10.0f %10.0f %10.0f %8.2fx %8.2fx\n", kInputNames[i], ours, qt, icu,
+                copy, qt > 0 ? ours / qt : 0, icu > 0 ? ours / icu : 0);
   }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    std::printf("\n%-10s %10s %10s %10s %10s %9s %9s\n", "input", "ours MB/s", "Qt MB/s",
-                "ICU MB/s", "memcpy", "ours/Qt", "ours/ICU");
-    for (int i = 0; i < 3; ++i) {
-      const std::string arg = "/" + std::to_string(i);
-      const double ours = mbps_["BM_Ours" + arg], qt = mbps_["BM_Qt" + arg],
-                   icu = mbps_["BM_Icu" + arg], copy = mbps_["BM_Memcpy" + arg];
-      std::printf("%-10s %10.0f %10.0f %10.0f %10.0f %8.2fx %8.2fx\n", kInputNames[i], ours, qt,
-                  icu, copy, qt > 0 ? ours / qt : 0, icu > 0 ? ours / icu : 0);
-    }
-    std::printf("GBtoUTF8 on a 100 KiB mixed term: %.0f MB/s\n", mbps_["BM_GBtoUTF8"]);
-  }
-
- private:
-  std::map<std::string, double> mbps_;
-};
+  std::printf("GBtoUTF8 on a 100 KiB mixed term: %.0f MB/s\n", mbps("BM_GBtoUTF8"));
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  quorvel::bench::RatioReporter reporter("bytes_per_second", PrintRatios);
+  return quorvel::bench::RunBenchmarks(argc, argv, reporter, /*interleaved=*/false);
 }

@@ -11,13 +11,13 @@
 #include <QStyleFactory>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <memory>
 #include <string>
 
 #include "progressbar/memory_property_store.h"
-#include "progressbar/property_descriptions.h"
+#include "progressbar/property_table.h"
 #include "progressbar/widget/progress_bar_widget.h"
+#include "ratio_reporter.h"
 
 namespace {
 
@@ -96,48 +96,25 @@ QUORVEL_PAINT_BENCHMARK(BM_RedrawBar);
 QUORVEL_PAINT_BENCHMARK(BM_ReadProperties);
 QUORVEL_PAINT_BENCHMARK(BM_QProgressBarFusion);
 
-// Keeps the median time of each benchmark so the ratios come out of one run.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
-      micros_[run.run_name.function_name] = run.GetAdjustedRealTime();
-    }
-  }
-
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    const double redraw = micros_["BM_RedrawBar"];
-    const double restore = micros_["BM_ReadProperties"];
-    const double rival = micros_["BM_QProgressBarFusion"];
-    std::printf("\n300 x 24, offscreen                    median us   / rival\n");
-    std::printf("RedrawBar into the back buffer        %9.2f %7.2f  (goal <= 1)\n", redraw,
-                rival > 0 ? redraw / rival : 0.0);
-    std::printf("QProgressBar, Fusion, into a QImage   %9.2f %7.2f\n", rival, 1.0);
-    std::printf("ReadProperties, sixteen keys          %9.2f %7.2f  (goal < 1000 us)\n", restore,
-                rival > 0 ? restore / rival : 0.0);
-  }
-
- private:
-  std::map<std::string, double> micros_;
-};
+// The median time of each, so the ratios come out of one run.
+void PrintRatios(const quorvel::bench::RatioReporter& micros) {
+  const double redraw = micros("BM_RedrawBar");
+  const double restore = micros("BM_ReadProperties");
+  const double rival = micros("BM_QProgressBarFusion");
+  std::printf("\n300 x 24, offscreen                    median us   / rival\n");
+  std::printf("RedrawBar into the back buffer        %9.2f %7.2f  (goal <= 1)\n", redraw,
+              rival > 0 ? redraw / rival : 0.0);
+  std::printf("QProgressBar, Fusion, into a QImage   %9.2f %7.2f\n", rival, 1.0);
+  std::printf("ReadProperties, sixteen keys          %9.2f %7.2f  (goal < 1000 us)\n", restore,
+              rival > 0 ? restore / rival : 0.0);
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
   if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   QApplication application(argc, argv);
-  // Repetitions take turns, so that load from elsewhere on the machine falls
-  // on the bar and its rival alike.
-  std::vector<char*> args(argv, argv + argc);
-  std::string interleave = "--benchmark_enable_random_interleaving=true";
-  args.insert(args.begin() + 1, interleave.data());
-  int count = static_cast<int>(args.size());
-  benchmark::Initialize(&count, args.data());
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  // Repetitions of the bar and its rival take turns.
+  quorvel::bench::RatioReporter reporter("", PrintRatios);
+  return quorvel::bench::RunBenchmarks(argc, argv, reporter, /*interleaved=*/true);
 }

@@ -47,8 +47,8 @@ namespace {
 using quorvel::service::CatalogueEntry;
 using quorvel::service::CatalogueStore;
 using quorvel::service::bench::Percentile;
-using quorvel::service::testing::ServiceProcess;
-using quorvel::service::testing::TempDir;
+using quorvel::testing::ServiceProcess;
+using quorvel::testing::TempDir;
 using Clock = std::chrono::steady_clock;
 
 constexpr double kGoalThroughputRatio = 0.5;

@@ -26,15 +26,15 @@
 #include <thread>
 #include <vector>
 
-#include "loopback_connection.h"
 #include "bench_options.h"
+#include "loopback_connection.h"
 #include "service_process.h"
 
 namespace {
 
-using quorvel::service::testing::LoopbackConnection;
-using quorvel::service::testing::ServiceProcess;
-using quorvel::service::testing::TempDir;
+using quorvel::testing::LoopbackConnection;
+using quorvel::testing::ServiceProcess;
+using quorvel::testing::TempDir;
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
@@ -71,7 +71,7 @@ double StatusMiB(pid_t pid, const std::string& key) {
 // The entry count in the trailer of the whole catalogue's first page, or
 // empty when the answer was not a listing.
 std::string EntryCount(int port) {
-  const auto reply = quorvel::service::testing::Get(port, kListing + "page=1");
+  const auto reply = quorvel::testing::Get(port, kListing + "page=1");
   const std::size_t marker = reply.body.find("?TtbBa?");
   if (reply.status != 200 || marker == std::string::npos) return "";
   return reply.body.substr(marker + 7, reply.body.find('?', marker + 7) - marker - 7);
@@ -103,7 +103,7 @@ bool SlowConnections(const Settings& settings) {
   int failed = 0;
   while (Clock::now() - opened < std::chrono::seconds(6)) {
     const auto start = Clock::now();
-    const auto reply = quorvel::service::testing::Get(service->port(), kListing + "page=1");
+    const auto reply = quorvel::testing::Get(service->port(), kListing + "page=1");
     latencies.push_back(Millis(Clock::now() - start));
     if (reply.status != 200) ++failed;
     std::this_thread::sleep_for(milliseconds(5));
@@ -182,7 +182,7 @@ bool KilledImports(const Settings& settings) {
   const std::string old_count = "330";
   const std::string new_count = std::to_string(330 + settings.import_rows);
   auto start = Clock::now();
-  const auto scratch = quorvel::service::testing::RunProgram(
+  const auto scratch = quorvel::testing::RunProgram(
       kService, {"--db", dir.File("scratch.sqlite3"), "--import", tsv}, 1200);
   const auto whole = Clock::now() - start;
   if (scratch.exit_code != 0) return std::fprintf(stderr, "%s\n", scratch.err.c_str()), false;
@@ -198,8 +198,8 @@ bool KilledImports(const Settings& settings) {
   int finished_before_kill = 0;
   int wrong_after_restart = 0;
   for (int trial = 0; trial < settings.trials; ++trial) {
-    const pid_t import = quorvel::service::testing::StartProgram(
-        kService, {"--db", db, "--import", tsv}, dir.File("import.log"));
+    const pid_t import = quorvel::testing::StartProgram(kService, {"--db", db, "--import", tsv},
+                                                        dir.File("import.log"));
     const auto kill_at =
         Clock::now() + std::chrono::duration_cast<Clock::duration>(whole * point(random));
     // The service is asked all through the import and after the kill.
@@ -210,7 +210,7 @@ bool KilledImports(const Settings& settings) {
       std::this_thread::sleep_for(milliseconds(20));
     }
     kill(import, SIGKILL);
-    if (quorvel::service::testing::WaitForProgram(import, 60) == 0) ++finished_before_kill;
+    if (quorvel::testing::WaitForProgram(import, 60) == 0) ++finished_before_kill;
     const std::string during = EntryCount(service->port());
     ++answers;
     if (during != old_count && during != new_count) ++wrong_answers;

@@ -42,8 +42,8 @@ using quorvel::service::bench::PercentEncode;
 using quorvel::service::bench::Percentile;
 using quorvel::service::bench::RunLoad;
 using quorvel::service::bench::ScaledCounts;
-using quorvel::service::testing::ServiceProcess;
-using quorvel::service::testing::TempDir;
+using quorvel::testing::ServiceProcess;
+using quorvel::testing::TempDir;
 
 constexpr double kGoalRequestsPerSecond = 10000;
 constexpr double kGoalP99Millis = 5;
@@ -211,8 +211,8 @@ int main(int argc, char** argv) {
       out << quorvel::service::FormatTsvLine(entry);
     }
   }
-  const auto imported = quorvel::service::testing::RunProgram(CATALOGUE_SERVICE_PATH,
-                                                              {"--db", db, "--import", tsv}, 600);
+  const auto imported =
+      quorvel::testing::RunProgram(CATALOGUE_SERVICE_PATH, {"--db", db, "--import", tsv}, 600);
   if (imported.exit_code != 0) {
     std::fprintf(stderr, "import failed: %s\n", imported.err.c_str());
     return 1;

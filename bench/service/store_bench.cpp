@@ -4,6 +4,7 @@
 
 #include <fstream>
 
+#include "listing_helpers.h"
 #include "service/store/catalogue_store.h"
 #include "service/store/catalogue_writer.h"
 #include "service/store/page_reply.h"
@@ -26,7 +27,7 @@ struct Catalogue {
     store = std::make_unique<CatalogueStore>(dir.File("c.sqlite3"));
     store->WarmUp(1, 64);
   }
-  quorvel::service::testing::TempDir dir;
+  quorvel::testing::TempDir dir;
   std::unique_ptr<CatalogueStore> store;
 };
 
@@ -60,7 +61,8 @@ void BM_NewSearchTerm(benchmark::State& state) {
   int n = 0;
   for (auto _ : state) {
     // Each term is new, so every iteration walks the whole catalogue.
-    benchmark::DoNotOptimize(store.Page("v" + std::to_string(n++ % 1000) + ".", 1, 20));
+    benchmark::DoNotOptimize(
+        quorvel::service::StorePage(store, "v" + std::to_string(n++ % 1000) + ".", 1, 20));
   }
 }
 BENCHMARK(BM_NewSearchTerm)->Iterations(200);

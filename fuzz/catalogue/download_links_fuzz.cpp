@@ -1,10 +1,12 @@
-// Any DownloadLinks text splits into names and addresses line for line.
+// Any DownloadLinks text splits into links whose parts hold no separator, and
+// no address the guard lets through looks like an option.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
 #include "catalogue/address_guard.h"
-#include "catalogue/download_links.h"
+#include "catalogue/listing_service.h"
+#include "protocol/listing_reply_parser.h"
 
 namespace {
 
@@ -21,16 +23,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace quorvel::catalogue;
   const QString field =
       QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-  const DownloadLinkLists lists = SplitDownloadLinks(field);
-  Check(lists.names.size() == lists.addresses.size(), "names and addresses apart");
-  Check(lists.names.size() <= field.count(QStringLiteral("/**/")), "more links than terminators");
-  for (int i = 0; i < lists.names.size(); ++i) {
-    Check(!lists.names[i].contains(QStringLiteral("/*/")), "separator inside a name");
-    Check(!lists.addresses[i].contains(QStringLiteral("/*/")), "separator inside an address");
-    Check(!lists.addresses[i].contains(QStringLiteral("/**/")), "terminator inside an address");
-    const AddressCheck check = CheckOpenableAddress(lists.addresses[i]);
+  const auto links = quorvel::protocol::SplitDownloadLinks(View16(field));
+  Check(links.size() <= static_cast<std::size_t>(field.count(QStringLiteral("/**/"))),
+        "more links than terminators");
+  for (const quorvel::protocol::DownloadLink& link : links) {
+    const QString name = ToQString(link.name);
+    const QString address = ToQString(link.address);
+    Check(!name.contains(QStringLiteral("/*/")), "separator inside a name");
+    Check(!address.contains(QStringLiteral("/*/")), "separator inside an address");
+    Check(!address.contains(QStringLiteral("/**/")), "terminator inside an address");
+    const AddressCheck check = CheckOpenableAddress(address);
     Check(check.allowed == check.reason.isEmpty(), "refusal without a reason");
-    if (check.allowed) Check(!lists.addresses[i].startsWith('-'), "option-like address allowed");
+    if (check.allowed) Check(!address.startsWith('-'), "option-like address allowed");
   }
   return 0;
 }

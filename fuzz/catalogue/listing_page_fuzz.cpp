@@ -7,7 +7,7 @@
 
 #include "catalogue/browsing_session.h"
 #include "catalogue/listing_page.h"
-#include "catalogue/listing_reply.h"
+#include "catalogue/reply_text.h"
 #include "catalogue/testing/fake_list_view.h"
 #include "catalogue/testing/recording_shell_open.h"
 #include "catalogue/testing/scripted_transfer.h"

@@ -14,33 +14,16 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <string_view>
 
-#include "progressbar/image_drawing_surface.h"
+#include "image_host.h"
 #include "progressbar/memory_property_store.h"
 #include "progressbar/progress_bar.h"
 #include "progressbar/property_persistence.h"
+#include "progressbar/property_table.h"
 
 namespace {
 
 namespace pb = quorvel::progressbar;
-
-constexpr std::string_view kKeys[] = {"Max",
-                                      "Min",
-                                      "Value",
-                                      "RoundedValue",
-                                      "Enabled",
-                                      "Theme",
-                                      "TextStyle",
-                                      "Orientations",
-                                      "Text",
-                                      "TextEffectColor",
-                                      "TextEffect",
-                                      "TextAlignment",
-                                      "TextFont",
-                                      "TextForeColor",
-                                      "PBSCustomeColor2",
-                                      "PBSCustomeColor1"};
 
 class Input {
  public:
@@ -112,18 +95,6 @@ QVariant NextValue(Input& in) {
   }
 }
 
-class FuzzHost final : public pb::ProgressBarHost {
- public:
-  FuzzHost(int width, int height) { surface.Resize(QSize(width, height)); }
-  pb::Status PropertyChanged(std::string_view) override { return pb::Status::Ok(); }
-  QString DisplayName() const override { return QStringLiteral("ProgressBar1"); }
-  std::shared_ptr<QFont> Font() const override { return ambient_font; }
-  pb::DrawingSurface& Surface() override { return surface; }
-
-  std::shared_ptr<QFont> ambient_font = std::make_shared<QFont>();
-  pb::ImageDrawingSurface surface;
-};
-
 void CheckRange(const pb::ProgressBar& bar) {
   if (!(bar.Max() >= 1 && bar.Min() >= 0 && bar.Min() < bar.Max() && bar.Min() <= bar.Value() &&
         bar.Value() <= bar.Max())) {
@@ -158,12 +129,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const int width = 1 + in.Byte() % 160;
   const int height = 1 + in.Byte() % 48;
   pb::MemoryPropertyStore store;
-  for (std::string_view key : kKeys) {
+  for (const pb::Property& property : pb::kProperties) {
     if (in.Empty()) break;
-    if (const QVariant value = NextValue(in); value.isValid()) store.Set(key, value);
+    if (const QVariant value = NextValue(in); value.isValid()) store.Set(property.name, value);
   }
 
-  FuzzHost host(width, height);
+  pb::testing::ImageHost host(QSize(width, height));
   pb::ProgressBar bar(host);
   pb::ReadProperties(bar, host, store);
   CheckRange(bar);

@@ -5,10 +5,10 @@
 
 #include "catalogue/address_guard.h"
 #include "catalogue/category_table.h"
-#include "catalogue/download_links.h"
-#include "catalogue/listing_query.h"
-#include "catalogue/listing_reply.h"
 #include "catalogue/page_fill.h"
+#include "catalogue/reply_text.h"
+#include "protocol/listing_reply_parser.h"
+#include "protocol/listing_request_builder.h"
 
 namespace quorvel::catalogue {
 namespace {
@@ -52,10 +52,10 @@ void BrowsingSession::StartUpLoad() {
   qian_enabled_ = false;
   hou_enabled_ = false;
   page_no_ = 1;
-  script_name_ = ToQString(kScriptName);
+  script_name_ = ToQString(protocol::kUtf16<protocol::kScriptName>);
   PageLoad load;
   load.kind = LoadKind::kStartUp;
-  LoadPage(ToQString(kStartUpQuery), load, QStringLiteral("无法载入外挂列表："));
+  LoadPage(ToQString(protocol::PagingQuery(1)), load, QStringLiteral("无法载入外挂列表："));
 }
 
 void BrowsingSession::CategoryClicked(int button_index) {
@@ -67,13 +67,12 @@ void BrowsingSession::CategoryClicked(int button_index) {
   const CategoryButton& button = kCategoryButtons[static_cast<std::size_t>(button_index)];
   const std::int32_t page_on_show = page_no_;
   page_no_ = 1;
-  const QString term = ToQString(button.term);
   const QString suffix = ToQString(button.counter_suffix);
   PageLoad load;
   load.kind = LoadKind::kCategory;
   load.counter_suffix = suffix;
   const bool loaded = LoadPage(
-      FirstPageQuery(term), load,
+      ToQString(protocol::FirstPageQuery(button.term)), load,
       QStringLiteral("无法载入“") + ToQString(button.caption) + QStringLiteral("”的外挂："));
   KeepPageOnShowUnless(loaded, page_on_show);
 }
@@ -84,9 +83,10 @@ void BrowsingSession::SearchClicked(const QString& search_box_text) {
   page_no_ = 1;
   PageLoad load;
   load.kind = LoadKind::kSearch;
-  const bool loaded = LoadPage(
-      FirstPageQuery(search_box_text), load,
-      QStringLiteral("搜索“") + TrimSpaces(search_box_text).toString() + QStringLiteral("”失败："));
+  const bool loaded =
+      LoadPage(ToQString(protocol::FirstPageQuery(View16(search_box_text))), load,
+               QStringLiteral("搜索“") + ToQString(protocol::TrimSpaces(View16(search_box_text))) +
+                   QStringLiteral("”失败："));
   KeepPageOnShowUnless(loaded, page_on_show);
 }
 
@@ -117,7 +117,7 @@ void BrowsingSession::Step(PagingStep step) {
   load.kind = LoadKind::kPaging;
   load.step = step;
   load.page_no = page_no_;
-  const bool loaded = LoadPage(PagingQuery(page_no_), load,
+  const bool loaded = LoadPage(ToQString(protocol::PagingQuery(page_no_)), load,
                                QStringLiteral("无法载入第 ") + QString::number(page_no_) +
                                    QStringLiteral(" 页，列表保持不变："));
   // A page that never came must not count as shown: the next click would skip one.
@@ -151,9 +151,10 @@ void BrowsingSession::RowChosen(int row) {
   list1_.clear();
   list2_.clear();
   haun_cun_text_ = row >= 0 && row < list3_.size() ? list3_[row] : QString();
-  DownloadLinkLists links = SplitDownloadLinks(haun_cun_text_);
-  list1_ = std::move(links.names);
-  list2_ = std::move(links.addresses);
+  for (const protocol::DownloadLink& link : protocol::SplitDownloadLinks(View16(haun_cun_text_))) {
+    list1_.append(ToQString(link.name));
+    list2_.append(ToQString(link.address));
+  }
 }
 
 void BrowsingSession::LinkSelected(int line) {

@@ -24,7 +24,8 @@ QString CounterText(const PageLoad& load, QStringView entry_count) {
 PageOutcome ConcludeLoad(QStringView text, const PageLoad& load) {
   PageOutcome outcome;
   const bool paging = load.kind == LoadKind::kPaging;
-  const ListingTrailer trailer = ReadTrailer(text, /*whole_text_without_marker=*/paging);
+  const ListingTrailer trailer =
+      protocol::ReadTrailer(View16(text), /*whole_text_without_marker=*/paging);
   outcome.fault = trailer.fault;
   outcome.page_count = trailer.page_count;
   if (trailer.counter_defined) outcome.counter_text = CounterText(load, trailer.entry_count);

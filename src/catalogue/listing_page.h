@@ -12,11 +12,13 @@
 #include <optional>
 #include <vector>
 
-#include "catalogue/listing_reply.h"
 #include "catalogue/listing_service.h"
 #include "catalogue/page_buttons.h"
+#include "protocol/listing_reply_parser.h"
 
 namespace quorvel::catalogue {
+
+using protocol::ListingTrailer;
 
 enum class PagingStep { kNext, kPrevious };
 

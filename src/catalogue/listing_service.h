@@ -1,7 +1,7 @@
 #pragma once
 
 // The listing service as the client sees it: the four kinds of page load, the
-// script name, the list's columns, and what each kind writes where.
+// list's columns, and what each kind writes where.
 
 #include <QString>
 #include <QStringView>
@@ -11,13 +11,11 @@
 #include <string_view>
 
 #include "catalogue/components.h"
+#include "protocol/wire_format.h"
 
 namespace quorvel::catalogue {
 
 enum class LoadKind { kStartUp, kCategory, kSearch, kPaging };
-
-inline constexpr std::u16string_view kScriptName = u"admin_upload.php?";
-inline constexpr std::u16string_view kStartUpQuery = u"page=1";
 
 // Column 0 holds the row text; 4 and 5 start at width 0 and only paging fills
 // both of them.
@@ -38,7 +36,7 @@ inline constexpr std::array<ListColumn, 6> kListColumns = {{
 inline constexpr int kCategoryField = 0;
 inline constexpr int kDownloadLinksField = 4;
 inline constexpr int kEntryIdField = 5;
-inline constexpr int kRecordFieldCount = 6;
+using protocol::kRecordFieldCount;
 
 // What one kind of load writes after the row text.
 struct LoadKindRules {
@@ -57,6 +55,11 @@ void PrepareListColumns(ListView& list);
 
 inline QString ToQString(std::u16string_view text) {
   return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
+}
+
+// The same characters as the plain view the listing parser reads.
+inline std::u16string_view View16(QStringView text) {
+  return std::u16string_view(text.utf16(), static_cast<std::size_t>(text.size()));
 }
 
 }  // namespace quorvel::catalogue

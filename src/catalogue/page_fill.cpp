@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "catalogue/listing_reply.h"
+#include "protocol/listing_reply_parser.h"
 
 namespace quorvel::catalogue {
 namespace {
@@ -26,7 +26,7 @@ FillCount FillRows(QStringView text, LoadKind kind, ListView& list, QStringList&
   FillCount count;
   QString scratch;
   scratch.reserve(256);
-  ForEachRecord(text, [&](const RecordFields& record) {
+  protocol::ForEachRecord(View16(text), [&](const protocol::RecordFields& record) {
     ++count.records;
     if (count.listed >= max_rows) return;
     ++count.listed;
@@ -36,7 +36,7 @@ FillCount FillRows(QStringView text, LoadKind kind, ListView& list, QStringList&
       Assign(scratch, record.field[column]);
       list.SetCell(list.RowCount() - 1, column, scratch);
       if (column == rules.list3_after_column) {
-        list3.append(record.field[kDownloadLinksField].toString());
+        list3.append(ToQString(record.field[kDownloadLinksField]));
       }
     }
   });

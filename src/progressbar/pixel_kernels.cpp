@@ -8,8 +8,6 @@
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define QUORVEL_PIXEL_KERNELS_AVX2 1
 #include <immintrin.h>
-
-#include "progressbar/pixel_kernels_avx512.h"
 #endif
 
 namespace quorvel::progressbar::pixel_kernels {
@@ -65,10 +63,6 @@ void TriplesToRgb32Portable(const std::uint8_t* triples, std::uint32_t* out, std
 
 VectorForms ProcessorForms() {
   __builtin_cpu_init();
-  if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-      __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi")) {
-    return VectorForms::kAvx512;
-  }
   if (__builtin_cpu_supports("avx2")) return VectorForms::kAvx2;
   return VectorForms::kNone;
 }
@@ -240,7 +234,7 @@ VectorForms ProcessorForms() { return VectorForms::kNone; }
 
 #endif
 
-std::atomic<VectorForms> vector_forms_limit{VectorForms::kAvx512};
+std::atomic<VectorForms> vector_forms_limit{VectorForms::kAvx2};
 
 bool Avx2Active() { return ActiveVectorForms() >= VectorForms::kAvx2; }
 
@@ -257,9 +251,6 @@ void LimitVectorForms(VectorForms limit) {
 
 void RampSequences(float step, std::int32_t count, std::uint8_t* even, std::uint8_t* odd) {
 #ifdef QUORVEL_PIXEL_KERNELS_AVX2
-  if (ActiveVectorForms() == VectorForms::kAvx512) {
-    return avx512::RampSequences(step, count, even, odd);
-  }
   if (Avx2Active()) return RampSequencesAvx2(step, count, even, odd);
 #endif
   RampSequencesPortable(step, 0, count, even, odd);
@@ -286,9 +277,6 @@ bool HasHalves(float step, std::int32_t count) {
 void AssembleTriples(const ChannelSource& blue, const ChannelSource& green,
                      const ChannelSource& red, std::int32_t count, std::uint8_t* out) {
 #ifdef QUORVEL_PIXEL_KERNELS_AVX2
-  if (ActiveVectorForms() == VectorForms::kAvx512) {
-    return avx512::AssembleTriples(blue, green, red, count, out);
-  }
   if (Avx2Active()) return AssembleTriplesAvx2(blue, green, red, count, out);
 #endif
   AssembleTriplesPortable(blue, green, red, 0, count, out);
@@ -296,9 +284,6 @@ void AssembleTriples(const ChannelSource& blue, const ChannelSource& green,
 
 void TriplesToRgb32(const std::uint8_t* triples, std::uint32_t* out, std::int64_t count) {
 #ifdef QUORVEL_PIXEL_KERNELS_AVX2
-  if (ActiveVectorForms() == VectorForms::kAvx512) {
-    return avx512::TriplesToRgb32(triples, out, count);
-  }
   if (Avx2Active()) return TriplesToRgb32Avx2(triples, out, count);
 #endif
   TriplesToRgb32Portable(triples, out, 0, count);

@@ -1,9 +1,8 @@
 #pragma once
 
 // The per-pixel loops of the gradient painters and of the image device
-// context. Each has a portable form and, on x86-64 processors with AVX2 (and
-// for the ramp sequences AVX-512), vector forms picked at run time; all give
-// the same bytes.
+// context. Each has a portable form and, on x86-64 processors with AVX2, a
+// vector form picked at run time; both give the same bytes.
 
 #include <cstdint>
 
@@ -11,12 +10,12 @@
 
 namespace quorvel::progressbar::pixel_kernels {
 
-enum class VectorForms { kNone, kAvx2, kAvx512 };
+enum class VectorForms { kNone, kAvx2 };
 
 // The widest vector forms in use: those of the processor, up to the limit.
 QUORVEL_PROGRESSBAR_INTERNAL VectorForms ActiveVectorForms();
 // Tests lower the limit to check the narrower forms, and raise it again
-// (kAvx512, the default, means no limit).
+// (kAvx2, the default, means no limit).
 QUORVEL_PROGRESSBAR_INTERNAL void LimitVectorForms(VectorForms limit);
 
 // For i < count: even[i] = round(step * i) and odd[i] = round(1 + step * i) - 1,

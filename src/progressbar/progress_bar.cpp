@@ -4,7 +4,7 @@
 
 #include "progressbar/bar_renderer.h"
 #include "progressbar/gradient_painters.h"
-#include "progressbar/property_descriptions.h"
+#include "progressbar/property_table.h"
 
 namespace quorvel::progressbar {
 

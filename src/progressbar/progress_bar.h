@@ -10,7 +10,7 @@
 //   1. compute the new field value and store it (only Value, Max and Min are
 //      clamped, see their setters; everything else is stored as given);
 //   2. tell the host through ProgressBarHost::PropertyChanged() with the
-//      property's name (property_descriptions.h);
+//      property's name (property_table.h);
 //   3. repaint through RedrawBar(), whose outcome is ignored.
 // If the host's PropertyChanged() fails, the setter returns that failure after
 // the field has been stored and skips the repaint.

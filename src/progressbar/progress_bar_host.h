@@ -18,7 +18,7 @@ class QUORVEL_PROGRESSBAR_EXPORT ProgressBarHost {
   virtual ~ProgressBarHost() = default;
 
   // Tells the host that the named property changed, so that its saved state is
-  // stale. `name` is one of the property names (see property_descriptions.h),
+  // stale. `name` is one of the property names (see property_table.h),
   // which are also the keys of the saved state. A failure is passed on by the
   // setter that called.
   virtual Status PropertyChanged(std::string_view name) = 0;

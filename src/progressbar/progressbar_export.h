@@ -7,9 +7,9 @@
 //
 // QUORVEL_PROGRESSBAR_INTERNAL marks internals that this tree's own white-box
 // tests reach. They are exported only in a build configured with
-// QUORVEL_PROGRESSBAR_EXPORT_INTERNALS (the default of the source tree, like
-// Qt's developer builds); anywhere else they stay hidden, so no program can come
-// to depend on them.
+// QUORVEL_PROGRESSBAR_EXPORT_INTERNALS (the default of a build with the tests,
+// like Qt's developer builds); in any other, the packaged library among them,
+// they stay hidden, so no program can come to depend on them.
 
 #include <QtGlobal>
 

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "protocol/percent_decoding.h"
+#include "protocol/wire_format.h"
 
 namespace quorvel::protocol {
 namespace {
@@ -48,13 +49,13 @@ std::variant<ListingQuery, QueryError> ParseListingQuery(std::string_view raw_qu
         PercentDecode(eq == std::string_view::npos ? std::string_view() : part.substr(eq + 1));
     if (!key || !value) return QueryError{"malformed percent escape in the query"};
 
-    if (*key == "page") {
+    if (*key == kPageKey) {
       if (have_page) return QueryError{"page is given more than once"};
       const std::optional<std::int32_t> page = ParsePageNumber(*value);
       if (!page) return QueryError{std::string(kBadPage)};
       query.page = *page;
       have_page = true;
-    } else if (*key == "q") {
+    } else if (*key == kTermKey) {
       if (have_term) return QueryError{"q is given more than once"};
       if (value->size() > kMaxTermBytes) {
         return QueryError{"q is longer than " + std::to_string(kMaxTermBytes) + " bytes"};

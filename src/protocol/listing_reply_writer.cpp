@@ -54,7 +54,7 @@ std::string ResolveDownloadLinks(std::string_view links, std::string_view origin
 void AppendTrailer(std::int64_t matches, std::int64_t pages, std::string& out) {
   out.append(kTrailerMarker);
   out.append(std::to_string(matches));
-  out.push_back('?');
+  out.append(kCountSeparator);
   out.append(std::to_string(pages));
 }
 

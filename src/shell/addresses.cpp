@@ -1,5 +1,8 @@
 #include "shell/addresses.h"
 
+#include "catalogue/listing_service.h"
+#include "protocol/wire_format.h"
+
 #ifndef QUORVEL_LISTING_HOST
 #error "the build names the listing service's host in QUORVEL_LISTING_HOST"
 #endif
@@ -16,7 +19,8 @@ ShellAddresses AddressesForHosts(const QString& listing_host, const QString& sit
                                  const QString& partner_host) {
   const QString site = QStringLiteral("http://") + site_host;
   ShellAddresses a;
-  a.listing_base = QStringLiteral("http://") + listing_host + QStringLiteral("/adminphp/");
+  a.listing_base = QStringLiteral("http://") + listing_host +
+                   catalogue::ToQString(protocol::kUtf16<protocol::kListingFolder>);
   a.tip_page = site + QStringLiteral("/tishi1.8.html");
   a.notice_page = site + QStringLiteral("/gonggao.html");
   a.partner_page = QStringLiteral("http://") + partner_host;

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "catalogue/listing_reply.h"
+#include "catalogue/reply_text.h"
 #include "reply_builder.h"
 
 namespace quorvel::catalogue {

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "catalogue/listing_reply.h"
 #include "catalogue/listing_service.h"
 #include "catalogue/testing/fake_list_view.h"
 

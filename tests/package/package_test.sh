@@ -1,22 +1,25 @@
 #!/usr/bin/env bash
 # Usage: package_test.sh SOURCE_DIR BUILD_DIR
 #
-# Makes the Debian packages the way a user would (cpack -G DEB), checks their
-# control fields, file lists and desktop metadata, unpacks them with dpkg -x
-# (nothing is installed on this machine) and starts the unpacked client,
-# offscreen, against the unpacked catalogue service on a free loopback port
-# until it lists page 1.
+# Makes the Debian packages the one way there is (dpkg-buildpackage through
+# debian/), holds them to lintian (no error, no warning), checks their control
+# fields, maintainer scripts and file lists, unpacks them with dpkg -x (nothing
+# is installed on this machine) and starts the unpacked client, offscreen,
+# against the unpacked catalogue service on a free loopback port until it
+# lists page 1.
 #
 # The client's hosts are build settings, so the packages come from a build of
-# their own, BUILD_DIR/package-test, configured with the test's port and
-# without tests.  The port is held by a running service before that build
-# starts, so nothing can take it meanwhile; the next run asks for the same
-# port again and so only relinks, unless that port has been taken since.
+# their own: a copy of the source tree in BUILD_DIR/package-test/quorvel (the
+# packages land beside it), built for the test's port.  The port is held by a
+# running service before that build starts, so nothing can take it meanwhile;
+# the next run asks for the same port again.  ccache's own folder and settings
+# are passed on, since debhelper gives the build a home folder of its own.
 set -euo pipefail
 
 source_dir=$(cd "${1:?usage: package_test.sh SOURCE_DIR BUILD_DIR}" && pwd)
 main_build=$(cd "${2:?usage: package_test.sh SOURCE_DIR BUILD_DIR}" && pwd)
-pkg_build=$main_build/package-test
+pkg_dir=$main_build/package-test
+tree=$pkg_dir/quorvel
 work=$(mktemp -d "${TMPDIR:-/tmp}/quorvel-package-test.XXXXXX")
 
 failures=0
@@ -40,8 +43,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-for tool in cmake cpack dpkg dpkg-deb dpkg-shlibdeps desktop-file-validate appstreamcli \
-  systemd-analyze file readelf; do
+for tool in dpkg-buildpackage dh lintian dpkg dpkg-deb dpkg-architecture dpkg-parsechangelog \
+  desktop-file-validate appstreamcli systemd-analyze file readelf man cmake; do
   command -v "$tool" >/dev/null || die "$tool is missing (scripts/setup.sh installs it)"
 done
 
@@ -49,6 +52,7 @@ done
 # work folder; sets service_pid and service_port once it listens.
 start_service() {
   local service=$1 port=$2 log=$3 i
+  : >"$log.out"
   "$service" --bind 127.0.0.1 --port "$port" --db "$work/catalogue.sqlite3" \
     >"$log.out" 2>"$log.err" &
   service_pid=$!
@@ -67,150 +71,189 @@ stop_service() {
 }
 
 # --- Hold a port, then make the packages for it -------------------------------
-previous_port=$(sed -n 's/^QUORVEL_LISTING_HOST:[A-Z]*=127\.0\.0\.1://p' \
-  "$pkg_build/CMakeCache.txt" 2>/dev/null || true)
+mkdir -p "$pkg_dir"
+previous_port=$(cat "$pkg_dir/port" 2>/dev/null || true)
 if ! start_service "$main_build/bin/catalogue-service" "${previous_port:-0}" "$work/holder"; then
   [ -n "$previous_port" ] || die "catalogue-service did not start: $(cat "$work/holder.err")"
   start_service "$main_build/bin/catalogue-service" 0 "$work/holder" ||
     die "catalogue-service did not start: $(cat "$work/holder.err")"
 fi
 port=$service_port
+echo "$port" >"$pkg_dir/port"
 host=127.0.0.1:$port
 echo "package test: port $port"
 
-build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$main_build/CMakeCache.txt")
-cxx=$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$main_build/CMakeCache.txt")
-cmake -S "$source_dir" -B "$pkg_build" -G Ninja -DCMAKE_BUILD_TYPE="${build_type:-RelWithDebInfo}" \
-  -DCMAKE_CXX_COMPILER="$cxx" -DQUORVEL_TESTS=OFF \
-  -DQUORVEL_LISTING_HOST="$host" -DQUORVEL_SITE_HOST="$host" -DQUORVEL_PARTNER_HOST="$host" \
-  >"$work/configure.log" 2>&1 || die "configure of the package build failed: $(cat "$work/configure.log")"
-cmake --build "$pkg_build" -j 2 --target quorvel_packaged >"$work/build.log" 2>&1 ||
-  die "package build failed: $(tail -40 "$work/build.log")"
-rm -f "$pkg_build"/*.deb
-(cd "$pkg_build" && cpack -G DEB >"$work/cpack.log" 2>&1) ||
-  die "cpack failed: $(tail -40 "$work/cpack.log")"
+# The tree as a fresh clone with the uncommitted changes would have it.
+rm -rf "$tree" "$pkg_dir"/*.deb "$pkg_dir"/*.changes "$pkg_dir"/*.buildinfo
+mkdir -p "$tree"
+if git -C "$source_dir" rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+  (cd "$source_dir" && git ls-files -z --cached --others --exclude-standard |
+    while IFS= read -r -d '' f; do [ -e "$f" ] || [ -L "$f" ] && printf '%s\0' "$f"; done |
+    tar -cf - --null -T -) | tar -xf - -C "$tree"
+else
+  tar -cf - -C "$source_dir" --exclude=./.git --exclude='./build*' --exclude='./obj-*' . |
+    tar -xf - -C "$tree"
+fi
 
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' "$pkg_build/CMakeCache.txt")
+build_env=(QUORVEL_LISTING_HOST="$host" QUORVEL_SITE_HOST="$host" QUORVEL_PARTNER_HOST="$host"
+  # No debug symbol packages, and a symbols file that must list every exported
+  # symbol: a new one fails the build as a lost one does.
+  DEB_BUILD_OPTIONS="noddebs parallel=2" DPKG_GENSYMBOLS_CHECK_LEVEL=4
+  # Objects that do not depend on where the tree lies, so that ccache serves
+  # other checkouts too.
+  DEB_CFLAGS_STRIP="-ffile-prefix-map=$tree=." DEB_CXXFLAGS_STRIP="-ffile-prefix-map=$tree=.")
+if command -v ccache >/dev/null; then
+  ccache_config=$(ccache --show-config | sed -n 's|^(\(/[^)]*\)) .*|\1|p' | grep -vx /etc/ccache.conf | head -n 1)
+  build_env+=(CCACHE_DIR="$(ccache --get-config cache_dir)")
+  [ -n "$ccache_config" ] && build_env+=(CCACHE_CONFIGPATH="$ccache_config")
+fi
+started=$SECONDS
+if ! (cd "$tree" && env "${build_env[@]}" dpkg-buildpackage -us -uc -b) >"$work/build.log" 2>&1; then
+  grep -q '^dpkg-gensymbols: error' "$work/build.log" &&
+    die "the progress bar library exports other symbols than debian/libquorvelprogressbar1.symbols" \
+      "lists; if that is meant, update the file:" "$(grep -E '^[-+] ' "$work/build.log")"
+  die "dpkg-buildpackage failed: $(tail -40 "$work/build.log")"
+fi
+echo "package test: packages built in $((SECONDS - started)) s"
+
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' "$tree"/obj-*/CMakeCache.txt)
+deb_version=$(dpkg-parsechangelog -l "$tree/debian/changelog" -S Version)
+[ "${deb_version%-*}" = "$version" ] ||
+  fail "debian/changelog is at $deb_version, the project at $version: add a changelog entry"
 arch=$(dpkg --print-architecture)
-client_deb=$pkg_build/quorvel_${version}-1_${arch}.deb
-service_deb=$pkg_build/quorvel-catalogue-service_${version}-1_${arch}.deb
-[ -f "$client_deb" ] || die "cpack made no $(basename "$client_deb"): $(ls "$pkg_build"/*.deb)"
-[ -f "$service_deb" ] || die "cpack made no $(basename "$service_deb")"
-lib_deb=$pkg_build/libquorvelprogressbar1_${version}-1_${arch}.deb
-dev_deb=$pkg_build/libquorvelprogressbar-dev_${version}-1_${arch}.deb
-designer_deb=$pkg_build/quorvel-progressbar-designer_${version}-1_${arch}.deb
-for deb in "$lib_deb" "$dev_deb" "$designer_deb"; do
-  [ -f "$deb" ] || die "cpack made no $(basename "$deb"): $(ls "$pkg_build"/*.deb)"
+triplet=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
+deb() { echo "$pkg_dir/${1}_${deb_version}_${arch}.deb"; }
+client_deb=$(deb quorvel)
+service_deb=$(deb quorvel-catalogue-service)
+lib_deb=$(deb libquorvelprogressbar1)
+dev_deb=$(deb libquorvelprogressbar-dev)
+designer_deb=$(deb quorvel-progressbar-designer)
+debs=("$client_deb" "$service_deb" "$lib_deb" "$dev_deb" "$designer_deb")
+for d in "${debs[@]}"; do
+  [ -f "$d" ] || die "dpkg-buildpackage made no $(basename "$d"): $(ls "$pkg_dir")"
 done
 
-# --- Control fields -------------------------------------------------------------
+# --- lintian ------------------------------------------------------------------------
+lintian --fail-on error,warning "${debs[@]}" >"$work/lintian.log" 2>&1 ||
+  fail "lintian: $(cat "$work/lintian.log")"
+
+# --- Control fields and maintainer scripts ------------------------------------------
 field() { dpkg-deb -f "$1" "$2"; }
 expect_field() { # DEB FIELD EXTENDED-REGEX
   local value
   value=$(field "$1" "$2")
   grep -Eq -- "$3" <<<"$value" || fail "$(basename "$1"): $2 is '$value', wanted /$3/"
 }
-for deb in "$client_deb" "$service_deb"; do
-  expect_field "$deb" Version "^${version//./\\.}-1$"
-  expect_field "$deb" Architecture "^$arch$"
-  expect_field "$deb" Maintainer "<[^>]+@[^>]+>"
-  expect_field "$deb" Description "."
-  # Worked out by dpkg-shlibdeps, not written by hand.
-  expect_field "$deb" Depends "libc6 \(>= "
-done
-expect_field "$client_deb" Package "^quorvel$"
-expect_field "$client_deb" Depends "libqt6widgets6 \(>= "
-expect_field "$client_deb" Depends "libqt6webenginewidgets6 \(>= "
+# Worked out from what the programs link, not written by hand.
+expect_field "$client_deb" Depends "libc6 \(>= "
+expect_field "$client_deb" Depends "libqt6webenginewidgets6(t64)? \(>= "
 expect_field "$client_deb" Depends "libqt6webenginecore6-bin"
 expect_field "$client_deb" Depends "xdg-utils"
 expect_field "$client_deb" Depends "fonts-wqy-microhei \|"
 expect_field "$client_deb" Recommends "gstreamer1\.0-plugins-good"
-expect_field "$service_deb" Package "^quorvel-catalogue-service$"
+# Built to ask this machine, the client recommends the bundled service.
+expect_field "$client_deb" Recommends "quorvel-catalogue-service"
 expect_field "$service_deb" Depends "libsqlite3-0 \(>= "
-expect_field "$service_deb" Depends "libmicrohttpd12 \(>= "
-# The client links the progress bar library of this very build.
-expect_field "$client_deb" Depends "libquorvelprogressbar1 \(= ${version//./\\.}-1\)"
-expect_field "$lib_deb" Package "^libquorvelprogressbar1$"
-expect_field "$lib_deb" Depends "libqt6widgets6 \(>= "
-expect_field "$dev_deb" Depends "libquorvelprogressbar1 \(= ${version//./\\.}-1\)"
-expect_field "$designer_deb" Depends "libquorvelprogressbar1 \(= ${version//./\\.}-1\)"
-for script in postinst prerm postrm; do
-  dpkg-deb --ctrl-tarfile "$service_deb" | tar -xO "./$script" >"$work/$script" 2>/dev/null ||
-    fail "quorvel-catalogue-service has no $script"
-  sh -n "$work/$script" || fail "quorvel-catalogue-service's $script is no valid shell script"
-done
+expect_field "$service_deb" Depends "libmicrohttpd12(t64)? \(>= "
+expect_field "$lib_deb" Depends "libqt6widgets6(t64)? \(>= "
+expect_field "$dev_deb" Depends "libquorvelprogressbar1 \(= ${deb_version//./\\.}\)"
+expect_field "$designer_deb" Depends "libquorvelprogressbar1 \(>= "
+# The client depends on the library exactly when it links it.
+links_library=no
+dpkg-deb --fsys-tarfile "$client_deb" | tar -xO "./usr/lib/$triplet/quorvel/quorvel" >"$work/client.elf"
+readelf -d "$work/client.elf" | grep -q 'NEEDED.*libQuorvelProgressBar' && links_library=yes
+depends_on_library=no
+field "$client_deb" Depends | grep -q libquorvelprogressbar && depends_on_library=yes
+[ "$links_library" = "$depends_on_library" ] ||
+  fail "quorvel links the progress bar library: $links_library; depends on its package: $depends_on_library"
 
-# --- File lists -------------------------------------------------------------------
+dpkg-deb --ctrl-tarfile "$service_deb" | tar -xO ./postinst >"$work/postinst"
+grep -q "deb-systemd-helper enable 'quorvel-catalogue-service.service'" "$work/postinst" &&
+  grep -q "deb-systemd-invoke .*'quorvel-catalogue-service.service'" "$work/postinst" ||
+  fail "quorvel-catalogue-service does not enable and start its service: $(cat "$work/postinst")"
+dpkg-deb --ctrl-tarfile "$service_deb" | tar -xO ./postrm | grep -q 'rm -rf /var/lib/private/quorvel-catalogue-service' ||
+  fail "purging quorvel-catalogue-service leaves its database behind"
+
+# --- File lists -----------------------------------------------------------------------
 files() { dpkg-deb -c "$1" | awk '$1 !~ /^d/ {print $6 ($7 == "->" ? " -> " $8 : "")}' | sort; }
-icons=$(for s in 16 32 48 64 128 256; do echo "./usr/share/icons/hicolor/${s}x${s}/apps/quorvel.png"; done)
-expected_client=$(sort <<EOF
-./usr/bin/quorvel -> ../lib/quorvel/quorvel
-./usr/lib/quorvel/quorvel
-./usr/lib/quorvel/Skin/Skin.she
-./usr/lib/quorvel/mp3/mp3.mp3
-./usr/share/applications/org.quorvel.Quorvel.desktop
-./usr/share/metainfo/org.quorvel.Quorvel.metainfo.xml
-$icons
+expect_files() { # DEB: the expected list on standard input
+  local expected
+  expected=$(sed 's/^/.\//' | sort)
+  [ "$(files "$1")" = "$expected" ] ||
+    fail "$(basename "$1") holds other files than planned:$(diff <(echo "$expected") <(files "$1"))"
+}
+# What debhelper adds to every package.
+docs() {
+  printf '%s\n' "usr/share/doc/$1/changelog.Debian.gz" "usr/share/doc/$1/copyright" \
+    "usr/share/lintian/overrides/$1"
+}
+program_dir=usr/lib/$triplet/quorvel
+expect_files "$client_deb" <<EOF
+usr/bin/quorvel -> ../lib/$triplet/quorvel/quorvel
+$program_dir/quorvel
+$program_dir/Skin/Skin.she
+$program_dir/mp3/mp3.mp3
+usr/share/applications/org.quorvel.Quorvel.desktop
+usr/share/metainfo/org.quorvel.Quorvel.metainfo.xml
+usr/share/man/man1/quorvel.1.gz
+$(for s in 16 32 48 64 128 256; do echo "usr/share/icons/hicolor/${s}x${s}/apps/quorvel.png"; done)
+$(docs quorvel)
 EOF
-)
-expected_service=$(sort <<EOF
-./usr/bin/quorvel-catalogue-service
-./usr/lib/systemd/system/quorvel-catalogue-service.service
+# The unit lies where this release's debhelper puts units: /lib or /usr/lib.
+unit_path=$(files "$service_deb" | grep -E '^\./(usr/)?lib/systemd/system/quorvel-catalogue-service\.service$' || true)
+[ -n "$unit_path" ] || fail "quorvel-catalogue-service holds no systemd unit: $(files "$service_deb")"
+expect_files "$service_deb" <<EOF
+${unit_path#./}
+usr/bin/quorvel-catalogue-service
+usr/share/man/man1/quorvel-catalogue-service.1.gz
+$(docs quorvel-catalogue-service)
 EOF
-)
-[ "$(files "$client_deb")" = "$expected_client" ] ||
-  fail "quorvel holds other files than planned:$(diff <(echo "$expected_client") <(files "$client_deb"))"
-[ "$(files "$service_deb")" = "$expected_service" ] ||
-  fail "quorvel-catalogue-service holds other files than planned:$(diff <(echo "$expected_service") <(files "$service_deb"))"
-expected_lib=$(sort <<EOF
-./usr/lib/libQuorvelProgressBar.so.1 -> libQuorvelProgressBar.so.${version}.0
-./usr/lib/libQuorvelProgressBar.so.${version}.0
+expect_files "$lib_deb" <<EOF
+usr/lib/$triplet/libQuorvelProgressBar.so.1 -> libQuorvelProgressBar.so.$version.0
+usr/lib/$triplet/libQuorvelProgressBar.so.$version.0
+$(docs libquorvelprogressbar1)
 EOF
-)
-[ "$(files "$lib_deb")" = "$expected_lib" ] ||
-  fail "libquorvelprogressbar1 holds other files than planned:$(diff <(echo "$expected_lib") <(files "$lib_deb"))"
 for file in ./usr/include/quorvel/progressbar/progress_bar_widget.h \
-  ./usr/lib/cmake/QuorvelProgressBar/QuorvelProgressBarConfig.cmake \
-  ./usr/lib/cmake/QuorvelProgressBar/QuorvelProgressBarConfigVersion.cmake \
-  ./usr/lib/pkgconfig/quorvel-progressbar.pc \
-  "./usr/lib/libQuorvelProgressBar.so -> libQuorvelProgressBar.so.1"; do
+  "./usr/lib/$triplet/cmake/QuorvelProgressBar/QuorvelProgressBarConfig.cmake" \
+  "./usr/lib/$triplet/pkgconfig/quorvel-progressbar.pc" \
+  "./usr/lib/$triplet/libQuorvelProgressBar.so -> libQuorvelProgressBar.so.1"; do
   files "$dev_deb" | grep -qxF -- "$file" || fail "libquorvelprogressbar-dev lacks $file"
 done
-files "$designer_deb" | grep -Eqx '\./usr/lib/[^ ]*/qt6/plugins/designer/[^/ ]+\.so' ||
+files "$designer_deb" | grep -Eqx "\./usr/lib/$triplet/qt6/plugins/designer/[^/ ]+\.so" ||
   fail "quorvel-progressbar-designer holds no Designer plugin: $(files "$designer_deb")"
-for deb in "$pkg_build"/*.deb; do
-  dpkg-deb -c "$deb" | awk '{print $2}' | grep -qv '^root/root$' &&
-    fail "$(basename "$deb") has files not owned by root"
-done
 
-# --- Unpacked: metadata, programs ------------------------------------------------
+# --- Unpacked: metadata, manual pages, programs ---------------------------------------
 root=$work/root
-for deb in "$pkg_build"/*.deb; do
-  case $(basename "$deb") in *-dev_* | *-designer_*) continue ;; esac
-  dpkg -x "$deb" "$root"
-done
+for d in "$client_deb" "$service_deb" "$lib_deb"; do dpkg -x "$d" "$root"; done
 client=$root/usr/bin/quorvel
 service=$root/usr/bin/quorvel-catalogue-service
-for program in "$root/usr/lib/quorvel/quorvel" "$service"; do
+for program in "$root/$program_dir/quorvel" "$service"; do
   file -L "$program" | grep -q ', stripped' || fail "$program is not stripped"
 done
-readelf -d "$root/usr/lib/quorvel/quorvel" | grep -q 'R.*PATH.*\$ORIGIN' ||
-  fail "the client has no run path relative to its own folder"
 
 desktop-file-validate "$root/usr/share/applications/org.quorvel.Quorvel.desktop" >"$work/desktop.log" 2>&1 ||
   fail "desktop entry: $(cat "$work/desktop.log")"
 appstreamcli validate --no-net "$root/usr/share/metainfo/org.quorvel.Quorvel.metainfo.xml" \
   >"$work/metainfo.log" 2>&1 || fail "metainfo: $(cat "$work/metainfo.log")"
 # The unit names its program bare (systemd finds it in /usr/bin); point it at
-# the unpacked one so that systemd-analyze checks everything else.
+# the unpacked one so that systemd-analyze checks everything else, the manual
+# page it names among it.
 unit=$work/quorvel-catalogue-service.service
-sed "s|^ExecStart=quorvel-catalogue-service |ExecStart=$service |" \
-  "$root/usr/lib/systemd/system/quorvel-catalogue-service.service" >"$unit"
-if ! systemd-analyze verify "$unit" >"$work/unit.log" 2>&1 || [ -s "$work/unit.log" ]; then
+sed "s|^ExecStart=quorvel-catalogue-service |ExecStart=$service |" "$root/$unit_path" >"$unit"
+if ! MANPATH=$root/usr/share/man systemd-analyze verify "$unit" >"$work/unit.log" 2>&1 ||
+  [ -s "$work/unit.log" ]; then
   fail "systemd unit: $(cat "$work/unit.log")"
 fi
 grep -Eq '^(DynamicUser=yes|User=[a-z])' "$unit" && ! grep -Eq '^User=(root|0)$' "$unit" ||
   fail "the unit may run the service as root"
+# lintian has read both manual pages; the service's must still name every
+# option its --help names.
+service_page=$(zcat "$root/usr/share/man/man1/quorvel-catalogue-service.1.gz" | sed 's/\\-/-/g')
+for option in $("$service" --help | grep -oE -- '--[a-z][a-z-]*' | sort -u); do
+  grep -qF -- "$option" <<<"$service_page" || fail "quorvel-catalogue-service(1) does not describe $option"
+done
+grep -qF "http://$host/adminphp/" <(zcat "$root/usr/share/man/man1/quorvel.1.gz") ||
+  fail "quorvel(1) does not name the listing address the client was built for"
 
 # --- The unpacked client lists page 1 from the unpacked service --------------
 stop_service
@@ -220,6 +263,7 @@ start_service "$service" "$port" "$work/service" ||
 # Starts the client at PATH and waits until it lists a page, ends or 120 s pass.
 run_client() {
   local program=$1 out=$2 pid i
+  : >"$out.out"
   (cd "$work" && exec env -u LD_LIBRARY_PATH QT_QPA_PLATFORM=offscreen "$program") \
     >"$out.out" 2>"$out.err" &
   pid=$!
@@ -240,11 +284,10 @@ grep -q 'GET /adminphp/admin_upload.php?page=1 ' "$work/service.err" ||
 grep -q 'going on without it' "$work/client.err" &&
   fail "the unpacked client misses its assets: $(cat "$work/client.err")"
 
-# Without its asset folders it says so and still lists page 1.  A sibling of
-# its folder, so that its run path still leads to the same libraries.
-bare=$root/usr/lib/quorvel-bare
+# Without its asset folders it says so and still lists page 1.
+bare=$root/usr/lib/$triplet/quorvel-bare
 mkdir -p "$bare"
-cp "$root/usr/lib/quorvel/quorvel" "$bare/"
+cp "$root/$program_dir/quorvel" "$bare/"
 run_client "$bare/quorvel" "$work/bare-client"
 grep -q 'Skin/Skin.she is missing' "$work/bare-client.err" &&
   grep -q 'mp3/mp3.mp3 is missing' "$work/bare-client.err" ||
@@ -263,9 +306,11 @@ grep -q 'no display server is reachable' "$work/nodisplay.err" ||
   fail "without a display the client did not say why: $(cat "$work/nodisplay.err")"
 
 # --- cmake --install gives the same layout under any prefix -----------------
-cmake --install "$pkg_build" --prefix "$work/prefix" --component Client >/dev/null
-[ "$(readlink "$work/prefix/bin/quorvel")" = "../lib/quorvel/quorvel" ] &&
-  [ -f "$work/prefix/lib/quorvel/Skin/Skin.she" ] && [ -f "$work/prefix/lib/quorvel/mp3/mp3.mp3" ] ||
+cmake --install "$tree/obj-$(dpkg-architecture -qDEB_HOST_GNU_TYPE)" --prefix "$work/prefix" \
+  --component Client >/dev/null
+installed=$(readlink -f "$work/prefix/bin/quorvel")
+[ -x "$installed" ] && [ -f "$(dirname "$installed")/Skin/Skin.she" ] &&
+  [ -f "$(dirname "$installed")/mp3/mp3.mp3" ] ||
   fail "cmake --install did not put the client and its assets together: $(cd "$work/prefix" && find .)"
 
 [ "$failures" -eq 0 ] || exit 1

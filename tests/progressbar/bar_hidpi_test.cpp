@@ -10,7 +10,6 @@
 #include "progressbar/progress_bar.h"
 #include "progressbar/property_persistence.h"
 #include "progressbar/theme_palettes.h"
-#include "progressbar/widget/progress_bar_widget.h"
 
 namespace quorvel::progressbar {
 namespace {
@@ -74,19 +73,6 @@ TEST(BarHiDpi, TwiceThePixelsWithLogicalGeometryAndSharpGlyphs) {
   }
   ASSERT_FALSE(caption.isEmpty());
   EXPECT_TRUE(HasDetailFinerThanTwoPixels(sharp.Image(), caption));
-}
-
-// Runs with QT_SCALE_FACTOR=2 (its own ctest entry); skipped at ratio 1.
-TEST(BarHiDpiWidget, TheBackBufferFollowsTheScreensPixelRatio) {
-  ProgressBarWidget widget;
-  if (widget.devicePixelRatioF() != 2) GTEST_SKIP() << "needs QT_SCALE_FACTOR=2";
-  widget.resize(150, 26);
-  widget.SetTextStyle(0);
-  EXPECT_EQ(widget.BackBuffer().size(), QSize(300, 52));
-  const QImage shown = widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
-  EXPECT_EQ(shown.size(), QSize(300, 52));
-  EXPECT_EQ(shown.pixel(149, 26), Pixel(FromRrggbb(0xCBA639)));
-  EXPECT_EQ(shown.pixel(150, 26), Pixel(FromRrggbb(0xE2D7B6)));
 }
 
 }  // namespace

@@ -219,7 +219,7 @@ TEST(BuildColourRampTest, EndsAtToWithinRounding) {
 class RampFormsTest : public ::testing::TestWithParam<pixel_kernels::VectorForms> {
  protected:
   void SetUp() override { pixel_kernels::LimitVectorForms(GetParam()); }
-  void TearDown() override { pixel_kernels::LimitVectorForms(pixel_kernels::VectorForms::kAvx512); }
+  void TearDown() override { pixel_kernels::LimitVectorForms(pixel_kernels::VectorForms::kAvx2); }
 };
 
 TEST_P(RampFormsTest, PackedRampMatchesTheReference) {

@@ -11,7 +11,7 @@
 #include <QtUiPlugin/QDesignerCustomWidgetInterface>
 #include <memory>
 
-#include "progressbar/property_descriptions.h"
+#include "progressbar/property_table.h"
 #include "progressbar/widget/progress_bar_widget.h"
 
 namespace quorvel::progressbar {
@@ -43,7 +43,7 @@ TEST(DesignerPlugin, DescribesAndMakesTheWidget) {
   EXPECT_TRUE(xml.contains("<widget class=\"quorvel::progressbar::ProgressBarWidget\""));
   EXPECT_TRUE(
       xml.contains("<header location=\"global\">quorvel/progressbar/progress_bar_widget.h"));
-  for (const PropertyDescription& property : PropertyDescriptions()) {
+  for (const Property& property : PropertyDescriptions()) {
     if (property.description.empty()) continue;
     const QString tooltip =
         QStringLiteral("<tooltip name=\"%1\">%2</tooltip>")

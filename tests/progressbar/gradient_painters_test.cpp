@@ -185,7 +185,7 @@ TEST(DrawGradientFourColourTest, EqualCornersPaintAFlatRectangle) {
 class FourColourFormsTest : public ::testing::TestWithParam<pixel_kernels::VectorForms> {
  protected:
   void SetUp() override { pixel_kernels::LimitVectorForms(GetParam()); }
-  void TearDown() override { pixel_kernels::LimitVectorForms(pixel_kernels::VectorForms::kAvx512); }
+  void TearDown() override { pixel_kernels::LimitVectorForms(pixel_kernels::VectorForms::kAvx2); }
 };
 
 TEST_P(FourColourFormsTest, RowsMatchOneRampPerRow) {

@@ -258,7 +258,7 @@ TEST(ImageSetDIBitsTest, RefusesWhatItDoesNotDraw) {
 class ImageFourColourTest : public ::testing::TestWithParam<pixel_kernels::VectorForms> {
  protected:
   void SetUp() override { pixel_kernels::LimitVectorForms(GetParam()); }
-  void TearDown() override { pixel_kernels::LimitVectorForms(pixel_kernels::VectorForms::kAvx512); }
+  void TearDown() override { pixel_kernels::LimitVectorForms(pixel_kernels::VectorForms::kAvx2); }
 };
 
 TEST_P(ImageFourColourTest, ReadsBackTheReferenceRows) {

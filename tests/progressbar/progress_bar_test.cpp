@@ -3,12 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QFont>
+#include <algorithm>
 #include <functional>
 #include <limits>
 #include <string>
 #include <vector>
 
-#include "progressbar/property_descriptions.h"
+#include "progressbar/property_table.h"
 #include "recording_device_context.h"
 #include "recording_host.h"
 
@@ -183,49 +184,36 @@ INSTANTIATE_TEST_SUITE_P(
         RangeCase{"NewMaxKeepsValueZero", std::nullopt, Call::kMax, 100, {0, 100, 0}, kMaxLog}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// One row per property: a setter call with the value it stores and a check
-// that the getter reads it back.
+// One row per property, in slot order: a value its setter stores as given,
+// set and read back through the property table's accessors.
 struct PropertyCase {
   std::string_view name;
-  std::function<Status(ProgressBar&)> set;
-  std::function<bool(const ProgressBar&)> stored;
+  QVariant value;
+  const Property& Row() const {
+    return *std::find_if(kProperties.begin(), kProperties.end(),
+                         [this](const Property& row) { return row.name == name; });
+  }
+  Status set(ProgressBar& bar) const { return Row().access.set(bar, value); }
+  bool stored(const ProgressBar& bar) const { return Row().access.get(bar) == value; }
 };
 
 std::vector<PropertyCase> PropertyCases() {
-  return {
-      {"Value", [](ProgressBar& b) { return b.SetValue(0); },
-       [](const ProgressBar& b) { return b.Value() == 0; }},
-      {"Max", [](ProgressBar& b) { return b.SetMax(5); },
-       [](const ProgressBar& b) { return b.Max() == 5; }},
-      {"Min", [](ProgressBar& b) { return b.SetMin(0); },
-       [](const ProgressBar& b) { return b.Min() == 0; }},
-      {"RoundedValue", [](ProgressBar& b) { return b.SetRoundedValue(-4); },
-       [](const ProgressBar& b) { return b.RoundedValue() == -4; }},
-      {"Enabled", [](ProgressBar& b) { return b.SetEnabled(true); },
-       [](const ProgressBar& b) { return b.Enabled(); }},
-      {"Theme", [](ProgressBar& b) { return b.SetTheme(11); },
-       [](const ProgressBar& b) { return b.Theme() == 11; }},
-      {"TextStyle", [](ProgressBar& b) { return b.SetTextStyle(0); },
-       [](const ProgressBar& b) { return b.TextStyle() == 0; }},
-      {"Orientations", [](ProgressBar& b) { return b.SetOrientations(3); },
-       [](const ProgressBar& b) { return b.Orientations() == 3; }},
-      {"TextAlignment", [](ProgressBar& b) { return b.SetTextAlignment(0); },
-       [](const ProgressBar& b) { return b.TextAlignment() == 0; }},
-      {"Text", [](ProgressBar& b) { return b.SetText(QString::fromUtf8("进度 50%")); },
-       [](const ProgressBar& b) { return b.Text() == QString::fromUtf8("进度 50%"); }},
-      {"TextEffectColor", [](ProgressBar& b) { return b.SetTextEffectColor(0x80000012); },
-       [](const ProgressBar& b) { return b.TextEffectColor() == 0x80000012; }},
-      {"TextEffect", [](ProgressBar& b) { return b.SetTextEffect(6); },
-       [](const ProgressBar& b) { return b.TextEffect() == 6; }},
-      {"TextForeColor", [](ProgressBar& b) { return b.SetTextForeColor(0xC8C8C8); },
-       [](const ProgressBar& b) { return b.TextForeColor() == 0xC8C8C8; }},
-      {"TextFont", [](ProgressBar& b) { return b.SetTextFont(std::make_shared<QFont>()); },
-       [](const ProgressBar& b) { return b.TextFont() != nullptr; }},
-      {"PBSCustomeColor1", [](ProgressBar& b) { return b.SetPBSCustomeColor1(0x123456); },
-       [](const ProgressBar& b) { return b.PBSCustomeColor1() == 0x123456; }},
-      {"PBSCustomeColor2", [](ProgressBar& b) { return b.SetPBSCustomeColor2(0xFFFFFF); },
-       [](const ProgressBar& b) { return b.PBSCustomeColor2() == 0xFFFFFF; }},
-  };
+  return {{"Value", 0},
+          {"Max", 5},
+          {"Min", 0},
+          {"RoundedValue", -4},
+          {"Enabled", true},
+          {"Theme", 11},
+          {"TextStyle", 0},
+          {"Orientations", 3},
+          {"TextAlignment", 0},
+          {"Text", QString::fromUtf8("进度 50%")},
+          {"TextEffectColor", 0x80000012u},
+          {"TextEffect", 6},
+          {"TextForeColor", 0xC8C8C8u},
+          {"TextFont", QVariant::fromValue(std::make_shared<QFont>())},
+          {"PBSCustomeColor1", 0x123456u},
+          {"PBSCustomeColor2", 0xFFFFFFu}};
 }
 
 TEST(ProgressBarTest, EverySetterStoresTellsThenRepaintsEachTime) {
@@ -363,6 +351,27 @@ TEST(PropertyDescriptionsTest, ListsTheSixteenPropertiesInSlotOrder) {
   // The setters notify with the same names.
   const std::vector<PropertyCase> cases = PropertyCases();
   for (std::size_t i = 0; i < cases.size(); ++i) EXPECT_EQ(cases[i].name, expected[i].first);
+}
+
+// The orders of the stored keys are the stored format: written out here once,
+// every other test takes them from the table.
+TEST(PropertyTableTest, KeepsTheOrdersOfRestoreSaveAndCreation) {
+  const auto joined = [](const auto& properties) {
+    std::string names;
+    for (const Property& property : properties) names += std::string(property.name) + " ";
+    return names;
+  };
+  EXPECT_EQ(joined(kProperties),
+            "Max Min Value RoundedValue Enabled Theme TextStyle Orientations Text "
+            "TextEffectColor TextEffect TextAlignment TextFont TextForeColor PBSCustomeColor2 "
+            "PBSCustomeColor1 ");
+  EXPECT_EQ(joined(kSaveOrder),
+            "Orientations Max Min Value RoundedValue Enabled Theme TextStyle TextFont "
+            "TextForeColor TextAlignment Text TextEffectColor TextEffect PBSCustomeColor2 "
+            "PBSCustomeColor1 ");
+  EXPECT_EQ(joined(kCreationOrder),
+            "Max Min Value RoundedValue Enabled Theme TextForeColor Text TextAlignment "
+            "TextEffect TextEffectColor TextStyle Orientations TextFont ");
 }
 
 }  // namespace

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "progressbar/memory_property_store.h"
-#include "progressbar/property_descriptions.h"
+#include "progressbar/property_table.h"
 #include "progressbar/settings_property_store.h"
 #include "progressbar/theme_palettes.h"
 #include "stored_key_order.h"
@@ -147,7 +147,7 @@ TEST(ProgressBarWidget, PublishesSixteenPropertiesWithTheirDescriptions) {
     names.insert(meta.property(i).name());
   }
   ASSERT_EQ(names.size(), kPropertyCount);
-  for (const PropertyDescription& property : PropertyDescriptions()) {
+  for (const Property& property : PropertyDescriptions()) {
     const std::string name(property.name);
     EXPECT_TRUE(names.count(name)) << name;
     const int info = meta.indexOfClassInfo(name.c_str());
@@ -199,6 +199,19 @@ TEST(ProgressBarWidget, SavesAndRestoresThroughQSettings) {
   EXPECT_EQ(widget.Value(), 80);
   EXPECT_EQ(widget.Text(), "Saved");
   EXPECT_EQ(widget.BackBuffer().pixel(0, 10), Pixel(FromRrggbb(0xCC3E3E)));
+}
+
+// Runs with QT_SCALE_FACTOR=2 (its own ctest entry); skipped at ratio 1.
+TEST(BarHiDpiWidget, TheBackBufferFollowsTheScreensPixelRatio) {
+  ProgressBarWidget widget;
+  if (widget.devicePixelRatioF() != 2) GTEST_SKIP() << "needs QT_SCALE_FACTOR=2";
+  widget.resize(150, 26);
+  widget.SetTextStyle(0);
+  EXPECT_EQ(widget.BackBuffer().size(), QSize(300, 52));
+  const QImage shown = widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
+  EXPECT_EQ(shown.size(), QSize(300, 52));
+  EXPECT_EQ(shown.pixel(149, 26), Pixel(FromRrggbb(0xCBA639)));
+  EXPECT_EQ(shown.pixel(150, 26), Pixel(FromRrggbb(0xE2D7B6)));
 }
 
 }  // namespace

@@ -21,12 +21,7 @@ namespace {
 using testing::kReadOrder;
 using testing::RecordingHost;
 
-const std::vector<std::string> kWriteOrder{"Orientations",    "Max",           "Min",
-                                           "Value",           "RoundedValue",  "Enabled",
-                                           "Theme",           "TextStyle",     "TextFont",
-                                           "TextForeColor",   "TextAlignment", "Text",
-                                           "TextEffectColor", "TextEffect",    "PBSCustomeColor2",
-                                           "PBSCustomeColor1"};
+const std::vector<std::string> kWriteOrder = testing::NamesOf(kSaveOrder);
 
 struct Restored {
   RecordingHost host;
@@ -36,10 +31,7 @@ struct Restored {
 TEST(InitProperties, GivesTheCreationValuesInOrder) {
   Restored r;
   ASSERT_TRUE(InitProperties(r.bar, r.host).ok());
-  EXPECT_EQ(r.host.Notifications(),
-            (std::vector<std::string>{"Max", "Min", "Value", "RoundedValue", "Enabled", "Theme",
-                                      "TextForeColor", "Text", "TextAlignment", "TextEffect",
-                                      "TextEffectColor", "TextStyle", "Orientations", "TextFont"}));
+  EXPECT_EQ(r.host.Notifications(), testing::NamesOf(kCreationOrder));
   EXPECT_EQ(r.bar.Max(), 100);
   EXPECT_EQ(r.bar.Min(), 0);
   EXPECT_EQ(r.bar.Value(), 50);

@@ -11,14 +11,11 @@
 
 namespace quorvel::progressbar {
 
-inline constexpr pixel_kernels::VectorForms kAllForms[] = {pixel_kernels::VectorForms::kAvx512,
-                                                           pixel_kernels::VectorForms::kAvx2,
+inline constexpr pixel_kernels::VectorForms kAllForms[] = {pixel_kernels::VectorForms::kAvx2,
                                                            pixel_kernels::VectorForms::kNone};
 
 inline std::string FormName(const ::testing::TestParamInfo<pixel_kernels::VectorForms>& info) {
   switch (info.param) {
-    case pixel_kernels::VectorForms::kAvx512:
-      return "Avx512";
     case pixel_kernels::VectorForms::kAvx2:
       return "Avx2";
     case pixel_kernels::VectorForms::kNone:

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "entry_printer.h"
+#include "listing_helpers.h"
 #include "service/store/catalogue_store.h"
 #include "service/store/catalogue_writer.h"
 #include "service/store/seed_catalogue.h"
@@ -14,23 +15,7 @@
 namespace quorvel::service {
 namespace {
 
-using testing::TempDir;
-
-// The seed in listing order, worked out here independently of the store.
-std::vector<CatalogueEntry> SeedInListingOrder() {
-  std::vector<CatalogueEntry> seed = SeedCatalogue();
-  std::stable_sort(seed.begin(), seed.end(),
-                   [](const auto& a, const auto& b) { return a.update_time > b.update_time; });
-  return seed;
-}
-
-std::vector<CatalogueEntry> Matching(const std::string& term) {
-  std::vector<CatalogueEntry> all = SeedInListingOrder();
-  std::erase_if(all, [&](const CatalogueEntry& e) {
-    return e.category != term && e.title.find(term) == std::string::npos;
-  });
-  return all;
-}
+using quorvel::testing::TempDir;
 
 std::vector<CatalogueEntry> Values(const ListingPage& page) {
   std::vector<CatalogueEntry> values;
@@ -45,6 +30,10 @@ class CatalogueStoreTest : public ::testing::Test {
     store_ = std::make_unique<CatalogueStore>(db_);
   }
 
+  ListingPage Page(std::string_view term, std::int32_t page, int page_size) {
+    return StorePage(*store_, term, page, page_size);
+  }
+
   TempDir dir_;
   std::string db_ = dir_.File("sub/folder/catalogue.sqlite3");
   std::unique_ptr<CatalogueStore> store_;
@@ -53,33 +42,33 @@ class CatalogueStoreTest : public ::testing::Test {
 TEST_F(CatalogueStoreTest, ServesTheSeedNewestFirst) {
   const std::vector<CatalogueEntry> expected = SeedInListingOrder();
   EXPECT_EQ(store_->EntryCount(), kSeedEntryCount);
-  const ListingPage first = store_->Page("", 1, 20);
+  const ListingPage first = Page("", 1, 20);
   EXPECT_EQ(first.matches, kSeedEntryCount);
   EXPECT_EQ(Values(first), std::vector<CatalogueEntry>(expected.begin(), expected.begin() + 20));
-  const ListingPage last = store_->Page("", 17, 20);
+  const ListingPage last = Page("", 17, 20);
   EXPECT_EQ(Values(last), std::vector<CatalogueEntry>(expected.begin() + 320, expected.end()));
-  EXPECT_TRUE(store_->Page("", 18, 20).entries.empty());
-  EXPECT_TRUE(store_->Page("", 2147483647, 1000).entries.empty());
+  EXPECT_TRUE(Page("", 18, 20).entries.empty());
+  EXPECT_TRUE(Page("", 2147483647, 1000).entries.empty());
 }
 
 TEST_F(CatalogueStoreTest, MatchesCategoryOrTitleIgnoringAsciiCase) {
   for (std::size_t t = 0; t < kCategoryTerms.size(); ++t) {
     const std::string term(kCategoryTerms[t]);
-    EXPECT_EQ(store_->Page(term, 1, 20).matches, kSeedCountPerTerm[t]) << term;
+    EXPECT_EQ(Page(term, 1, 20).matches, kSeedCountPerTerm[t]) << term;
   }
-  const std::vector<CatalogueEntry> cpp = Matching("C++");
+  const std::vector<CatalogueEntry> cpp = SeedMatching("C++");
   ASSERT_GT(cpp.size(), 1u);
-  const ListingPage found = store_->Page("c++", 1, 1000);
+  const ListingPage found = Page("c++", 1, 1000);
   EXPECT_EQ(Values(found), cpp);
-  EXPECT_EQ(store_->Page("csol", 1, 20).matches, store_->Page("CSOL", 1, 20).matches);
+  EXPECT_EQ(Page("csol", 1, 20).matches, Page("CSOL", 1, 20).matches);
   // Non-ASCII letters are compared exactly.
-  EXPECT_EQ(store_->Page("ＣＳＯＬ", 1, 20).matches, 0);
+  EXPECT_EQ(Page("ＣＳＯＬ", 1, 20).matches, 0);
 }
 
 TEST_F(CatalogueStoreTest, TermsAreValuesNotSql) {
   for (const std::string term :
        {"' OR 1=1 --", "%", "_", "\"; DROP TABLE entries; --", "*", "?TtbBa?", "\\"}) {
-    EXPECT_EQ(store_->Page(term, 1, 20).matches, 0) << term;
+    EXPECT_EQ(Page(term, 1, 20).matches, 0) << term;
   }
   EXPECT_EQ(store_->EntryCount(), kSeedEntryCount);
 }
@@ -94,14 +83,14 @@ TEST_F(CatalogueStoreTest, FindsEntriesById) {
 
 TEST_F(CatalogueStoreTest, SeesAnImportMadeWhileOpen) {
   store_->WarmUp(4, 64);
-  ASSERT_EQ(store_->Page("风暴战区", 1, 20).matches, 1);
+  ASSERT_EQ(Page("风暴战区", 1, 20).matches, 1);
   // Read entry 1 once, so that its old form is held in memory.
   const std::vector<CatalogueEntry> order = SeedInListingOrder();
   const auto position = std::find_if(order.begin(), order.end(),
                                      [](const CatalogueEntry& e) { return e.entry_id == "1"; }) -
                         order.begin();
   const std::int32_t page_of_first = static_cast<std::int32_t>(position / 20 + 1);
-  ASSERT_EQ(store_->Page("", page_of_first, 20).entries.at(position % 20)->entry_id, "1");
+  ASSERT_EQ(Page("", page_of_first, 20).entries.at(position % 20)->entry_id, "1");
 
   const CatalogueEntry added{
       "风暴战区", "风暴战区 新工具", "免费", "2099-01-01 00:00:00", "x/*//download/9001/**/",
@@ -112,14 +101,14 @@ TEST_F(CatalogueStoreTest, SeesAnImportMadeWhileOpen) {
   EXPECT_EQ(counts.added, 1);
   EXPECT_EQ(counts.replaced, 1);
 
-  const ListingPage page = store_->Page("风暴战区", 1, 20);
+  const ListingPage page = Page("风暴战区", 1, 20);
   EXPECT_EQ(page.matches, 2);
   EXPECT_EQ(*page.entries.front(), added);  // newest first
-  EXPECT_EQ(store_->Page("", 1, 20).matches, kSeedEntryCount + 1);
+  EXPECT_EQ(Page("", 1, 20).matches, kSeedEntryCount + 1);
   EXPECT_EQ(store_->FindEntry("1"), replaced);
   // Entry 1 shows its new title, one place further down behind the new entry.
   const std::int32_t page_now = static_cast<std::int32_t>((position + 1) / 20 + 1);
-  EXPECT_EQ(*store_->Page("", page_now, 20).entries.at((position + 1) % 20), replaced);
+  EXPECT_EQ(*Page("", page_now, 20).entries.at((position + 1) % 20), replaced);
 }
 
 TEST(CatalogueWriterTest, SeedsAnEmptyFileAndKeepsAnExistingCatalogue) {

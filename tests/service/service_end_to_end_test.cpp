@@ -1,8 +1,6 @@
 // Starts the real catalogue-service on a free loopback port and checks what
 // a client receives, byte for byte.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -13,8 +11,9 @@
 #include <sstream>
 #include <thread>
 
+#include "listing_helpers.h"
 #include "loopback_connection.h"
-#include "service/store/seed_catalogue.h"
+#include "loopback_socket.h"
 #include "service_process.h"
 
 namespace quorvel::service {
@@ -29,32 +28,11 @@ using testing::TempDir;
 const std::string kService = CATALOGUE_SERVICE_PATH;
 constexpr char kListing[] = "/adminphp/admin_upload.php?";
 
-struct Reply {
-  int status = 0;
-  std::string body;
-  std::string content_type;
-};
+using Reply = testing::HttpReply;
 
 // Sends the target exactly as written.
 Reply Fetch(int port, const std::string& target, const std::string& host = "") {
-  const testing::HttpReply reply = testing::Get(port, target, host);
-  return Reply{reply.status, reply.body, reply.Header("Content-Type")};
-}
-
-std::vector<CatalogueEntry> SeedInListingOrder() {
-  std::vector<CatalogueEntry> seed = SeedCatalogue();
-  std::stable_sort(seed.begin(), seed.end(),
-                   [](const auto& a, const auto& b) { return a.update_time > b.update_time; });
-  return seed;
-}
-
-// Seed entries a term matches, by the rule the service promises (ASCII case aside).
-std::vector<CatalogueEntry> SeedMatching(const std::string& term) {
-  std::vector<CatalogueEntry> all = SeedInListingOrder();
-  std::erase_if(all, [&](const CatalogueEntry& e) {
-    return !term.empty() && e.category != term && e.title.find(term) == std::string::npos;
-  });
-  return all;
+  return testing::Get(port, target, host);
 }
 
 // The reply the service must send for `page` of `matches`, written out here
@@ -111,7 +89,7 @@ TEST_F(ServiceEndToEndTest, WholeCataloguePagesAreExact) {
   for (const int page : {1, 2, 16, 17}) {
     const Reply reply = Listing("page=" + std::to_string(page));
     EXPECT_EQ(reply.status, 200);
-    EXPECT_EQ(reply.content_type, "text/plain; charset=utf-8");
+    EXPECT_EQ(reply.Header("Content-Type"), "text/plain; charset=utf-8");
     EXPECT_EQ(reply.body, ExpectedReply(all, page, 20, port())) << "page " << page;
   }
   EXPECT_EQ(Listing("page=1&q=").body, Listing("page=1").body);
@@ -210,7 +188,7 @@ TEST_F(ServiceEndToEndTest, HostileRequestsAreRefusedAndTheServiceCarriesOn) {
   for (const HostileCase& c : cases) {
     const Reply reply = Fetch(port(), c.target);
     EXPECT_EQ(reply.status, c.status) << c.target.substr(0, 80);
-    EXPECT_EQ(reply.content_type.rfind("text/", 0), 0u) << c.target.substr(0, 80);
+    EXPECT_EQ(reply.Header("Content-Type").rfind("text/", 0), 0u) << c.target.substr(0, 80);
     if (c.status == 400) {
       // One plain line saying why.
       EXPECT_GT(reply.body.size(), 1u);
@@ -245,7 +223,7 @@ TEST_F(ServiceEndToEndTest, ServesThePages) {
   for (const std::string path : {"/", "/tishi1.8.html", "/gonggao.html"}) {
     const Reply reply = Fetch(port(), path);
     EXPECT_EQ(reply.status, 200) << path;
-    EXPECT_EQ(reply.content_type, "text/html; charset=utf-8") << path;
+    EXPECT_EQ(reply.Header("Content-Type"), "text/html; charset=utf-8") << path;
     EXPECT_EQ(reply.body.rfind("<!DOCTYPE html>", 0), 0u) << path;
   }
   EXPECT_NE(Fetch(port(), "/gonggao.html").body.find("公告"), std::string::npos);
@@ -284,15 +262,10 @@ TEST_F(ServiceEndToEndTest, ABurstOfNewConnectionsIsServed) {
   constexpr int kClients = 48;
   std::vector<int> sockets;
   for (int i = 0; i < kClients; ++i) {
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int fd = testing::ConnectLoopback(port());
     ASSERT_GE(fd, 0);
     timeval patience{30, 0};
     setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(port()));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
     sockets.push_back(fd);
   }
   const std::string request =

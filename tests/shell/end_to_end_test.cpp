@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -19,7 +20,7 @@
 
 #include "catalogue/qt/qt_list_view.h"
 #include "catalogue/qt/qt_transfer.h"
-#include "catalogue_service_process.h"
+#include "service_process.h"
 #include "shell/addresses.h"
 #include "shell/main_window.h"
 #include "shell_doubles.h"
@@ -27,13 +28,10 @@
 namespace quorvel::shell {
 namespace {
 
-using testing::CatalogueServiceProcess;
 using testing::TestComponents;
 
 const QString kService = QStringLiteral(QUORVEL_SERVICE_BINARY);
 const QString kFolder = QStringLiteral("/opt/quorvel");
-// 330 seeded entries and one imported give three pages of at most 111.
-const QStringList kServiceOptions{QStringLiteral("--page-size"), QStringLiteral("111")};
 
 QString U(const char16_t* s) { return QString::fromUtf16(s); }
 
@@ -68,22 +66,32 @@ QString TrailerCount(const QByteArray& reply) {
 
 class EndToEnd : public ::testing::Test {
  protected:
-  EndToEnd() : service_(kService), components_(/*qt_list_view=*/true) {}
+  EndToEnd() : components_(/*qt_list_view=*/true) {}
 
   void SetUp() override {
-    if (!CatalogueServiceProcess::Exists(kService)) {
+    if (!QFileInfo(kService).isExecutable()) {
       GTEST_SKIP() << kService.toStdString() << " is not built";
     }
     db_ = PreparedDatabase();
     ASSERT_FALSE(db_.isEmpty()) << "could not prepare the catalogue database";
-    ASSERT_TRUE(service_.Start(db_, 0, kServiceOptions)) << service_.error().toStdString();
+    ASSERT_TRUE(StartService(0));
     components_.scripted.SetResponder(
         [this](const QString& address) { return transfer_.OpenURL(address); });
   }
 
+  // 330 seeded entries and one imported give three pages of at most 111.
+  ::testing::AssertionResult StartService(int port) {
+    std::string error;
+    service_ = quorvel::testing::ServiceProcess::Start(
+        kService.toStdString(), {"--db", db_.toStdString(), "--page-size", "111"},
+        log_dir_.File("service.log"), &error, port);
+    return service_ ? ::testing::AssertionSuccess() : ::testing::AssertionFailure() << error;
+  }
+  QString Host() const { return QStringLiteral("127.0.0.1:%1").arg(service_->port()); }
+
   void Open() {
-    window_ = std::make_unique<Main>(
-        components_, AddressesForHosts(service_.host(), service_.host(), service_.host()), kFolder);
+    window_ =
+        std::make_unique<Main>(components_, AddressesForHosts(Host(), Host(), Host()), kFolder);
     window_->StartUp();
   }
 
@@ -105,8 +113,8 @@ class EndToEnd : public ::testing::Test {
 
   // The queries the window sent, in order, without the script's address.
   QStringList Queries() {
-    const QString prefix = QStringLiteral("OpenURL http://") + service_.host() +
-                           QStringLiteral("/adminphp/admin_upload.php?");
+    const QString prefix =
+        QStringLiteral("OpenURL http://") + Host() + QStringLiteral("/adminphp/admin_upload.php?");
     QStringList queries;
     for (const QString& line : components_.log) {
       if (line.startsWith(prefix)) queries.append(line.mid(prefix.size()));
@@ -126,7 +134,8 @@ class EndToEnd : public ::testing::Test {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
   }
 
-  CatalogueServiceProcess service_;
+  quorvel::testing::TempDir log_dir_;
+  std::unique_ptr<quorvel::testing::ServiceProcess> service_;
   QString db_;
   catalogue::QtTransfer transfer_;
   TestComponents components_;
@@ -276,8 +285,8 @@ TEST_F(EndToEnd, AFailedFetchInEachKindOfLoadKeepsTheWindowAsItWas) {
   ASSERT_EQ(window_->Session().PageNo(), 2);
   const QString counter = Counter();
   const QString first_title = Cell(0, 1);
-  const int port = service_.port();
-  service_.Stop();
+  const int port = service_->port();
+  service_->Stop();
 
   auto expect_unchanged = [&](const char* what) {
     SCOPED_TRACE(what);
@@ -303,7 +312,7 @@ TEST_F(EndToEnd, AFailedFetchInEachKindOfLoadKeepsTheWindowAsItWas) {
   EXPECT_TRUE(Enabled("Qian"));
   EXPECT_TRUE(Enabled("Hou"));
 
-  ASSERT_TRUE(service_.Start(db_, port, kServiceOptions)) << service_.error().toStdString();
+  ASSERT_TRUE(StartService(port));
   Click(QStringLiteral("Hou"));
   EXPECT_EQ(Queries().back(), QStringLiteral("page=3"));
   EXPECT_EQ(window_->Session().PageNo(), 3);
@@ -311,7 +320,7 @@ TEST_F(EndToEnd, AFailedFetchInEachKindOfLoadKeepsTheWindowAsItWas) {
 }
 
 TEST_F(EndToEnd, StartUpWithTheServiceDownOpensAnEmptyUsableWindow) {
-  service_.Stop();
+  service_->Stop();
   Open();
   EXPECT_TRUE(window_->isVisible());
   EXPECT_EQ(window_->windowTitle(), QStringLiteral("Quorvel1.8"));
@@ -355,8 +364,7 @@ TEST_F(EndToEnd, ChoosingRowsAndOpeningLinks) {
   ASSERT_EQ(components_.shell_open->opened().size(), 2u);
   const QString opened = components_.shell_open->opened()[1].address;
   EXPECT_EQ(opened, window_->Session().List2().back());
-  EXPECT_TRUE(
-      opened.startsWith(QStringLiteral("http://") + service_.host() + QStringLiteral("/download/")))
+  EXPECT_TRUE(opened.startsWith(QStringLiteral("http://") + Host() + QStringLiteral("/download/")))
       << opened.toStdString();
 }
 

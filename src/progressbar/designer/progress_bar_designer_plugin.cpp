@@ -5,7 +5,7 @@
 #include <QString>
 #include <QXmlStreamWriter>
 
-#include "progressbar/property_descriptions.h"
+#include "progressbar/property_table.h"
 #include "progressbar/widget/progress_bar_widget.h"
 
 namespace quorvel::progressbar {
@@ -87,7 +87,7 @@ QString ProgressBarDesignerPlugin::domXml() const {
   out.writeEndElement();  // header
   // The property editor shows each description as its property's tooltip.
   out.writeStartElement(QStringLiteral("propertyspecifications"));
-  for (const PropertyDescription& property : PropertyDescriptions()) {
+  for (const Property& property : PropertyDescriptions()) {
     if (property.description.empty()) continue;
     out.writeStartElement(QStringLiteral("tooltip"));
     out.writeAttribute(QStringLiteral("name"),

@@ -3,17 +3,19 @@
 #include <QAccessible>
 #include <QEvent>
 #include <QFontMetricsF>
+#include <QMetaProperty>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
 #include <QShowEvent>
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "progressbar/bar_caption.h"
 #include "progressbar/bar_renderer.h"
-#include "progressbar/property_descriptions.h"
 #include "progressbar/property_persistence.h"
+#include "progressbar/property_table.h"
 #include "progressbar/widget/progress_bar_accessible.h"
 #include "progressbar/window_region.h"
 
@@ -75,77 +77,46 @@ Status ProgressBarWidget::WriteProperties(PropertyStore& store) const {
   return progressbar::WriteProperties(bar_, *this, store);
 }
 
-// The widget's own host never refuses a notice, so the setters cannot fail.
-void ProgressBarWidget::SetValue(int value) {
-  StartOnFirstUse();
-  static_cast<void>(bar_.SetValue(value));
-}
-void ProgressBarWidget::SetMax(int max) {
-  StartOnFirstUse();
-  static_cast<void>(bar_.SetMax(max));
-}
-void ProgressBarWidget::SetMin(int min) {
-  StartOnFirstUse();
-  static_cast<void>(bar_.SetMin(min));
-}
+void ProgressBarWidget::SetValue(int value) { Forward(&ProgressBar::SetValue, value); }
+void ProgressBarWidget::SetMax(int max) { Forward(&ProgressBar::SetMax, max); }
+void ProgressBarWidget::SetMin(int min) { Forward(&ProgressBar::SetMin, min); }
 void ProgressBarWidget::SetRoundedValue(int rounded_value) {
-  StartOnFirstUse();
-  static_cast<void>(bar_.SetRoundedValue(rounded_value));
+  Forward(&ProgressBar::SetRoundedValue, rounded_value);
 }
-void ProgressBarWidget::SetEnabled(bool enabled) {
-  StartOnFirstUse();
-  static_cast<void>(bar_.SetEnabled(enabled));
-}
-void ProgressBarWidget::SetTheme(int theme) {
-  StartOnFirstUse();
-  static_cast<void>(bar_.SetTheme(theme));
-}
+void ProgressBarWidget::SetEnabled(bool enabled) { Forward(&ProgressBar::SetEnabled, enabled); }
+void ProgressBarWidget::SetTheme(int theme) { Forward(&ProgressBar::SetTheme, theme); }
 void ProgressBarWidget::SetTextStyle(int text_style) {
-  StartOnFirstUse();
-  static_cast<void>(bar_.SetTextStyle(text_style));
+  Forward(&ProgressBar::SetTextStyle, text_style);
 }
 void ProgressBarWidget::SetOrientations(int orientations) {
-  StartOnFirstUse();
-  static_cast<void>(bar_.SetOrientations(orientations));
+  Forward(&ProgressBar::SetOrientations, orientations);
 }
 void ProgressBarWidget::SetTextAlignment(int text_alignment) {
-  StartOnFirstUse();
-  static_cast<void>(bar_.SetTextAlignment(text_alignment));
+  Forward(&ProgressBar::SetTextAlignment, text_alignment);
 }
-void ProgressBarWidget::SetText(const QString& text) {
-  StartOnFirstUse();
-  static_cast<void>(bar_.SetText(text));
-}
+void ProgressBarWidget::SetText(const QString& text) { Forward(&ProgressBar::SetText, text); }
 void ProgressBarWidget::SetTextEffectColor(uint colour) {
-  StartOnFirstUse();
-  static_cast<void>(bar_.SetTextEffectColor(colour));
+  Forward(&ProgressBar::SetTextEffectColor, colour);
 }
 void ProgressBarWidget::SetTextEffect(int text_effect) {
-  StartOnFirstUse();
-  static_cast<void>(bar_.SetTextEffect(text_effect));
+  Forward(&ProgressBar::SetTextEffect, text_effect);
 }
 void ProgressBarWidget::SetTextForeColor(uint colour) {
-  StartOnFirstUse();
-  static_cast<void>(bar_.SetTextForeColor(colour));
+  Forward(&ProgressBar::SetTextForeColor, colour);
 }
 void ProgressBarWidget::SetPBSCustomeColor1(uint colour) {
-  StartOnFirstUse();
-  static_cast<void>(bar_.SetPBSCustomeColor1(colour));
+  Forward(&ProgressBar::SetPBSCustomeColor1, colour);
 }
 void ProgressBarWidget::SetPBSCustomeColor2(uint colour) {
-  StartOnFirstUse();
-  static_cast<void>(bar_.SetPBSCustomeColor2(colour));
+  Forward(&ProgressBar::SetPBSCustomeColor2, colour);
+}
+void ProgressBarWidget::SetTextFontValue(const QFont& font) {
+  Forward(&ProgressBar::SetTextFont, std::make_shared<QFont>(font));
 }
 
 QFont ProgressBarWidget::TextFontValue() const {
   const std::shared_ptr<QFont> font = bar_.TextFont();
   return font ? *font : QFont();
-}
-
-void ProgressBarWidget::SetTextFontValue(const QFont& font) {
-  StartOnFirstUse();
-  StartOnFirstUse();
-  static_cast<void>(bar_.SetTextFont(std::make_shared<QFont>(font)));
 }
 
 Status ProgressBarWidget::PropertyChanged(std::string_view name) {
@@ -155,49 +126,30 @@ Status ProgressBarWidget::PropertyChanged(std::string_view name) {
 }
 
 void ProgressBarWidget::AnnounceTyped(std::string_view name) {
+  // The Qt property of the same name carries the typed signal (its NOTIFY),
+  // which takes the property's value, of the property's type.
+  const QMetaObject& meta = staticMetaObject;
+  const QMetaProperty property =
+      meta.property(meta.indexOfProperty(QByteArray(name.data(), name.size()).constData()));
+  Q_ASSERT(property.isValid() && property.notifySignal().parameterCount() == 1 &&
+           property.notifySignal().parameterMetaType(0) == property.metaType());
+  QVariant value = property.read(this);
+  void* arguments[] = {nullptr, value.data()};
+  QMetaObject::metacall(this, QMetaObject::InvokeMetaMethod, property.notifySignalIndex(),
+                        arguments);
+
   namespace key = property_name;
-  // The caption and its font decide the size hints and the accessible name.
-  bool caption_changed = true;
   if (name == key::kValue) {
-    Q_EMIT valueChanged(Value());
     QAccessibleValueChangeEvent event(this, Value());
     SendAccessibilityUpdate(&event);
-  } else if (name == key::kMax) {
-    Q_EMIT maxChanged(Max());
-  } else if (name == key::kMin) {
-    Q_EMIT minChanged(Min());
-    caption_changed = false;
-  } else if (name == key::kTextStyle) {
-    Q_EMIT textStyleChanged(TextStyle());
-  } else if (name == key::kText) {
-    Q_EMIT textChanged(Text());
-  } else if (name == key::kTextEffect) {
-    Q_EMIT textEffectChanged(TextEffect());
-  } else if (name == key::kTextFont) {
-    Q_EMIT textFontChanged(TextFontValue());
-  } else if (name == key::kOrientations) {
-    Q_EMIT orientationsChanged(Orientations());
-  } else {
-    caption_changed = false;
-    if (name == key::kRoundedValue) {
-      Q_EMIT roundedValueChanged(RoundedValue());
-    } else if (name == key::kEnabled) {
-      Q_EMIT enabledChanged(Enabled());
-    } else if (name == key::kTheme) {
-      Q_EMIT themeChanged(Theme());
-    } else if (name == key::kTextAlignment) {
-      Q_EMIT textAlignmentChanged(TextAlignment());
-    } else if (name == key::kTextEffectColor) {
-      Q_EMIT textEffectColorChanged(TextEffectColor());
-    } else if (name == key::kTextForeColor) {
-      Q_EMIT textForeColorChanged(TextForeColor());
-    } else if (name == key::kPBSCustomeColor1) {
-      Q_EMIT pbsCustomeColor1Changed(PBSCustomeColor1());
-    } else if (name == key::kPBSCustomeColor2) {
-      Q_EMIT pbsCustomeColor2Changed(PBSCustomeColor2());
-    }
   }
-  if (caption_changed) {
+  // What the caption shows and the room it needs: the size hints and the
+  // accessible name follow them.
+  constexpr std::string_view kShapeTheCaption[] = {
+      key::kValue,      key::kMax,      key::kTextStyle,   key::kText,
+      key::kTextEffect, key::kTextFont, key::kOrientations};
+  if (std::find(std::begin(kShapeTheCaption), std::end(kShapeTheCaption), name) !=
+      std::end(kShapeTheCaption)) {
     updateGeometry();
     QAccessibleEvent event(this, QAccessible::NameChanged);
     SendAccessibilityUpdate(&event);

@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "quorvel/progressbar/image_drawing_surface.h"
 #include "quorvel/progressbar/progress_bar.h"
@@ -222,6 +223,13 @@ class QUORVEL_PROGRESSBAR_EXPORT ProgressBarWidget : public QWidget, public Prog
   void changeEvent(QEvent* event) override;
 
  private:
+  // Sets a property of the bar, starting it first if needed. The widget's own
+  // host never refuses a notice, so the setter cannot fail.
+  template <typename Parameter, typename Argument>
+  void Forward(Status (ProgressBar::*set)(Parameter), Argument&& value) {
+    StartOnFirstUse();
+    static_cast<void>((bar_.*set)(std::forward<Argument>(value)));
+  }
   // The typed signal, accessibility event and geometry update of `name`.
   void AnnounceTyped(std::string_view name);
   // The caption's font: the bar's, or the widget's before it has one.

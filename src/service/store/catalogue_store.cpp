@@ -322,17 +322,6 @@ ListingRows CatalogueStore::Rows(std::string_view term, std::int32_t page, int p
   return result;
 }
 
-ListingPage CatalogueStore::Page(std::string_view term, std::int32_t page, int page_size) {
-  const ListingRows rows = Rows(term, page, page_size);
-  ListingPage result;
-  result.matches = rows.matches;
-  result.entries.reserve(rows.rows.size());
-  for (const std::size_t row : rows.rows) {
-    result.entries.push_back(std::make_shared<const CatalogueEntry>(rows.store->Entry(row)));
-  }
-  return result;
-}
-
 std::optional<CatalogueEntry> CatalogueStore::FindEntry(std::string_view entry_id) {
   Lease reader(*this);
   Reader::Transaction transaction(*reader);

@@ -18,14 +18,8 @@ namespace quorvel::service {
 class RowStore;
 class SearchIndex;
 
-// One page of a listing and the number of entries the request matches in all.
-struct ListingPage {
-  std::vector<EntryPointer> entries;
-  std::int64_t matches = 0;
-};
-
-// The same, as rows of the catalogue held in memory, for a reply built
-// straight from them.
+// One page of a listing, as rows of the catalogue held in memory for a reply
+// built straight from them, and the number of entries the request matches in all.
 struct ListingRows {
   std::shared_ptr<const RowStore> store;  // keeps the rows alive while they are used
   std::vector<std::size_t> rows;
@@ -74,10 +68,8 @@ class CatalogueStore {
   CatalogueStore(const CatalogueStore&) = delete;
   CatalogueStore& operator=(const CatalogueStore&) = delete;
 
-  // Entries of `page` (from 1) at `page_size` a page; no entries past the end.
+  // Rows of `page` (from 1) at `page_size` a page; no rows past the end.
   // Throws StoreError when the database fails.
-  ListingPage Page(std::string_view term, std::int32_t page, int page_size);
-  // The same without copying the entries out.
   ListingRows Rows(std::string_view term, std::int32_t page, int page_size);
 
   std::optional<CatalogueEntry> FindEntry(std::string_view entry_id);

@@ -6,11 +6,15 @@
 
 namespace quorvel::service {
 
+using protocol::kFieldSeparator;
+using protocol::kRecordSeparator;
 using protocol::kTrailerMarker;
 
 int CleanField(std::string& field) {
   int removed = 0;
-  const auto is_framing = [](char c) { return c == '\0' || c == '\x01' || c == '\x02'; };
+  const auto is_framing = [](char c) {
+    return c == '\0' || c == kRecordSeparator[0] || c == kFieldSeparator[0];
+  };
   const auto end = std::remove_if(field.begin(), field.end(), is_framing);
   removed += static_cast<int>(field.end() - end);
   field.erase(end, field.end());

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <string>
 
+#include "protocol/wire_format.h"
+
 namespace quorvel::service {
 namespace {
 
@@ -72,9 +74,9 @@ std::string MakeLinks(const std::string& id, SeedRandom& random) {
   std::string links;
   for (std::uint64_t k = 0; k < count; ++k) {
     links.append(kLinkNames[(first_name + k) % kLinkNames.size()]);
-    links.append("/*//download/").append(id);
+    links.append(protocol::kLinkNameSeparator).append("/download/").append(id);
     if (k > 0) links.append("?mirror=").append(std::to_string(k + 1));
-    links.append("/**/");
+    links.append(protocol::kLinkSeparator);
   }
   return links;
 }
