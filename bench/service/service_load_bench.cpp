@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_catalogue.h"
 #include "bench_options.h"
 #include "load_client.h"
 #include "service/store/seed_catalogue.h"
@@ -37,7 +38,10 @@ using quorvel::service::kCategoryTerms;
 using quorvel::service::kSeedCountPerTerm;
 using quorvel::service::kSeedEntryCount;
 using quorvel::service::bench::LoadResult;
+using quorvel::service::bench::PercentEncode;
+using quorvel::service::bench::Percentile;
 using quorvel::service::bench::RunLoad;
+using quorvel::service::bench::ScaledCounts;
 using quorvel::testing::ServiceProcess;
 using quorvel::testing::TempDir;
 
@@ -64,34 +68,6 @@ struct RunResult {
   std::vector<std::pair<double, std::size_t>> slowest;  // latency and target index
   std::vector<std::string> first_errors;
 };
-
-std::string PercentEncode(std::string_view text) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if ((byte >= '0' && byte <= '9') || (byte >= 'A' && byte <= 'Z') ||
-        (byte >= 'a' && byte <= 'z') || byte == '.' || byte == '-') {
-      out.push_back(c);
-    } else {
-      out += {'%', kHex[byte >> 4], kHex[byte & 15]};
-    }
-  }
-  return out;
-}
-
-// Entries per category: the seed's proportions scaled to `total`.
-std::array<int, 18> ScaledCounts(int total) {
-  std::array<int, 18> counts{};
-  int given = 0;
-  for (std::size_t t = 0; t < counts.size(); ++t) {
-    counts[t] =
-        static_cast<int>(static_cast<long long>(kSeedCountPerTerm[t]) * total / kSeedEntryCount);
-    given += counts[t];
-  }
-  counts[1] += total - given;
-  return counts;
-}
 
 // A fixed mix: 40% whole-catalogue pages, 35% category pages, 25% searches,
 // with about one request in twenty past the last page.
@@ -159,12 +135,6 @@ RunResult Measure(pid_t service_pid, int port, const Settings& settings,
   std::sort(result.slowest.rbegin(), result.slowest.rend());
   result.slowest.resize(std::min<std::size_t>(result.slowest.size(), 5));
   return result;
-}
-
-double Percentile(const std::vector<double>& sorted, double p) {
-  if (sorted.empty()) return 0;
-  const std::size_t index = static_cast<std::size_t>(p / 100.0 * (sorted.size() - 1) + 0.5);
-  return sorted[std::min(index, sorted.size() - 1)];
 }
 
 double RequestsPerSecond(const RunResult& r) {

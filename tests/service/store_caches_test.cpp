@@ -4,7 +4,6 @@
 
 #include "service/store/match_cache.h"
 #include "service/store/row_store.h"
-#include "service/store/search_index.h"
 #include "service/store/sqlite_handle.h"
 
 namespace quorvel::service {
@@ -54,20 +53,6 @@ TEST(MatchCacheTest, ANewerGenerationForgetsEverything) {
   cache.Insert(1, "a", List(1));
   EXPECT_EQ(cache.ListCount(), 0u);
   EXPECT_EQ(cache.Find(1, "a"), nullptr);
-}
-
-TEST(SearchIndexTest, FindsByCategoryOrTitleInListingOrder) {
-  SearchIndex index;
-  index.Add(7, "csol", "csol c++ tool");
-  index.Add(3, "qq飞车", "qq飞车 加速器");
-  index.Add(9, "csol-like", "other");
-  index.Add(1, "传奇", "传奇 csol 版");
-  EXPECT_EQ(index.All(), (MatchList{7, 3, 9, 1}));
-  EXPECT_EQ(index.Find(""), (MatchList{7, 3, 9, 1}));
-  EXPECT_EQ(index.Find("csol"), (MatchList{7, 1}));  // the category must be equal, not contain
-  EXPECT_EQ(index.Find("加速"), (MatchList{3}));
-  EXPECT_EQ(index.Find("c++ tool"), (MatchList{7}));
-  EXPECT_EQ(index.Find("qq飞车 加速器 更多"), MatchList{});
 }
 
 TEST(RowStoreTest, FindsRowsByNumberWithFewOrManyGaps) {

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
 #include <iterator>
 #include <span>
 
@@ -47,14 +48,12 @@ class CatalogueStore::Reader {
         begin_(Prepare("BEGIN")),
         commit_(Prepare("COMMIT")),
         generation_(Prepare("SELECT value FROM meta WHERE key = 'generation'")),
-        // Every row is read anyway: reading the table in storage order and sorting
-        // is several times faster than walking the update-time index and
-        // fetching each row from it.
-        keys_(Prepare("SELECT seq, category_key, title_key FROM entries NOT INDEXED "
-                      "ORDER BY update_time DESC, seq")),
+        // The update-time index alone holds the listing order: no sorting, and
+        // no row is fetched.
+        order_(Prepare("SELECT seq FROM entries ORDER BY update_time DESC, seq")),
         // Storage order, which is row number order: no sorting.
-        entries_(
-            Prepare("SELECT seq, " + std::string(kEntryColumns) + " FROM entries ORDER BY seq")),
+        entries_(Prepare("SELECT seq, " + std::string(kEntryColumns) +
+                         ", category_key, title_key FROM entries ORDER BY seq")),
         by_id_(
             Prepare("SELECT " + std::string(kEntryColumns) + " FROM entries WHERE entry_id = ?1")),
         count_(Prepare("SELECT count(*) FROM entries")),
@@ -84,25 +83,53 @@ class CatalogueStore::Reader {
   std::int64_t Generation() { return SingleInt(*generation_); }
   std::int64_t Count() { return SingleInt(*count_); }
 
-  std::shared_ptr<const SearchIndex> BuildIndex() {
-    StatementReset reset(*keys_);
-    auto index = std::make_shared<SearchIndex>();
-    while (keys_->Step()) {
-      index->Add(keys_->ColumnInt64(0), keys_->ColumnView(1), keys_->ColumnView(2));
-    }
-    return index;
-  }
-
-  std::shared_ptr<const RowStore> ReadRows() {
+  // Every row, and the search keys of every row into `index`; adds the time
+  // the index took to `index_seconds`.
+  std::shared_ptr<const RowStore> ReadRows(SearchIndex& index, double& index_seconds) {
     StatementReset reset(*entries_);
     auto rows = std::make_shared<RowStore>();
+    std::chrono::steady_clock::duration indexing{};
     while (entries_->Step()) {
-      rows->Add(entries_->ColumnInt64(0), entries_->ColumnView(1), entries_->ColumnView(2),
-                entries_->ColumnView(3), entries_->ColumnView(4), entries_->ColumnView(5),
-                entries_->ColumnView(6));
+      const std::int64_t seq = entries_->ColumnInt64(0);
+      rows->Add(seq, entries_->ColumnView(1), entries_->ColumnView(2), entries_->ColumnView(3),
+                entries_->ColumnView(4), entries_->ColumnView(5), entries_->ColumnView(6));
+      const auto start = std::chrono::steady_clock::now();
+      index.Add(seq, entries_->ColumnView(7), entries_->ColumnView(8));
+      indexing += std::chrono::steady_clock::now() - start;
     }
     rows->Finish();
+    index_seconds += std::chrono::duration<double>(indexing).count();
     return rows;
+  }
+
+  // Puts the keys ReadRows() gave `index` in listing order and indexes them.
+  void FinishIndex(SearchIndex& index) {
+    StatementReset reset(*order_);
+    std::vector<std::int64_t> order;
+    while (order_->Step()) order.push_back(order_->ColumnInt64(0));
+    index.Finish(order);
+  }
+
+  // The whole catalogue, inside a Transaction, and what reading it cost.
+  std::shared_ptr<const Loaded> Load() {
+    using Clock = std::chrono::steady_clock;
+    auto loaded = std::make_shared<Loaded>();
+    loaded->file = file_;
+    loaded->generation = Generation();
+    auto index = std::make_shared<SearchIndex>();
+    LoadCost& cost = loaded->cost;
+    const Clock::time_point started = Clock::now();
+    loaded->rows = ReadRows(*index, cost.index_seconds);
+    const Clock::time_point read = Clock::now();
+    FinishIndex(*index);
+    const Clock::time_point indexed = Clock::now();
+    cost.rows_seconds = std::chrono::duration<double>(read - started).count() - cost.index_seconds;
+    cost.index_seconds += std::chrono::duration<double>(indexed - read).count();
+    cost.entries = static_cast<std::int64_t>(loaded->rows->size());
+    cost.rows_bytes = loaded->rows->MemoryBytes();
+    cost.index_bytes = index->MemoryBytes();
+    loaded->index = std::move(index);
+    return loaded;
   }
 
   std::optional<CatalogueEntry> EntryById(std::string_view id) {
@@ -136,7 +163,7 @@ class CatalogueStore::Reader {
 
   const FileId file_;
   SqliteDatabase db_;  // declared before the statements: closed after the statements are finalised
-  std::unique_ptr<SqliteStatement> begin_, commit_, generation_, keys_, entries_, by_id_, count_,
+  std::unique_ptr<SqliteStatement> begin_, commit_, generation_, order_, entries_, by_id_, count_,
       categories_;
   bool broken_ = false;
 };
@@ -203,34 +230,39 @@ void CatalogueStore::ReturnReader(std::unique_ptr<Reader> reader) {
 }
 
 std::shared_ptr<const CatalogueStore::Loaded> CatalogueStore::Current() {
+  std::shared_ptr<const Loaded> held;
   {
     const FileId file = CurrentFile(path_);
     std::lock_guard lock(loaded_mutex_);
     if (loaded_ != nullptr && loaded_->file == file) return loaded_;
+    held = loaded_;
   }
-  // One load at a time: whoever waited here usually finds the file loaded.
-  std::lock_guard load(load_mutex_);
+  // One load at a time.  While it runs, everyone else goes on with the
+  // catalogue held until then, which stays in memory beside the new one until
+  // the new one is whole: a reload never holds up serving.  Only the very
+  // first load is waited for.
+  std::unique_lock load(load_mutex_, std::try_to_lock);
+  if (!load.owns_lock()) {
+    if (held != nullptr) return held;
+    load.lock();
+  }
   {
     const FileId file = CurrentFile(path_);
     std::lock_guard lock(loaded_mutex_);
     if (loaded_ != nullptr && loaded_->file == file) return loaded_;
-    // The old catalogue goes before the new one is read, so that a large
-    // catalogue is never held twice over.
-    loaded_.reset();
   }
   Lease reader(*this);
-  auto loaded = std::make_shared<Loaded>();
+  std::shared_ptr<const Loaded> loaded;
   {
     Reader::Transaction transaction(*reader);
-    loaded->file = reader->file();
-    loaded->generation = reader->Generation();
-    loaded->index = reader->BuildIndex();
-    loaded->rows = reader->ReadRows();
+    loaded = reader->Load();
   }
   std::lock_guard lock(loaded_mutex_);
   loaded_ = loaded;
   return loaded;
 }
+
+CatalogueStore::LoadCost CatalogueStore::CurrentLoadCost() { return Current()->cost; }
 
 std::shared_ptr<const MatchList> CatalogueStore::Matches(const Loaded& catalogue,
                                                          const std::string& key) {

@@ -75,6 +75,17 @@ class CatalogueStore {
   std::optional<CatalogueEntry> FindEntry(std::string_view entry_id);
   std::int64_t EntryCount();
 
+  // What loading the catalogue held now took: the rows, and the search index
+  // (taking each row's keys as it is read, then ordering and indexing them).
+  struct LoadCost {
+    std::int64_t entries = 0;
+    double rows_seconds = 0;
+    std::size_t rows_bytes = 0;
+    double index_seconds = 0;
+    std::size_t index_bytes = 0;
+  };
+  LoadCost CurrentLoadCost();
+
   // Gets ready for a first burst of requests: opens `readers` connections
   // (preparing their statements takes a while, and every request in parallel
   // needs one), loads the catalogue and works out the whole catalogue and up
@@ -90,6 +101,7 @@ class CatalogueStore {
     std::int64_t generation = 0;
     std::shared_ptr<const SearchIndex> index;
     std::shared_ptr<const RowStore> rows;
+    LoadCost cost;
   };
 
   std::unique_ptr<Reader> TakeReader();

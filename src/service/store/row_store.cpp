@@ -31,6 +31,7 @@ char* RowStore::Reserve(std::size_t bytes, Row& row) {
   if (blocks_.empty() || block_size_ - block_used_ < bytes) {
     block_size_ = std::max(bytes, kBlockBytes);
     blocks_.push_back(std::make_unique_for_overwrite<char[]>(block_size_));
+    block_bytes_ += block_size_;
     block_used_ = 0;
   }
   row.block = static_cast<std::uint32_t>(blocks_.size() - 1);
@@ -137,6 +138,12 @@ CatalogueEntry RowStore::Entry(std::size_t row) const {
   }
   return CatalogueEntry{std::move(fields[0]), std::move(fields[1]), std::move(fields[2]),
                         std::move(fields[3]), std::move(fields[4]), std::move(fields[5])};
+}
+
+std::size_t RowStore::MemoryBytes() const {
+  return block_bytes_ + rows_.capacity() * sizeof(Row) + seqs_.capacity() * sizeof(std::int64_t) +
+         by_seq_.capacity() * sizeof(std::uint32_t) + blocks_.capacity() * sizeof(blocks_[0]) +
+         places_.capacity() * sizeof(std::uint32_t);
 }
 
 }  // namespace quorvel::service

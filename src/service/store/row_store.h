@@ -45,6 +45,8 @@ class RowStore {
   CatalogueEntry Entry(std::size_t row) const;
 
   std::size_t size() const { return rows_.size(); }
+  // Memory held, in bytes.
+  std::size_t MemoryBytes() const;
 
  private:
   // In its block: `places` offsets into the record where the origin goes,
@@ -66,6 +68,7 @@ class RowStore {
   std::vector<std::unique_ptr<char[]>> blocks_;
   std::size_t block_used_ = 0;
   std::size_t block_size_ = 0;
+  std::size_t block_bytes_ = 0;        // of all blocks
   std::vector<std::uint32_t> places_;  // reused by Add
 };
 

@@ -1,0 +1,146 @@
+#include "service/store/gram_postings.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <string>
+
+#include "service/store/gram_list_builder.h"
+#include "service/store/sqlite_handle.h"
+
+namespace quorvel::service {
+namespace {
+
+using TextNumber = GramPostings::TextNumber;
+
+// Calls f(text number) for each number of a list, ascending.
+template <typename F>
+void ForEachIn(const std::uint8_t* in, std::uint32_t count, F f) {
+  TextNumber value = 0;  // plus one
+  for (std::uint32_t i = 0; i < count; ++i) {
+    std::uint32_t gap = 0;
+    for (unsigned shift = 0;; shift += 7) {
+      const std::uint8_t byte = *in++;
+      gap |= static_cast<std::uint32_t>(byte & 0x7F) << shift;
+      if (byte < 0x80) break;
+    }
+    value += gap;
+    f(value - 1);
+  }
+}
+
+}  // namespace
+
+void GramPostings::Build(std::string_view text, std::span<const std::uint64_t> ends) {
+  if (ends.size() >= std::numeric_limits<TextNumber>::max()) {
+    throw StoreError("too many entries to index: " + std::to_string(ends.size()));
+  }
+  texts_ = ends.size();
+  GramListBuilder builder;
+  std::uint64_t begin = 0;
+  for (const std::uint64_t end : ends) {
+    builder.Add(text.substr(begin, end - begin));
+    begin = end;
+  }
+  GramListBuilder::Lists lists = builder.Finish();
+  grams_ = std::move(lists.grams);
+  counts_ = std::move(lists.counts);
+  starts_ = std::move(lists.starts);
+  bytes_ = std::move(lists.bytes);
+}
+
+void GramPostings::Decode(std::size_t list, std::vector<TextNumber>& out) const {
+  out.reserve(out.size() + counts_[list]);
+  ForEachIn(bytes_.data() + starts_[list], counts_[list], [&](TextNumber t) { out.push_back(t); });
+}
+
+void GramPostings::Intersect(std::size_t list, std::vector<TextNumber>& texts) const {
+  std::size_t read = 0;
+  std::size_t kept = 0;
+  ForEachIn(bytes_.data() + starts_[list], counts_[list], [&](TextNumber t) {
+    while (read < texts.size() && texts[read] < t) ++read;
+    if (read < texts.size() && texts[read] == t) texts[kept++] = texts[read++];
+  });
+  texts.resize(kept);
+}
+
+GramPostings::Range GramPostings::Lookup(Gram lowest, Gram highest) const {
+  const auto first = std::lower_bound(grams_.begin(), grams_.end(), lowest);
+  const auto last = std::upper_bound(first, grams_.end(), highest);
+  return {static_cast<std::size_t>(first - grams_.begin()),
+          static_cast<std::size_t>(last - grams_.begin())};
+}
+
+void GramPostings::Union(Range lists, std::vector<TextNumber>& out) const {
+  std::uint64_t total = 0;
+  for (std::size_t list = lists.first; list < lists.last; ++list) total += counts_[list];
+  if (lists.last - lists.first <= 1 || total * 16 < texts_) {
+    for (std::size_t list = lists.first; list < lists.last; ++list) Decode(list, out);
+    if (lists.last - lists.first > 1) {
+      std::sort(out.begin(), out.end());
+      out.erase(std::unique(out.begin(), out.end()), out.end());
+    }
+    return;
+  }
+  // Many lists over much of the catalogue: mark the texts in a bitmap, which
+  // sorts and removes duplicates in one walk.
+  std::vector<std::uint64_t> marked((texts_ + 63) / 64);
+  for (std::size_t list = lists.first; list < lists.last; ++list) {
+    ForEachIn(bytes_.data() + starts_[list], counts_[list],
+              [&](TextNumber t) { marked[t / 64] |= std::uint64_t{1} << (t % 64); });
+  }
+  for (std::size_t word = 0; word < marked.size(); ++word) {
+    for (std::uint64_t bits = marked[word]; bits != 0; bits &= bits - 1) {
+      out.push_back(static_cast<TextNumber>(word * 64 + std::countr_zero(bits)));
+    }
+  }
+}
+
+bool GramPostings::ContainingAllGrams(std::string_view key, std::vector<TextNumber>& out) const {
+  std::vector<std::size_t> lists;
+  for (std::size_t at = 0; at + 2 < key.size(); ++at) {
+    const Gram gram = GramOf(key[at], key[at + 1], key[at + 2]);
+    const Range found = Lookup(gram, gram);
+    if (found.first == found.last) return true;  // no text holds this part of the key
+    lists.push_back(found.first);
+  }
+  // Rarest first; a gram the key holds twice comes out once.
+  std::sort(lists.begin(), lists.end(), [&](std::size_t a, std::size_t b) {
+    return counts_[a] != counts_[b] ? counts_[a] < counts_[b] : a < b;
+  });
+  lists.erase(std::unique(lists.begin(), lists.end()), lists.end());
+  Decode(lists.front(), out);
+  // Narrowing by a further list pays while reading it costs less than the
+  // exact checks it may save, each of which costs several times more than
+  // reading a number: not for a list much longer than the candidates.
+  constexpr std::size_t kWorthNarrowing = 16;
+  constexpr std::size_t kLongestNarrowing = 8;
+  for (std::size_t i = 1; i < lists.size() && out.size() >= kWorthNarrowing; ++i) {
+    if (counts_[lists[i]] > kLongestNarrowing * out.size()) break;
+    Intersect(lists[i], out);
+  }
+  return key.size() == 3;
+}
+
+bool GramPostings::Candidates(std::string_view key, std::vector<TextNumber>& out) const {
+  out.clear();
+  if (key.size() >= 3) return ContainingAllGrams(key, out);
+  // Every gram that starts with the key: a block of the sorted directory.
+  Gram lowest = GramSlot(key[0]) << (2 * kGramSlotBits);
+  Gram highest = lowest | (kGramSlotMask << kGramSlotBits) | kGramSlotMask;
+  if (key.size() == 2) {
+    lowest |= GramSlot(key[1]) << kGramSlotBits;
+    highest = lowest | kGramSlotMask;
+  }
+  Union(Lookup(lowest, highest), out);
+  return true;
+}
+
+std::size_t GramPostings::MemoryBytes() const {
+  return grams_.capacity() * sizeof(Gram) + counts_.capacity() * sizeof(std::uint32_t) +
+         starts_.capacity() * sizeof(std::uint64_t) + bytes_.capacity();
+}
+
+}  // namespace quorvel::service

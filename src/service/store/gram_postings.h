@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "service/store/byte_trigram.h"
+
+namespace quorvel::service {
+
+// For every byte trigram of a set of texts, which texts hold it: enough to
+// answer "which texts contain this key" from a few lists instead of reading
+// every text.
+//
+// A text of n bytes gives n grams, one starting at each of its bytes; the last
+// two run past the end and are padded with an end mark that no byte equals.
+// That makes every key of one to three bytes a prefix of the grams it occurs
+// in, and the grams sharing a prefix lie side by side in the sorted directory:
+// one-, two- and three-byte keys are answered exactly from the lists alone,
+// longer keys get the texts that hold all of their rarest trigrams, which the
+// caller checks.
+//
+// Each list holds ascending text numbers, stored as varint gaps (a byte or two
+// a number where a plain list would take four).  Built once, then only read:
+// safe to read from several threads.
+class GramPostings {
+ public:
+  using TextNumber = std::uint32_t;
+
+  // Text i is text[ends[i - 1], ends[i]) (text 0 starts at 0).  Throws
+  // StoreError when there are more texts than a TextNumber counts.
+  void Build(std::string_view text, std::span<const std::uint64_t> ends);
+
+  // Replaces `out` with the texts that may contain `key` (not empty), in
+  // ascending order.  True when each of them surely does; false when each
+  // must still be checked.
+  bool Candidates(std::string_view key, std::vector<TextNumber>& out) const;
+
+  std::size_t MemoryBytes() const;
+
+ private:
+  struct Range {
+    std::size_t first;
+    std::size_t last;  // one past
+  };
+
+  Range Lookup(Gram lowest, Gram highest) const;
+  void Decode(std::size_t list, std::vector<TextNumber>& out) const;
+  // Keeps the numbers of `texts` that are also in `list`.
+  void Intersect(std::size_t list, std::vector<TextNumber>& texts) const;
+  void Union(Range lists, std::vector<TextNumber>& out) const;
+  bool ContainingAllGrams(std::string_view key, std::vector<TextNumber>& out) const;
+
+  std::size_t texts_ = 0;
+  std::vector<Gram> grams_;            // sorted
+  std::vector<std::uint32_t> counts_;  // numbers in each gram's list
+  std::vector<std::uint64_t> starts_;  // of each list in bytes_, and one for the end
+  std::vector<std::uint8_t> bytes_;
+};
+
+}  // namespace quorvel::service
