@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
+  cmake ninja-build g++ clang libclang-rt-dev pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-webengine-dev qt6-multimedia-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev libmicrohttpd-dev libicu-dev
   libcurl4-openssl-dev libssl-dev openssl
