@@ -1,5 +1,10 @@
 #!/usr/bin/env bash
 # Usage: scripts/check-debian-release.sh [RELEASE]     (bookworm or trixie; trixie by default)
+#        scripts/check-debian-release.sh RELEASE --enter [COMMAND]
+#
+# The second form enters the system the last run left (it stays after a
+# failure) in the source folder, with the same mounts and network, and runs
+# COMMAND there (an interactive shell without one).
 #
 # Does what a new user does on a fresh Debian RELEASE, in a minimal system made
 # with debootstrap from Debian's archive and entered with chroot: the README's
@@ -116,6 +121,10 @@ if [ "${1:-}" = --inside ]; then
         fi
         exit $failed'
       ;;
+    enter)
+      ip link set lo up
+      "${in_root[@]}" "cd /src/quorvel && $5"
+      ;;
   esac
   exit 0
 fi
@@ -130,6 +139,11 @@ case $release in
     ;;
 esac
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
+enter=
+if [ "${2:-}" = --enter ]; then
+  enter=${3:-exec bash -i}
+  [ $# -le 3 ] || { echo "usage: $0 RELEASE --enter ['COMMAND']" >&2; exit 2; }
+fi
 mirror=${QUORVEL_DEBIAN_MIRROR:-http://deb.debian.org/debian}
 security_mirror=${QUORVEL_DEBIAN_SECURITY_MIRROR:-http://deb.debian.org/debian-security}
 cache=${QUORVEL_DEBIAN_CACHE:-/var/cache/quorvel}/debian-$release
@@ -148,6 +162,12 @@ unshare --mount --pid --fork --net true 2>/dev/null ||
 case $(realpath -m "$cache") in
   "$source_dir" | "$source_dir"/*) die "the cache $cache must live outside the clone." ;;
 esac
+if [ -n "$enter" ]; then
+  [ -x "$cache/root/bin/bash" ] || die "no system of $release left by a run in $cache/root."
+  exec unshare --mount --pid --fork --kill-child --net -- \
+    "$source_dir/scripts/check-debian-release.sh" --inside enter "$cache/root" "$cache" "$enter"
+fi
+
 wget -q --spider --timeout=30 --tries=2 "$mirror/dists/$release/InRelease" ||
   skip "Debian's archive is unreachable ($mirror/dists/$release/InRelease)."
 
