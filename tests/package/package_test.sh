@@ -127,7 +127,8 @@ expect_field "$client_deb" Depends "fonts-wqy-microhei \|"
 expect_field "$client_deb" Recommends "gstreamer1\.0-plugins-good"
 expect_field "$service_deb" Package "^quorvel-catalogue-service$"
 expect_field "$service_deb" Depends "libsqlite3-0 \(>= "
-expect_field "$service_deb" Depends "libmicrohttpd12 \(>= "
+# Debian 13 names it libmicrohttpd12t64 (its 64-bit time_t transition).
+expect_field "$service_deb" Depends "libmicrohttpd12(t64)? \(>= "
 # The client links the progress bar library of this very build.
 expect_field "$client_deb" Depends "libquorvelprogressbar1 \(= ${version//./\\.}-1\)"
 expect_field "$lib_deb" Package "^libquorvelprogressbar1$"
