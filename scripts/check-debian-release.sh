@@ -2,10 +2,6 @@
 # Usage: scripts/check-debian-release.sh [RELEASE]     (bookworm or trixie; trixie by default)
 #        scripts/check-debian-release.sh RELEASE --enter [COMMAND]
 #
-# The second form enters the system the last run left (it stays after a
-# failure) in the source folder, with the same mounts and network, and runs
-# COMMAND there (an interactive shell without one).
-#
 # Does what a new user does on a fresh Debian RELEASE, in a minimal system made
 # with debootstrap from Debian's archive and entered with chroot: the README's
 # two commands (./run, whose set-up is scripts/setup.sh, headless so it ends
@@ -30,6 +26,10 @@
 # (/proc, /sys, /dev, /dev/pts, /dev/shm, the caches) vanish with them even if
 # this script is killed, and the build and the suite get a network of their
 # own with loopback only, so their ports never meet this machine's.
+#
+# The second form enters the system the last run left (it stays after a
+# failure) in the source folder, with the same mounts and network, and runs
+# COMMAND there (an interactive shell without one).
 # shellcheck disable=SC2016  # the commands for the chroot are expanded there
 set -euo pipefail
 
