@@ -1,13 +1,19 @@
 #!/usr/bin/env bash
 # Installs whatever Debian packages the build, the suite and the program need.
 # Quick when everything is present: dpkg is asked first, apt only when something is missing.
+# Every name here exists in Debian 12 (bookworm) and 13 (trixie): an unversioned name where the
+# versioned one changes between them (libclang-rt-dev, not libclang-rt-14-dev).
 set -euo pipefail
 
+# shellcheck disable=SC1091
+release=$(. /etc/os-release 2>/dev/null && echo "${PRETTY_NAME:-}")
+release=${release:-this system}
+
 packages=(
-  cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
+  cmake ninja-build g++ clang libclang-rt-dev pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-webengine-dev qt6-multimedia-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev libmicrohttpd-dev libicu-dev
-  libcurl4-openssl-dev libssl-dev openssl
+  libcurl4-openssl-dev libssl-dev openssl ca-certificates
   gstreamer1.0-plugins-good fonts-wqy-microhei
   xvfb xauth imagemagick xdg-utils sox libxcb1-dev
   openbox x11-utils dbus at-spi2-core python3-pyatspi qt6-gtk-platformtheme
@@ -39,4 +45,18 @@ else
 fi
 export DEBIAN_FRONTEND=noninteractive
 "${as_root[@]}" apt-get update -qq
+# A name the release does not have would otherwise end in apt's "Unable to locate package".
+unknown=()
+for p in "${missing[@]}"; do
+  candidate=$(apt-cache policy "$p" 2>/dev/null | sed -n 's/^ *Candidate: //p')
+  if [ -z "$candidate" ] || [ "$candidate" = "(none)" ]; then
+    unknown+=("$p")
+  fi
+done
+if [ ${#unknown[@]} -gt 0 ]; then
+  echo "setup: $release has no package to install under these names: ${unknown[*]}" >&2
+  echo "setup: scripts/setup.sh names the packages of Debian 12 and 13; on another release" >&2
+  echo "setup: install the same libraries under that release's names." >&2
+  exit 1
+fi
 "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -279,12 +279,24 @@ BENCHMARK(BM_Paint_RivalUniform)->QUORVEL_SIZES->Unit(benchmark::kMillisecond)->
 BENCHMARK(BM_EndToEnd_Ours)->QUORVEL_SIZES->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_EndToEnd_Rival)->QUORVEL_SIZES->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// A run that stopped with an error or was skipped has no time worth keeping.
+// Google Benchmark 1.8 says so in `skipped`; 1.7 (Debian 12) only has
+// `error_occurred`, which 1.8 removed.
+template <typename R>
+bool Measured(const R& run) {
+  if constexpr (requires { run.skipped; }) {
+    return !run.skipped;
+  } else {
+    return !run.error_occurred;
+  }
+}
+
 // Keeps each run's real and CPU time per iteration, in milliseconds, by name.
 class RecordingReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
-      if (!run.error_occurred && run.run_type == Run::RT_Iteration) {
+      if (Measured(run) && run.run_type == Run::RT_Iteration) {
         real[run.benchmark_name()] = run.GetAdjustedRealTime();
         cpu[run.benchmark_name()] = run.GetAdjustedCPUTime();
       }

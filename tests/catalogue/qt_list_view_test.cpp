@@ -65,6 +65,14 @@ TEST_F(QtListViewTest, SixColumnsWithTheirCaptionsAndWidths) {
   EXPECT_FALSE(view_.header()->stretchLastSection());
 }
 
+TEST_F(QtListViewTest, ColumnWidthsHoldThroughAStyleChange) {
+  // As the skin does it, after the columns are made.
+  view_.setStyleSheet(QStringLiteral("QHeaderView::section { padding: 2px 4px; }"));
+  ShowAndWait();
+  const int widths[] = {90, 233, 90, 140, 0, 0};
+  for (int c = 0; c < 6; ++c) EXPECT_EQ(view_.header()->sectionSize(c), widths[c]) << c;
+}
+
 TEST_F(QtListViewTest, RowCountCountsARowAddedByThePreviousCall) {
   EXPECT_EQ(view_.RowCount(), 0);
   view_.AddRow(0, "a");

@@ -144,7 +144,7 @@ TEST_F(LayoutTest, CategoryButtonsAreEighteenWithCommand1OutsideTheFrame) {
 
 TEST_F(LayoutTest, TabWalksTheControlsInTheirDesignedOrder) {
   window_.show();
-  QApplication::setActiveWindow(&window_);
+  window_.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
   // Page buttons are enabled for the walk: disabled ones are passed over.
   Child("Qian")->setEnabled(true);

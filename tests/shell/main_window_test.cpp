@@ -45,7 +45,8 @@ class MainWindowTest : public ::testing::Test {
   MainWindowTest() : window_(components_, TestAddresses(), QStringLiteral("/opt/q")) {
     components_.scripted.QueueReply(LinksReply());
     window_.StartUp();
-    QApplication::setActiveWindow(&window_);
+    window_.activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&window_));
   }
 
   template <typename W = QWidget>

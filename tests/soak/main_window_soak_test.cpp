@@ -3,6 +3,7 @@
 // clicks, each checked, and the memory compared before and after.
 
 #include <QApplication>
+#include <QTest>
 #include <QtGlobal>
 
 #include <gtest/gtest.h>
@@ -63,7 +64,8 @@ TEST(MainWindowSoak, MixedClicksAgainstAMisbehavingServer) {
   shell::Main window(components, addresses, program_folder);
   ASSERT_TRUE(server.AnswerNextWith(Answer::kGood));
   window.StartUp();
-  QApplication::setActiveWindow(&window);
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
   QCoreApplication::processEvents();
 
   SoakUser user(window, server, components, program_folder);

@@ -70,6 +70,12 @@ QtListView::QtListView(QWidget* parent) : QTreeView(parent), table_(new ListTabl
   setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   header()->setStretchLastSection(false);
   header()->setMinimumSectionSize(0);
+  // Every column gets its width from AddColumn.  Left to follow the style,
+  // the default section size is taken again at each style change (the skin's
+  // style sheet is one), and Qt 6.8 then hands it to every section of width
+  // 0: the two hidden store columns would take 100 px each and bring up the
+  // horizontal scroll bar.  A default of our own is never taken again.
+  header()->setDefaultSectionSize(header()->defaultSectionSize());
   header()->setSectionsMovable(false);
   connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this](const QModelIndex& current, const QModelIndex&) { OnCurrentRowChanged(current); });
