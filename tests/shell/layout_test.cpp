@@ -179,7 +179,7 @@ TEST_F(LayoutTest, TabWalksTheControlsInTheirDesignedOrder) {
 TEST_F(LayoutTest, StartUpFocusIsOnTheLinkListNotAPageButton) {
   components_.scripted.QueueReply(testing::TwentyRowReply());
   window_.StartUp();
-  QApplication::setActiveWindow(&window_);
+  window_.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
   ASSERT_NE(QApplication::focusWidget(), nullptr);
   EXPECT_EQ(QApplication::focusWidget()->objectName(), QStringLiteral("List1"));
