@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <regex>
 
 #include "entry_printer.h"
 #include "service/store/catalogue_store.h"
@@ -120,6 +121,21 @@ TEST_F(CatalogueStoreTest, SeesAnImportMadeWhileOpen) {
   // Entry 1 shows its new title, one place further down behind the new entry.
   const std::int32_t page_now = static_cast<std::int32_t>((position + 1) / 20 + 1);
   EXPECT_EQ(*store_->Page("", page_now, 20).entries.at((position + 1) % 20), replaced);
+}
+
+TEST_F(CatalogueStoreTest, IdentityNamesTheContentLoaded) {
+  const std::shared_ptr<const CatalogueIdentity> seeded = store_->Identity();
+  ASSERT_TRUE(std::regex_match(seeded->tag, std::regex("[0-9a-f]{32}-[0-9a-f]{16}")))
+      << seeded->tag;
+  EXPECT_NE(seeded->tag.substr(0, 32), std::string(32, '0'));  // the starter catalogue is stamped
+  // The same file gives the same identity to anyone who loads it.
+  EXPECT_EQ(*CatalogueStore(db_).Identity(), *seeded);
+  EXPECT_EQ(*store_->Identity(), *seeded);
+
+  CatalogueWriter::Import(db_, {CatalogueEntry{"c", "t", "l", "u", "", "new"}});
+  const std::shared_ptr<const CatalogueIdentity> imported = store_->Identity();
+  EXPECT_NE(imported->tag.substr(0, 32), seeded->tag.substr(0, 32));
+  EXPECT_GE(imported->modified, seeded->modified);
 }
 
 TEST(CatalogueWriterTest, SeedsAnEmptyFileAndKeepsAnExistingCatalogue) {

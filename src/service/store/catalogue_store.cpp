@@ -1,7 +1,5 @@
 #include "service/store/catalogue_store.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <iterator>
 #include <span>
@@ -19,14 +17,15 @@ namespace {
 constexpr std::string_view kEntryColumns =
     "category, title, licence_mode, update_time, download_links, entry_id";
 
-// Which file `path` names now: an import replaces the catalogue by renaming a
-// new file over it, while connections opened before keep reading the old one.
-CatalogueStore::FileId CurrentFile(const std::string& path) {
-  struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) return {};
-  return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
-          static_cast<std::int64_t>(info.st_size),
-          static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
+// A file written this shortly before it was looked at may be written again
+// within the same tick of the file system's clock, unseen by its write time
+// (coarse file systems tick once a second or two).
+constexpr std::int64_t kUnsettledNs = 2'000'000'000;
+
+std::int64_t WallClockNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
 }
 
 CatalogueEntry ReadEntry(const SqliteStatement& row) {
@@ -40,13 +39,13 @@ CatalogueEntry ReadEntry(const SqliteStatement& row) {
 class CatalogueStore::Reader {
  public:
   explicit Reader(const std::string& path)
-      : file_(CurrentFile(path)),
+      : file_(CatalogueFileState::Observe(path)),
         // Imports replace the catalogue file whole and never change it in
         // place, so reading it needs no locks.
         db_(path, SqliteDatabase::Mode::kUnchanging),
         begin_(Prepare("BEGIN")),
         commit_(Prepare("COMMIT")),
-        generation_(Prepare("SELECT value FROM meta WHERE key = 'generation'")),
+        stamp_(Prepare("SELECT value FROM meta WHERE key = 'stamp'")),
         // Every row is read anyway: reading the table in storage order and sorting
         // is several times faster than walking the update-time index and
         // fetching each row from it.
@@ -81,7 +80,12 @@ class CatalogueStore::Reader {
     Reader& reader_;
   };
 
-  std::int64_t Generation() { return SingleInt(*generation_); }
+  // The content stamp as stored: 16 random bytes, or empty for a catalogue
+  // no import has stamped yet.
+  std::string Stamp() {
+    StatementReset reset(*stamp_);
+    return stamp_->Step() ? stamp_->ColumnText(0) : std::string();
+  }
   std::int64_t Count() { return SingleInt(*count_); }
 
   std::shared_ptr<const SearchIndex> BuildIndex() {
@@ -122,7 +126,7 @@ class CatalogueStore::Reader {
 
   bool broken() const { return broken_; }
   // The file as it was just before this connection opened it.
-  const FileId& file() const { return file_; }
+  const CatalogueFileState& file() const { return file_; }
 
  private:
   std::unique_ptr<SqliteStatement> Prepare(std::string_view sql) {
@@ -134,9 +138,9 @@ class CatalogueStore::Reader {
     return statement.Step() ? statement.ColumnInt64(0) : 0;
   }
 
-  const FileId file_;
+  const CatalogueFileState file_;
   SqliteDatabase db_;  // declared before the statements: closed after the statements are finalised
-  std::unique_ptr<SqliteStatement> begin_, commit_, generation_, keys_, entries_, by_id_, count_,
+  std::unique_ptr<SqliteStatement> begin_, commit_, stamp_, keys_, entries_, by_id_, count_,
       categories_;
   bool broken_ = false;
 };
@@ -175,7 +179,7 @@ CatalogueStore::CatalogueStore(std::string path, Limits limits)
 CatalogueStore::~CatalogueStore() = default;
 
 std::unique_ptr<CatalogueStore::Reader> CatalogueStore::TakeReader() {
-  const FileId current = CurrentFile(path_);
+  const CatalogueFileState current = CatalogueFileState::Observe(path_);
   std::vector<std::unique_ptr<Reader>> stale;  // closed outside the lock
   {
     std::lock_guard lock(readers_mutex_);
@@ -202,28 +206,49 @@ void CatalogueStore::ReturnReader(std::unique_ptr<Reader> reader) {
   idle_readers_.push_back(std::move(reader));
 }
 
+bool CatalogueStore::Unchanged(const Loaded& loaded, const CatalogueFileState& file) const {
+  if (loaded.file != file) return false;
+  return loaded.settles_at == Clock::time_point() || Clock::now() < loaded.settles_at;
+}
+
 std::shared_ptr<const CatalogueStore::Loaded> CatalogueStore::Current() {
   {
-    const FileId file = CurrentFile(path_);
+    const CatalogueFileState file = CatalogueFileState::Observe(path_);
     std::lock_guard lock(loaded_mutex_);
-    if (loaded_ != nullptr && loaded_->file == file) return loaded_;
+    if (loaded_ != nullptr && Unchanged(*loaded_, file)) return loaded_;
   }
   // One load at a time: whoever waited here usually finds the file loaded.
   std::lock_guard load(load_mutex_);
+  const CatalogueFileState file = CatalogueFileState::Observe(path_);
+  // Read before the load, so that what is loaded is never older than what
+  // they say: a commit in between only makes the next request load again.
+  const std::uint64_t marks = CatalogueFileState::CommitMarks(path_);
   {
-    const FileId file = CurrentFile(path_);
     std::lock_guard lock(loaded_mutex_);
-    if (loaded_ != nullptr && loaded_->file == file) return loaded_;
+    if (loaded_ != nullptr && Unchanged(*loaded_, file)) return loaded_;
+    if (loaded_ != nullptr && loaded_->file == file && loaded_->commit_marks == marks) {
+      // Written just before it was loaded, and nothing committed since: settled.
+      auto settled = std::make_shared<Loaded>(*loaded_);
+      settled->settles_at = Clock::time_point();
+      loaded_ = settled;
+      return loaded_;
+    }
     // The old catalogue goes before the new one is read, so that a large
     // catalogue is never held twice over.
     loaded_.reset();
   }
   Lease reader(*this);
   auto loaded = std::make_shared<Loaded>();
+  loaded->serial = ++loads_;
+  loaded->file = file;
+  loaded->commit_marks = marks;
+  if (file.LatestWriteNs() > WallClockNs() - kUnsettledNs) {
+    loaded->settles_at = Clock::now() + std::chrono::nanoseconds(kUnsettledNs);
+  }
   {
     Reader::Transaction transaction(*reader);
-    loaded->file = reader->file();
-    loaded->generation = reader->Generation();
+    loaded->identity = std::make_shared<const CatalogueIdentity>(
+        CatalogueIdentity::Of(reader->Stamp(), file, marks));
     loaded->index = reader->BuildIndex();
     loaded->rows = reader->ReadRows();
   }
@@ -232,14 +257,16 @@ std::shared_ptr<const CatalogueStore::Loaded> CatalogueStore::Current() {
   return loaded;
 }
 
+std::shared_ptr<const CatalogueIdentity> CatalogueStore::Identity() { return Current()->identity; }
+
 std::shared_ptr<const MatchList> CatalogueStore::Matches(const Loaded& catalogue,
                                                          const std::string& key) {
-  const std::int64_t generation = catalogue.generation;
-  if (std::shared_ptr<const MatchList> cached = cache_.Find(generation, key)) return cached;
+  const std::int64_t serial = catalogue.serial;
+  if (std::shared_ptr<const MatchList> cached = cache_.Find(serial, key)) return cached;
 
   // A term nobody has asked for yet is often asked for by many clients at
   // once: one request works it out, the others wait for its result.
-  const std::pair<std::int64_t, std::string> slot(generation, key);
+  const std::pair<std::int64_t, std::string> slot(serial, key);
   std::promise<std::shared_ptr<const MatchList>> promise;
   PendingMatches someone_elses;
   {
@@ -255,7 +282,7 @@ std::shared_ptr<const MatchList> CatalogueStore::Matches(const Loaded& catalogue
   std::shared_ptr<const MatchList> matches;
   try {
     matches = std::make_shared<const MatchList>(catalogue.index->Find(key));
-    cache_.Insert(generation, key, matches);
+    cache_.Insert(serial, key, matches);
     promise.set_value(matches);
   } catch (...) {
     promise.set_exception(std::current_exception());
@@ -274,6 +301,7 @@ ListingRows CatalogueStore::Rows(std::string_view term, std::int32_t page, int p
 
   ListingRows result;
   result.store = catalogue->rows;
+  result.identity = catalogue->identity;
   result.matches = static_cast<std::int64_t>(matches->size());
   const std::int64_t first = protocol::FirstIndexOfPage(page, page_size);
   if (first >= result.matches) return result;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <future>
 #include <map>
@@ -11,6 +12,8 @@
 #include <vector>
 
 #include "service/store/catalogue_entry.h"
+#include "service/store/catalogue_file_state.h"
+#include "service/store/catalogue_identity.h"
 #include "service/store/match_cache.h"
 
 namespace quorvel::service {
@@ -27,7 +30,8 @@ struct ListingPage {
 // The same, as rows of the catalogue held in memory, for a reply built
 // straight from them.
 struct ListingRows {
-  std::shared_ptr<const RowStore> store;  // keeps the rows alive while they are used
+  std::shared_ptr<const RowStore> store;              // keeps the rows alive while they are used
+  std::shared_ptr<const CatalogueIdentity> identity;  // of the catalogue the rows come from
   std::vector<std::size_t> rows;
   std::int64_t matches = 0;
 };
@@ -39,29 +43,20 @@ struct ListingRows {
 // catalogue file never changes once written.  Listings are therefore served
 // from memory: the search index and every entry, read in one transaction the
 // first time a file is seen, and kept as long as that file is the catalogue.
-// Every listing request checks which file the path names (one stat), so the
-// request after a completed import loads and serves the new file, and the old
-// one's memory and connections are given back.  Download pages are read from
-// the database, on a connection of the request's own.
+// Every listing request looks at the file and its log (CatalogueFileState), so
+// the request after a completed import loads and serves the new file, and the
+// old one's memory and connections are given back.  Download pages are read
+// from the database, on a connection of the request's own.
 //
-// Match lists are kept for the catalogue generation they came from; the first
-// request that sees a newer generation starts afresh.
+// Every load is numbered, and match lists are kept for the load they came
+// from: the first request on a newer load starts afresh.  Nothing read from
+// the file can make two loads look alike, however its counters restart.
 //
 // Order: newest UpdateTime first, then in order of first import.  A term
 // matches an entry whose Category equals it or whose Title contains it, ASCII
 // letters compared without regard to case; the empty term matches everything.
 class CatalogueStore {
  public:
-  // A file as the file system knows it: device and inode, and size and write
-  // time in case a replaced file's inode is given to a later one.
-  struct FileId {
-    std::uint64_t device = 0;
-    std::uint64_t inode = 0;
-    std::int64_t size = 0;
-    std::int64_t modified_ns = 0;
-    bool operator==(const FileId&) const = default;
-  };
-
   struct Limits {
     std::size_t cached_lists = 1024;
     std::size_t cached_match_rows = 4'000'000;
@@ -83,6 +78,10 @@ class CatalogueStore {
   std::optional<CatalogueEntry> FindEntry(std::string_view entry_id);
   std::int64_t EntryCount();
 
+  // The identity of the catalogue the path names now, loaded if it is not yet.
+  // Throws StoreError when it cannot be loaded.
+  std::shared_ptr<const CatalogueIdentity> Identity();
+
   // Gets ready for a first burst of requests: opens `readers` connections
   // (preparing their statements takes a while, and every request in parallel
   // needs one), loads the catalogue and works out the whole catalogue and up
@@ -92,10 +91,17 @@ class CatalogueStore {
  private:
   class Reader;
   class Lease;
+  using Clock = std::chrono::steady_clock;
   // One catalogue file as held in memory.
   struct Loaded {
-    FileId file;
-    std::int64_t generation = 0;
+    std::int64_t serial = 0;  // numbers the loads of this store, from 1
+    CatalogueFileState file;  // as it was just before the load
+    std::uint64_t commit_marks = 0;
+    // Written so shortly before the load that a change within the same clock
+    // tick would not show in `file`: from then on its commit marks are
+    // compared once.  Zero when settled.
+    Clock::time_point settles_at;
+    std::shared_ptr<const CatalogueIdentity> identity;
     std::shared_ptr<const SearchIndex> index;
     std::shared_ptr<const RowStore> rows;
   };
@@ -104,6 +110,8 @@ class CatalogueStore {
   void ReturnReader(std::unique_ptr<Reader> reader);
   // The catalogue the path names now, loaded if it is not yet.
   std::shared_ptr<const Loaded> Current();
+  // Whether `loaded` is still what `file` holds, as far as can be told without reading it.
+  bool Unchanged(const Loaded& loaded, const CatalogueFileState& file) const;
   std::shared_ptr<const MatchList> Matches(const Loaded& catalogue, const std::string& key);
 
   using PendingMatches = std::shared_future<std::shared_ptr<const MatchList>>;
@@ -113,6 +121,7 @@ class CatalogueStore {
   std::mutex load_mutex_;
   std::mutex loaded_mutex_;
   std::shared_ptr<const Loaded> loaded_;
+  std::int64_t loads_ = 0;  // guarded by load_mutex_
   std::mutex pending_mutex_;
   std::map<std::pair<std::int64_t, std::string>, PendingMatches> pending_;
   std::mutex readers_mutex_;

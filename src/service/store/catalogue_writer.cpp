@@ -221,6 +221,7 @@ ImportCounts CatalogueWriter::Import(const std::string& path,
     UpsertAll(db, entries);
     const std::int64_t after = CountEntries(db);
     db.Execute("UPDATE meta SET value = value + 1 WHERE key = 'generation'");
+    db.Execute(kNewContentStamp);
     transaction.Commit();
     counts.added = after - before;
     counts.replaced = static_cast<std::int64_t>(entries.size()) - counts.added;
