@@ -24,7 +24,7 @@ struct Catalogue {
     quorvel::service::CatalogueWriter::Import(dir.File("c.sqlite3"),
                                               quorvel::service::FictionalCatalogue(counts, 7));
     store = std::make_unique<CatalogueStore>(dir.File("c.sqlite3"));
-    store->WarmUp(1, 64);
+    store->WarmUp(64);
   }
   quorvel::service::testing::TempDir dir;
   std::unique_ptr<CatalogueStore> store;

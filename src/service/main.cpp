@@ -68,7 +68,7 @@ int Serve(const ServiceOptions& options, const std::string& db_path) {
               << quorvel::service::kSeedEntryCount << "-entry starter catalogue\n";
   }
   quorvel::service::CatalogueStore store(db_path);
-  store.WarmUp(quorvel::service::CatalogueHttpService::MaxParallelRequests(), kPreparedCategories);
+  store.WarmUp(kPreparedCategories);
 
   RaiseDescriptorLimit();
   quorvel::service::CatalogueHttpService service(store, options.page_size, options.limits);

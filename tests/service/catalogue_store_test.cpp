@@ -94,7 +94,7 @@ TEST_F(CatalogueStoreTest, FindsEntriesById) {
 }
 
 TEST_F(CatalogueStoreTest, SeesAnImportMadeWhileOpen) {
-  store_->WarmUp(4, 64);
+  store_->WarmUp(64);
   ASSERT_EQ(store_->Page("风暴战区", 1, 20).matches, 1);
   // Read entry 1 once, so that its old form is held in memory.
   const std::vector<CatalogueEntry> order = SeedInListingOrder();

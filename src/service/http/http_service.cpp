@@ -75,11 +75,14 @@ class CatalogueHttpService::Impl {
       : store_(store),
         page_size_(page_size),
         limits_(limits),
-        deadlines_(std::chrono::seconds(limits.request_timeout_seconds)) {}
+        deadlines_(std::chrono::seconds(limits.request_timeout_seconds)) {
+    store_.SetNotices([this](std::string_view line) { log_.Note(line); });
+  }
 
   ~Impl() {
     if (daemon_ != nullptr) MHD_stop_daemon(daemon_);
     if (listen_fd_ >= 0) ::close(listen_fd_);
+    store_.SetNotices(nullptr);
   }
 
   int Bind(const std::string& address, int port) {

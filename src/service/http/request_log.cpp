@@ -21,6 +21,18 @@ std::string RequestLog::Printable(std::string_view text) {
   return out;
 }
 
+void RequestLog::Note(std::string_view line) {
+  std::string text = "catalogue-service: ";
+  for (const char c : line) {
+    // Spaces stay, as in any sentence; what could break the line does not.
+    const auto byte = static_cast<unsigned char>(c);
+    text += byte < 0x20 || byte == 0x7F ? Printable(std::string_view(&c, 1)) : std::string(1, c);
+  }
+  text.push_back('\n');
+  std::lock_guard lock(mutex_);
+  std::fwrite(text.data(), 1, text.size(), stderr);
+}
+
 void RequestLog::Write(std::string_view method, std::string_view target, int status,
                        std::size_t body_bytes, long long micros) {
   std::string line = method.empty() ? std::string("-") : Printable(method);

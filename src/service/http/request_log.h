@@ -16,6 +16,10 @@ class RequestLog {
   void Write(std::string_view method, std::string_view target, int status, std::size_t body_bytes,
              long long micros);
 
+  // A line of its own, "catalogue-service: " and `line`, for what is not a
+  // request: a catalogue that cannot be loaded, lines dropped.
+  void Note(std::string_view line);
+
   // `text` with every byte that could break a log line or mislead a reader
   // shown as %XX.
   static std::string Printable(std::string_view text);

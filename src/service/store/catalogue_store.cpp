@@ -7,6 +7,7 @@
 #include "protocol/listing_reply_writer.h"
 #include "service/store/ascii_fold.h"
 #include "service/store/catalogue_schema.h"
+#include "service/store/field_cleaning.h"
 #include "service/store/row_store.h"
 #include "service/store/search_index.h"
 #include "service/store/sqlite_handle.h"
@@ -22,27 +23,32 @@ constexpr std::string_view kEntryColumns =
 // (coarse file systems tick once a second or two).
 constexpr std::int64_t kUnsettledNs = 2'000'000'000;
 
+// A load that failed (a writer holds the file, the file is not a catalogue of
+// ours) is not tried again sooner than this; the catalogue loaded before
+// serves meanwhile.
+constexpr auto kRetryDelay = std::chrono::milliseconds(250);
+// With nothing loaded yet there is nothing to serve meanwhile, so the first
+// load waits this long for a writer to finish.
+constexpr int kFirstLoadPatienceMs = 5000;
+
 std::int64_t WallClockNs() {
   return std::chrono::duration_cast<std::chrono::nanoseconds>(
              std::chrono::system_clock::now().time_since_epoch())
       .count();
 }
 
-CatalogueEntry ReadEntry(const SqliteStatement& row) {
-  return CatalogueEntry{row.ColumnText(0), row.ColumnText(1), row.ColumnText(2),
-                        row.ColumnText(3), row.ColumnText(4), row.ColumnText(5)};
-}
-
 }  // namespace
 
-// A read-only connection with its prepared statements; used by one request at a time.
+// The read-only connection that loads run on, with its prepared statements.
+// It reads under SQLite's ordinary locking, so a load sees committed data
+// only, whether the file has a write-ahead log or a rollback journal, and
+// whoever edits the file in place is never read half-way.
 class CatalogueStore::Reader {
  public:
   explicit Reader(const std::string& path)
-      : file_(CatalogueFileState::Observe(path)),
-        // Imports replace the catalogue file whole and never change it in
-        // place, so reading it needs no locks.
-        db_(path, SqliteDatabase::Mode::kUnchanging),
+      : path_(path),
+        file_(CatalogueFileState::Observe(path)),
+        db_(path, SqliteDatabase::Mode::kReadOnly),
         begin_(Prepare("BEGIN")),
         commit_(Prepare("COMMIT")),
         stamp_(Prepare("SELECT value FROM meta WHERE key = 'stamp'")),
@@ -54,15 +60,15 @@ class CatalogueStore::Reader {
         // Storage order, which is row number order: no sorting.
         entries_(
             Prepare("SELECT seq, " + std::string(kEntryColumns) + " FROM entries ORDER BY seq")),
-        by_id_(
-            Prepare("SELECT " + std::string(kEntryColumns) + " FROM entries WHERE entry_id = ?1")),
-        count_(Prepare("SELECT count(*) FROM entries")),
+        // The EntryId index has the rows in EntryId order already.
+        ids_(Prepare("SELECT seq FROM entries ORDER BY entry_id")),
         categories_(Prepare("SELECT DISTINCT category_key FROM entries LIMIT ?1")) {
     // No memory mapping: listings are served from memory, and the pages a
     // load reads once would otherwise stay mapped as long as the connection.
   }
 
-  // One read transaction: everything read inside it comes from the same state.
+  // One read transaction: everything read inside it comes from the same
+  // committed state, and no writer can commit over it meanwhile.
   class Transaction {
    public:
     explicit Transaction(Reader& reader) : reader_(reader) { reader_.begin_->Run(); }
@@ -80,13 +86,19 @@ class CatalogueStore::Reader {
     Reader& reader_;
   };
 
+  // How long a read waits for a writer that holds the file; 0: not at all.
+  void SetPatience(int milliseconds) { db_.SetBusyTimeout(milliseconds); }
+
+  // The first read of a transaction, so it is where the lock is taken: a
+  // writer holding the file makes it throw.
+  void CheckSchema() { CheckCatalogueSchema(db_, path_.c_str()); }
+
   // The content stamp as stored: 16 random bytes, or empty for a catalogue
   // no import has stamped yet.
   std::string Stamp() {
     StatementReset reset(*stamp_);
     return stamp_->Step() ? stamp_->ColumnText(0) : std::string();
   }
-  std::int64_t Count() { return SingleInt(*count_); }
 
   std::shared_ptr<const SearchIndex> BuildIndex() {
     StatementReset reset(*keys_);
@@ -98,22 +110,36 @@ class CatalogueStore::Reader {
   }
 
   std::shared_ptr<const RowStore> ReadRows() {
-    StatementReset reset(*entries_);
     auto rows = std::make_shared<RowStore>();
-    while (entries_->Step()) {
-      rows->Add(entries_->ColumnInt64(0), entries_->ColumnView(1), entries_->ColumnView(2),
-                entries_->ColumnView(3), entries_->ColumnView(4), entries_->ColumnView(5),
-                entries_->ColumnView(6));
+    {
+      StatementReset reset(*entries_);
+      while (entries_->Step()) {
+        std::string_view fields[6];
+        for (int i = 0; i < 6; ++i) fields[i] = entries_->ColumnView(i + 1);
+        // Rows edited in place by another program never went through an
+        // import's cleaning, and must not break a reply's framing either.
+        if (std::all_of(std::begin(fields), std::end(fields), IsCleanField)) {
+          rows->Add(entries_->ColumnInt64(0), fields[0], fields[1], fields[2], fields[3], fields[4],
+                    fields[5]);
+        } else {
+          CatalogueEntry entry{std::string(fields[0]), std::string(fields[1]),
+                               std::string(fields[2]), std::string(fields[3]),
+                               std::string(fields[4]), std::string(fields[5])};
+          CleanEntry(entry);
+          rows->Add(entries_->ColumnInt64(0), entry);
+        }
+      }
     }
     rows->Finish();
+    std::vector<std::uint32_t> by_id;
+    by_id.reserve(rows->size());
+    StatementReset reset(*ids_);
+    while (ids_->Step()) {
+      const std::size_t row = rows->Find(ids_->ColumnInt64(0));
+      if (row != RowStore::kNone) by_id.push_back(static_cast<std::uint32_t>(row));
+    }
+    rows->SetIdOrder(std::move(by_id));
     return rows;
-  }
-
-  std::optional<CatalogueEntry> EntryById(std::string_view id) {
-    StatementReset reset(*by_id_);
-    by_id_->BindText(1, id);
-    if (!by_id_->Step()) return std::nullopt;
-    return ReadEntry(*by_id_);
   }
 
   std::vector<std::string> CategoryKeys(std::size_t limit) {
@@ -125,85 +151,39 @@ class CatalogueStore::Reader {
   }
 
   bool broken() const { return broken_; }
-  // The file as it was just before this connection opened it.
-  const CatalogueFileState& file() const { return file_; }
+  // Whether this connection reads the file `file` describes: a catalogue
+  // replaced by another file needs a connection to the new one.
+  bool Reads(const CatalogueFileState& file) const {
+    return file.device == file_.device && file.inode == file_.inode;
+  }
 
  private:
   std::unique_ptr<SqliteStatement> Prepare(std::string_view sql) {
     return std::make_unique<SqliteStatement>(db_.handle(), sql);
   }
 
-  static std::int64_t SingleInt(SqliteStatement& statement) {
-    StatementReset reset(statement);
-    return statement.Step() ? statement.ColumnInt64(0) : 0;
-  }
-
-  const CatalogueFileState file_;
+  const std::string path_;
+  const CatalogueFileState file_;  // just before the connection opened it
   SqliteDatabase db_;  // declared before the statements: closed after the statements are finalised
-  std::unique_ptr<SqliteStatement> begin_, commit_, stamp_, keys_, entries_, by_id_, count_,
-      categories_;
+  std::unique_ptr<SqliteStatement> begin_, commit_, stamp_, keys_, entries_, ids_, categories_;
   bool broken_ = false;
-};
-
-// Borrows a reader for one request and gives it back, unless it failed.
-class CatalogueStore::Lease {
- public:
-  explicit Lease(CatalogueStore& store) : store_(store), reader_(store.TakeReader()) {}
-  ~Lease() {
-    if (std::uncaught_exceptions() > exceptions_ || reader_->broken()) return;
-    store_.ReturnReader(std::move(reader_));
-  }
-  Lease(const Lease&) = delete;
-  Lease& operator=(const Lease&) = delete;
-
-  Reader& operator*() { return *reader_; }
-  Reader* operator->() { return reader_.get(); }
-
- private:
-  CatalogueStore& store_;
-  std::unique_ptr<Reader> reader_;
-  const int exceptions_ = std::uncaught_exceptions();
 };
 
 CatalogueStore::CatalogueStore(std::string path) : CatalogueStore(std::move(path), Limits{}) {}
 
 CatalogueStore::CatalogueStore(std::string path, Limits limits)
     : path_(std::move(path)), cache_(limits.cached_lists, limits.cached_match_rows) {
-  {
-    SqliteDatabase db(path_, SqliteDatabase::Mode::kReadOnly);
-    CheckCatalogueSchema(db, path_.c_str());
-  }
-  ReturnReader(std::make_unique<Reader>(path_));
+  reader_ = std::make_unique<Reader>(path_);
+  reader_->SetPatience(kFirstLoadPatienceMs);
+  Reader::Transaction transaction(*reader_);
+  reader_->CheckSchema();
 }
 
 CatalogueStore::~CatalogueStore() = default;
 
-std::unique_ptr<CatalogueStore::Reader> CatalogueStore::TakeReader() {
-  const CatalogueFileState current = CatalogueFileState::Observe(path_);
-  std::vector<std::unique_ptr<Reader>> stale;  // closed outside the lock
-  {
-    std::lock_guard lock(readers_mutex_);
-    // A replaced catalogue: every idle connection to the old file goes at
-    // once, so the old file's space is given back.
-    if (!idle_readers_.empty() && idle_readers_.back()->file() != current) {
-      const auto old = std::stable_partition(
-          idle_readers_.begin(), idle_readers_.end(),
-          [&](const std::unique_ptr<Reader>& reader) { return reader->file() == current; });
-      std::move(old, idle_readers_.end(), std::back_inserter(stale));
-      idle_readers_.erase(old, idle_readers_.end());
-    }
-    if (!idle_readers_.empty()) {
-      std::unique_ptr<Reader> reader = std::move(idle_readers_.back());
-      idle_readers_.pop_back();
-      return reader;
-    }
-  }
-  return std::make_unique<Reader>(path_);
-}
-
-void CatalogueStore::ReturnReader(std::unique_ptr<Reader> reader) {
-  std::lock_guard lock(readers_mutex_);
-  idle_readers_.push_back(std::move(reader));
+void CatalogueStore::SetNotices(std::function<void(std::string_view)> notices) {
+  std::lock_guard load(load_mutex_);
+  notices_ = std::move(notices);
 }
 
 bool CatalogueStore::Unchanged(const Loaded& loaded, const CatalogueFileState& file) const {
@@ -211,11 +191,17 @@ bool CatalogueStore::Unchanged(const Loaded& loaded, const CatalogueFileState& f
   return loaded.settles_at == Clock::time_point() || Clock::now() < loaded.settles_at;
 }
 
+std::shared_ptr<const CatalogueStore::Loaded> CatalogueStore::Held() const {
+  if (loaded_ == nullptr) throw StoreError(failure_);
+  return loaded_;
+}
+
 std::shared_ptr<const CatalogueStore::Loaded> CatalogueStore::Current() {
   {
     const CatalogueFileState file = CatalogueFileState::Observe(path_);
     std::lock_guard lock(loaded_mutex_);
     if (loaded_ != nullptr && Unchanged(*loaded_, file)) return loaded_;
+    if (Clock::now() < retry_at_) return Held();
   }
   // One load at a time: whoever waited here usually finds the file loaded.
   std::lock_guard load(load_mutex_);
@@ -226,6 +212,7 @@ std::shared_ptr<const CatalogueStore::Loaded> CatalogueStore::Current() {
   {
     std::lock_guard lock(loaded_mutex_);
     if (loaded_ != nullptr && Unchanged(*loaded_, file)) return loaded_;
+    if (Clock::now() < retry_at_) return Held();
     if (loaded_ != nullptr && loaded_->file == file && loaded_->commit_marks == marks) {
       // Written just before it was loaded, and nothing committed since: settled.
       auto settled = std::make_shared<Loaded>(*loaded_);
@@ -233,11 +220,46 @@ std::shared_ptr<const CatalogueStore::Loaded> CatalogueStore::Current() {
       loaded_ = settled;
       return loaded_;
     }
-    // The old catalogue goes before the new one is read, so that a large
-    // catalogue is never held twice over.
-    loaded_.reset();
   }
-  Lease reader(*this);
+  std::string failure;
+  try {
+    std::shared_ptr<const Loaded> loaded = Load(file, marks);
+    if (!last_failure_.empty() && notices_) {
+      notices_("loaded " + path_ + " again: " + std::to_string(loaded->rows->size()) + " entries");
+    }
+    last_failure_.clear();
+    std::lock_guard lock(loaded_mutex_);
+    loaded_ = loaded;
+    return loaded;
+  } catch (const StoreError& error) {
+    failure = error.what();
+  } catch (const std::bad_alloc&) {
+    failure = "out of memory";
+  }
+  std::lock_guard lock(loaded_mutex_);
+  retry_at_ = Clock::now() + kRetryDelay;
+  failure_ = "cannot load " + path_ + ": " + failure;
+  // A writer may hold the file for long, so its every retry is not worth a line.
+  if (failure != last_failure_ && notices_) {
+    notices_(failure_ + (loaded_ != nullptr ? "; serving the catalogue loaded before meanwhile"
+                                            : "; nothing to serve meanwhile"));
+  }
+  last_failure_ = failure;
+  return Held();
+}
+
+std::shared_ptr<const CatalogueStore::Loaded> CatalogueStore::Load(const CatalogueFileState& file,
+                                                                   std::uint64_t marks) {
+  if (reader_ == nullptr || reader_->broken() || !reader_->Reads(file)) {
+    reader_.reset();
+    reader_ = std::make_unique<Reader>(path_);
+  }
+  bool serving = false;
+  {
+    std::lock_guard lock(loaded_mutex_);
+    serving = loaded_ != nullptr;
+  }
+  reader_->SetPatience(serving ? 0 : kFirstLoadPatienceMs);
   auto loaded = std::make_shared<Loaded>();
   loaded->serial = ++loads_;
   loaded->file = file;
@@ -245,15 +267,20 @@ std::shared_ptr<const CatalogueStore::Loaded> CatalogueStore::Current() {
   if (file.LatestWriteNs() > WallClockNs() - kUnsettledNs) {
     loaded->settles_at = Clock::now() + std::chrono::nanoseconds(kUnsettledNs);
   }
+  Reader::Transaction transaction(*reader_);
+  reader_->CheckSchema();
+  const std::string stamp = reader_->Stamp();
   {
-    Reader::Transaction transaction(*reader);
-    loaded->identity = std::make_shared<const CatalogueIdentity>(
-        CatalogueIdentity::Of(reader->Stamp(), file, marks));
-    loaded->index = reader->BuildIndex();
-    loaded->rows = reader->ReadRows();
+    // The read lock is held, so what is left can fail only for want of memory
+    // or a broken disk.  The old catalogue goes before the new one is read, so
+    // that a large catalogue is never held twice over.
+    std::lock_guard lock(loaded_mutex_);
+    loaded_.reset();
   }
-  std::lock_guard lock(loaded_mutex_);
-  loaded_ = loaded;
+  loaded->identity =
+      std::make_shared<const CatalogueIdentity>(CatalogueIdentity::Of(stamp, file, marks));
+  loaded->index = reader_->BuildIndex();
+  loaded->rows = reader_->ReadRows();
   return loaded;
 }
 
@@ -330,35 +357,30 @@ ListingPage CatalogueStore::Page(std::string_view term, std::int32_t page, int p
 }
 
 std::optional<CatalogueEntry> CatalogueStore::FindEntry(std::string_view entry_id) {
-  Lease reader(*this);
-  Reader::Transaction transaction(*reader);
-  return reader->EntryById(entry_id);
+  const std::shared_ptr<const Loaded> catalogue = Current();
+  const std::size_t row = catalogue->rows->FindId(entry_id);
+  if (row == RowStore::kNone) return std::nullopt;
+  return catalogue->rows->Entry(row);
 }
 
 std::int64_t CatalogueStore::EntryCount() {
-  Lease reader(*this);
-  Reader::Transaction transaction(*reader);
-  return reader->Count();
+  return static_cast<std::int64_t>(Current()->rows->size());
 }
 
-void CatalogueStore::WarmUp(std::size_t readers, std::size_t max_categories) {
-  {
-    const std::shared_ptr<const Loaded> catalogue = Current();
-    Matches(*catalogue, "");
-    std::vector<std::string> keys;
-    {
-      Lease reader(*this);
-      Reader::Transaction transaction(*reader);
-      keys = reader->CategoryKeys(max_categories);
+void CatalogueStore::WarmUp(std::size_t max_categories) {
+  const std::shared_ptr<const Loaded> catalogue = Current();
+  Matches(*catalogue, "");
+  std::vector<std::string> keys;
+  try {
+    std::lock_guard load(load_mutex_);
+    if (reader_ != nullptr) {
+      Reader::Transaction transaction(*reader_);
+      keys = reader_->CategoryKeys(max_categories);
     }
-    for (const std::string& key : keys) Matches(*catalogue, key);
+  } catch (const StoreError&) {
+    // Only a head start: the categories are worked out when first asked for.
   }
-  std::size_t idle = 0;
-  {
-    std::lock_guard lock(readers_mutex_);
-    idle = idle_readers_.size();
-  }
-  for (; idle < readers; ++idle) ReturnReader(std::make_unique<Reader>(path_));
+  for (const std::string& key : keys) Matches(*catalogue, key);
 }
 
 }  // namespace quorvel::service

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <future>
 #include <map>
 #include <memory>
@@ -39,14 +40,18 @@ struct ListingRows {
 // Answers listing requests from a catalogue database opened read-only.  Every
 // statement is prepared; values are only ever bound.
 //
-// An import replaces the database file whole (see CatalogueWriter), so a
-// catalogue file never changes once written.  Listings are therefore served
-// from memory: the search index and every entry, read in one transaction the
-// first time a file is seen, and kept as long as that file is the catalogue.
-// Every listing request looks at the file and its log (CatalogueFileState), so
-// the request after a completed import loads and serves the new file, and the
-// old one's memory and connections are given back.  Download pages are read
-// from the database, on a connection of the request's own.
+// Listings and download pages are served from memory: the search index and
+// every entry, read in one read transaction under SQLite's ordinary locking,
+// so only committed rows are ever read, whether the file has a write-ahead
+// log or a rollback journal.  Every request looks at the file and its log
+// (CatalogueFileState, two stat calls), so the request after an import, or
+// after an edit committed in place by another program, loads and serves the
+// new content, and the old one's memory is given back.  A load checks the
+// schema version as start-up does.
+//
+// When a load cannot be done (a writer holds the file, the file is gone or of
+// another schema), the catalogue loaded before goes on serving and the load is
+// tried again a moment later; the reason goes to the notices, once.
 //
 // Every load is numbered, and match lists are kept for the load they came
 // from: the first request on a newer load starts afresh.  Nothing read from
@@ -70,7 +75,7 @@ class CatalogueStore {
   CatalogueStore& operator=(const CatalogueStore&) = delete;
 
   // Entries of `page` (from 1) at `page_size` a page; no entries past the end.
-  // Throws StoreError when the database fails.
+  // Throws StoreError when there is no catalogue to serve.
   ListingPage Page(std::string_view term, std::int32_t page, int page_size);
   // The same without copying the entries out.
   ListingRows Rows(std::string_view term, std::int32_t page, int page_size);
@@ -82,15 +87,16 @@ class CatalogueStore {
   // Throws StoreError when it cannot be loaded.
   std::shared_ptr<const CatalogueIdentity> Identity();
 
-  // Gets ready for a first burst of requests: opens `readers` connections
-  // (preparing their statements takes a while, and every request in parallel
-  // needs one), loads the catalogue and works out the whole catalogue and up
-  // to `max_categories` of its categories.
-  void WarmUp(std::size_t readers, std::size_t max_categories);
+  // Gets ready for a first burst of requests: loads the catalogue and works
+  // out the whole catalogue and up to `max_categories` of its categories.
+  void WarmUp(std::size_t max_categories);
+
+  // Where a load that fails says why, one line without its line end; called
+  // under a lock of the store, so it must not call back.  Null: nowhere.
+  void SetNotices(std::function<void(std::string_view)> notices);
 
  private:
   class Reader;
-  class Lease;
   using Clock = std::chrono::steady_clock;
   // One catalogue file as held in memory.
   struct Loaded {
@@ -106,10 +112,13 @@ class CatalogueStore {
     std::shared_ptr<const RowStore> rows;
   };
 
-  std::unique_ptr<Reader> TakeReader();
-  void ReturnReader(std::unique_ptr<Reader> reader);
-  // The catalogue the path names now, loaded if it is not yet.
+  // The catalogue the path names now, loaded if it is not yet; the one loaded
+  // before while a load cannot be done.
   std::shared_ptr<const Loaded> Current();
+  // Reads the catalogue; called under load_mutex_.
+  std::shared_ptr<const Loaded> Load(const CatalogueFileState& file, std::uint64_t marks);
+  // The catalogue held, or StoreError; called under loaded_mutex_.
+  std::shared_ptr<const Loaded> Held() const;
   // Whether `loaded` is still what `file` holds, as far as can be told without reading it.
   bool Unchanged(const Loaded& loaded, const CatalogueFileState& file) const;
   std::shared_ptr<const MatchList> Matches(const Loaded& catalogue, const std::string& key);
@@ -119,13 +128,18 @@ class CatalogueStore {
   const std::string path_;
   MatchCache cache_;
   std::mutex load_mutex_;
+  // Guarded by load_mutex_:
+  std::unique_ptr<Reader> reader_;
+  std::int64_t loads_ = 0;
+  std::function<void(std::string_view)> notices_;
+  std::string last_failure_;  // empty after a load that worked
   std::mutex loaded_mutex_;
+  // Guarded by loaded_mutex_:
   std::shared_ptr<const Loaded> loaded_;
-  std::int64_t loads_ = 0;  // guarded by load_mutex_
+  Clock::time_point retry_at_;
+  std::string failure_;
   std::mutex pending_mutex_;
   std::map<std::pair<std::int64_t, std::string>, PendingMatches> pending_;
-  std::mutex readers_mutex_;
-  std::vector<std::unique_ptr<Reader>> idle_readers_;
 };
 
 }  // namespace quorvel::service

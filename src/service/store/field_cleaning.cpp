@@ -27,6 +27,13 @@ int CleanField(std::string& field) {
   return removed;
 }
 
+bool IsCleanField(std::string_view field) {
+  for (const char c : field) {
+    if (c == '\0' || c == '\x01' || c == '\x02') return false;
+  }
+  return field.find(kTrailerMarker) == std::string_view::npos;
+}
+
 int CleanEntry(CatalogueEntry& entry) {
   int changed = 0;
   for (std::string* field : {&entry.category, &entry.title, &entry.licence_mode, &entry.update_time,

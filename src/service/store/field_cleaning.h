@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "service/store/catalogue_entry.h"
 
@@ -11,6 +12,9 @@ namespace quorvel::service {
 // "?TtbBa?" marker, including markers that only appear once others are gone.
 // Returns how many were removed.
 int CleanField(std::string& field);
+
+// Whether CleanField would leave `field` as it is.
+bool IsCleanField(std::string_view field);
 
 // Cleans the six fields of `entry`; returns how many fields had to change.
 int CleanEntry(CatalogueEntry& entry);
