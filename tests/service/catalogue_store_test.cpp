@@ -123,6 +123,22 @@ TEST_F(CatalogueStoreTest, SeesAnImportMadeWhileOpen) {
   EXPECT_EQ(*store_->Page("", page_now, 20).entries.at((position + 1) % 20), replaced);
 }
 
+TEST_F(CatalogueStoreTest, RowsEditedInPlaceCannotBreakTheFraming) {
+  ASSERT_EQ(store_->FindEntry("1"), SeedCatalogue()[0]);
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(db_.c_str(), &db), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(db,
+                         "UPDATE entries SET title = 'a' || char(1) || 'b?TtbBa?c', "
+                         "download_links = char(2) WHERE entry_id = '1'",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  sqlite3_close(db);
+  const std::optional<CatalogueEntry> edited = store_->FindEntry("1");
+  ASSERT_TRUE(edited.has_value());
+  EXPECT_EQ(edited->title, "abc");
+  EXPECT_EQ(edited->download_links, "");
+}
+
 TEST_F(CatalogueStoreTest, IdentityNamesTheContentLoaded) {
   const std::shared_ptr<const CatalogueIdentity> seeded = store_->Identity();
   ASSERT_TRUE(std::regex_match(seeded->tag, std::regex("[0-9a-f]{32}-[0-9a-f]{16}")))
