@@ -107,5 +107,45 @@ TEST(ServiceImportTest, AnImportThatCannotBeTakenWholeChangesNothing) {
   }
 }
 
+// Files an operator keeps beside the catalogue, some named much as an import's
+// own leftovers are, and what each must still hold afterwards.
+struct OperatorFile {
+  std::string name;  // beside the catalogue; "/" inside makes a folder
+  std::string text;  // "" for a folder
+};
+
+TEST(ServiceImportTest, ImportsRemoveNothingButTheirOwnLeftovers) {
+  TempDir dir;
+  const std::string db = dir.File("c.sqlite3");
+  const std::vector<OperatorFile> kept = {
+      {"c.sqlite3.import-notes.txt", "what to import next"},
+      {"c.sqlite3.import-data.tsv", kGoodLine},  // imported itself, below
+      {"c.sqlite3.import-old/", ""},
+      {"c.sqlite3.import-1", "a file named as imports once named theirs"},
+      {"c.sqlite3.new-1", "a file named as the starter catalogue once was"},
+      {"c.sqlite3.quorvel-scratch-", "no random part"},
+      {"c.sqlite3.quorvel-scratch-Ab12Cd", "a file, not a folder"},
+      {"c.sqlite3.quorvel-scratch-xY34zw/catalogue.sqlite3", "in a folder without the marker"},
+      {"c.sqlite3.quorvel-scratch-1234567/notes", "seven random characters"},
+  };
+  for (const OperatorFile& file : kept) {
+    const std::string path = dir.File(file.name);
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    if (!file.name.ends_with("/")) std::ofstream(path, std::ios::binary) << file.text;
+  }
+  for (int round = 0; round < 2; ++round) {
+    const ProgramResult run =
+        RunProgram(kService, {"--db", db, "--import", dir.File("c.sqlite3.import-data.tsv")});
+    ASSERT_EQ(run.exit_code, 0) << run.err;
+  }
+  for (const OperatorFile& file : kept) {
+    const std::string path = dir.File(file.name);
+    EXPECT_TRUE(std::filesystem::exists(path)) << file.name;
+    if (!file.name.ends_with("/")) {
+      EXPECT_EQ(Contents(path), file.text) << file.name;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace quorvel::service
