@@ -164,8 +164,12 @@ in order.
 Once it accepts connections it prints "listening on http://ADDR:PORT/" on
 standard output.  Each request is logged on standard error as one line:
 method, path with query, status, body bytes and microseconds taken.
-SIGINT or SIGTERM stops it: no new connections are taken, replies under way
-get up to two seconds to finish, and it exits with status 0.
+Lines are capped (the path at 1024 characters, then "...[cut:N]"), and
+when standard error is not read fast enough lines are dropped rather than
+waited for, and counted in a line of their own.
+SIGINT or SIGTERM stops it within two seconds: no new connections are taken,
+replies under way get most of that time to finish and the log the rest, and
+it exits with status 0.
 
 --db refuses anything that is not a regular file, a symbolic link to one, or a
 path that does not exist yet (exit status 2).  An import builds the new

@@ -34,8 +34,10 @@ using Clock = std::chrono::steady_clock;
 constexpr const char* kTextType = "text/plain; charset=utf-8";
 constexpr const char* kHtmlType = "text/html; charset=utf-8";
 constexpr std::string_view kDownloadPrefix = "/download/";
-// How long replies under way may take to finish once a stop is asked for.
+// How long a stop may take in all, once asked for: replies under way get most
+// of it to finish, and the log what is left to write out what it holds.
 constexpr auto kStopGrace = std::chrono::seconds(2);
+constexpr auto kLogShareOfStop = std::chrono::milliseconds(300);
 // How often overdue connections are looked for: the request timeout holds to
 // within this much.
 constexpr auto kDeadlineSweep = std::chrono::milliseconds(200);
@@ -151,16 +153,19 @@ class CatalogueHttpService::Impl {
         deadlines_.CloseOverdue(Clock::now());
       }
     }
+    const auto stopped_by = Clock::now() + kStopGrace;
     // No new connections from here on; whoever is still in the queue is refused.
     const MHD_socket listening = MHD_quiesce_daemon(daemon_);
     if (listening != MHD_INVALID_SOCKET) ::close(listening);
     listen_fd_ = -1;
-    const auto give_up = Clock::now() + kStopGrace;
-    while (deadlines_.RepliesUnderWay() > 0 && Clock::now() < give_up) {
+    while (deadlines_.RepliesUnderWay() > 0 && Clock::now() < stopped_by - kLogShareOfStop) {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     MHD_stop_daemon(daemon_);
     daemon_ = nullptr;
+    // Serving threads never wait for the log, so they are gone by now, and a
+    // log nobody reads cannot hold the stop up either.
+    log_.Close(stopped_by - std::chrono::milliseconds(150));
     return true;
   }
 

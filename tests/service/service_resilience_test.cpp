@@ -1,0 +1,92 @@
+// The running catalogue-service when things around it go wrong: a log
+// nobody reads, memory running out, requests framed as the protocol forbids.
+// Each fails at most the one request and the service goes on.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <regex>
+#include <thread>
+
+#include "loopback_connection.h"
+#include "service_process.h"
+
+namespace quorvel::service {
+namespace {
+
+using std::chrono::milliseconds;
+using std::chrono::seconds;
+using testing::LoopbackConnection;
+using testing::ServiceProcess;
+using testing::TempDir;
+
+const std::string kService = CATALOGUE_SERVICE_PATH;
+const std::string kListing = "/adminphp/admin_upload.php?";
+
+std::string Request(const std::string& target) {
+  return "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
+}
+
+// Sends `count` requests for `target` one after another; how many were
+// answered, each within a few seconds.
+int Answered(int port, const std::string& target, int count) {
+  LoopbackConnection connection(port);
+  for (int i = 0; i < count; ++i) {
+    if (!connection.Send(Request(target)) || !connection.Read(false, seconds(5))) return i;
+  }
+  return count;
+}
+
+TEST(ServiceResilienceTest, ALogNobodyReadsNeverHoldsServingUp) {
+  signal(SIGPIPE, SIG_IGN);
+  TempDir dir;
+  // Standard error is a pipe the test reads only when it chooses to.
+  const std::string pipe = dir.File("stderr");
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  const int log = open(pipe.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(log, 0);
+  std::string error;
+  auto service = ServiceProcess::Start(kService, {"--db", dir.File("c.sqlite3")}, pipe, &error);
+  ASSERT_NE(service, nullptr) << error;
+  // Long addresses fill the pipe after a few dozen lines.
+  const std::string target = "/nothing/" + std::string(4000, 'x');
+  ASSERT_EQ(Answered(service->port(), target, 2000), 2000);
+
+  // Read at last: what was queued comes out, then one line for what was not.
+  std::string text;
+  const auto until = std::chrono::steady_clock::now() + seconds(10);
+  while (text.find("log lines dropped") == std::string::npos &&
+         std::chrono::steady_clock::now() < until) {
+    Answered(service->port(), "/gonggao.html", 1);
+    pollfd ready{log, POLLIN, 0};
+    poll(&ready, 1, 100);
+    char buffer[65536];
+    for (ssize_t got; (got = read(log, buffer, sizeof buffer)) > 0;) text.append(buffer, got);
+  }
+  std::smatch dropped;
+  EXPECT_TRUE(std::regex_search(
+      text, dropped, std::regex("catalogue-service: ([0-9]+) log lines dropped: standard error")))
+      << text.substr(0, 300);
+  std::size_t cut_lines = 0;
+  for (std::size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos;
+       start = end + 1) {
+    const std::string line = text.substr(start, end - start);
+    EXPECT_LE(line.size(), 1100u) << line.substr(0, 100);
+    if (line.find(std::string(1000, 'x') + "...[cut:4009]") != std::string::npos) ++cut_lines;
+  }
+  EXPECT_GT(cut_lines, 100u);
+
+  // Unread again, full again: SIGTERM still ends it at once.
+  ASSERT_EQ(Answered(service->port(), target, 2000), 2000);
+  const auto stopping = std::chrono::steady_clock::now();
+  EXPECT_EQ(service->Stop(), 0);
+  EXPECT_LT(std::chrono::steady_clock::now() - stopping, seconds(3));
+  close(log);
+}
+
+}  // namespace
+}  // namespace quorvel::service
