@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <fstream>
 #include <regex>
 #include <thread>
 
@@ -21,6 +23,7 @@ namespace {
 using std::chrono::milliseconds;
 using std::chrono::seconds;
 using testing::LoopbackConnection;
+using testing::RunProgram;
 using testing::ServiceProcess;
 using testing::TempDir;
 
@@ -86,6 +89,55 @@ TEST(ServiceResilienceTest, ALogNobodyReadsNeverHoldsServingUp) {
   EXPECT_EQ(service->Stop(), 0);
   EXPECT_LT(std::chrono::steady_clock::now() - stopping, seconds(3));
   close(log);
+}
+
+// Private writable memory the process `pid` has mapped, in bytes: what
+// RLIMIT_DATA limits, heaps of every thread included.
+std::uint64_t DataSize(pid_t pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.starts_with("VmData:")) return std::stoull(line.substr(7)) * 1024;
+  }
+  return 0;
+}
+
+TEST(ServiceResilienceTest, RunningOutOfMemoryFailsOnlyTheRequest) {
+  signal(SIGPIPE, SIG_IGN);
+  TempDir dir;
+  const std::string db = dir.File("c.sqlite3");
+  {
+    // A thousand entries of 15 KB each: a page of all of them needs 15 MB.
+    std::ofstream tsv(dir.File("big.tsv"), std::ios::binary);
+    for (int i = 0; i < 1000; ++i) {
+      tsv << "CSOL\tbig " << i << "\tfree\t2090-01-01\t" << std::string(15000, 'l') << "\tb" << i
+          << "\n";
+    }
+  }
+  ASSERT_EQ(RunProgram(kService, {"--db", db, "--import", dir.File("big.tsv")}).exit_code, 0);
+  std::string error;
+  auto service =
+      ServiceProcess::Start(kService, {"--db", db, "--page-size", "1000"}, dir.File("log"), &error);
+  ASSERT_NE(service, nullptr) << error;
+  const std::string whole = kListing + "page=1&q=big";
+  ASSERT_EQ(testing::Get(service->port(), whole).status, 200);
+
+  // Room for what it holds and a little more, not for the 15 MB of a page.
+  rlimit before{};
+  ASSERT_EQ(prlimit(service->pid(), RLIMIT_DATA, nullptr, &before), 0);
+  const rlimit tight{DataSize(service->pid()) + (8 << 20), before.rlim_max};
+  ASSERT_EQ(prlimit(service->pid(), RLIMIT_DATA, &tight, nullptr), 0);
+  const testing::HttpReply refused = testing::Get(service->port(), whole);
+  EXPECT_EQ(refused.status, 503);
+  EXPECT_EQ(refused.body.substr(0, 100), "catalogue unavailable\n");
+  // Smaller requests go on meanwhile.
+  EXPECT_EQ(testing::Get(service->port(), "/gonggao.html").status, 200);
+  EXPECT_EQ(testing::Get(service->port(), kListing + "page=2&q=big").body, "?TtbBa?1000?1");
+
+  ASSERT_EQ(prlimit(service->pid(), RLIMIT_DATA, &before, nullptr), 0);
+  const testing::HttpReply served = testing::Get(service->port(), whole);
+  EXPECT_EQ(served.status, 200);
+  EXPECT_GT(served.body.size(), 15'000'000u);
+  EXPECT_EQ(service->Stop(), 0);
 }
 
 }  // namespace

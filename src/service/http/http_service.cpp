@@ -12,7 +12,9 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <mutex>
+#include <new>
 #include <thread>
 
 #include "protocol/listing_query_parser.h"
@@ -186,10 +188,18 @@ class CatalogueHttpService::Impl {
     std::size_t body_bytes = 0;
   };
 
+  // The callbacks below are called by the library, which knows nothing of
+  // exceptions: none may leave them.  Running out of memory costs the request
+  // at hand its answer or its log line, never the service.
+
   static void* Begin(void*, const char* uri, MHD_Connection*) {
-    auto* request = new Request;
-    request->target = uri != nullptr ? uri : "";
-    return request;
+    try {
+      auto request = std::make_unique<Request>();
+      request->target = uri != nullptr ? uri : "";
+      return request.release();
+    } catch (const std::exception&) {
+      return nullptr;  // Answer() makes do without the address
+    }
   }
 
   static void ConnectionEvent(void* self, MHD_Connection* connection, void** socket_context,
@@ -198,7 +208,11 @@ class CatalogueHttpService::Impl {
     if (code == MHD_CONNECTION_NOTIFY_STARTED) {
       const MHD_ConnectionInfo* info =
           MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
-      *socket_context = info != nullptr ? deadlines.Opened(info->connect_fd) : nullptr;
+      try {
+        *socket_context = info != nullptr ? deadlines.Opened(info->connect_fd) : nullptr;
+      } catch (const std::exception&) {
+        *socket_context = nullptr;  // served, but not held to the request timeout
+      }
     } else {
       deadlines.Closed(static_cast<ConnectionDeadlines::Connection*>(*socket_context));
       *socket_context = nullptr;
@@ -223,8 +237,12 @@ class CatalogueHttpService::Impl {
     if (request->status != 0) {
       const auto micros =
           std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - request->start);
-      self->log_.Write(request->method, request->target, request->status, request->body_bytes,
-                       micros.count());
+      try {
+        self->log_.Write(request->method, request->target, request->status, request->body_bytes,
+                         micros.count());
+      } catch (const std::exception&) {
+        // No memory for the line: the request was served all the same.
+      }
     }
     delete request;
   }
@@ -242,19 +260,59 @@ class CatalogueHttpService::Impl {
     const unsigned status = va_arg(copy, unsigned);
     const char* body = va_arg(copy, const char*);
     va_end(copy);
-    static_cast<Impl*>(cls)->log_.Write("", "", static_cast<int>(status),
-                                        body != nullptr ? std::strlen(body) : 0, -1);
+    try {
+      static_cast<Impl*>(cls)->log_.Write("", "", static_cast<int>(status),
+                                          body != nullptr ? std::strlen(body) : 0, -1);
+    } catch (const std::exception&) {
+    }
   }
 
   // Called once the head is in, and again once the (absent) body is: a reply
   // queued on the first call would make the library close the connection, so
   // requests that may stay open are answered on the second.
   static MHD_Result Answer(void* cls, MHD_Connection* connection, const char* url,
-                           const char* method, const char*, const char*, std::size_t* upload_size,
-                           void** con_cls) {
+                           const char* method, const char* version, const char* upload,
+                           std::size_t* upload_size, void** con_cls) {
     auto* self = static_cast<Impl*>(cls);
+    try {
+      return self->Handle(connection, url, method, version, upload, upload_size, con_cls);
+    } catch (const std::bad_alloc&) {
+      return self->Unavailable(connection, static_cast<Request*>(*con_cls), upload_size,
+                               "out of memory");
+    } catch (const std::exception& error) {
+      return self->Unavailable(connection, static_cast<Request*>(*con_cls), upload_size,
+                               error.what());
+    }
+  }
+
+  // Answers with 503 and a fixed body, which needs next to no memory; the
+  // detail goes to the log, if there is memory for that.
+  MHD_Result Unavailable(MHD_Connection* connection, Request* request, std::size_t* upload_size,
+                         const char* detail) {
+    static constexpr std::string_view kBody = "catalogue unavailable\n";
+    *upload_size = 0;
+    try {
+      log_.Note(std::string("cannot answer a request: ") + detail);
+    } catch (const std::exception&) {
+    }
+    if (request != nullptr && request->status != 0) return MHD_YES;  // answered already
+    MHD_Response* response = MHD_create_response_from_buffer(
+        kBody.size(), const_cast<char*>(kBody.data()), MHD_RESPMEM_PERSISTENT);
+    if (response == nullptr) return MHD_NO;
+    MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, kTextType);
+    if (request != nullptr) {
+      request->status = 503;
+      request->body_bytes = kBody.size();
+    }
+    const MHD_Result queued = MHD_queue_response(connection, 503, response);
+    MHD_destroy_response(response);
+    return queued;
+  }
+
+  MHD_Result Handle(MHD_Connection* connection, const char* url, const char* method, const char*,
+                    const char*, std::size_t* upload_size, void** con_cls) {
     auto* request = static_cast<Request*>(*con_cls);
-    if (request == nullptr) *con_cls = request = new Request;
+    if (request == nullptr) *con_cls = request = new Request;  // Begin() had no memory
     if (request->status != 0) {
       // Answered already; a body that follows is not read.
       *upload_size = 0;
@@ -263,7 +321,7 @@ class CatalogueHttpService::Impl {
     if (!request->head_seen) {
       request->head_seen = true;
       request->method = method;
-      self->deadlines_.HeadReceived(Tracked(connection));
+      deadlines_.HeadReceived(Tracked(connection));
       // Refusals that end the connection go out at once, before any body is read.
       if (request->method != "GET" && request->method != "HEAD") {
         return Text(connection, *request, 405, "only GET and HEAD are served", "GET, HEAD");
@@ -274,7 +332,7 @@ class CatalogueHttpService::Impl {
       return MHD_YES;
     }
     *upload_size = 0;
-    return self->Route(connection, *request, url);
+    return Route(connection, *request, url);
   }
 
   static bool HasBody(MHD_Connection* connection) {
