@@ -159,7 +159,10 @@ Limits, so that no client can lock others out or exhaust the service:
                                    bytes (default 16384; beyond: 431 or 414)
   --max-headers N                  request headers (default 100; beyond: 431)
 Only GET and HEAD are served (405 otherwise); pipelined requests are answered
-in order.
+in order.  Framing that could be read two ways gets 400 and the connection
+ends: HTTP/1.1 without Host, two Host headers, Content-Length headers that
+differ, white space in a header name, control characters (NUL included) in
+the request line.
 
 Once it accepts connections it prints "listening on http://ADDR:PORT/" on
 standard output.  Each request is logged on standard error as one line:

@@ -2,6 +2,7 @@
 
 #include <microhttpd.h>
 #include <netdb.h>
+#include <strings.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -10,6 +11,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -309,8 +311,8 @@ class CatalogueHttpService::Impl {
     return queued;
   }
 
-  MHD_Result Handle(MHD_Connection* connection, const char* url, const char* method, const char*,
-                    const char*, std::size_t* upload_size, void** con_cls) {
+  MHD_Result Handle(MHD_Connection* connection, const char* url, const char* method,
+                    const char* version, const char*, std::size_t* upload_size, void** con_cls) {
     auto* request = static_cast<Request*>(*con_cls);
     if (request == nullptr) *con_cls = request = new Request;  // Begin() had no memory
     if (request->status != 0) {
@@ -323,6 +325,9 @@ class CatalogueHttpService::Impl {
       request->method = method;
       deadlines_.HeadReceived(Tracked(connection));
       // Refusals that end the connection go out at once, before any body is read.
+      if (const char* problem = FramingProblem(connection, *request, url, version)) {
+        return Text(connection, *request, 400, problem);
+      }
       if (request->method != "GET" && request->method != "HEAD") {
         return Text(connection, *request, 405, "only GET and HEAD are served", "GET, HEAD");
       }
@@ -333,6 +338,67 @@ class CatalogueHttpService::Impl {
     }
     *upload_size = 0;
     return Route(connection, *request, url);
+  }
+
+  // What the headers say of the request's framing, gathered in one pass.
+  struct HeaderCount {
+    int hosts = 0;
+    const char* length = nullptr;  // the first Content-Length
+    bool lengths_differ = false;
+    bool blank_in_name = false;
+  };
+
+  static MHD_Result CountHeader(void* cls, MHD_ValueKind, const char* key, const char* value) {
+    auto& count = *static_cast<HeaderCount*>(cls);
+    const std::string_view name = key != nullptr ? key : "";
+    if (name.find_first_of(" \t") != std::string_view::npos) count.blank_in_name = true;
+    if (strcasecmp(name.data(), MHD_HTTP_HEADER_HOST) == 0) ++count.hosts;
+    if (strcasecmp(name.data(), MHD_HTTP_HEADER_CONTENT_LENGTH) == 0 && value != nullptr) {
+      if (count.length == nullptr) {
+        count.length = value;
+      } else if (std::strcmp(count.length, value) != 0) {
+        count.lengths_differ = true;
+      }
+    }
+    return MHD_YES;
+  }
+
+  static bool HasControlCharacter(std::string_view text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
+  }
+
+  // Why the request's framing is one the protocol forbids, or null.  Whatever
+  // two parties could read differently is refused rather than guessed at.
+  // Some framing faults the library refuses by itself before this sees the
+  // request (a Content-Length that is not a number, a request line without
+  // a version); those get its 400.
+  static const char* FramingProblem(MHD_Connection* connection, const Request& request,
+                                    const char* url, const char* version) {
+    if (HasControlCharacter(request.method) || HasControlCharacter(request.target) ||
+        (version != nullptr && HasControlCharacter(version))) {
+      return "control characters in the request line";
+    }
+    // libmicrohttpd 0.9 splits the request line where it lies, so the address
+    // runs from `url` to the space before `version`.  When that is longer
+    // than the address it passed on, a NUL cut the address short.
+    if (url != nullptr && version != nullptr && !request.target.empty()) {
+      const auto gap =
+          reinterpret_cast<std::uintptr_t>(version) - reinterpret_cast<std::uintptr_t>(url);
+      if (gap > request.target.size() + 1 && gap <= 1 + (std::size_t{1} << 20)) {
+        return "control characters in the request line";
+      }
+    }
+    HeaderCount count;
+    MHD_get_connection_values(connection, MHD_HEADER_KIND, &CountHeader, &count);
+    if (count.blank_in_name) return "white space in a header name";
+    if (count.hosts > 1) return "more than one Host header";
+    if (count.hosts == 0 && version != nullptr &&
+        std::string_view(version) == MHD_HTTP_VERSION_1_1) {
+      return "HTTP/1.1 needs a Host header";
+    }
+    if (count.lengths_differ) return "Content-Length headers that differ";
+    return nullptr;
   }
 
   static bool HasBody(MHD_Connection* connection) {
