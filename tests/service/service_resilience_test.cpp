@@ -139,6 +139,38 @@ TEST(ServiceResilienceTest, FramingTheProtocolForbidsIsRefused) {
   EXPECT_EQ(testing::Get(service->port(), kListing + "page=18").body, "?TtbBa?330?17");
 }
 
+// A catalogue that cannot be read says only that, to every client; what went
+// wrong is for the log.
+TEST(ServiceResilienceTest, AnUnreadableCatalogueIsUnavailableAndNothingMore) {
+  signal(SIGPIPE, SIG_IGN);
+  TempDir dir;
+  const std::string db = dir.File("c.sqlite3");
+  std::string error;
+  auto service = ServiceProcess::Start(kService, {"--db", db}, dir.File("log"), &error);
+  ASSERT_NE(service, nullptr) << error;
+  ASSERT_EQ(testing::Get(service->port(), "/download/1").status, 200);
+  {
+    // A page of rows in the middle of the starter catalogue turns to rubbish,
+    // and the header's change counter moves on, as if SQLite had written it;
+    // the metadata stays as it was.
+    std::fstream file(db, std::ios::binary | std::ios::in | std::ios::out);
+    file.seekp(9 * 4096);
+    file << std::string(4096, '\xFF');
+    file.seekp(24);
+    file << "\x7F\x7F\x7F\x7F";
+  }
+  for (const std::string& target : {kListing + "page=1", std::string("/download/1")}) {
+    const testing::HttpReply reply = testing::Get(service->port(), target);
+    EXPECT_EQ(reply.status, 503) << target;
+    EXPECT_EQ(reply.body, "catalogue unavailable\n") << target;
+  }
+  EXPECT_EQ(testing::Get(service->port(), "/gonggao.html").status, 200);
+  EXPECT_EQ(service->Stop(), 0);
+  std::ifstream log(dir.File("log"));
+  const std::string logged((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
+  EXPECT_NE(logged.find("malformed"), std::string::npos) << logged;
+}
+
 // Private writable memory the process `pid` has mapped, in bytes: what
 // RLIMIT_DATA limits, heaps of every thread included.
 std::uint64_t DataSize(pid_t pid) {

@@ -279,22 +279,21 @@ class CatalogueHttpService::Impl {
     try {
       return self->Handle(connection, url, method, version, upload, upload_size, con_cls);
     } catch (const std::bad_alloc&) {
-      return self->Unavailable(connection, static_cast<Request*>(*con_cls), upload_size,
-                               "out of memory");
+      *upload_size = 0;
+      return self->Unavailable(connection, static_cast<Request*>(*con_cls), "out of memory");
     } catch (const std::exception& error) {
-      return self->Unavailable(connection, static_cast<Request*>(*con_cls), upload_size,
-                               error.what());
+      *upload_size = 0;
+      return self->Unavailable(connection, static_cast<Request*>(*con_cls), error.what());
     }
   }
 
-  // Answers with 503 and a fixed body, which needs next to no memory; the
-  // detail goes to the log, if there is memory for that.
-  MHD_Result Unavailable(MHD_Connection* connection, Request* request, std::size_t* upload_size,
-                         const char* detail) {
+  // Answers with 503 and a fixed body, which says nothing of the store and
+  // needs next to no memory; the detail goes to the log, if there is memory
+  // for that.
+  MHD_Result Unavailable(MHD_Connection* connection, Request* request, const char* detail) {
     static constexpr std::string_view kBody = "catalogue unavailable\n";
-    *upload_size = 0;
     try {
-      log_.Note(std::string("cannot answer a request: ") + detail);
+      log_.Note(std::string("catalogue unavailable: ") + detail);
     } catch (const std::exception&) {
     }
     if (request != nullptr && request->status != 0) return MHD_YES;  // answered already
@@ -450,7 +449,7 @@ class CatalogueHttpService::Impl {
                             protocol::PageCount(page.matches, page_size_), Origin(connection)),
           kTextType);
     } catch (const StoreError& error) {
-      return Text(connection, request, 503, std::string("catalogue unavailable: ") + error.what());
+      return Unavailable(connection, &request, error.what());
     }
   }
 
@@ -460,7 +459,7 @@ class CatalogueHttpService::Impl {
       const std::optional<CatalogueEntry> entry = store_.FindEntry(entry_id);
       return Send(connection, request, entry ? 200 : 404, DownloadPage(entry, entry_id), kHtmlType);
     } catch (const StoreError& error) {
-      return Text(connection, request, 503, std::string("catalogue unavailable: ") + error.what());
+      return Unavailable(connection, &request, error.what());
     }
   }
 
