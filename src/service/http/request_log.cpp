@@ -3,6 +3,7 @@
 #include <poll.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -17,8 +18,13 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // A write of at most this much to a pipe that poll() finds writable never
-// blocks; lines are far shorter, so a batch is whole lines.
-constexpr std::size_t kBatchBytes = 4096;
+// blocks; lines are far shorter, so a batch is whole lines.  A regular file
+// takes larger writes.
+constexpr std::size_t kPipeBatchBytes = 4096;
+constexpr std::size_t kFileBatchBytes = 64 * 1024;
+// After a small batch the writer lets lines gather this long, so that a busy
+// service wakes it once a batch rather than once a line.
+constexpr auto kGather = std::chrono::milliseconds(5);
 constexpr std::size_t kMaxMethodChars = 64;
 constexpr std::size_t kMaxNoteChars = 2048;
 // How often a writer waiting for its reader looks whether it is to stop.
@@ -39,6 +45,7 @@ struct RequestLog::Queue {
   bool finished = false;
   Clock::time_point deadline = Clock::time_point::max();
   int fd = 2;
+  std::size_t batch_bytes = kPipeBatchBytes;
 
   // Writes `text` whole, waiting for the reader until the deadline and no
   // longer; false when it could not.
@@ -79,7 +86,7 @@ struct RequestLog::Queue {
         dropped = 0;
       }
       while (!lines.empty() &&
-             (batch.empty() || batch.size() + lines.front().size() <= kBatchBytes)) {
+             (batch.empty() || batch.size() + lines.front().size() <= batch_bytes)) {
         queued_bytes -= lines.front().size();
         batch += lines.front();
         lines.pop_front();
@@ -93,6 +100,7 @@ struct RequestLog::Queue {
         queued_bytes = 0;
         break;
       }
+      if (queued_bytes < batch_bytes) changed.wait_for(lock, kGather, [&] { return closing; });
     }
     finished = true;
     changed.notify_all();
@@ -101,6 +109,8 @@ struct RequestLog::Queue {
 
 RequestLog::RequestLog(int fd, std::size_t max_queued_bytes) : queue_(std::make_shared<Queue>()) {
   queue_->fd = fd;
+  struct stat info {};
+  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) queue_->batch_bytes = kFileBatchBytes;
   queue_->max_queued_bytes = max_queued_bytes;
   // The writer takes no signals: they are for whoever runs the service to
   // handle, and a thread started with them unblocked would take them first.

@@ -38,7 +38,7 @@ std::int64_t CatalogueFileState::LatestWriteNs() const {
   return std::max(modified_ns, log_size >= 0 ? log_modified_ns : modified_ns);
 }
 
-CatalogueFileState CatalogueFileState::Observe(const std::string& path) {
+CatalogueFileState CatalogueFileState::Observe(const std::string& path, bool with_log) {
   CatalogueFileState state;
   struct stat info {};
   if (::stat(path.c_str(), &info) == 0) {
@@ -48,12 +48,19 @@ CatalogueFileState CatalogueFileState::Observe(const std::string& path) {
     state.modified_ns =
         static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
   }
-  if (::stat((path + "-wal").c_str(), &info) == 0) {
+  if (with_log && ::stat((path + "-wal").c_str(), &info) == 0) {
     state.log_size = static_cast<std::int64_t>(info.st_size);
     state.log_modified_ns =
         static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
   }
   return state;
+}
+
+bool CatalogueFileState::KeepsLog(const std::string& path) {
+  // Bytes 18 and 19 of the header are 2 in WAL mode, 1 otherwise.
+  char header[20];
+  ReadHead(path, header, sizeof header);
+  return header[18] == 2;
 }
 
 std::uint64_t CatalogueFileState::CommitMarks(const std::string& path) {

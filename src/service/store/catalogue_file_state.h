@@ -26,7 +26,13 @@ struct CatalogueFileState {
   // The latest write to the file or to its log, in nanoseconds since 1970.
   std::int64_t LatestWriteNs() const;
 
-  static CatalogueFileState Observe(const std::string& path);
+  // Looks at the file, and at its log too unless `with_log` is false: a file
+  // kept with a rollback journal has no log to look at, and switching it to a
+  // log rewrites its header, which shows in the file itself.
+  static CatalogueFileState Observe(const std::string& path, bool with_log = true);
+
+  // Whether the file's header says it is kept with a write-ahead log.
+  static bool KeepsLog(const std::string& path);
 
   // The database header's change counter (every commit outside WAL mode), the
   // log's header salts (every restart of the log) and the log's size (every

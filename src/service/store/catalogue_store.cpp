@@ -198,14 +198,14 @@ std::shared_ptr<const CatalogueStore::Loaded> CatalogueStore::Held() const {
 
 std::shared_ptr<const CatalogueStore::Loaded> CatalogueStore::Current() {
   {
-    const CatalogueFileState file = CatalogueFileState::Observe(path_);
+    const CatalogueFileState file = CatalogueFileState::Observe(path_, keeps_log_);
     std::lock_guard lock(loaded_mutex_);
     if (loaded_ != nullptr && Unchanged(*loaded_, file)) return loaded_;
     if (Clock::now() < retry_at_) return Held();
   }
   // One load at a time: whoever waited here usually finds the file loaded.
   std::lock_guard load(load_mutex_);
-  const CatalogueFileState file = CatalogueFileState::Observe(path_);
+  const CatalogueFileState file = CatalogueFileState::Observe(path_, keeps_log_);
   // Read before the load, so that what is loaded is never older than what
   // they say: a commit in between only makes the next request load again.
   const std::uint64_t marks = CatalogueFileState::CommitMarks(path_);
@@ -223,6 +223,9 @@ std::shared_ptr<const CatalogueStore::Loaded> CatalogueStore::Current() {
   }
   std::string failure;
   try {
+    // Whether the log is worth a look from now on; if that changes, so does
+    // `file`, and the load after this one looks again.
+    keeps_log_ = CatalogueFileState::KeepsLog(path_);
     std::shared_ptr<const Loaded> loaded = Load(file, marks);
     if (!last_failure_.empty() && notices_) {
       notices_("loaded " + path_ + " again: " + std::to_string(loaded->rows->size()) + " entries");

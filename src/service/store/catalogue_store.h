@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -126,6 +127,8 @@ class CatalogueStore {
   using PendingMatches = std::shared_future<std::shared_ptr<const MatchList>>;
 
   const std::string path_;
+  // Whether the catalogue has a write-ahead log to look at on every request.
+  std::atomic<bool> keeps_log_{true};
   MatchCache cache_;
   std::mutex load_mutex_;
   // Guarded by load_mutex_:
