@@ -20,6 +20,7 @@
 namespace quorvel::service {
 namespace {
 
+using namespace std::string_literals;
 using std::chrono::milliseconds;
 using std::chrono::seconds;
 using testing::LoopbackConnection;
@@ -116,9 +117,8 @@ TEST(ServiceResilienceTest, FramingTheProtocolForbidsIsRefused) {
       {"two Content-Lengths alike", get + "Content-Length: 0\r\nContent-Length: 0\r\n\r\n", 200},
       {"white space before a colon", get + "Transfer-Encoding : chunked\r\n\r\n", 400},
       {"white space in a header name", get + "X Y: z\r\n\r\n", 400},
-      {"NUL in the address", std::string("GET /download/1\0abc HTTP/1.1\r\nHost: x\r\n\r\n", 41),
-       400},
-      {"NUL in the query", std::string("GET /d?a\0b HTTP/1.1\r\nHost: x\r\n\r\n", 35), 400},
+      {"NUL in the address", "GET /download/1\0abc HTTP/1.1\r\nHost: x\r\n\r\n"s, 400},
+      {"NUL in the query", "GET /d?a\0b HTTP/1.1\r\nHost: x\r\n\r\n"s, 400},
       {"a control character in the address", "GET /download/1\x01 HTTP/1.1\r\nHost: x\r\n\r\n",
        400},
       {"a tab in the address", "GET /download/1\tx HTTP/1.1\r\nHost: x\r\n\r\n", 400},
@@ -181,7 +181,22 @@ std::uint64_t DataSize(pid_t pid) {
   return 0;
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kAddressSanitizer = true;
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
 TEST(ServiceResilienceTest, RunningOutOfMemoryFailsOnlyTheRequest) {
+  if (kAddressSanitizer) {
+    GTEST_SKIP() << "the address sanitizer ends a process whose allocation fails, by design";
+  }
   signal(SIGPIPE, SIG_IGN);
   TempDir dir;
   const std::string db = dir.File("c.sqlite3");
