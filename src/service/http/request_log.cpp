@@ -79,8 +79,9 @@ struct RequestLog::Queue {
     while (true) {
       changed.wait(lock, [&] { return !lines.empty() || dropped > 0 || closing; });
       std::string batch;
-      if (lines.empty() && dropped > 0) {
-        // Caught up: one line for all that could not be queued meanwhile.
+      if (dropped > 0 && queued_bytes < batch_bytes) {
+        // Caught up, or nearly (lines may keep coming one by one): one line
+        // for all that could not be queued meanwhile.
         batch = "catalogue-service: " + std::to_string(dropped) +
                 " log lines dropped: standard error was not read in time\n";
         dropped = 0;
