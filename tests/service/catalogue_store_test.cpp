@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <regex>
 
 #include "entry_printer.h"
 #include "listing_helpers.h"
@@ -82,7 +83,7 @@ TEST_F(CatalogueStoreTest, FindsEntriesById) {
 }
 
 TEST_F(CatalogueStoreTest, SeesAnImportMadeWhileOpen) {
-  store_->WarmUp(4, 64);
+  store_->WarmUp(64);
   ASSERT_EQ(Page("风暴战区", 1, 20).matches, 1);
   // Read entry 1 once, so that its old form is held in memory.
   const std::vector<CatalogueEntry> order = SeedInListingOrder();
@@ -109,6 +110,37 @@ TEST_F(CatalogueStoreTest, SeesAnImportMadeWhileOpen) {
   // Entry 1 shows its new title, one place further down behind the new entry.
   const std::int32_t page_now = static_cast<std::int32_t>((position + 1) / 20 + 1);
   EXPECT_EQ(*Page("", page_now, 20).entries.at((position + 1) % 20), replaced);
+}
+
+TEST_F(CatalogueStoreTest, RowsEditedInPlaceCannotBreakTheFraming) {
+  ASSERT_EQ(store_->FindEntry("1"), SeedCatalogue()[0]);
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(db_.c_str(), &db), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(db,
+                         "UPDATE entries SET title = 'a' || char(1) || 'b?TtbBa?c', "
+                         "download_links = char(2) WHERE entry_id = '1'",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  sqlite3_close(db);
+  const std::optional<CatalogueEntry> edited = store_->FindEntry("1");
+  ASSERT_TRUE(edited.has_value());
+  EXPECT_EQ(edited->title, "abc");
+  EXPECT_EQ(edited->download_links, "");
+}
+
+TEST_F(CatalogueStoreTest, IdentityNamesTheContentLoaded) {
+  const std::shared_ptr<const CatalogueIdentity> seeded = store_->Identity();
+  ASSERT_TRUE(std::regex_match(seeded->tag, std::regex("[0-9a-f]{32}-[0-9a-f]{16}")))
+      << seeded->tag;
+  EXPECT_NE(seeded->tag.substr(0, 32), std::string(32, '0'));  // the starter catalogue is stamped
+  // The same file gives the same identity to anyone who loads it.
+  EXPECT_EQ(*CatalogueStore(db_).Identity(), *seeded);
+  EXPECT_EQ(*store_->Identity(), *seeded);
+
+  CatalogueWriter::Import(db_, {CatalogueEntry{"c", "t", "l", "u", "", "new"}});
+  const std::shared_ptr<const CatalogueIdentity> imported = store_->Identity();
+  EXPECT_NE(imported->tag.substr(0, 32), seeded->tag.substr(0, 32));
+  EXPECT_GE(imported->modified, seeded->modified);
 }
 
 TEST(CatalogueWriterTest, SeedsAnEmptyFileAndKeepsAnExistingCatalogue) {

@@ -299,7 +299,7 @@ TEST(ServiceImportTest, AKilledImportLeavesTheOldCatalogueServingAndNothingToMen
   ASSERT_EQ(RunProgram(kService, {"--db", db, "--import", tsv}).exit_code, 0);
   EXPECT_EQ(EntryCount(service->port()), new_count);
   for (const auto& item : std::filesystem::directory_iterator(dir.path())) {
-    EXPECT_EQ(item.path().filename().string().find("c.sqlite3.import-"), std::string::npos)
+    EXPECT_EQ(item.path().filename().string().find("c.sqlite3.quorvel-scratch-"), std::string::npos)
         << item.path();
   }
 }
