@@ -112,6 +112,7 @@ class CatalogueStore::Reader {
     cost.entries = static_cast<std::int64_t>(rows->size());
     cost.rows_seconds = std::chrono::duration<double>(read - started - indexing).count();
     cost.index_seconds = std::chrono::duration<double>(indexing + (indexed - read)).count();
+    cost.gram_thread_seconds = std::chrono::duration<double>(index.GramListTime()).count();
     cost.rows_bytes = rows->MemoryBytes();
     cost.index_bytes = index.MemoryBytes();
     return rows;
