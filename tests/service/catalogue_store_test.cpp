@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <future>
 #include <regex>
 
 #include "entry_printer.h"
@@ -92,6 +93,7 @@ TEST_F(CatalogueStoreTest, SeesAnImportMadeWhileOpen) {
                         order.begin();
   const std::int32_t page_of_first = static_cast<std::int32_t>(position / 20 + 1);
   ASSERT_EQ(Page("", page_of_first, 20).entries.at(position % 20)->entry_id, "1");
+  const CatalogueIdentity seeded = *store_->Identity();
 
   const CatalogueEntry added{
       "风暴战区", "风暴战区 新工具", "免费", "2099-01-01 00:00:00", "x/*//download/9001/**/",
@@ -102,6 +104,7 @@ TEST_F(CatalogueStoreTest, SeesAnImportMadeWhileOpen) {
   EXPECT_EQ(counts.added, 1);
   EXPECT_EQ(counts.replaced, 1);
 
+  ASSERT_NE(NextCatalogue(*store_, seeded), seeded);
   const ListingPage page = Page("风暴战区", 1, 20);
   EXPECT_EQ(page.matches, 2);
   EXPECT_EQ(*page.entries.front(), added);  // newest first
@@ -114,6 +117,7 @@ TEST_F(CatalogueStoreTest, SeesAnImportMadeWhileOpen) {
 
 TEST_F(CatalogueStoreTest, RowsEditedInPlaceCannotBreakTheFraming) {
   ASSERT_EQ(store_->FindEntry("1"), SeedCatalogue()[0]);
+  const CatalogueIdentity seeded = *store_->Identity();
   sqlite3* db = nullptr;
   ASSERT_EQ(sqlite3_open(db_.c_str(), &db), SQLITE_OK);
   ASSERT_EQ(sqlite3_exec(db,
@@ -122,6 +126,7 @@ TEST_F(CatalogueStoreTest, RowsEditedInPlaceCannotBreakTheFraming) {
                          nullptr, nullptr, nullptr),
             SQLITE_OK);
   sqlite3_close(db);
+  ASSERT_NE(NextCatalogue(*store_, seeded), seeded);
   const std::optional<CatalogueEntry> edited = store_->FindEntry("1");
   ASSERT_TRUE(edited.has_value());
   EXPECT_EQ(edited->title, "abc");
@@ -138,9 +143,45 @@ TEST_F(CatalogueStoreTest, IdentityNamesTheContentLoaded) {
   EXPECT_EQ(*store_->Identity(), *seeded);
 
   CatalogueWriter::Import(db_, {CatalogueEntry{"c", "t", "l", "u", "", "new"}});
-  const std::shared_ptr<const CatalogueIdentity> imported = store_->Identity();
-  EXPECT_NE(imported->tag.substr(0, 32), seeded->tag.substr(0, 32));
-  EXPECT_GE(imported->modified, seeded->modified);
+  const CatalogueIdentity imported = NextCatalogue(*store_, *seeded);
+  EXPECT_NE(imported.tag.substr(0, 32), seeded->tag.substr(0, 32));
+  EXPECT_GE(imported.modified, seeded->modified);
+}
+
+// A load holds up no request while there is a catalogue to answer from.  The
+// load of the imported catalogue is held back where it says it has loaded,
+// just before it takes over: until it is let go, every request, the one that
+// noticed the import first of all, is answered from the old catalogue, whole.
+TEST_F(CatalogueStoreTest, AnswersFromTheCatalogueHeldWhileTheNextOneLoads) {
+  const CatalogueIdentity seeded = *store_->Identity();
+  std::promise<void> loaded;
+  std::promise<void> let_go;
+  const std::shared_future<void> going = let_go.get_future().share();
+  bool first = true;
+  store_->SetNotices([&](std::string_view line) {
+    if (!first || !line.starts_with("loaded ")) return;
+    first = false;
+    loaded.set_value();
+    // Were the request that started the load held up by it, the wait would end
+    // here after a while and the test fail, rather than hang.
+    going.wait_for(std::chrono::seconds(10));
+  });
+  CatalogueWriter::Import(db_, {CatalogueEntry{"c", "t", "l", "u", "", "new"}});
+  EXPECT_EQ(store_->Identity()->tag, seeded.tag);
+  loaded.get_future().wait();
+  EXPECT_EQ(store_->Identity()->tag, seeded.tag);
+  EXPECT_EQ(Page("", 1, 20).matches, kSeedEntryCount);
+  std::shared_ptr<const CatalogueIdentity> looked_up_in;
+  EXPECT_EQ(store_->FindEntry("new", &looked_up_in), std::nullopt);
+  EXPECT_EQ(looked_up_in->tag, seeded.tag);
+
+  let_go.set_value();
+  const CatalogueIdentity imported = NextCatalogue(*store_, seeded);
+  EXPECT_NE(imported.tag, seeded.tag);
+  EXPECT_EQ(Page("", 1, 20).matches, kSeedEntryCount + 1);
+  EXPECT_EQ(store_->FindEntry("new", &looked_up_in).value_or(CatalogueEntry{}).title, "t");
+  EXPECT_EQ(looked_up_in->tag, imported.tag);
+  store_->SetNotices(nullptr);
 }
 
 TEST(CatalogueWriterTest, SeedsAnEmptyFileAndKeepsAnExistingCatalogue) {

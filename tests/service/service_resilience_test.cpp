@@ -159,6 +159,9 @@ TEST(ServiceResilienceTest, AnUnreadableCatalogueIsUnavailableAndNothingMore) {
     file.seekp(24);
     file << "\x7F\x7F\x7F\x7F";
   }
+  // The catalogue held answers until the load of the changed file fails.
+  testing::GetUntil(service->port(), kListing + "page=1",
+                    [](const testing::HttpReply& reply) { return reply.status != 200; });
   for (const std::string& target : {kListing + "page=1", std::string("/download/1")}) {
     const testing::HttpReply reply = testing::Get(service->port(), target);
     EXPECT_EQ(reply.status, 503) << target;

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <future>
@@ -11,11 +12,13 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "service/store/catalogue_entry.h"
 #include "service/store/catalogue_file_state.h"
 #include "service/store/catalogue_identity.h"
+#include "service/store/catalogue_reader.h"
 #include "service/store/match_cache.h"
 
 namespace quorvel::service {
@@ -36,17 +39,30 @@ struct ListingRows {
 // statement is prepared; values are only ever bound.
 //
 // Listings and download pages are served from memory: the search index and
-// every entry, read in one read transaction under SQLite's ordinary locking,
-// so only committed rows are ever read, whether the file has a write-ahead
-// log or a rollback journal.  Every request looks at the file and its log
-// (CatalogueFileState, two stat calls), so the request after an import, or
-// after an edit committed in place by another program, loads and serves the
-// new content, and the old one's memory is given back.  A load checks the
-// schema version as start-up does.
+// every entry, read in one read transaction under SQLite's ordinary locking
+// (CatalogueReader), so only committed rows are ever read, whether the file
+// has a write-ahead log or a rollback journal.  A load checks the schema
+// version as start-up does.
+//
+// Every request looks at the file and its log (CatalogueFileState, two stat
+// calls).  The first request that finds them changed since the catalogue held
+// was loaded (an import, an edit committed in place by another program)
+// starts a load of the new content on a thread of the store's own, and is
+// answered from the catalogue held, as is every request while the load runs:
+// no request waits for a load while there is a catalogue to answer from.  The
+// new catalogue takes over the moment its load is complete: every request
+// that takes its catalogue from then on gets it, never the old one again,
+// and the old one's memory is given back once the last request answering
+// from it is done.  Each request takes its catalogue once, so its reply and
+// that reply's identity come from one catalogue.  Only when there is nothing
+// to answer from (at start-up, or after a load failed while reading) does a
+// request wait for the load.
 //
 // When a load cannot be done (a writer holds the file, the file is gone or of
 // another schema), the catalogue loaded before goes on serving and the load is
-// tried again a moment later; the reason goes to the notices, once.
+// tried again by the first request a moment later; the reason goes to the
+// notices, once.  A load that fails while reading a catalogue of ours (a
+// broken file, want of memory) lets the catalogue held go as well.
 //
 // Every load is numbered, and match lists are kept for the load they came
 // from: the first request on a newer load starts afresh.  Nothing read from
@@ -70,41 +86,33 @@ class CatalogueStore {
   CatalogueStore& operator=(const CatalogueStore&) = delete;
 
   // Rows of `page` (from 1) at `page_size` a page; no rows past the end.
-  // Throws StoreError when there is no catalogue to serve.
+  // Throws StoreError when there is no catalogue to serve.  So do the others.
   ListingRows Rows(std::string_view term, std::int32_t page, int page_size);
 
-  std::optional<CatalogueEntry> FindEntry(std::string_view entry_id);
+  // The entry whose EntryId is `entry_id`, if any.  `identity`, unless null,
+  // gets the identity of the catalogue it was looked up in, which may have
+  // taken over since an earlier call of Identity().
+  std::optional<CatalogueEntry> FindEntry(
+      std::string_view entry_id, std::shared_ptr<const CatalogueIdentity>* identity = nullptr);
   std::int64_t EntryCount();
 
-  // What loading the catalogue held now took: the rows, and the search index
-  // (taking each row's keys as it is read, then ordering and indexing them).
-  // The index's trigram lists are built on a second thread while the rows are
-  // read: `index_seconds` is what the index adds to the load's own thread,
-  // `gram_thread_seconds` how long that second thread worked beside it.
-  struct LoadCost {
-    std::int64_t entries = 0;
-    double rows_seconds = 0;
-    std::size_t rows_bytes = 0;
-    double index_seconds = 0;
-    double gram_thread_seconds = 0;
-    std::size_t index_bytes = 0;
-  };
+  // What loading the catalogue held now took.
+  using LoadCost = CatalogueLoadCost;
   LoadCost CurrentLoadCost();
 
-  // The identity of the catalogue the path names now, loaded if it is not yet.
-  // Throws StoreError when it cannot be loaded.
+  // The identity of the catalogue that answers now.
   std::shared_ptr<const CatalogueIdentity> Identity();
 
   // Gets ready for a first burst of requests: loads the catalogue and works
   // out the whole catalogue and up to `max_categories` of its categories.
   void WarmUp(std::size_t max_categories);
 
-  // Where a load that fails says why, one line without its line end; called
-  // under a lock of the store, so it must not call back.  Null: nowhere.
+  // Where a load says what it loaded, or why it failed: one line without its
+  // line end.  Called under a lock of the store, so it must not call back; a
+  // load that works takes over only once it returns.  Null: nowhere.
   void SetNotices(std::function<void(std::string_view)> notices);
 
  private:
-  class Reader;
   using Clock = std::chrono::steady_clock;
   // One catalogue file as held in memory.
   struct Loaded {
@@ -121,9 +129,17 @@ class CatalogueStore {
     LoadCost cost;
   };
 
-  // The catalogue the path names now, loaded if it is not yet; the one loaded
-  // before while a load cannot be done.
+  // The catalogue that answers now: the one held, or the first one loaded.
   std::shared_ptr<const Loaded> Current();
+  // Asks the refresher thread for a Refresh(), starting it the first time;
+  // called under loaded_mutex_.
+  void RefreshInBackground();
+  // The refresher thread.
+  void RunRefresher();
+  // Loads the file unless the catalogue held still stands for it, and makes
+  // the result the catalogue held; a failure is kept for Held() and the next
+  // try.  Called under load_mutex_; never throws.
+  void Refresh();
   // Reads the catalogue; called under load_mutex_.
   std::shared_ptr<const Loaded> Load(const CatalogueFileState& file, std::uint64_t marks);
   // The catalogue held, or StoreError; called under loaded_mutex_.
@@ -140,7 +156,7 @@ class CatalogueStore {
   MatchCache cache_;
   std::mutex load_mutex_;
   // Guarded by load_mutex_:
-  std::unique_ptr<Reader> reader_;
+  std::unique_ptr<CatalogueReader> reader_;
   std::int64_t loads_ = 0;
   std::function<void(std::string_view)> notices_;
   std::string last_failure_;  // empty after a load that worked
@@ -149,6 +165,12 @@ class CatalogueStore {
   std::shared_ptr<const Loaded> loaded_;
   Clock::time_point retry_at_;
   std::string failure_;
+  bool refreshing_ = false;  // a Refresh() asked of the refresher, or under way
+  bool stopping_ = false;
+  std::condition_variable refresh_asked_;
+  // Set when the store goes: a load under way stops.
+  std::atomic<bool> cancel_{false};
+  std::thread refresher_;  // started by the first change the requests notice
   std::mutex pending_mutex_;
   std::map<std::pair<std::int64_t, std::string>, PendingMatches> pending_;
 };
