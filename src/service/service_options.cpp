@@ -176,8 +176,9 @@ it exits with status 0.
 
 --db refuses anything that is not a regular file, a symbolic link to one, or a
 path that does not exist yet (exit status 2).  An import builds the new
-catalogue beside the old one and replaces it whole, so a service keeps serving
-the old catalogue until the new one is complete and then serves the new one.
+catalogue beside the old one and replaces it whole.  A running service notices
+at its next request, loads the new catalogue in the background, answering
+from the old one meanwhile, and serves the new one once it is loaded.
 )";
 }
 
