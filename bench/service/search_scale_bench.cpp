@@ -6,9 +6,11 @@
 // entries), two characters found nowhere, mixed-case ASCII words, and longer
 // terms.  Prints throughput and latency for each size and the ratio of the
 // two.  Then, in this process, on the large catalogue: memory and build time
-// of the search index against those of the rows it indexes, and the cost of a
-// term that matches half the catalogue, and of a one-byte term that matches
-// all of it, against the plain scan the index replaced.
+// of the search index against those of the rows it indexes (the time the
+// index adds to a load, and the time its second thread works beside the
+// reading of the rows), and the cost of a term that matches half the
+// catalogue, and of a one-byte term that matches all of it, against the plain
+// scan the index replaced.
 //
 // The catalogue is the fictional one the other benchmarks use, each title
 // given a made-up name of two to four characters, as real titles carry, and
@@ -191,8 +193,13 @@ void ReportIndex(const Catalogue& catalogue, int entries) {
   const double build_ratio = cost.index_seconds / cost.rows_seconds;
   std::printf("rows of %d entries: %.1f MB, read in %.3f s\n", entries, cost.rows_bytes / 1e6,
               cost.rows_seconds);
-  std::printf("search index: %.1f MB (%.2fx the rows), built in %.3f s (%.2fx the rows)\n",
+  std::printf("search index: %.1f MB (%.2fx the rows), adds %.3f s to the load (%.2fx the rows)\n",
               cost.index_bytes / 1e6, memory_ratio, cost.index_seconds, build_ratio);
+  std::printf(
+      "    its trigram lists: %.3f s on a second thread while the rows were read; all the "
+      "index's work %.3f s (%.2fx the rows)\n",
+      cost.gram_thread_seconds, cost.index_seconds + cost.gram_thread_seconds,
+      (cost.index_seconds + cost.gram_thread_seconds) / cost.rows_seconds);
 
   // The plain scan, loaded the way the service loaded it before the index.
   quorvel::service::testing::PlainScan scan;
@@ -211,9 +218,10 @@ void ReportIndex(const Catalogue& catalogue, int entries) {
       scan.MemoryBytes() / 1e6,
       static_cast<double>(scan.MemoryBytes()) / static_cast<double>(cost.rows_bytes), scan_seconds,
       scan_seconds / cost.rows_seconds);
-  std::printf("goal index memory <= %.1fx the rows: %s; build time <= %.1fx the rows: %s\n",
-              kGoalMemoryRatio, memory_ratio <= kGoalMemoryRatio ? "met" : "NOT met",
-              kGoalBuildRatio, build_ratio <= kGoalBuildRatio ? "met" : "NOT met");
+  std::printf(
+      "goal index memory <= %.1fx the rows: %s; time it adds to the load <= %.1fx the rows: %s\n",
+      kGoalMemoryRatio, memory_ratio <= kGoalMemoryRatio ? "met" : "NOT met", kGoalBuildRatio,
+      build_ratio <= kGoalBuildRatio ? "met" : "NOT met");
 
   bool cheaper = true;
   for (const std::string_view term : {kHalfTerm, std::string_view("v")}) {

@@ -10,7 +10,10 @@
 // Exits non-zero on any error.  The machine's load average is printed too:
 // other work on the same cores shows up directly in the tail latencies.
 //
-//   service_load_bench [--requests N] [--connections N] [--entries N]
+//   service_load_bench [--requests N] [--connections N] [--entries N] [--service PATH]
+//
+// --service runs another build of catalogue-service (an older one, say) with
+// the same client, so two builds compare in the same conditions.
 #include <signal.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -56,6 +59,7 @@ struct Settings {
   int requests = 20000;
   int connections = 32;
   int entries = 100000;
+  std::string service = CATALOGUE_SERVICE_PATH;
 };
 
 struct RunResult {
@@ -180,10 +184,16 @@ int main(int argc, char** argv) {
   signal(SIGPIPE, SIG_IGN);
   Settings settings;
   for (int i = 1; i < argc; ++i) {
+    if (std::string(argv[i]) == "--service" && i + 1 < argc) {
+      settings.service = argv[++i];
+      continue;
+    }
     if (!ReadSetting(argc, argv, i, "--requests", settings.requests) &&
         !ReadSetting(argc, argv, i, "--connections", settings.connections) &&
         !ReadSetting(argc, argv, i, "--entries", settings.entries)) {
-      std::fprintf(stderr, "usage: %s [--requests N] [--connections N] [--entries N]\n", argv[0]);
+      std::fprintf(stderr,
+                   "usage: %s [--requests N] [--connections N] [--entries N] [--service PATH]\n",
+                   argv[0]);
       return 2;
     }
   }
@@ -212,7 +222,7 @@ int main(int argc, char** argv) {
     }
   }
   const auto imported =
-      quorvel::testing::RunProgram(CATALOGUE_SERVICE_PATH, {"--db", db, "--import", tsv}, 600);
+      quorvel::testing::RunProgram(settings.service, {"--db", db, "--import", tsv}, 600);
   if (imported.exit_code != 0) {
     std::fprintf(stderr, "import failed: %s\n", imported.err.c_str());
     return 1;
@@ -220,7 +230,7 @@ int main(int argc, char** argv) {
 
   std::string error;
   auto service =
-      ServiceProcess::Start(CATALOGUE_SERVICE_PATH, {"--db", db}, dir.File("service.log"), &error);
+      ServiceProcess::Start(settings.service, {"--db", db}, dir.File("service.log"), &error);
   if (!service) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return 1;
@@ -230,9 +240,10 @@ int main(int argc, char** argv) {
   std::string load;
   std::getline(load_average, load);
   std::printf(
-      "catalogue-service on a %d-entry catalogue, %d connections, %d requests a run "
+      "%s on a %d-entry catalogue, %d connections, %d requests a run "
       "(load average before: %s)\n",
-      settings.entries, settings.connections, settings.requests, load.c_str());
+      settings.service.c_str(), settings.entries, settings.connections, settings.requests,
+      load.c_str());
   const std::vector<std::string> listing_targets = ListingTargets(settings);
   const auto is_listing = [](const std::string& body) {
     return body.find("?TtbBa?") != std::string::npos;

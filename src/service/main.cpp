@@ -7,18 +7,17 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <iostream>
 #include <thread>
 
 #include "service/database_path.h"
 #include "service/http/http_service.h"
+#include "service/import_command.h"
 #include "service/service_options.h"
 #include "service/store/catalogue_store.h"
 #include "service/store/catalogue_writer.h"
 #include "service/store/seed_catalogue.h"
 #include "service/store/sqlite_handle.h"
-#include "service/store/tsv_import.h"
 
 namespace {
 
@@ -28,31 +27,6 @@ using quorvel::service::ServiceOptions;
 // Categories worked out before the first request; a catalogue with more keeps
 // the rest for when they are asked for.
 constexpr std::size_t kPreparedCategories = 64;
-// Rejected lines listed one by one before the rest are only counted.
-constexpr std::size_t kListedRejections = 20;
-
-int RunImport(const ServiceOptions& options, const std::string& db_path) {
-  std::ifstream in(*options.import_file, std::ios::binary);
-  if (!in) {
-    std::cerr << "catalogue-service: cannot read " << *options.import_file << "\n";
-    return 1;
-  }
-  const quorvel::service::TsvReadResult read = quorvel::service::ReadTsv(in);
-  for (std::size_t i = 0; i < read.rejected.size() && i < kListedRejections; ++i) {
-    std::cerr << *options.import_file << ":" << read.rejected[i].line << ": skipped, "
-              << read.rejected[i].reason << "\n";
-  }
-  if (read.rejected.size() > kListedRejections) {
-    std::cerr << "... and " << read.rejected.size() - kListedRejections << " more lines skipped\n";
-  }
-  const quorvel::service::ImportCounts counts = CatalogueWriter::Import(db_path, read.entries);
-  std::cout << "imported " << read.entries.size() << " entries into " << db_path << ": "
-            << counts.added << " added, " << counts.replaced << " replaced; " << read.cleaned_fields
-            << " fields cleaned of separator characters or the reply marker; "
-            << read.rejected.size() << " lines skipped\n";
-  return 0;
-}
-
 // Every open connection takes a descriptor; the usual soft limit of 1024 would
 // cap the service well below its connection limit.
 void RaiseDescriptorLimit() {
@@ -68,7 +42,7 @@ int Serve(const ServiceOptions& options, const std::string& db_path) {
               << quorvel::service::kSeedEntryCount << "-entry starter catalogue\n";
   }
   quorvel::service::CatalogueStore store(db_path);
-  store.WarmUp(quorvel::service::CatalogueHttpService::MaxParallelRequests(), kPreparedCategories);
+  store.WarmUp(kPreparedCategories);
 
   RaiseDescriptorLimit();
   quorvel::service::CatalogueHttpService service(store, options.page_size, options.limits);
@@ -136,7 +110,10 @@ int main(int argc, char** argv) {
   signal(SIGPIPE, SIG_IGN);
 
   try {
-    return options.import_file ? RunImport(options, db_path) : Serve(options, db_path);
+    return options.import_file
+               ? quorvel::service::RunImport(*options.import_file, db_path, options.max_skipped,
+                                             std::cout, std::cerr)
+               : Serve(options, db_path);
   } catch (const quorvel::service::StoreError& error) {
     std::cerr << "catalogue-service: " << error.what() << "\n";
     return 1;

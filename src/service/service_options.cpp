@@ -1,6 +1,7 @@
 #include "service/service_options.h"
 
 #include <charconv>
+#include <limits>
 
 namespace quorvel::service {
 namespace {
@@ -47,6 +48,7 @@ void SetLimit(HttpLimits& limits, std::string_view name, int value) {
 std::variant<ServiceOptions, OptionsError> ParseServiceOptions(
     std::span<const char* const> arguments) {
   ServiceOptions options;
+  bool max_skipped_given = false;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     std::string_view name = arguments[i];
     if (name == "--help" || name == "-h") {
@@ -61,7 +63,7 @@ std::variant<ServiceOptions, OptionsError> ParseServiceOptions(
     }
     const LimitOption* limit = FindLimitOption(name);
     if (name != "--port" && name != "--bind" && name != "--db" && name != "--page-size" &&
-        name != "--import" && limit == nullptr) {
+        name != "--import" && name != "--max-skipped" && limit == nullptr) {
       return OptionsError{"unknown option " + std::string(arguments[i])};
     }
     if (!value) {
@@ -83,6 +85,11 @@ std::variant<ServiceOptions, OptionsError> ParseServiceOptions(
       const std::optional<int> size = ParseIntIn(*value, 1, 1000);
       if (!size) return OptionsError{"--page-size needs a number from 1 to 1000"};
       options.page_size = *size;
+    } else if (name == "--max-skipped") {
+      const std::optional<int> skipped = ParseIntIn(*value, 0, std::numeric_limits<int>::max());
+      if (!skipped) return OptionsError{"--max-skipped needs a whole number from 0"};
+      options.max_skipped = *skipped;
+      max_skipped_given = true;
     } else if (value->empty()) {
       return OptionsError{std::string(name) + " needs a non-empty value"};
     } else if (name == "--bind") {
@@ -92,6 +99,9 @@ std::variant<ServiceOptions, OptionsError> ParseServiceOptions(
     } else {
       options.import_file = std::string(*value);
     }
+  }
+  if (max_skipped_given && !options.import_file) {
+    return OptionsError{"--max-skipped goes with --import"};
   }
   return options;
 }
@@ -125,7 +135,16 @@ starter catalogue (330 made-up entries).
                   UpdateTime, DownloadLinks, EntryId; an entry whose EntryId is
                   present replaces it.  Separator characters and the reply
                   marker are removed from fields; a download address starting
-                  with "/" is served as an address on this service.
+                  with "/" is served as an address on this service.  A line
+                  is skipped when it is longer than 1 MiB, is not UTF-8, has
+                  another number of fields, an empty EntryId, or a field
+                  longer than its limit: Title 4 KiB, DownloadLinks 16 KiB,
+                  the others 1 KiB each.
+  --max-skipped N with --import: lines that may be skipped (default 0).  The
+                  catalogue is changed only when FILE was read to its end,
+                  holds a valid entry and no more lines were skipped;
+                  otherwise the import exits with status 1 and one line
+                  naming the cause and the line, and changes nothing.
   -h, --help      show this help and exit
 
 Limits, so that no client can lock others out or exhaust the service:
@@ -140,18 +159,26 @@ Limits, so that no client can lock others out or exhaust the service:
                                    bytes (default 16384; beyond: 431 or 414)
   --max-headers N                  request headers (default 100; beyond: 431)
 Only GET and HEAD are served (405 otherwise); pipelined requests are answered
-in order.
+in order.  Framing that could be read two ways gets 400 and the connection
+ends: HTTP/1.1 without Host, two Host headers, Content-Length headers that
+differ, white space in a header name, control characters (NUL included) in
+the request line.
 
 Once it accepts connections it prints "listening on http://ADDR:PORT/" on
 standard output.  Each request is logged on standard error as one line:
 method, path with query, status, body bytes and microseconds taken.
-SIGINT or SIGTERM stops it: no new connections are taken, replies under way
-get up to two seconds to finish, and it exits with status 0.
+Lines are capped (the path at 1024 characters, then "...[cut:N]"), and
+when standard error is not read fast enough lines are dropped rather than
+waited for, and counted in a line of their own.
+SIGINT or SIGTERM stops it within two seconds: no new connections are taken,
+replies under way get most of that time to finish and the log the rest, and
+it exits with status 0.
 
 --db refuses anything that is not a regular file, a symbolic link to one, or a
 path that does not exist yet (exit status 2).  An import builds the new
-catalogue beside the old one and replaces it whole, so a service keeps serving
-the old catalogue until the new one is complete and then serves the new one.
+catalogue beside the old one and replaces it whole.  A running service notices
+at its next request, loads the new catalogue in the background, answering
+from the old one meanwhile, and serves the new one once it is loaded.
 )";
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -16,6 +17,8 @@ struct ServiceOptions {
   std::string db_path;  // empty: DefaultDatabasePath()
   int page_size = 20;
   std::optional<std::string> import_file;
+  // Lines an import may skip before it gives up and changes nothing.
+  std::int64_t max_skipped = 0;
   HttpLimits limits;
   bool help = false;
 };

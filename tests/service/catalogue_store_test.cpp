@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <fstream>
+#include <future>
+#include <regex>
 
 #include "entry_printer.h"
 #include "listing_helpers.h"
@@ -82,7 +84,7 @@ TEST_F(CatalogueStoreTest, FindsEntriesById) {
 }
 
 TEST_F(CatalogueStoreTest, SeesAnImportMadeWhileOpen) {
-  store_->WarmUp(4, 64);
+  store_->WarmUp(64);
   ASSERT_EQ(Page("风暴战区", 1, 20).matches, 1);
   // Read entry 1 once, so that its old form is held in memory.
   const std::vector<CatalogueEntry> order = SeedInListingOrder();
@@ -91,6 +93,7 @@ TEST_F(CatalogueStoreTest, SeesAnImportMadeWhileOpen) {
                         order.begin();
   const std::int32_t page_of_first = static_cast<std::int32_t>(position / 20 + 1);
   ASSERT_EQ(Page("", page_of_first, 20).entries.at(position % 20)->entry_id, "1");
+  const CatalogueIdentity seeded = *store_->Identity();
 
   const CatalogueEntry added{
       "风暴战区", "风暴战区 新工具", "免费", "2099-01-01 00:00:00", "x/*//download/9001/**/",
@@ -101,6 +104,7 @@ TEST_F(CatalogueStoreTest, SeesAnImportMadeWhileOpen) {
   EXPECT_EQ(counts.added, 1);
   EXPECT_EQ(counts.replaced, 1);
 
+  ASSERT_NE(NextCatalogue(*store_, seeded), seeded);
   const ListingPage page = Page("风暴战区", 1, 20);
   EXPECT_EQ(page.matches, 2);
   EXPECT_EQ(*page.entries.front(), added);  // newest first
@@ -109,6 +113,75 @@ TEST_F(CatalogueStoreTest, SeesAnImportMadeWhileOpen) {
   // Entry 1 shows its new title, one place further down behind the new entry.
   const std::int32_t page_now = static_cast<std::int32_t>((position + 1) / 20 + 1);
   EXPECT_EQ(*Page("", page_now, 20).entries.at((position + 1) % 20), replaced);
+}
+
+TEST_F(CatalogueStoreTest, RowsEditedInPlaceCannotBreakTheFraming) {
+  ASSERT_EQ(store_->FindEntry("1"), SeedCatalogue()[0]);
+  const CatalogueIdentity seeded = *store_->Identity();
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(db_.c_str(), &db), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(db,
+                         "UPDATE entries SET title = 'a' || char(1) || 'b?TtbBa?c', "
+                         "download_links = char(2) WHERE entry_id = '1'",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  sqlite3_close(db);
+  ASSERT_NE(NextCatalogue(*store_, seeded), seeded);
+  const std::optional<CatalogueEntry> edited = store_->FindEntry("1");
+  ASSERT_TRUE(edited.has_value());
+  EXPECT_EQ(edited->title, "abc");
+  EXPECT_EQ(edited->download_links, "");
+}
+
+TEST_F(CatalogueStoreTest, IdentityNamesTheContentLoaded) {
+  const std::shared_ptr<const CatalogueIdentity> seeded = store_->Identity();
+  ASSERT_TRUE(std::regex_match(seeded->tag, std::regex("[0-9a-f]{32}-[0-9a-f]{16}")))
+      << seeded->tag;
+  EXPECT_NE(seeded->tag.substr(0, 32), std::string(32, '0'));  // the starter catalogue is stamped
+  // The same file gives the same identity to anyone who loads it.
+  EXPECT_EQ(*CatalogueStore(db_).Identity(), *seeded);
+  EXPECT_EQ(*store_->Identity(), *seeded);
+
+  CatalogueWriter::Import(db_, {CatalogueEntry{"c", "t", "l", "u", "", "new"}});
+  const CatalogueIdentity imported = NextCatalogue(*store_, *seeded);
+  EXPECT_NE(imported.tag.substr(0, 32), seeded->tag.substr(0, 32));
+  EXPECT_GE(imported.modified, seeded->modified);
+}
+
+// A load holds up no request while there is a catalogue to answer from.  The
+// load of the imported catalogue is held back where it says it has loaded,
+// just before it takes over: until it is let go, every request, the one that
+// noticed the import first of all, is answered from the old catalogue, whole.
+TEST_F(CatalogueStoreTest, AnswersFromTheCatalogueHeldWhileTheNextOneLoads) {
+  const CatalogueIdentity seeded = *store_->Identity();
+  std::promise<void> loaded;
+  std::promise<void> let_go;
+  const std::shared_future<void> going = let_go.get_future().share();
+  bool first = true;
+  store_->SetNotices([&](std::string_view line) {
+    if (!first || !line.starts_with("loaded ")) return;
+    first = false;
+    loaded.set_value();
+    // Were the request that started the load held up by it, the wait would end
+    // here after a while and the test fail, rather than hang.
+    going.wait_for(std::chrono::seconds(10));
+  });
+  CatalogueWriter::Import(db_, {CatalogueEntry{"c", "t", "l", "u", "", "new"}});
+  EXPECT_EQ(store_->Identity()->tag, seeded.tag);
+  loaded.get_future().wait();
+  EXPECT_EQ(store_->Identity()->tag, seeded.tag);
+  EXPECT_EQ(Page("", 1, 20).matches, kSeedEntryCount);
+  std::shared_ptr<const CatalogueIdentity> looked_up_in;
+  EXPECT_EQ(store_->FindEntry("new", &looked_up_in), std::nullopt);
+  EXPECT_EQ(looked_up_in->tag, seeded.tag);
+
+  let_go.set_value();
+  const CatalogueIdentity imported = NextCatalogue(*store_, seeded);
+  EXPECT_NE(imported.tag, seeded.tag);
+  EXPECT_EQ(Page("", 1, 20).matches, kSeedEntryCount + 1);
+  EXPECT_EQ(store_->FindEntry("new", &looked_up_in).value_or(CatalogueEntry{}).title, "t");
+  EXPECT_EQ(looked_up_in->tag, imported.tag);
+  store_->SetNotices(nullptr);
 }
 
 TEST(CatalogueWriterTest, SeedsAnEmptyFileAndKeepsAnExistingCatalogue) {

@@ -1,13 +1,16 @@
 #pragma once
 
 // Listings of the starter catalogue worked out here, independently of the
-// service, and a page of the store as whole entries.
+// service, a page of the store as whole entries, and the wait for a store's
+// next catalogue.
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "service/store/catalogue_store.h"
@@ -49,6 +52,19 @@ inline ListingPage StorePage(CatalogueStore& store, std::string_view term, std::
     result.entries.push_back(std::make_shared<const CatalogueEntry>(rows.store->Entry(row)));
   }
   return result;
+}
+
+// The identity of the catalogue that answers once it is no longer `before`,
+// ten seconds at most: a store answers from the catalogue it holds while it
+// loads a changed file in the background.
+inline CatalogueIdentity NextCatalogue(CatalogueStore& store, const CatalogueIdentity& before) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  CatalogueIdentity now = *store.Identity();
+  while (now == before && std::chrono::steady_clock::now() < until) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    now = *store.Identity();
+  }
+  return now;
 }
 
 }  // namespace quorvel::service

@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "loopback_connection.h"
+#include "service/store/catalogue_store.h"
 #include "service_process.h"
 
 namespace quorvel::service {
@@ -248,12 +249,26 @@ TEST(ServiceDatabasePathTest, RefusesWhatIsNotARegularFileAndTouchesNothing) {
   EXPECT_FALSE(std::filesystem::exists(dir.File("missing")));
 }
 
-// The trailer count a service gives for the whole catalogue.
-std::string EntryCount(int port) {
-  const std::string body = testing::Get(port, kListing + "page=1").body;
+// The trailer count in a reply for the whole catalogue.
+std::string CountIn(const std::string& body) {
   const std::size_t marker = body.find("?TtbBa?");
   if (marker == std::string::npos) return "no trailer: " + body.substr(0, 80);
   return body.substr(marker + 7, body.find('?', marker + 7) - marker - 7);
+}
+
+// The trailer count a service gives for the whole catalogue.
+std::string EntryCount(int port) { return CountIn(testing::Get(port, kListing + "page=1").body); }
+
+// The count once it is `wanted`, or the last one after a few seconds; the
+// counts before may only be `before`, of the catalogue the service held.
+std::string CountOnceLoaded(int port, const std::string& wanted, const std::string& before) {
+  return CountIn(testing::GetUntil(port, kListing + "page=1", [&](const testing::HttpReply& reply) {
+                   const std::string count = CountIn(reply.body);
+                   if (count != wanted) {
+                     EXPECT_EQ(count, before);
+                   }
+                   return count == wanted;
+                 }).body);
 }
 
 TEST(ServiceImportTest, AKilledImportLeavesTheOldCatalogueServingAndNothingToMend) {
@@ -279,6 +294,7 @@ TEST(ServiceImportTest, AKilledImportLeavesTheOldCatalogueServingAndNothingToMen
   std::string error;
   auto service = ServiceProcess::Start(kService, {"--db", db}, dir.File("log"), &error);
   ASSERT_NE(service, nullptr) << error;
+  std::string held = old_count;  // what the service answers from
   for (const double at : {0.2, 0.5, 0.8}) {
     const pid_t import =
         testing::StartProgram(kService, {"--db", db, "--import", tsv}, dir.File("import.log"));
@@ -286,20 +302,23 @@ TEST(ServiceImportTest, AKilledImportLeavesTheOldCatalogueServingAndNothingToMen
     std::this_thread::sleep_for(std::chrono::duration_cast<milliseconds>(whole * at));
     kill(import, SIGKILL);
     testing::WaitForProgram(import, 10);
-    // Either the import was cut short and the old catalogue serves, or it had
-    // already finished; never anything between.
-    const std::string during = EntryCount(service->port());
+    // Either the import was cut short and the file holds the old catalogue,
+    // or it had already finished; never anything between.  The service
+    // answers from the old one until it has loaded what the file holds.
+    const std::string during = std::to_string(CatalogueStore(db).EntryCount());
     EXPECT_TRUE(during == old_count || during == new_count) << at << ": " << during;
+    EXPECT_EQ(CountOnceLoaded(service->port(), during, held), during) << at;
     ASSERT_EQ(service->Stop(), 0);
     service = ServiceProcess::Start(kService, {"--db", db}, dir.File("log"), &error);
     ASSERT_NE(service, nullptr) << at << ": " << error;
     EXPECT_EQ(EntryCount(service->port()), during) << at;
+    held = during;
   }
   // A whole import is seen by the running service, and what killed ones left is gone.
   ASSERT_EQ(RunProgram(kService, {"--db", db, "--import", tsv}).exit_code, 0);
-  EXPECT_EQ(EntryCount(service->port()), new_count);
+  EXPECT_EQ(CountOnceLoaded(service->port(), new_count, held), new_count);
   for (const auto& item : std::filesystem::directory_iterator(dir.path())) {
-    EXPECT_EQ(item.path().filename().string().find("c.sqlite3.import-"), std::string::npos)
+    EXPECT_EQ(item.path().filename().string().find("c.sqlite3.quorvel-scratch-"), std::string::npos)
         << item.path();
   }
 }

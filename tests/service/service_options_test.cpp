@@ -18,6 +18,7 @@ TEST(ServiceOptionsTest, DefaultsWithoutArguments) {
   EXPECT_EQ(o.db_path, "");
   EXPECT_EQ(o.page_size, 20);
   EXPECT_FALSE(o.import_file.has_value());
+  EXPECT_EQ(o.max_skipped, 0);
   EXPECT_FALSE(o.help);
   EXPECT_EQ(o.limits.request_timeout_seconds, 10u);
   EXPECT_EQ(o.limits.max_head_bytes, 16u * 1024);
@@ -27,7 +28,8 @@ TEST(ServiceOptionsTest, TakesValuesInBothForms) {
   const auto parsed =
       Parse({"--port", "0", "--bind=0.0.0.0", "--db", "/tmp/x.sqlite3", "--page-size=7", "--import",
              "in.tsv", "--help", "--max-connections=50", "--max-connections-per-address", "5",
-             "--request-timeout", "3", "--max-header-bytes=4096", "--max-headers", "20"});
+             "--request-timeout", "3", "--max-header-bytes=4096", "--max-headers", "20",
+             "--max-skipped=3"});
   ASSERT_TRUE(std::holds_alternative<ServiceOptions>(parsed));
   const ServiceOptions& o = std::get<ServiceOptions>(parsed);
   EXPECT_EQ(o.port, 0);
@@ -35,6 +37,7 @@ TEST(ServiceOptionsTest, TakesValuesInBothForms) {
   EXPECT_EQ(o.db_path, "/tmp/x.sqlite3");
   EXPECT_EQ(o.page_size, 7);
   EXPECT_EQ(o.import_file, "in.tsv");
+  EXPECT_EQ(o.max_skipped, 3);
   EXPECT_TRUE(o.help);
   EXPECT_EQ(o.limits.max_connections, 50u);
   EXPECT_EQ(o.limits.max_connections_per_address, 5u);
@@ -57,7 +60,9 @@ TEST(ServiceOptionsTest, RefusesBadCommandLines) {
                                              {"--import"},
                                              {"--request-timeout", "0"},
                                              {"--max-headers", "x"},
-                                             {"--max-header-bytes", "10"}}) {
+                                             {"--max-header-bytes", "10"},
+                                             {"--max-skipped", "1"},
+                                             {"--import", "x", "--max-skipped", "-1"}}) {
     EXPECT_TRUE(std::holds_alternative<OptionsError>(Parse(arguments))) << arguments[0];
   }
 }

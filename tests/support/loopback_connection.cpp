@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <thread>
 
 #include "loopback_socket.h"
 
@@ -98,6 +99,17 @@ HttpReply Get(int port, const std::string& target, const std::string& host) {
   if (!connection.Send(request)) return HttpReply{-1, "", "cannot send"};
   std::optional<HttpReply> reply = connection.Read();
   return reply ? *reply : HttpReply{-1, "", "no reply"};
+}
+
+HttpReply GetUntil(int port, const std::string& target,
+                   const std::function<bool(const HttpReply&)>& done) {
+  const auto until = Clock::now() + std::chrono::seconds(10);
+  HttpReply reply = Get(port, target);
+  while (!done(reply) && Clock::now() < until) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    reply = Get(port, target);
+  }
+  return reply;
 }
 
 }  // namespace quorvel::testing

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -47,5 +48,12 @@ class LoopbackConnection {
 // "GET `target` HTTP/1.1" with Host `host` (127.0.0.1:port when empty) on a
 // new connection, and its reply; status -1 when none came.
 HttpReply Get(int port, const std::string& target, const std::string& host = "");
+
+// Get() again and again until `done` holds for the reply, ten seconds at
+// most; the last reply.  For what a service does a moment after a change: it
+// loads a changed catalogue in the background, answering from the one it
+// holds meanwhile.
+HttpReply GetUntil(int port, const std::string& target,
+                   const std::function<bool(const HttpReply&)>& done);
 
 }  // namespace quorvel::testing

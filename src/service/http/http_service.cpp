@@ -2,6 +2,7 @@
 
 #include <microhttpd.h>
 #include <netdb.h>
+#include <strings.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -10,9 +11,12 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <mutex>
+#include <new>
 #include <thread>
 
 #include "protocol/listing_query_parser.h"
@@ -34,8 +38,10 @@ using Clock = std::chrono::steady_clock;
 constexpr const char* kTextType = "text/plain; charset=utf-8";
 constexpr const char* kHtmlType = "text/html; charset=utf-8";
 constexpr std::string_view kDownloadPrefix = "/download/";
-// How long replies under way may take to finish once a stop is asked for.
+// How long a stop may take in all, once asked for: replies under way get most
+// of it to finish, and the log what is left to write out what it holds.
 constexpr auto kStopGrace = std::chrono::seconds(2);
+constexpr auto kLogShareOfStop = std::chrono::milliseconds(300);
 // How often overdue connections are looked for: the request timeout holds to
 // within this much.
 constexpr auto kDeadlineSweep = std::chrono::milliseconds(200);
@@ -75,11 +81,14 @@ class CatalogueHttpService::Impl {
       : store_(store),
         page_size_(page_size),
         limits_(limits),
-        deadlines_(std::chrono::seconds(limits.request_timeout_seconds)) {}
+        deadlines_(std::chrono::seconds(limits.request_timeout_seconds)) {
+    store_.SetNotices([this](std::string_view line) { log_.Note(line); });
+  }
 
   ~Impl() {
     if (daemon_ != nullptr) MHD_stop_daemon(daemon_);
     if (listen_fd_ >= 0) ::close(listen_fd_);
+    store_.SetNotices(nullptr);
   }
 
   int Bind(const std::string& address, int port) {
@@ -148,16 +157,19 @@ class CatalogueHttpService::Impl {
         deadlines_.CloseOverdue(Clock::now());
       }
     }
+    const auto stopped_by = Clock::now() + kStopGrace;
     // No new connections from here on; whoever is still in the queue is refused.
     const MHD_socket listening = MHD_quiesce_daemon(daemon_);
     if (listening != MHD_INVALID_SOCKET) ::close(listening);
     listen_fd_ = -1;
-    const auto give_up = Clock::now() + kStopGrace;
-    while (deadlines_.RepliesUnderWay() > 0 && Clock::now() < give_up) {
+    while (deadlines_.RepliesUnderWay() > 0 && Clock::now() < stopped_by - kLogShareOfStop) {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     MHD_stop_daemon(daemon_);
     daemon_ = nullptr;
+    // Serving threads never wait for the log, so they are gone by now, and a
+    // log nobody reads cannot hold the stop up either.
+    log_.Close(stopped_by - std::chrono::milliseconds(150));
     return true;
   }
 
@@ -178,10 +190,18 @@ class CatalogueHttpService::Impl {
     std::size_t body_bytes = 0;
   };
 
+  // The callbacks below are called by the library, which knows nothing of
+  // exceptions: none may leave them.  Running out of memory costs the request
+  // at hand its answer or its log line, never the service.
+
   static void* Begin(void*, const char* uri, MHD_Connection*) {
-    auto* request = new Request;
-    request->target = uri != nullptr ? uri : "";
-    return request;
+    try {
+      auto request = std::make_unique<Request>();
+      request->target = uri != nullptr ? uri : "";
+      return request.release();
+    } catch (const std::exception&) {
+      return nullptr;  // Answer() makes do without the address
+    }
   }
 
   static void ConnectionEvent(void* self, MHD_Connection* connection, void** socket_context,
@@ -190,7 +210,11 @@ class CatalogueHttpService::Impl {
     if (code == MHD_CONNECTION_NOTIFY_STARTED) {
       const MHD_ConnectionInfo* info =
           MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
-      *socket_context = info != nullptr ? deadlines.Opened(info->connect_fd) : nullptr;
+      try {
+        *socket_context = info != nullptr ? deadlines.Opened(info->connect_fd) : nullptr;
+      } catch (const std::exception&) {
+        *socket_context = nullptr;  // served, but not held to the request timeout
+      }
     } else {
       deadlines.Closed(static_cast<ConnectionDeadlines::Connection*>(*socket_context));
       *socket_context = nullptr;
@@ -215,8 +239,12 @@ class CatalogueHttpService::Impl {
     if (request->status != 0) {
       const auto micros =
           std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - request->start);
-      self->log_.Write(request->method, request->target, request->status, request->body_bytes,
-                       micros.count());
+      try {
+        self->log_.Write(request->method, request->target, request->status, request->body_bytes,
+                         micros.count());
+      } catch (const std::exception&) {
+        // No memory for the line: the request was served all the same.
+      }
     }
     delete request;
   }
@@ -234,19 +262,58 @@ class CatalogueHttpService::Impl {
     const unsigned status = va_arg(copy, unsigned);
     const char* body = va_arg(copy, const char*);
     va_end(copy);
-    static_cast<Impl*>(cls)->log_.Write("", "", static_cast<int>(status),
-                                        body != nullptr ? std::strlen(body) : 0, -1);
+    try {
+      static_cast<Impl*>(cls)->log_.Write("", "", static_cast<int>(status),
+                                          body != nullptr ? std::strlen(body) : 0, -1);
+    } catch (const std::exception&) {
+    }
   }
 
   // Called once the head is in, and again once the (absent) body is: a reply
   // queued on the first call would make the library close the connection, so
   // requests that may stay open are answered on the second.
   static MHD_Result Answer(void* cls, MHD_Connection* connection, const char* url,
-                           const char* method, const char*, const char*, std::size_t* upload_size,
-                           void** con_cls) {
+                           const char* method, const char* version, const char* upload,
+                           std::size_t* upload_size, void** con_cls) {
     auto* self = static_cast<Impl*>(cls);
+    try {
+      return self->Handle(connection, url, method, version, upload, upload_size, con_cls);
+    } catch (const std::bad_alloc&) {
+      *upload_size = 0;
+      return self->Unavailable(connection, static_cast<Request*>(*con_cls), "out of memory");
+    } catch (const std::exception& error) {
+      *upload_size = 0;
+      return self->Unavailable(connection, static_cast<Request*>(*con_cls), error.what());
+    }
+  }
+
+  // Answers with 503 and a fixed body, which says nothing of the store and
+  // needs next to no memory; the detail goes to the log, if there is memory
+  // for that.
+  MHD_Result Unavailable(MHD_Connection* connection, Request* request, const char* detail) {
+    static constexpr std::string_view kBody = "catalogue unavailable\n";
+    try {
+      log_.Note(std::string("catalogue unavailable: ") + detail);
+    } catch (const std::exception&) {
+    }
+    if (request != nullptr && request->status != 0) return MHD_YES;  // answered already
+    MHD_Response* response = MHD_create_response_from_buffer(
+        kBody.size(), const_cast<char*>(kBody.data()), MHD_RESPMEM_PERSISTENT);
+    if (response == nullptr) return MHD_NO;
+    MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, kTextType);
+    if (request != nullptr) {
+      request->status = 503;
+      request->body_bytes = kBody.size();
+    }
+    const MHD_Result queued = MHD_queue_response(connection, 503, response);
+    MHD_destroy_response(response);
+    return queued;
+  }
+
+  MHD_Result Handle(MHD_Connection* connection, const char* url, const char* method,
+                    const char* version, const char*, std::size_t* upload_size, void** con_cls) {
     auto* request = static_cast<Request*>(*con_cls);
-    if (request == nullptr) *con_cls = request = new Request;
+    if (request == nullptr) *con_cls = request = new Request;  // Begin() had no memory
     if (request->status != 0) {
       // Answered already; a body that follows is not read.
       *upload_size = 0;
@@ -255,8 +322,11 @@ class CatalogueHttpService::Impl {
     if (!request->head_seen) {
       request->head_seen = true;
       request->method = method;
-      self->deadlines_.HeadReceived(Tracked(connection));
+      deadlines_.HeadReceived(Tracked(connection));
       // Refusals that end the connection go out at once, before any body is read.
+      if (const char* problem = FramingProblem(connection, *request, url, version)) {
+        return Text(connection, *request, 400, problem);
+      }
       if (request->method != "GET" && request->method != "HEAD") {
         return Text(connection, *request, 405, "only GET and HEAD are served", "GET, HEAD");
       }
@@ -266,7 +336,68 @@ class CatalogueHttpService::Impl {
       return MHD_YES;
     }
     *upload_size = 0;
-    return self->Route(connection, *request, url);
+    return Route(connection, *request, url);
+  }
+
+  // What the headers say of the request's framing, gathered in one pass.
+  struct HeaderCount {
+    int hosts = 0;
+    const char* length = nullptr;  // the first Content-Length
+    bool lengths_differ = false;
+    bool blank_in_name = false;
+  };
+
+  static MHD_Result CountHeader(void* cls, MHD_ValueKind, const char* key, const char* value) {
+    auto& count = *static_cast<HeaderCount*>(cls);
+    const std::string_view name = key != nullptr ? key : "";
+    if (name.find_first_of(" \t") != std::string_view::npos) count.blank_in_name = true;
+    if (strcasecmp(name.data(), MHD_HTTP_HEADER_HOST) == 0) ++count.hosts;
+    if (strcasecmp(name.data(), MHD_HTTP_HEADER_CONTENT_LENGTH) == 0 && value != nullptr) {
+      if (count.length == nullptr) {
+        count.length = value;
+      } else if (std::strcmp(count.length, value) != 0) {
+        count.lengths_differ = true;
+      }
+    }
+    return MHD_YES;
+  }
+
+  static bool HasControlCharacter(std::string_view text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
+  }
+
+  // Why the request's framing is one the protocol forbids, or null.  Whatever
+  // two parties could read differently is refused rather than guessed at.
+  // Some framing faults the library refuses by itself before this sees the
+  // request (a Content-Length that is not a number, a request line without
+  // a version); those get its 400.
+  static const char* FramingProblem(MHD_Connection* connection, const Request& request,
+                                    const char* url, const char* version) {
+    if (HasControlCharacter(request.method) || HasControlCharacter(request.target) ||
+        (version != nullptr && HasControlCharacter(version))) {
+      return "control characters in the request line";
+    }
+    // libmicrohttpd 0.9 splits the request line where it lies, so the address
+    // runs from `url` to the space before `version`.  When that is longer
+    // than the address it passed on, a NUL cut the address short.
+    if (url != nullptr && version != nullptr && !request.target.empty()) {
+      const auto gap =
+          reinterpret_cast<std::uintptr_t>(version) - reinterpret_cast<std::uintptr_t>(url);
+      if (gap > request.target.size() + 1 && gap <= 1 + (std::size_t{1} << 20)) {
+        return "control characters in the request line";
+      }
+    }
+    HeaderCount count;
+    MHD_get_connection_values(connection, MHD_HEADER_KIND, &CountHeader, &count);
+    if (count.blank_in_name) return "white space in a header name";
+    if (count.hosts > 1) return "more than one Host header";
+    if (count.hosts == 0 && version != nullptr &&
+        std::string_view(version) == MHD_HTTP_VERSION_1_1) {
+      return "HTTP/1.1 needs a Host header";
+    }
+    if (count.lengths_differ) return "Content-Length headers that differ";
+    return nullptr;
   }
 
   static bool HasBody(MHD_Connection* connection) {
@@ -318,7 +449,7 @@ class CatalogueHttpService::Impl {
                             protocol::PageCount(page.matches, page_size_), Origin(connection)),
           kTextType);
     } catch (const StoreError& error) {
-      return Text(connection, request, 503, std::string("catalogue unavailable: ") + error.what());
+      return Unavailable(connection, &request, error.what());
     }
   }
 
@@ -328,7 +459,7 @@ class CatalogueHttpService::Impl {
       const std::optional<CatalogueEntry> entry = store_.FindEntry(entry_id);
       return Send(connection, request, entry ? 200 : 404, DownloadPage(entry, entry_id), kHtmlType);
     } catch (const StoreError& error) {
-      return Text(connection, request, 503, std::string("catalogue unavailable: ") + error.what());
+      return Unavailable(connection, &request, error.what());
     }
   }
 

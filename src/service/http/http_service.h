@@ -31,7 +31,9 @@ class CatalogueHttpService {
 
   // Serves until Stop(); returns false when serving could not start.  On
   // Stop() it accepts no more connections at once, lets replies under way
-  // finish for at most two seconds, then closes every connection.
+  // finish and the log write out what it holds, then closes every
+  // connection: within two seconds in all, whatever the clients or the
+  // log's reader do.
   bool Run();
 
   // Safe from any thread.

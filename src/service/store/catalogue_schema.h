@@ -11,8 +11,10 @@ class SqliteDatabase;
 inline constexpr std::int32_t kCatalogueApplicationId = 0x51764353;
 inline constexpr std::int32_t kCatalogueSchemaVersion = 1;
 
-// `generation` in table meta grows with every import: readers compare it to
-// know whether what they remember of the catalogue is still true.
+// In table meta, `generation` grows with every import, and `stamp` is a
+// random 128-bit blob that every import writes anew: it names the content in
+// the catalogue's identity (CatalogueIdentity), which a counter cannot, since
+// a new file starts counting again.
 inline constexpr const char* kCatalogueSchema = R"sql(
 CREATE TABLE entries (
   seq INTEGER PRIMARY KEY,
@@ -28,9 +30,14 @@ CREATE TABLE entries (
 CREATE INDEX entries_by_update ON entries (update_time DESC);
 CREATE TABLE meta (key TEXT PRIMARY KEY, value INTEGER NOT NULL);
 INSERT INTO meta (key, value) VALUES ('generation', 1);
+INSERT INTO meta (key, value) VALUES ('stamp', randomblob(16));
 PRAGMA application_id = 1366704979;
 PRAGMA user_version = 1;
 )sql";
+
+// Gives the catalogue a new content stamp; part of every write transaction.
+inline constexpr const char* kNewContentStamp =
+    "INSERT OR REPLACE INTO meta (key, value) VALUES ('stamp', randomblob(16))";
 
 // Throws StoreError unless `db` carries our application id and schema version.
 void CheckCatalogueSchema(SqliteDatabase& db, const char* path);

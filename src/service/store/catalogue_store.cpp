@@ -1,15 +1,13 @@
 #include "service/store/catalogue_store.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <chrono>
-#include <iterator>
 #include <span>
+#include <system_error>
+#include <utility>
 
 #include "protocol/listing_reply_writer.h"
 #include "service/store/ascii_fold.h"
-#include "service/store/catalogue_schema.h"
+#include "service/store/catalogue_reader.h"
 #include "service/store/row_store.h"
 #include "service/store/search_index.h"
 #include "service/store/sqlite_handle.h"
@@ -17,261 +15,228 @@
 namespace quorvel::service {
 namespace {
 
-constexpr std::string_view kEntryColumns =
-    "category, title, licence_mode, update_time, download_links, entry_id";
+// A file written this shortly before it was looked at may be written again
+// within the same tick of the file system's clock, unseen by its write time
+// (coarse file systems tick once a second or two).
+constexpr std::int64_t kUnsettledNs = 2'000'000'000;
 
-// Which file `path` names now: an import replaces the catalogue by renaming a
-// new file over it, while connections opened before keep reading the old one.
-CatalogueStore::FileId CurrentFile(const std::string& path) {
-  struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) return {};
-  return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
-          static_cast<std::int64_t>(info.st_size),
-          static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
-}
+// A load that failed (a writer holds the file, the file is not a catalogue of
+// ours) is not tried again sooner than this; the catalogue loaded before
+// serves meanwhile.
+constexpr auto kRetryDelay = std::chrono::milliseconds(250);
+// With nothing loaded yet there is nothing to serve meanwhile, so the first
+// load waits this long for a writer to finish.
+constexpr int kFirstLoadPatienceMs = 5000;
 
-CatalogueEntry ReadEntry(const SqliteStatement& row) {
-  return CatalogueEntry{row.ColumnText(0), row.ColumnText(1), row.ColumnText(2),
-                        row.ColumnText(3), row.ColumnText(4), row.ColumnText(5)};
+std::int64_t WallClockNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
 }
 
 }  // namespace
-
-// A read-only connection with its prepared statements; used by one request at a time.
-class CatalogueStore::Reader {
- public:
-  explicit Reader(const std::string& path)
-      : file_(CurrentFile(path)),
-        // Imports replace the catalogue file whole and never change it in
-        // place, so reading it needs no locks.
-        db_(path, SqliteDatabase::Mode::kUnchanging),
-        begin_(Prepare("BEGIN")),
-        commit_(Prepare("COMMIT")),
-        generation_(Prepare("SELECT value FROM meta WHERE key = 'generation'")),
-        // The update-time index alone holds the listing order: no sorting, and
-        // no row is fetched.
-        order_(Prepare("SELECT seq FROM entries ORDER BY update_time DESC, seq")),
-        // Storage order, which is row number order: no sorting.
-        entries_(Prepare("SELECT seq, " + std::string(kEntryColumns) +
-                         ", category_key, title_key FROM entries ORDER BY seq")),
-        by_id_(
-            Prepare("SELECT " + std::string(kEntryColumns) + " FROM entries WHERE entry_id = ?1")),
-        count_(Prepare("SELECT count(*) FROM entries")),
-        categories_(Prepare("SELECT DISTINCT category_key FROM entries LIMIT ?1")) {
-    // No memory mapping: listings are served from memory, and the pages a
-    // load reads once would otherwise stay mapped as long as the connection.
-  }
-
-  // One read transaction: everything read inside it comes from the same state.
-  class Transaction {
-   public:
-    explicit Transaction(Reader& reader) : reader_(reader) { reader_.begin_->Run(); }
-    ~Transaction() {
-      try {
-        reader_.commit_->Run();
-      } catch (const StoreError&) {
-        reader_.broken_ = true;
-      }
-    }
-    Transaction(const Transaction&) = delete;
-    Transaction& operator=(const Transaction&) = delete;
-
-   private:
-    Reader& reader_;
-  };
-
-  std::int64_t Generation() { return SingleInt(*generation_); }
-  std::int64_t Count() { return SingleInt(*count_); }
-
-  // Every row, and the search keys of every row into `index`; adds the time
-  // the index took to `index_seconds`.
-  std::shared_ptr<const RowStore> ReadRows(SearchIndex& index, double& index_seconds) {
-    StatementReset reset(*entries_);
-    auto rows = std::make_shared<RowStore>();
-    std::chrono::steady_clock::duration indexing{};
-    while (entries_->Step()) {
-      const std::int64_t seq = entries_->ColumnInt64(0);
-      rows->Add(seq, entries_->ColumnView(1), entries_->ColumnView(2), entries_->ColumnView(3),
-                entries_->ColumnView(4), entries_->ColumnView(5), entries_->ColumnView(6));
-      const auto start = std::chrono::steady_clock::now();
-      index.Add(seq, entries_->ColumnView(7), entries_->ColumnView(8));
-      indexing += std::chrono::steady_clock::now() - start;
-    }
-    rows->Finish();
-    index_seconds += std::chrono::duration<double>(indexing).count();
-    return rows;
-  }
-
-  // Puts the keys ReadRows() gave `index` in listing order and indexes them.
-  void FinishIndex(SearchIndex& index) {
-    StatementReset reset(*order_);
-    std::vector<std::int64_t> order;
-    while (order_->Step()) order.push_back(order_->ColumnInt64(0));
-    index.Finish(order);
-  }
-
-  // The whole catalogue, inside a Transaction, and what reading it cost.
-  std::shared_ptr<const Loaded> Load() {
-    using Clock = std::chrono::steady_clock;
-    auto loaded = std::make_shared<Loaded>();
-    loaded->file = file_;
-    loaded->generation = Generation();
-    auto index = std::make_shared<SearchIndex>();
-    LoadCost& cost = loaded->cost;
-    const Clock::time_point started = Clock::now();
-    loaded->rows = ReadRows(*index, cost.index_seconds);
-    const Clock::time_point read = Clock::now();
-    FinishIndex(*index);
-    const Clock::time_point indexed = Clock::now();
-    cost.rows_seconds = std::chrono::duration<double>(read - started).count() - cost.index_seconds;
-    cost.index_seconds += std::chrono::duration<double>(indexed - read).count();
-    cost.entries = static_cast<std::int64_t>(loaded->rows->size());
-    cost.rows_bytes = loaded->rows->MemoryBytes();
-    cost.index_bytes = index->MemoryBytes();
-    loaded->index = std::move(index);
-    return loaded;
-  }
-
-  std::optional<CatalogueEntry> EntryById(std::string_view id) {
-    StatementReset reset(*by_id_);
-    by_id_->BindText(1, id);
-    if (!by_id_->Step()) return std::nullopt;
-    return ReadEntry(*by_id_);
-  }
-
-  std::vector<std::string> CategoryKeys(std::size_t limit) {
-    StatementReset reset(*categories_);
-    categories_->BindInt64(1, static_cast<std::int64_t>(limit));
-    std::vector<std::string> keys;
-    while (categories_->Step()) keys.push_back(categories_->ColumnText(0));
-    return keys;
-  }
-
-  bool broken() const { return broken_; }
-  // The file as it was just before this connection opened it.
-  const FileId& file() const { return file_; }
-
- private:
-  std::unique_ptr<SqliteStatement> Prepare(std::string_view sql) {
-    return std::make_unique<SqliteStatement>(db_.handle(), sql);
-  }
-
-  static std::int64_t SingleInt(SqliteStatement& statement) {
-    StatementReset reset(statement);
-    return statement.Step() ? statement.ColumnInt64(0) : 0;
-  }
-
-  const FileId file_;
-  SqliteDatabase db_;  // declared before the statements: closed after the statements are finalised
-  std::unique_ptr<SqliteStatement> begin_, commit_, generation_, order_, entries_, by_id_, count_,
-      categories_;
-  bool broken_ = false;
-};
-
-// Borrows a reader for one request and gives it back, unless it failed.
-class CatalogueStore::Lease {
- public:
-  explicit Lease(CatalogueStore& store) : store_(store), reader_(store.TakeReader()) {}
-  ~Lease() {
-    if (std::uncaught_exceptions() > exceptions_ || reader_->broken()) return;
-    store_.ReturnReader(std::move(reader_));
-  }
-  Lease(const Lease&) = delete;
-  Lease& operator=(const Lease&) = delete;
-
-  Reader& operator*() { return *reader_; }
-  Reader* operator->() { return reader_.get(); }
-
- private:
-  CatalogueStore& store_;
-  std::unique_ptr<Reader> reader_;
-  const int exceptions_ = std::uncaught_exceptions();
-};
 
 CatalogueStore::CatalogueStore(std::string path) : CatalogueStore(std::move(path), Limits{}) {}
 
 CatalogueStore::CatalogueStore(std::string path, Limits limits)
     : path_(std::move(path)), cache_(limits.cached_lists, limits.cached_match_rows) {
-  {
-    SqliteDatabase db(path_, SqliteDatabase::Mode::kReadOnly);
-    CheckCatalogueSchema(db, path_.c_str());
-  }
-  ReturnReader(std::make_unique<Reader>(path_));
+  reader_ = std::make_unique<CatalogueReader>(path_);
+  reader_->SetPatience(kFirstLoadPatienceMs);
+  CatalogueReader::Transaction transaction(*reader_);
+  reader_->CheckSchema();
 }
 
-CatalogueStore::~CatalogueStore() = default;
-
-std::unique_ptr<CatalogueStore::Reader> CatalogueStore::TakeReader() {
-  const FileId current = CurrentFile(path_);
-  std::vector<std::unique_ptr<Reader>> stale;  // closed outside the lock
+CatalogueStore::~CatalogueStore() {
+  // A load under way stops at its next look, and the refresher with it.
+  cancel_ = true;
   {
-    std::lock_guard lock(readers_mutex_);
-    // A replaced catalogue: every idle connection to the old file goes at
-    // once, so the old file's space is given back.
-    if (!idle_readers_.empty() && idle_readers_.back()->file() != current) {
-      const auto old = std::stable_partition(
-          idle_readers_.begin(), idle_readers_.end(),
-          [&](const std::unique_ptr<Reader>& reader) { return reader->file() == current; });
-      std::move(old, idle_readers_.end(), std::back_inserter(stale));
-      idle_readers_.erase(old, idle_readers_.end());
-    }
-    if (!idle_readers_.empty()) {
-      std::unique_ptr<Reader> reader = std::move(idle_readers_.back());
-      idle_readers_.pop_back();
-      return reader;
-    }
+    std::lock_guard lock(loaded_mutex_);
+    stopping_ = true;
   }
-  return std::make_unique<Reader>(path_);
+  refresh_asked_.notify_all();
+  if (refresher_.joinable()) refresher_.join();
 }
 
-void CatalogueStore::ReturnReader(std::unique_ptr<Reader> reader) {
-  std::lock_guard lock(readers_mutex_);
-  idle_readers_.push_back(std::move(reader));
+void CatalogueStore::SetNotices(std::function<void(std::string_view)> notices) {
+  std::lock_guard load(load_mutex_);
+  notices_ = std::move(notices);
+}
+
+bool CatalogueStore::Unchanged(const Loaded& loaded, const CatalogueFileState& file) const {
+  if (loaded.file != file) return false;
+  return loaded.settles_at == Clock::time_point() || Clock::now() < loaded.settles_at;
+}
+
+std::shared_ptr<const CatalogueStore::Loaded> CatalogueStore::Held() const {
+  if (loaded_ == nullptr) throw StoreError(failure_);
+  return loaded_;
 }
 
 std::shared_ptr<const CatalogueStore::Loaded> CatalogueStore::Current() {
-  std::shared_ptr<const Loaded> held;
+  const CatalogueFileState file = CatalogueFileState::Observe(path_, keeps_log_);
   {
-    const FileId file = CurrentFile(path_);
     std::lock_guard lock(loaded_mutex_);
-    if (loaded_ != nullptr && loaded_->file == file) return loaded_;
-    held = loaded_;
+    if (loaded_ != nullptr) {
+      // The catalogue held answers, whatever the file holds by now: a change
+      // starts a load in the background, whose result takes over once whole.
+      if (!Unchanged(*loaded_, file) && !refreshing_ && Clock::now() >= retry_at_) {
+        RefreshInBackground();
+      }
+      return loaded_;
+    }
+    if (Clock::now() < retry_at_) return Held();
   }
-  // One load at a time.  While it runs, everyone else goes on with the
-  // catalogue held until then, which stays in memory beside the new one until
-  // the new one is whole: a reload never holds up serving.  Only the very
-  // first load is waited for.
-  std::unique_lock load(load_mutex_, std::try_to_lock);
-  if (!load.owns_lock()) {
-    if (held != nullptr) return held;
-    load.lock();
-  }
+  // Nothing to serve: whoever asks waits for a load, one load at a time.
+  std::lock_guard load(load_mutex_);
   {
-    const FileId file = CurrentFile(path_);
     std::lock_guard lock(loaded_mutex_);
-    if (loaded_ != nullptr && loaded_->file == file) return loaded_;
+    if (loaded_ != nullptr || Clock::now() < retry_at_) return Held();
   }
-  Lease reader(*this);
-  std::shared_ptr<const Loaded> loaded;
-  {
-    Reader::Transaction transaction(*reader);
-    loaded = reader->Load();
-  }
+  Refresh();
   std::lock_guard lock(loaded_mutex_);
-  loaded_ = loaded;
+  return Held();
+}
+
+void CatalogueStore::RefreshInBackground() {
+  if (!refresher_.joinable()) {
+    try {
+      refresher_ = std::thread([this] { RunRefresher(); });
+    } catch (const std::system_error& error) {
+      // The catalogue held goes on serving; a later request tries again.
+      retry_at_ = Clock::now() + kRetryDelay;
+      failure_ = "cannot load " + path_ + ": " + error.what();
+      return;
+    }
+  }
+  refreshing_ = true;
+  refresh_asked_.notify_all();
+}
+
+void CatalogueStore::RunRefresher() {
+  std::unique_lock lock(loaded_mutex_);
+  for (;;) {
+    refresh_asked_.wait(lock, [this] { return refreshing_ || stopping_; });
+    if (stopping_) return;
+    lock.unlock();
+    {
+      std::lock_guard load(load_mutex_);
+      Refresh();
+    }
+    lock.lock();
+    refreshing_ = false;
+  }
+}
+
+void CatalogueStore::Refresh() {
+  std::string failure;
+  try {
+    const CatalogueFileState file = CatalogueFileState::Observe(path_, keeps_log_);
+    // Read before the load, so that what is loaded is never older than what
+    // they say: a commit in between only makes the next request load again.
+    const std::uint64_t marks = CatalogueFileState::CommitMarks(path_);
+    {
+      std::lock_guard lock(loaded_mutex_);
+      if (loaded_ != nullptr && Unchanged(*loaded_, file)) return;
+      if (loaded_ != nullptr && loaded_->file == file && loaded_->commit_marks == marks) {
+        // Written just before it was loaded, and nothing committed since: settled.
+        auto settled = std::make_shared<Loaded>(*loaded_);
+        settled->settles_at = Clock::time_point();
+        loaded_ = settled;
+        return;
+      }
+    }
+    // Whether the log is worth a look from now on; if that changes, so does
+    // `file`, and the load after this one looks again.
+    keeps_log_ = CatalogueFileState::KeepsLog(path_);
+    std::shared_ptr<const Loaded> loaded = Load(file, marks);
+    if (notices_) {
+      notices_("loaded " + path_ + (last_failure_.empty() ? "" : " again") + ": " +
+               std::to_string(loaded->rows->size()) + " entries");
+    }
+    last_failure_.clear();
+    // This is the moment the new catalogue takes over: every request that
+    // takes its catalogue from here on gets it.  The one it replaces goes
+    // once the requests still answering from it are done, and not under the
+    // lock, as giving its memory back takes a while.
+    std::lock_guard lock(loaded_mutex_);
+    loaded.swap(loaded_);
+    return;
+  } catch (const StoreError& error) {
+    failure = error.what();
+  } catch (const std::bad_alloc&) {
+    failure = "out of memory";
+  } catch (const std::exception& error) {
+    failure = error.what();
+  }
+  std::string notice;
+  {
+    std::lock_guard lock(loaded_mutex_);
+    retry_at_ = Clock::now() + kRetryDelay;
+    failure_ = "cannot load " + path_ + ": " + failure;
+    // A writer may hold the file for long, so its every retry is not worth a line.
+    if (failure != last_failure_ && !cancel_) {
+      notice = failure_ + (loaded_ != nullptr ? "; serving the catalogue loaded before meanwhile"
+                                              : "; nothing to serve meanwhile");
+    }
+  }
+  last_failure_ = failure;
+  if (!notice.empty() && notices_) notices_(notice);
+}
+
+std::shared_ptr<const CatalogueStore::Loaded> CatalogueStore::Load(const CatalogueFileState& file,
+                                                                   std::uint64_t marks) {
+  if (reader_ == nullptr || reader_->broken() || !reader_->Reads(file)) {
+    reader_.reset();
+    reader_ = std::make_unique<CatalogueReader>(path_);
+  }
+  bool serving = false;
+  {
+    std::lock_guard lock(loaded_mutex_);
+    serving = loaded_ != nullptr;
+  }
+  reader_->SetPatience(serving ? 0 : kFirstLoadPatienceMs);
+  auto loaded = std::make_shared<Loaded>();
+  loaded->serial = ++loads_;
+  loaded->file = file;
+  loaded->commit_marks = marks;
+  if (file.LatestWriteNs() > WallClockNs() - kUnsettledNs) {
+    loaded->settles_at = Clock::now() + std::chrono::nanoseconds(kUnsettledNs);
+  }
+  CatalogueReader::Transaction transaction(*reader_);
+  reader_->CheckSchema();
+  loaded->identity = std::make_shared<const CatalogueIdentity>(
+      CatalogueIdentity::Of(reader_->Stamp(), file, marks));
+  // The catalogue held until now keeps serving beside this one until it is whole.
+  auto index = std::make_shared<SearchIndex>();
+  try {
+    loaded->rows = reader_->Read(*index, loaded->cost, cancel_);
+  } catch (...) {
+    // The read lock is held and the file is a catalogue of ours, so this is a
+    // broken file or a want of memory: what is held stands for content the
+    // file no longer has, and goes (its memory with it) until a load works.
+    std::shared_ptr<const Loaded> dropped;
+    {
+      std::lock_guard lock(loaded_mutex_);
+      dropped.swap(loaded_);
+    }
+    throw;
+  }
+  loaded->index = std::move(index);
   return loaded;
 }
 
 CatalogueStore::LoadCost CatalogueStore::CurrentLoadCost() { return Current()->cost; }
 
+std::shared_ptr<const CatalogueIdentity> CatalogueStore::Identity() { return Current()->identity; }
+
 std::shared_ptr<const MatchList> CatalogueStore::Matches(const Loaded& catalogue,
                                                          const std::string& key) {
-  const std::int64_t generation = catalogue.generation;
-  if (std::shared_ptr<const MatchList> cached = cache_.Find(generation, key)) return cached;
+  const std::int64_t serial = catalogue.serial;
+  if (std::shared_ptr<const MatchList> cached = cache_.Find(serial, key)) return cached;
 
   // A term nobody has asked for yet is often asked for by many clients at
   // once: one request works it out, the others wait for its result.
-  const std::pair<std::int64_t, std::string> slot(generation, key);
+  const std::pair<std::int64_t, std::string> slot(serial, key);
   std::promise<std::shared_ptr<const MatchList>> promise;
   PendingMatches someone_elses;
   {
@@ -287,7 +252,7 @@ std::shared_ptr<const MatchList> CatalogueStore::Matches(const Loaded& catalogue
   std::shared_ptr<const MatchList> matches;
   try {
     matches = std::make_shared<const MatchList>(catalogue.index->Find(key));
-    cache_.Insert(generation, key, matches);
+    cache_.Insert(serial, key, matches);
     promise.set_value(matches);
   } catch (...) {
     promise.set_exception(std::current_exception());
@@ -306,6 +271,7 @@ ListingRows CatalogueStore::Rows(std::string_view term, std::int32_t page, int p
 
   ListingRows result;
   result.store = catalogue->rows;
+  result.identity = catalogue->identity;
   result.matches = static_cast<std::int64_t>(matches->size());
   const std::int64_t first = protocol::FirstIndexOfPage(page, page_size);
   if (first >= result.matches) return result;
@@ -322,36 +288,33 @@ ListingRows CatalogueStore::Rows(std::string_view term, std::int32_t page, int p
   return result;
 }
 
-std::optional<CatalogueEntry> CatalogueStore::FindEntry(std::string_view entry_id) {
-  Lease reader(*this);
-  Reader::Transaction transaction(*reader);
-  return reader->EntryById(entry_id);
+std::optional<CatalogueEntry> CatalogueStore::FindEntry(
+    std::string_view entry_id, std::shared_ptr<const CatalogueIdentity>* identity) {
+  const std::shared_ptr<const Loaded> catalogue = Current();
+  if (identity != nullptr) *identity = catalogue->identity;
+  const std::size_t row = catalogue->rows->FindId(entry_id);
+  if (row == RowStore::kNone) return std::nullopt;
+  return catalogue->rows->Entry(row);
 }
 
 std::int64_t CatalogueStore::EntryCount() {
-  Lease reader(*this);
-  Reader::Transaction transaction(*reader);
-  return reader->Count();
+  return static_cast<std::int64_t>(Current()->rows->size());
 }
 
-void CatalogueStore::WarmUp(std::size_t readers, std::size_t max_categories) {
-  {
-    const std::shared_ptr<const Loaded> catalogue = Current();
-    Matches(*catalogue, "");
-    std::vector<std::string> keys;
-    {
-      Lease reader(*this);
-      Reader::Transaction transaction(*reader);
-      keys = reader->CategoryKeys(max_categories);
+void CatalogueStore::WarmUp(std::size_t max_categories) {
+  const std::shared_ptr<const Loaded> catalogue = Current();
+  Matches(*catalogue, "");
+  std::vector<std::string> keys;
+  try {
+    std::lock_guard load(load_mutex_);
+    if (reader_ != nullptr) {
+      CatalogueReader::Transaction transaction(*reader_);
+      keys = reader_->CategoryKeys(max_categories);
     }
-    for (const std::string& key : keys) Matches(*catalogue, key);
+  } catch (const StoreError&) {
+    // Only a head start: the categories are worked out when first asked for.
   }
-  std::size_t idle = 0;
-  {
-    std::lock_guard lock(readers_mutex_);
-    idle = idle_readers_.size();
-  }
-  for (; idle < readers; ++idle) ReturnReader(std::make_unique<Reader>(path_));
+  for (const std::string& key : keys) Matches(*catalogue, key);
 }
 
 }  // namespace quorvel::service

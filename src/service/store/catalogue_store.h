@@ -1,6 +1,10 @@
 #pragma once
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <future>
 #include <map>
 #include <memory>
@@ -8,9 +12,13 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "service/store/catalogue_entry.h"
+#include "service/store/catalogue_file_state.h"
+#include "service/store/catalogue_identity.h"
+#include "service/store/catalogue_reader.h"
 #include "service/store/match_cache.h"
 
 namespace quorvel::service {
@@ -21,7 +29,8 @@ class SearchIndex;
 // One page of a listing, as rows of the catalogue held in memory for a reply
 // built straight from them, and the number of entries the request matches in all.
 struct ListingRows {
-  std::shared_ptr<const RowStore> store;  // keeps the rows alive while they are used
+  std::shared_ptr<const RowStore> store;              // keeps the rows alive while they are used
+  std::shared_ptr<const CatalogueIdentity> identity;  // of the catalogue the rows come from
   std::vector<std::size_t> rows;
   std::int64_t matches = 0;
 };
@@ -29,33 +38,41 @@ struct ListingRows {
 // Answers listing requests from a catalogue database opened read-only.  Every
 // statement is prepared; values are only ever bound.
 //
-// An import replaces the database file whole (see CatalogueWriter), so a
-// catalogue file never changes once written.  Listings are therefore served
-// from memory: the search index and every entry, read in one transaction the
-// first time a file is seen, and kept as long as that file is the catalogue.
-// Every listing request checks which file the path names (one stat), so the
-// request after a completed import loads and serves the new file, and the old
-// one's memory and connections are given back.  Download pages are read from
-// the database, on a connection of the request's own.
+// Listings and download pages are served from memory: the search index and
+// every entry, read in one read transaction under SQLite's ordinary locking
+// (CatalogueReader), so only committed rows are ever read, whether the file
+// has a write-ahead log or a rollback journal.  A load checks the schema
+// version as start-up does.
 //
-// Match lists are kept for the catalogue generation they came from; the first
-// request that sees a newer generation starts afresh.
+// Every request looks at the file and its log (CatalogueFileState, two stat
+// calls).  The first request that finds them changed since the catalogue held
+// was loaded (an import, an edit committed in place by another program)
+// starts a load of the new content on a thread of the store's own, and is
+// answered from the catalogue held, as is every request while the load runs:
+// no request waits for a load while there is a catalogue to answer from.  The
+// new catalogue takes over the moment its load is complete: every request
+// that takes its catalogue from then on gets it, never the old one again,
+// and the old one's memory is given back once the last request answering
+// from it is done.  Each request takes its catalogue once, so its reply and
+// that reply's identity come from one catalogue.  Only when there is nothing
+// to answer from (at start-up, or after a load failed while reading) does a
+// request wait for the load.
+//
+// When a load cannot be done (a writer holds the file, the file is gone or of
+// another schema), the catalogue loaded before goes on serving and the load is
+// tried again by the first request a moment later; the reason goes to the
+// notices, once.  A load that fails while reading a catalogue of ours (a
+// broken file, want of memory) lets the catalogue held go as well.
+//
+// Every load is numbered, and match lists are kept for the load they came
+// from: the first request on a newer load starts afresh.  Nothing read from
+// the file can make two loads look alike, however its counters restart.
 //
 // Order: newest UpdateTime first, then in order of first import.  A term
 // matches an entry whose Category equals it or whose Title contains it, ASCII
 // letters compared without regard to case; the empty term matches everything.
 class CatalogueStore {
  public:
-  // A file as the file system knows it: device and inode, and size and write
-  // time in case a replaced file's inode is given to a later one.
-  struct FileId {
-    std::uint64_t device = 0;
-    std::uint64_t inode = 0;
-    std::int64_t size = 0;
-    std::int64_t modified_ns = 0;
-    bool operator==(const FileId&) const = default;
-  };
-
   struct Limits {
     std::size_t cached_lists = 1024;
     std::size_t cached_match_rows = 4'000'000;
@@ -69,58 +86,93 @@ class CatalogueStore {
   CatalogueStore& operator=(const CatalogueStore&) = delete;
 
   // Rows of `page` (from 1) at `page_size` a page; no rows past the end.
-  // Throws StoreError when the database fails.
+  // Throws StoreError when there is no catalogue to serve.  So do the others.
   ListingRows Rows(std::string_view term, std::int32_t page, int page_size);
 
-  std::optional<CatalogueEntry> FindEntry(std::string_view entry_id);
+  // The entry whose EntryId is `entry_id`, if any.  `identity`, unless null,
+  // gets the identity of the catalogue it was looked up in, which may have
+  // taken over since an earlier call of Identity().
+  std::optional<CatalogueEntry> FindEntry(
+      std::string_view entry_id, std::shared_ptr<const CatalogueIdentity>* identity = nullptr);
   std::int64_t EntryCount();
 
-  // What loading the catalogue held now took: the rows, and the search index
-  // (taking each row's keys as it is read, then ordering and indexing them).
-  struct LoadCost {
-    std::int64_t entries = 0;
-    double rows_seconds = 0;
-    std::size_t rows_bytes = 0;
-    double index_seconds = 0;
-    std::size_t index_bytes = 0;
-  };
+  // What loading the catalogue held now took.
+  using LoadCost = CatalogueLoadCost;
   LoadCost CurrentLoadCost();
 
-  // Gets ready for a first burst of requests: opens `readers` connections
-  // (preparing their statements takes a while, and every request in parallel
-  // needs one), loads the catalogue and works out the whole catalogue and up
-  // to `max_categories` of its categories.
-  void WarmUp(std::size_t readers, std::size_t max_categories);
+  // The identity of the catalogue that answers now.
+  std::shared_ptr<const CatalogueIdentity> Identity();
+
+  // Gets ready for a first burst of requests: loads the catalogue and works
+  // out the whole catalogue and up to `max_categories` of its categories.
+  void WarmUp(std::size_t max_categories);
+
+  // Where a load says what it loaded, or why it failed: one line without its
+  // line end.  Called under a lock of the store, so it must not call back; a
+  // load that works takes over only once it returns.  Null: nowhere.
+  void SetNotices(std::function<void(std::string_view)> notices);
 
  private:
-  class Reader;
-  class Lease;
+  using Clock = std::chrono::steady_clock;
   // One catalogue file as held in memory.
   struct Loaded {
-    FileId file;
-    std::int64_t generation = 0;
+    std::int64_t serial = 0;  // numbers the loads of this store, from 1
+    CatalogueFileState file;  // as it was just before the load
+    std::uint64_t commit_marks = 0;
+    // Written so shortly before the load that a change within the same clock
+    // tick would not show in `file`: from then on its commit marks are
+    // compared once.  Zero when settled.
+    Clock::time_point settles_at;
+    std::shared_ptr<const CatalogueIdentity> identity;
     std::shared_ptr<const SearchIndex> index;
     std::shared_ptr<const RowStore> rows;
     LoadCost cost;
   };
 
-  std::unique_ptr<Reader> TakeReader();
-  void ReturnReader(std::unique_ptr<Reader> reader);
-  // The catalogue the path names now, loaded if it is not yet.
+  // The catalogue that answers now: the one held, or the first one loaded.
   std::shared_ptr<const Loaded> Current();
+  // Asks the refresher thread for a Refresh(), starting it the first time;
+  // called under loaded_mutex_.
+  void RefreshInBackground();
+  // The refresher thread.
+  void RunRefresher();
+  // Loads the file unless the catalogue held still stands for it, and makes
+  // the result the catalogue held; a failure is kept for Held() and the next
+  // try.  Called under load_mutex_; never throws.
+  void Refresh();
+  // Reads the catalogue; called under load_mutex_.
+  std::shared_ptr<const Loaded> Load(const CatalogueFileState& file, std::uint64_t marks);
+  // The catalogue held, or StoreError; called under loaded_mutex_.
+  std::shared_ptr<const Loaded> Held() const;
+  // Whether `loaded` is still what `file` holds, as far as can be told without reading it.
+  bool Unchanged(const Loaded& loaded, const CatalogueFileState& file) const;
   std::shared_ptr<const MatchList> Matches(const Loaded& catalogue, const std::string& key);
 
   using PendingMatches = std::shared_future<std::shared_ptr<const MatchList>>;
 
   const std::string path_;
+  // Whether the catalogue has a write-ahead log to look at on every request.
+  std::atomic<bool> keeps_log_{true};
   MatchCache cache_;
   std::mutex load_mutex_;
+  // Guarded by load_mutex_:
+  std::unique_ptr<CatalogueReader> reader_;
+  std::int64_t loads_ = 0;
+  std::function<void(std::string_view)> notices_;
+  std::string last_failure_;  // empty after a load that worked
   std::mutex loaded_mutex_;
+  // Guarded by loaded_mutex_:
   std::shared_ptr<const Loaded> loaded_;
+  Clock::time_point retry_at_;
+  std::string failure_;
+  bool refreshing_ = false;  // a Refresh() asked of the refresher, or under way
+  bool stopping_ = false;
+  std::condition_variable refresh_asked_;
+  // Set when the store goes: a load under way stops.
+  std::atomic<bool> cancel_{false};
+  std::thread refresher_;  // started by the first change the requests notice
   std::mutex pending_mutex_;
   std::map<std::pair<std::int64_t, std::string>, PendingMatches> pending_;
-  std::mutex readers_mutex_;
-  std::vector<std::unique_ptr<Reader>> idle_readers_;
 };
 
 }  // namespace quorvel::service

@@ -1,6 +1,5 @@
 #include "service/store/catalogue_writer.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -12,6 +11,7 @@
 
 #include "service/store/ascii_fold.h"
 #include "service/store/catalogue_schema.h"
+#include "service/store/scratch_folder.h"
 #include "service/store/seed_catalogue.h"
 #include "service/store/sqlite_handle.h"
 
@@ -87,7 +87,9 @@ void BuildSeedDatabase(const std::string& path) {
 }
 
 // Imports into one catalogue take turns: each builds on what the one before
-// left, so none is lost.  The lock file stays, empty, beside the catalogue.
+// left, so none is lost.  Whoever builds a catalogue in a scratch folder holds
+// it, so scratch folders it does not find in use are leftovers.  The lock file
+// stays, empty, beside the catalogue.
 class ImportLock {
  public:
   explicit ImportLock(const std::string& path) {
@@ -110,24 +112,6 @@ class ImportLock {
   int fd_ = -1;
 };
 
-std::string ImportFilePrefix(const std::string& path) { return path + ".import-"; }
-
-// What imports killed part-way left beside the catalogue: they never touched
-// the catalogue itself, so their half-built copies are simply dropped.  Only
-// called under the import lock, so no import is still writing them.
-void RemoveLeftovers(const std::string& path) {
-  const std::filesystem::path prefix(ImportFilePrefix(path));
-  const std::filesystem::path folder =
-      prefix.has_parent_path() ? prefix.parent_path() : std::filesystem::path(".");
-  const std::string name = prefix.filename().string();
-  std::error_code error;
-  for (const auto& item : std::filesystem::directory_iterator(folder, error)) {
-    if (item.path().filename().string().starts_with(name)) {
-      std::filesystem::remove(item.path(), error);
-    }
-  }
-}
-
 void SyncPath(const std::string& path, int flags) {
   const int fd = ::open(path.c_str(), flags | O_CLOEXEC);
   if (fd < 0) FailWithErrno("cannot open " + path, errno);
@@ -147,51 +131,46 @@ void RollBackInterruptedWrite(const std::string& path) {
   SqliteStatement(db.handle(), "SELECT count(*) FROM sqlite_master").Run();
 }
 
-}  // namespace
-
-bool CatalogueWriter::EnsureCatalogue(const std::string& path) {
+// True when `path` holds a catalogue (checked), false when it is missing or
+// empty; throws StoreError when it is something else.
+bool HoldsCatalogue(const std::string& path) {
   struct stat info {};
   const bool exists = ::stat(path.c_str(), &info) == 0;
   if (exists && !S_ISREG(info.st_mode)) throw StoreError(path + " is not a regular file");
-  if (exists && info.st_size > 0) {
-    RollBackInterruptedWrite(path);
-    SqliteDatabase db(path, SqliteDatabase::Mode::kReadOnly);
-    CheckCatalogueSchema(db, path.c_str());
-    return false;
-  }
+  if (!exists || info.st_size == 0) return false;
+  RollBackInterruptedWrite(path);
+  SqliteDatabase db(path, SqliteDatabase::Mode::kReadOnly);
+  CheckCatalogueSchema(db, path.c_str());
+  return true;
+}
 
+}  // namespace
+
+bool CatalogueWriter::EnsureCatalogue(const std::string& path) {
+  if (HoldsCatalogue(path)) return false;
   const std::filesystem::path parent = std::filesystem::path(path).parent_path();
   if (!parent.empty()) {
     std::error_code error;
     std::filesystem::create_directories(parent, error);
     if (error) throw StoreError("cannot create folder " + parent.string() + ": " + error.message());
   }
-  const std::string fresh = path + ".new-" + std::to_string(::getpid());
-  ::unlink(fresh.c_str());
-  ::unlink((fresh + "-journal").c_str());
-  try {
-    BuildSeedDatabase(fresh);
-  } catch (...) {
-    ::unlink(fresh.c_str());
-    throw;
-  }
+  ImportLock lock(path);
+  // Made by another service or import while this one waited for the lock.
+  if (HoldsCatalogue(path)) return false;
+  ScratchFolder::RemoveLeftovers(path);
+  ScratchFolder scratch(path);
+  BuildSeedDatabase(scratch.database());
 
-  // link() refuses to replace a file, so when two services start together on a
-  // missing path the first one's database stays.  An empty file (made for us
-  // by a caller) is replaced whole.
-  if (!exists && ::link(fresh.c_str(), path.c_str()) == 0) {
-    ::unlink(fresh.c_str());
+  // link() refuses to replace a file, so a catalogue made meanwhile by someone
+  // who does not take the lock stays.  An empty file (made for us by a
+  // caller) is replaced whole, as is anything where links cannot be made.
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0 && ::link(scratch.database().c_str(), path.c_str()) == 0) {
     return true;
   }
-  const int link_error = errno;
-  if (!exists && link_error == EEXIST) {
-    ::unlink(fresh.c_str());
-    return EnsureCatalogue(path);
-  }
-  if (::rename(fresh.c_str(), path.c_str()) != 0) {
-    const int rename_error = errno;
-    ::unlink(fresh.c_str());
-    FailWithErrno("cannot create " + path, rename_error);
+  if (HoldsCatalogue(path)) return false;
+  if (::rename(scratch.database().c_str(), path.c_str()) != 0) {
+    FailWithErrno("cannot create " + path, errno);
   }
   return true;
 }
@@ -200,14 +179,14 @@ ImportCounts CatalogueWriter::Import(const std::string& path,
                                      const std::vector<CatalogueEntry>& entries) {
   EnsureCatalogue(path);
   ImportLock lock(path);
-  RemoveLeftovers(path);
+  ScratchFolder::RemoveLeftovers(path);
   // The new catalogue is built beside the old one and renamed over it whole:
   // until the rename the old one is untouched and serves on, and a kill at
   // any point leaves either it or the complete new one, never a mixture.
-  const std::string fresh = ImportFilePrefix(path) + std::to_string(::getpid());
+  ScratchFolder scratch(path);
   ImportCounts counts;
-  try {
-    SqliteDatabase db(fresh, SqliteDatabase::Mode::kReadWriteCreate);
+  {
+    SqliteDatabase db(scratch.database(), SqliteDatabase::Mode::kReadWriteCreate);
     {
       SqliteDatabase old(path, SqliteDatabase::Mode::kReadOnly);
       CheckCatalogueSchema(old, path.c_str());
@@ -221,19 +200,14 @@ ImportCounts CatalogueWriter::Import(const std::string& path,
     UpsertAll(db, entries);
     const std::int64_t after = CountEntries(db);
     db.Execute("UPDATE meta SET value = value + 1 WHERE key = 'generation'");
+    db.Execute(kNewContentStamp);
     transaction.Commit();
     counts.added = after - before;
     counts.replaced = static_cast<std::int64_t>(entries.size()) - counts.added;
-  } catch (...) {
-    ::unlink(fresh.c_str());
-    throw;
   }
-  try {
-    SyncPath(fresh, O_RDONLY);
-    if (::rename(fresh.c_str(), path.c_str()) != 0) FailWithErrno("cannot replace " + path, errno);
-  } catch (...) {
-    ::unlink(fresh.c_str());
-    throw;
+  SyncPath(scratch.database(), O_RDONLY);
+  if (::rename(scratch.database().c_str(), path.c_str()) != 0) {
+    FailWithErrno("cannot replace " + path, errno);
   }
   const std::filesystem::path folder = std::filesystem::path(path).parent_path();
   SyncPath(folder.empty() ? "." : folder.string(), O_RDONLY | O_DIRECTORY);

@@ -18,19 +18,20 @@ struct ImportCounts {
 class CatalogueWriter {
  public:
   // Makes sure `path` holds a catalogue.  A missing or empty file becomes a new
-  // database filled with SeedCatalogue(); it is built beside `path` under
-  // another name and moved into place whole, so nobody ever opens half a seed.
+  // database filled with SeedCatalogue(); it is built in a ScratchFolder and
+  // moved into place whole, so nobody ever opens half a seed.
   // Returns true when it created the database.  Throws StoreError when `path`
   // exists but is not a catalogue, or cannot be created.
   static bool EnsureCatalogue(const std::string& path);
 
   // Adds `entries` to the catalogue at `path` (creating it as above first): an
   // entry whose EntryId is already present replaces it.  The entries must
-  // already be clean.  The result is built in a copy beside `path` and renamed
-  // over it, so `path` always holds the old catalogue or the whole new one;
-  // copies left by imports that were killed are removed first, and imports
-  // into one catalogue take turns.  Running services notice the new catalogue
-  // on their next request.
+  // already be clean.  The result is built in a copy in a ScratchFolder beside
+  // `path` and renamed over it, so `path` always holds the old catalogue or
+  // the whole new one; scratch folders left by imports that were killed are
+  // cleared first (nothing else is removed), and imports into one catalogue
+  // take turns.  Running services notice the new catalogue on their next
+  // request.
   static ImportCounts Import(const std::string& path, const std::vector<CatalogueEntry>& entries);
 };
 

@@ -33,18 +33,11 @@ void ForEachIn(const std::uint8_t* in, std::uint32_t count, F f) {
 
 }  // namespace
 
-void GramPostings::Build(std::string_view text, std::span<const std::uint64_t> ends) {
-  if (ends.size() >= std::numeric_limits<TextNumber>::max()) {
-    throw StoreError("too many entries to index: " + std::to_string(ends.size()));
+void GramPostings::Build(std::size_t texts, GramListBuilder::Lists lists) {
+  if (texts >= std::numeric_limits<TextNumber>::max()) {
+    throw StoreError("too many entries to index: " + std::to_string(texts));
   }
-  texts_ = ends.size();
-  GramListBuilder builder;
-  std::uint64_t begin = 0;
-  for (const std::uint64_t end : ends) {
-    builder.Add(text.substr(begin, end - begin));
-    begin = end;
-  }
-  GramListBuilder::Lists lists = builder.Finish();
+  texts_ = texts;
   grams_ = std::move(lists.grams);
   counts_ = std::move(lists.counts);
   starts_ = std::move(lists.starts);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "service/store/byte_trigram.h"
+#include "service/store/gram_list_builder.h"
 
 namespace quorvel::service {
 
@@ -29,9 +30,9 @@ class GramPostings {
  public:
   using TextNumber = std::uint32_t;
 
-  // Text i is text[ends[i - 1], ends[i]) (text 0 starts at 0).  Throws
+  // Takes the lists a GramListBuilder gathered from `texts` texts.  Throws
   // StoreError when there are more texts than a TextNumber counts.
-  void Build(std::string_view text, std::span<const std::uint64_t> ends);
+  void Build(std::size_t texts, GramListBuilder::Lists lists);
 
   // Replaces `out` with the texts that may contain `key` (not empty), in
   // ascending order.  True when each of them surely does; false when each

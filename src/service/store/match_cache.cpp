@@ -5,31 +5,31 @@ namespace quorvel::service {
 MatchCache::MatchCache(std::size_t max_lists, std::size_t max_rows)
     : max_lists_(max_lists), max_rows_(max_rows) {}
 
-bool MatchCache::AdoptGeneration(std::int64_t generation) {
-  if (generation < generation_) return false;
-  if (generation > generation_) {
+bool MatchCache::AdoptLoad(std::int64_t load) {
+  if (load < load_) return false;
+  if (load > load_) {
     index_.clear();
     recent_.clear();
     rows_held_ = 0;
-    generation_ = generation;
+    load_ = load;
   }
   return true;
 }
 
-std::shared_ptr<const MatchList> MatchCache::Find(std::int64_t generation, const std::string& key) {
+std::shared_ptr<const MatchList> MatchCache::Find(std::int64_t load, const std::string& key) {
   std::lock_guard lock(mutex_);
-  if (!AdoptGeneration(generation)) return nullptr;
+  if (!AdoptLoad(load)) return nullptr;
   const auto found = index_.find(key);
   if (found == index_.end()) return nullptr;
   recent_.splice(recent_.begin(), recent_, found->second);
   return found->second->matches;
 }
 
-void MatchCache::Insert(std::int64_t generation, const std::string& key,
+void MatchCache::Insert(std::int64_t load, const std::string& key,
                         std::shared_ptr<const MatchList> matches) {
   if (matches == nullptr || matches->size() > max_rows_ || max_lists_ == 0) return;
   std::lock_guard lock(mutex_);
-  if (!AdoptGeneration(generation) || index_.count(key) != 0) return;
+  if (!AdoptLoad(load) || index_.count(key) != 0) return;
   rows_held_ += matches->size();
   recent_.push_front(Slot{key, std::move(matches)});
   index_.emplace(key, recent_.begin());

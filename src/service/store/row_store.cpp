@@ -104,6 +104,26 @@ std::size_t RowStore::Find(std::int64_t seq) const {
   return static_cast<std::size_t>(found - seqs_.begin());
 }
 
+std::string_view RowStore::EntryId(std::uint32_t row) const {
+  std::string_view record = Record(rows_[row]);
+  record.remove_suffix(1);  // the record separator
+  return record.substr(record.rfind(kFieldSeparator[0]) + 1);
+}
+
+void RowStore::SetIdOrder(std::vector<std::uint32_t> rows) {
+  const auto by_id = [this](std::uint32_t a, std::uint32_t b) { return EntryId(a) < EntryId(b); };
+  if (!std::is_sorted(rows.begin(), rows.end(), by_id)) std::sort(rows.begin(), rows.end(), by_id);
+  by_id_ = std::move(rows);
+}
+
+std::size_t RowStore::FindId(std::string_view entry_id) const {
+  const auto found = std::lower_bound(
+      by_id_.begin(), by_id_.end(), entry_id,
+      [this](std::uint32_t row, std::string_view id) { return EntryId(row) < id; });
+  if (found == by_id_.end() || EntryId(*found) != entry_id) return kNone;
+  return *found;
+}
+
 std::string_view RowStore::Record(const Row& row) const {
   return std::string_view(
       blocks_[row.block].get() + row.offset + row.places * sizeof(std::uint32_t), row.size);

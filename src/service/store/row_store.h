@@ -36,6 +36,12 @@ class RowStore {
   // The row holding `seq`, or kNone.
   std::size_t Find(std::int64_t seq) const;
 
+  // Lets FindId() find rows: `rows` holds each row once, best in ascending
+  // EntryId order (it is sorted otherwise).  Called once, after Finish().
+  void SetIdOrder(std::vector<std::uint32_t> rows);
+  // The row whose EntryId is `entry_id`, or kNone.
+  std::size_t FindId(std::string_view entry_id) const;
+
   // Appends the row's listing record (six fields, each followed by its
   // separator) with the download addresses made absolute for `origin`.
   void AppendRecord(std::size_t row, std::string_view origin, std::string& out) const;
@@ -59,12 +65,14 @@ class RowStore {
   };
 
   std::string_view Record(const Row& row) const;
+  std::string_view EntryId(std::uint32_t row) const;
   char* Reserve(std::size_t bytes, Row& row);
 
   std::vector<Row> rows_;
   std::vector<std::int64_t> seqs_;  // of each row; dropped once by_seq_ is built
   std::int64_t first_seq_ = 0;
   std::vector<std::uint32_t> by_seq_;  // row of first_seq_ + i, or kNoRow
+  std::vector<std::uint32_t> by_id_;   // rows in EntryId order
   std::vector<std::unique_ptr<char[]>> blocks_;
   std::size_t block_used_ = 0;
   std::size_t block_size_ = 0;

@@ -27,7 +27,12 @@ bool Contains(std::string_view text, std::string_view key) {
 
 }  // namespace
 
+SearchIndex::SearchIndex() : gram_lists_(std::make_unique<GramListThread>()) {}
+
+SearchIndex::~SearchIndex() = default;
+
 void SearchIndex::Add(std::int64_t seq, std::string_view category_key, std::string_view title_key) {
+  if (gram_lists_ == nullptr) throw StoreError("the search index was finished before");
   if (!seqs_.empty() && seq <= seqs_.back()) {
     throw StoreError("entry " + std::to_string(seq) + " read out of order");
   }
@@ -45,14 +50,14 @@ void SearchIndex::Add(std::int64_t seq, std::string_view category_key, std::stri
   }
   seqs_.push_back(seq);
   category_of_.push_back(category->second);
-  titles_.append(title_key);
-  title_ends_.push_back(titles_.size());
+  gram_lists_->Add(title_key);
 }
 
 void SearchIndex::Finish(std::span<const std::int64_t> listing_order) {
   const std::size_t size = seqs_.size();
   if (listing_order.size() != size) throw StoreError("the catalogue changed while it was read");
   if (size >= kNoCategory) throw StoreError("too many entries to index: " + std::to_string(size));
+  if (gram_lists_ == nullptr) throw StoreError("the search index was finished before");
   order_.assign(listing_order.begin(), listing_order.end());
   constexpr Position kUnplaced = static_cast<Position>(-1);
   position_of_.assign(size, kUnplaced);
@@ -87,13 +92,20 @@ void SearchIndex::Finish(std::span<const std::int64_t> listing_order) {
     category_at[position] = category_of_[row];
   }
   std::vector<std::int64_t>().swap(seqs_);
-  // Grown a row at a time: give back what the growing left spare.
-  titles_.shrink_to_fit();
-  title_ends_.shrink_to_fit();
-  category_of_.shrink_to_fit();
+  category_of_.shrink_to_fit();  // grown a row at a time
   BuildCategories(category_at);
   category_numbers_ = {};
-  grams_.Build(titles_, title_ends_);
+
+  // The titles' lists, which were built meanwhile, most of them while the
+  // rows were read.
+  GramListThread::Result titles = gram_lists_->Finish();
+  gram_lists_.reset();
+  gram_list_time_ = titles.working;
+  titles_ = std::move(titles.texts);
+  title_ends_ = std::move(titles.ends);
+  titles_.shrink_to_fit();
+  title_ends_.shrink_to_fit();
+  grams_.Build(size, std::move(titles.lists));
 }
 
 void SearchIndex::BuildCategories(std::span<const std::uint32_t> category_at) {

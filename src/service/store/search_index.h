@@ -1,12 +1,15 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "service/store/gram_list_thread.h"
 #include "service/store/gram_postings.h"
 #include "service/store/match_cache.h"
 
@@ -21,11 +24,17 @@ namespace quorvel::service {
 // rows it indexes.
 //
 // Keys are added as the rows are read, in row number order, and stay in that
-// order: the titles are indexed as they lie.  Finish() learns the listing
-// order, and each search puts its matches in that order.  Only read after
-// Finish(): safe to read from several threads.
+// order: the titles are indexed as they lie, their trigram lists built on a
+// second thread (GramListThread) while the caller goes on reading rows.
+// Finish() learns the listing order, and each search puts its matches in that
+// order.  Only read after Finish(): safe to read from several threads.
 class SearchIndex {
  public:
+  SearchIndex();
+  ~SearchIndex();
+  SearchIndex(const SearchIndex&) = delete;
+  SearchIndex& operator=(const SearchIndex&) = delete;
+
   // Rows must come in ascending `seq`; keys are AsciiFold()ed.  Throws
   // StoreError otherwise, or when a key is too large to index.
   void Add(std::int64_t seq, std::string_view category_key, std::string_view title_key);
@@ -42,6 +51,10 @@ class SearchIndex {
   std::size_t size() const { return order_.size(); }
   // Memory held, in bytes.
   std::size_t MemoryBytes() const;
+  // How long the trigram lists took to build, on the second thread: they
+  // grow beside the caller's own work, so little of it adds to the caller's
+  // time.  Known after Finish().
+  std::chrono::steady_clock::duration GramListTime() const { return gram_list_time_; }
 
  private:
   using Row = GramPostings::TextNumber;       // in the order added
@@ -76,6 +89,9 @@ class SearchIndex {
   // Only until Finish().
   std::vector<std::int64_t> seqs_;  // of each row
   std::unordered_map<std::string, std::uint32_t, TextHash, std::equal_to<>> category_numbers_;
+  std::unique_ptr<GramListThread> gram_lists_;  // takes the title keys
+
+  std::chrono::steady_clock::duration gram_list_time_{};
 
   std::string titles_;                      // title keys, row after row
   std::vector<std::uint64_t> title_ends_;   // in titles_, of each row

@@ -63,35 +63,11 @@ void SqliteStatement::Fail(std::string_view what) const {
   throw StoreError("sqlite " + std::string(what) + ": " + sqlite3_errmsg(db_));
 }
 
-namespace {
-
-// `path` as the path of a file: URI, with the characters URIs give a meaning escaped.
-std::string UriPath(const std::string& path) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (const char c : path) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte == '%' || byte == '?' || byte == '#' || byte < 0x21 || byte >= 0x7F) {
-      out += {'%', kHex[byte >> 4], kHex[byte & 15]};
-    } else {
-      out.push_back(c);
-    }
-  }
-  return out;
-}
-
-}  // namespace
-
 SqliteDatabase::SqliteDatabase(const std::string& path, Mode mode) : path_(path) {
   int flags = SQLITE_OPEN_NOMUTEX |
               (mode == Mode::kReadWriteCreate ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE
                                               : SQLITE_OPEN_READONLY);
-  std::string name = path;
-  if (mode == Mode::kUnchanging) {
-    flags |= SQLITE_OPEN_URI;
-    name = "file:" + UriPath(path) + "?immutable=1";
-  }
-  if (sqlite3_open_v2(name.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
+  if (sqlite3_open_v2(path.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
     const std::string message = db_ != nullptr ? sqlite3_errmsg(db_) : "out of memory";
     sqlite3_close(db_);
     db_ = nullptr;
@@ -103,6 +79,8 @@ SqliteDatabase::SqliteDatabase(const std::string& path, Mode mode) : path_(path)
 }
 
 SqliteDatabase::~SqliteDatabase() { sqlite3_close(db_); }
+
+void SqliteDatabase::SetBusyTimeout(int milliseconds) { sqlite3_busy_timeout(db_, milliseconds); }
 
 void SqliteDatabase::Execute(const char* sql) {
   char* message = nullptr;

@@ -60,9 +60,7 @@ class StatementReset {
 // An open database connection.
 class SqliteDatabase {
  public:
-  // kUnchanging: read-only, and the file is promised never to change while
-  // open (it may be replaced by another file), so no locks are taken.
-  enum class Mode { kReadOnly, kUnchanging, kReadWriteCreate };
+  enum class Mode { kReadOnly, kReadWriteCreate };
 
   SqliteDatabase(const std::string& path, Mode mode);
   ~SqliteDatabase();
@@ -71,6 +69,9 @@ class SqliteDatabase {
 
   // Runs fixed SQL text (schema, pragmas, transaction control) with no values.
   void Execute(const char* sql);
+  // How long a statement waits for another connection's lock before it fails
+  // as busy; 0: it fails at once.
+  void SetBusyTimeout(int milliseconds);
   // Copies this whole database, as one consistent snapshot, over `target`.
   void CopyTo(SqliteDatabase& target);
   sqlite3* handle() const { return db_; }

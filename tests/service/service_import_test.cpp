@@ -1,0 +1,151 @@
+// Imports with the real catalogue-service: one that cannot be taken whole
+// fails loudly and changes nothing, and only the files imports make are ever
+// removed.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "service_process.h"
+
+namespace quorvel::service {
+namespace {
+
+using testing::ProgramResult;
+using testing::RunProgram;
+using testing::TempDir;
+
+const std::string kService = CATALOGUE_SERVICE_PATH;
+const std::string kGoodLine = "CSOL\tgood\tfree\t2001-01-01 00:00:00\t\tg1\n";
+
+std::string Contents(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Every name in `folder` and the bytes of every regular file.
+std::map<std::string, std::string> Snapshot(const std::string& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& item : std::filesystem::directory_iterator(folder)) {
+    files[item.path().filename().string()] =
+        item.is_regular_file() ? Contents(item.path().string()) : "(not a file)";
+  }
+  return files;
+}
+
+std::string LastLine(const std::string& text) {
+  const std::size_t end = text.ends_with('\n') ? text.size() - 1 : text.size();
+  const std::size_t start = text.rfind('\n', end == 0 ? 0 : end - 1);
+  return text.substr(start == std::string::npos ? 0 : start + 1, end - start - 1);
+}
+
+struct FailingImport {
+  std::string name;
+  std::string input;  // written to the file "in" unless it names a path of its own
+  std::vector<std::string> options;
+  std::string last_line;  // after "catalogue-service: ", with "{}" for the input's path
+};
+
+TEST(ServiceImportTest, AnImportThatCannotBeTakenWholeChangesNothing) {
+  TempDir dir;
+  const std::string catalogues = dir.File("catalogues");
+  std::filesystem::create_directory(catalogues);
+  const std::string db = catalogues + "/c.sqlite3";
+  std::ofstream(dir.File("first"), std::ios::binary) << kGoodLine;
+  ASSERT_EQ(RunProgram(kService, {"--db", db, "--import", dir.File("first")}).exit_code, 0);
+  std::string passwd;
+  for (int i = 0; i < 3; ++i) passwd += "user" + std::to_string(i) + ":x:0:0::/root:/bin/sh\n";
+  const std::string folder = dir.File("a-folder");
+  std::filesystem::create_directory(folder);
+
+  const std::vector<FailingImport> cases = {
+      {"a folder", folder, {}, "{} is a folder, not a file to import"},
+      {"a read error", "/proc/self/mem", {}, "{}:1: cannot be read on: Input/output error"},
+      {"every line skipped", passwd, {"--max-skipped", "100"}, "{}:3: no valid entry in 3 lines"},
+      {"nothing at all", "", {}, "{}:0: no valid entry in 0 lines"},
+      {"a skipped line",
+       kGoodLine + "two\tfields\n",
+       {},
+       "{}:2: 1 line skipped, more than --max-skipped 0 allows"},
+      {"a line of 2 MiB",
+       kGoodLine + std::string(2 << 20, 'x') + "\n" + kGoodLine,
+       {},
+       "{}:2: 1 line skipped, more than --max-skipped 0 allows"},
+      {"a title of 5000 bytes",
+       "CSOL\t" + std::string(5000, 't') + "\tfree\t2001\t\tg2\n",
+       {},
+       "{}:1: 1 line skipped, more than --max-skipped 0 allows"},
+      {"more skipped lines than allowed",
+       kGoodLine + "x\nx\n" + kGoodLine + "x\n",
+       {"--max-skipped", "2"},
+       "{}:5: 3 lines skipped, more than --max-skipped 2 allows"},
+  };
+  for (const FailingImport& c : cases) {
+    std::string input = c.input;
+    if (!input.starts_with("/")) {
+      input = dir.File("in");
+      std::ofstream(input, std::ios::binary | std::ios::trunc) << c.input;
+    }
+    std::string expected = "catalogue-service: " + c.last_line + "; the catalogue was not changed";
+    expected.replace(expected.find("{}"), 2, input);
+    const std::string missing = catalogues + "/missing.sqlite3";
+    const auto before = Snapshot(catalogues);
+    for (const std::string& target : {db, missing}) {
+      std::vector<std::string> arguments = {"--db", target, "--import", input};
+      arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+      const ProgramResult run = RunProgram(kService, arguments);
+      EXPECT_EQ(run.exit_code, 1) << c.name << ": " << run.out << run.err;
+      EXPECT_EQ(LastLine(run.err), expected) << c.name;
+      EXPECT_EQ(run.out, "") << c.name;
+    }
+    EXPECT_EQ(Snapshot(catalogues), before) << c.name;
+  }
+}
+
+// Files an operator keeps beside the catalogue, some named much as an import's
+// own leftovers are, and what each must still hold afterwards.
+struct OperatorFile {
+  std::string name;  // beside the catalogue; "/" inside makes a folder
+  std::string text;  // "" for a folder
+};
+
+TEST(ServiceImportTest, ImportsRemoveNothingButTheirOwnLeftovers) {
+  TempDir dir;
+  const std::string db = dir.File("c.sqlite3");
+  const std::vector<OperatorFile> kept = {
+      {"c.sqlite3.import-notes.txt", "what to import next"},
+      {"c.sqlite3.import-data.tsv", kGoodLine},  // imported itself, below
+      {"c.sqlite3.import-old/", ""},
+      {"c.sqlite3.import-1", "a file named as imports once named theirs"},
+      {"c.sqlite3.new-1", "a file named as the starter catalogue once was"},
+      {"c.sqlite3.quorvel-scratch-", "no random part"},
+      {"c.sqlite3.quorvel-scratch-Ab12Cd", "a file, not a folder"},
+      {"c.sqlite3.quorvel-scratch-xY34zw/catalogue.sqlite3", "in a folder without the marker"},
+      {"c.sqlite3.quorvel-scratch-1234567/notes", "seven random characters"},
+  };
+  for (const OperatorFile& file : kept) {
+    const std::string path = dir.File(file.name);
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    if (!file.name.ends_with("/")) std::ofstream(path, std::ios::binary) << file.text;
+  }
+  for (int round = 0; round < 2; ++round) {
+    const ProgramResult run =
+        RunProgram(kService, {"--db", db, "--import", dir.File("c.sqlite3.import-data.tsv")});
+    ASSERT_EQ(run.exit_code, 0) << run.err;
+  }
+  for (const OperatorFile& file : kept) {
+    const std::string path = dir.File(file.name);
+    EXPECT_TRUE(std::filesystem::exists(path)) << file.name;
+    if (!file.name.ends_with("/")) {
+      EXPECT_EQ(Contents(path), file.text) << file.name;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace quorvel::service
