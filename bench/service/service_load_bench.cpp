@@ -25,19 +25,20 @@
 #include <string>
 #include <vector>
 
+#include "bench_catalogue.h"
 #include "bench_options.h"
 #include "load_client.h"
 #include "service/store/seed_catalogue.h"
-#include "service/store/tsv_import.h"
 #include "service_process.h"
 
 namespace {
 
 using quorvel::service::kCategoryTerms;
-using quorvel::service::kSeedCountPerTerm;
 using quorvel::service::kSeedEntryCount;
 using quorvel::service::bench::LoadResult;
+using quorvel::service::bench::PercentEncode;
 using quorvel::service::bench::RunLoad;
+using quorvel::service::bench::ScaledCounts;
 using quorvel::service::testing::ServiceProcess;
 using quorvel::service::testing::TempDir;
 
@@ -64,34 +65,6 @@ struct RunResult {
   std::vector<std::pair<double, std::size_t>> slowest;  // latency and target index
   std::vector<std::string> first_errors;
 };
-
-std::string PercentEncode(std::string_view text) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if ((byte >= '0' && byte <= '9') || (byte >= 'A' && byte <= 'Z') ||
-        (byte >= 'a' && byte <= 'z') || byte == '.' || byte == '-') {
-      out.push_back(c);
-    } else {
-      out += {'%', kHex[byte >> 4], kHex[byte & 15]};
-    }
-  }
-  return out;
-}
-
-// Entries per category: the seed's proportions scaled to `total`.
-std::array<int, 18> ScaledCounts(int total) {
-  std::array<int, 18> counts{};
-  int given = 0;
-  for (std::size_t t = 0; t < counts.size(); ++t) {
-    counts[t] =
-        static_cast<int>(static_cast<long long>(kSeedCountPerTerm[t]) * total / kSeedEntryCount);
-    given += counts[t];
-  }
-  counts[1] += total - given;
-  return counts;
-}
 
 // A fixed mix: 40% whole-catalogue pages, 35% category pages, 25% searches,
 // with about one request in twenty past the last page.
@@ -232,23 +205,13 @@ int main(int argc, char** argv) {
   TempDir dir;
   const std::string db = dir.File("catalogue.sqlite3");
   const std::string tsv = dir.File("catalogue.tsv");
-  {
-    // EntryIds count from 1, so the import replaces the starter entries and the
-    // catalogue holds exactly `entries`.
-    std::ofstream out(tsv, std::ios::binary);
-    for (const auto& entry :
-         quorvel::service::FictionalCatalogue(ScaledCounts(settings.entries), 20240601)) {
-      out << quorvel::service::FormatTsvLine(entry);
-    }
-  }
-  const auto imported = quorvel::service::testing::RunProgram(CATALOGUE_SERVICE_PATH,
-                                                              {"--db", db, "--import", tsv}, 600);
-  if (imported.exit_code != 0) {
-    std::fprintf(stderr, "import failed: %s\n", imported.err.c_str());
+  std::string error;
+  if (!quorvel::service::bench::ImportFictionalCatalogue(CATALOGUE_SERVICE_PATH, db, tsv,
+                                                         settings.entries, &error)) {
+    std::fprintf(stderr, "%s\n", error.c_str());
     return 1;
   }
 
-  std::string error;
   auto service =
       ServiceProcess::Start(CATALOGUE_SERVICE_PATH, {"--db", db}, dir.File("service.log"), &error);
   if (!service) {

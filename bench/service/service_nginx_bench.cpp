@@ -1,0 +1,339 @@
+// catalogue-service against nginx serving the same bytes as static files, in
+// one run: page 1 as it is (nginx static), page 1 gzip-compressed (nginx
+// gzip_static with the very bytes the service sends), and a mix of pages and
+// terms with one request in five a term never asked before, asked with
+// "Accept-Encoding: gzip, br" (against the same gzip_static figure).  Both
+// servers are driven alike over loopback from keep-alive connections (one
+// epoll thread, see load_client.h), in rounds that alternate which goes
+// first; each round's ratios are printed and the goals are judged on their
+// medians.  Last, the reply cache's memory under 200,000 distinct terms: a
+// service with a small limit and one with none get the same requests, and
+// both what the cache counts and the difference in resident memory are
+// held against the limit.  The machine is shared, so figures move from run
+// to run; the ratios within a round are what count.  Needs nginx (Debian
+// package nginx).
+//
+//   service_nginx_bench [--requests N] [--connections N] [--entries N] [--rounds N]
+//                       [--terms N] [--memory-entries N] [--cache-mib N]
+#include <signal.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "bench_catalogue.h"
+#include "bench_options.h"
+#include "load_client.h"
+#include "loopback_connection.h"
+#include "nginx_process.h"
+#include "service/store/seed_catalogue.h"
+#include "service_process.h"
+
+namespace {
+
+using quorvel::service::bench::PercentEncode;
+using quorvel::service::bench::RunLoad;
+using quorvel::service::testing::HttpReply;
+using quorvel::service::testing::LoopbackConnection;
+using quorvel::service::testing::NginxProcess;
+using quorvel::service::testing::ServiceProcess;
+using quorvel::service::testing::TempDir;
+
+constexpr const char* kListing = "/adminphp/admin_upload.php?";
+constexpr double kGoalGzip = 1.0;
+constexpr double kGoalMixed = 0.8;
+constexpr double kGoalIdentity = 1.0;
+
+struct Settings {
+  int requests = 20000;
+  int connections = 32;
+  int entries = 100000;
+  int rounds = 3;
+  int terms = 200000;
+  int memory_entries = 10000;
+  int cache_mib = 8;
+};
+
+std::string Query(int page, std::string_view term) {
+  std::string target = kListing + std::string("page=") + std::to_string(page);
+  if (!term.empty()) target += "&q=" + PercentEncode(term);
+  return target;
+}
+
+// Four requests in five from a hot set of pages (whole catalogue, each
+// category, common searches), one in five a title not asked before: `fresh`
+// counts them across rounds.
+std::vector<std::string> MixedTargets(int count, const std::vector<std::string>& titles,
+                                      std::size_t& fresh) {
+  std::vector<std::string> hot;
+  for (int page = 1; page <= 20; ++page) hot.push_back(Query(page, ""));
+  for (const std::string_view term : quorvel::service::kCategoryTerms) {
+    for (int page = 1; page <= 3; ++page) hot.push_back(Query(page, term));
+  }
+  for (const std::string_view term : {"C++", "加速器", "透视", "v2.1", "多开"}) {
+    for (int page = 1; page <= 3; ++page) hot.push_back(Query(page, term));
+  }
+  std::vector<std::string> targets;
+  std::uint64_t state = 424242;
+  for (int i = 0; i < count; ++i) {
+    state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+    if (i % 5 == 4) {
+      targets.push_back(Query(1, titles[fresh++ % titles.size()]));
+    } else {
+      targets.push_back(hot[(state >> 33) % hot.size()]);
+    }
+  }
+  return targets;
+}
+
+// One reply to a GET of `target` with `headers`, over a connection of its own.
+HttpReply Fetch(int port, const std::string& target, const std::string& headers) {
+  LoopbackConnection connection(port);
+  connection.Send("GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) +
+                  "\r\n" + headers + "Connection: close\r\n\r\n");
+  return connection.Read().value_or(HttpReply{});
+}
+
+double RequestsPerSecond(int port, const Settings& settings,
+                         const std::vector<std::string>& targets, const std::string& headers,
+                         const std::function<bool(const std::string&)>& body_ok, int* errors) {
+  const auto load =
+      RunLoad(port, settings.connections, targets, body_ok, /*timeout_seconds=*/300, headers);
+  *errors += load.errors;
+  for (const std::string& error : load.first_errors) std::printf("    error: %s\n", error.c_str());
+  return load.seconds > 0 ? (load.ok + load.errors) / load.seconds : 0;
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values.empty() ? 0 : values[values.size() / 2];
+}
+
+long ResidentKib(pid_t pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.starts_with("VmRSS:")) return std::atol(line.c_str() + 6);
+  }
+  return -1;
+}
+
+// A value of the service's metrics, or -1.
+double Metric(int metrics_port, const std::string& name) {
+  const HttpReply reply = Fetch(metrics_port, "/metrics", "");
+  const std::size_t at = reply.body.find("\n" + name + " ");
+  return at == std::string::npos ? -1 : std::atof(reply.body.c_str() + at + name.size() + 2);
+}
+
+struct Comparison {
+  std::vector<double> identity;
+  std::vector<double> gzip;
+  std::vector<double> mixed;
+};
+
+int CompareWithNginx(const Settings& settings, TempDir& dir, int* errors) {
+  std::string error;
+  const std::string db = dir.File("catalogue.sqlite3");
+  std::vector<std::string> titles;
+  if (!quorvel::service::bench::ImportFictionalCatalogue(CATALOGUE_SERVICE_PATH, db,
+                                                         dir.File("catalogue.tsv"),
+                                                         settings.entries, &error, &titles)) {
+    std::fprintf(stderr, "%s\n", error.c_str());
+    return 1;
+  }
+  auto service =
+      ServiceProcess::Start(CATALOGUE_SERVICE_PATH, {"--db", db}, dir.File("service.log"), &error);
+  if (!service) {
+    std::fprintf(stderr, "%s\n", error.c_str());
+    return 1;
+  }
+  const std::string page_one = Query(1, "");
+  const HttpReply identity = Fetch(service->port(), page_one, "");
+  const HttpReply gzip = Fetch(service->port(), page_one, "Accept-Encoding: gzip\r\n");
+  if (identity.status != 200 || gzip.Header("Content-Encoding") != "gzip") {
+    std::fprintf(stderr, "page 1 did not come as expected: %d, %s\n", gzip.status,
+                 gzip.head.c_str());
+    return 1;
+  }
+  const std::string www = dir.File("www");
+  std::filesystem::create_directory(www);
+  std::ofstream(www + "/page1", std::ios::binary) << identity.body;
+  std::ofstream(www + "/page1.gz", std::ios::binary) << gzip.body;
+  const int nginx_port = quorvel::service::testing::FreeLoopbackPort();
+  const std::string site = "server {\n  listen 127.0.0.1:" + std::to_string(nginx_port) +
+                           ";\n  root " + www +
+                           ";\n  default_type text/plain;\n  gzip_static on;\n  gzip_vary on;\n"
+                           "  keepalive_requests 1000000;\n  location / {}\n}\n";
+  const std::string nginx_folder = dir.File("nginx");
+  std::filesystem::create_directory(nginx_folder);
+  auto nginx = NginxProcess::Start(nginx_folder, site, nginx_port, &error);
+  if (!nginx) {
+    std::fprintf(stderr, "%s\n", error.c_str());
+    return 1;
+  }
+  std::printf("page 1: %zu bytes, %zu gzip-compressed (the bytes nginx serves as page1.gz)\n",
+              identity.body.size(), gzip.body.size());
+
+  const auto same = [](const std::string& expected) {
+    return [expected](const std::string& body) { return body == expected; };
+  };
+  const auto is_listing = [](const std::string& body) { return !body.empty(); };
+  const std::vector<std::string> service_page(settings.requests, page_one);
+  const std::vector<std::string> nginx_page(settings.requests, "/page1");
+  const std::string gzip_header = "Accept-Encoding: gzip\r\n";
+  const std::string both_header = "Accept-Encoding: gzip, br\r\n";
+  Comparison ratios;
+  std::size_t fresh = 0;
+  for (int round = 0; round < settings.rounds; ++round) {
+    const bool nginx_first = round % 2 == 1;
+    double figures[6] = {};  // service, nginx: identity, gzip; then mixed (service only)
+    for (int turn = 0; turn < 2; ++turn) {
+      if ((turn == 0) != nginx_first) {
+        figures[0] = RequestsPerSecond(service->port(), settings, service_page, "",
+                                       same(identity.body), errors);
+        figures[2] = RequestsPerSecond(service->port(), settings, service_page, gzip_header,
+                                       same(gzip.body), errors);
+        figures[4] = RequestsPerSecond(service->port(), settings,
+                                       MixedTargets(settings.requests, titles, fresh), both_header,
+                                       is_listing, errors);
+      } else {
+        figures[1] =
+            RequestsPerSecond(nginx_port, settings, nginx_page, "", same(identity.body), errors);
+        figures[3] = RequestsPerSecond(nginx_port, settings, nginx_page, gzip_header,
+                                       same(gzip.body), errors);
+      }
+    }
+    ratios.identity.push_back(figures[0] / figures[1]);
+    ratios.gzip.push_back(figures[2] / figures[3]);
+    ratios.mixed.push_back(figures[4] / figures[3]);
+    std::printf(
+        "round %d: identity %.0f vs nginx static %.0f req/s (%.2fx); gzip %.0f vs nginx "
+        "gzip_static %.0f (%.2fx); mixed gzip, br %.0f (%.2fx the gzip_static figure)\n",
+        round + 1, figures[0], figures[1], ratios.identity.back(), figures[2], figures[3],
+        ratios.gzip.back(), figures[4], ratios.mixed.back());
+  }
+  const auto goal = [](const char* what, double median, double wanted) {
+    std::printf("goal %s >= %.1fx nginx: median %.2fx, %s\n", what, wanted, median,
+                median >= wanted ? "met" : "NOT met");
+  };
+  goal("gzip page 1", Median(ratios.gzip), kGoalGzip);
+  goal("mixed pages and terms (1 in 5 fresh), gzip, br", Median(ratios.mixed), kGoalMixed);
+  goal("identity page 1", Median(ratios.identity), kGoalIdentity);
+  return 0;
+}
+
+// Sends `settings.terms` distinct terms to a service with the reply cache at
+// `cache_mib` and to one without, and compares.
+int ReplyCacheMemory(const Settings& settings, TempDir& dir, int* errors) {
+  std::string error;
+  const std::string db = dir.File("small.sqlite3");
+  std::vector<std::string> titles;
+  if (!quorvel::service::bench::ImportFictionalCatalogue(
+          CATALOGUE_SERVICE_PATH, db, dir.File("small.tsv"), settings.memory_entries, &error,
+          &titles)) {
+    std::fprintf(stderr, "%s\n", error.c_str());
+    return 1;
+  }
+  std::vector<std::string> targets;
+  for (int i = 0; i < settings.terms; ++i) {
+    // The titles first, whose replies are large enough to compress; then
+    // terms that find nothing, as anyone can send by the thousand.
+    targets.push_back(static_cast<std::size_t>(i) < titles.size()
+                          ? Query(1, titles[static_cast<std::size_t>(i)])
+                          : Query(1, "no such add-on " + std::to_string(i)));
+  }
+  long growth[2] = {};
+  double counted = 0;
+  double most_counted = 0;
+  for (const int mib : {settings.cache_mib, 0}) {
+    const int metrics_port = quorvel::service::testing::FreeLoopbackPort();
+    auto service = ServiceProcess::Start(CATALOGUE_SERVICE_PATH,
+                                         {"--db", db, "--reply-cache-mib", std::to_string(mib),
+                                          "--metrics", "127.0.0.1:" + std::to_string(metrics_port)},
+                                         dir.File("memory.log"), &error);
+    if (!service) {
+      std::fprintf(stderr, "%s\n", error.c_str());
+      return 1;
+    }
+    const long before = ResidentKib(service->pid());
+    const std::size_t chunk = 20000;
+    for (std::size_t from = 0; from < targets.size(); from += chunk) {
+      const std::vector<std::string> part(
+          targets.begin() + static_cast<std::ptrdiff_t>(from),
+          targets.begin() + static_cast<std::ptrdiff_t>(std::min(from + chunk, targets.size())));
+      RequestsPerSecond(
+          service->port(), settings, part, "Accept-Encoding: gzip, br\r\n",
+          [](const std::string& body) { return !body.empty(); }, errors);
+      if (mib > 0) {
+        counted = Metric(metrics_port, "quorvel_catalogue_reply_cache_bytes");
+        most_counted = std::max(most_counted, counted);
+      }
+    }
+    growth[mib > 0 ? 0 : 1] = ResidentKib(service->pid()) - before;
+  }
+  const double limit = settings.cache_mib * 1048576.0;
+  const double resident = (growth[0] - growth[1]) * 1024.0;
+  std::printf(
+      "reply cache, %d distinct terms on a %d-entry catalogue: counted at most %.1f MiB (%.1f "
+      "at the end) of a %d MiB limit; resident memory grew %.1f MiB more than without the "
+      "cache\n",
+      settings.terms, settings.memory_entries, most_counted / 1048576, counted / 1048576,
+      settings.cache_mib, resident / 1048576);
+  std::printf("goal reply cache within its limit: %s\n",
+              most_counted <= limit && resident <= limit ? "met" : "NOT met");
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using quorvel::service::bench::ReadSetting;
+  signal(SIGPIPE, SIG_IGN);
+  Settings settings;
+  for (int i = 1; i < argc; ++i) {
+    if (!ReadSetting(argc, argv, i, "--requests", settings.requests) &&
+        !ReadSetting(argc, argv, i, "--connections", settings.connections) &&
+        !ReadSetting(argc, argv, i, "--entries", settings.entries) &&
+        !ReadSetting(argc, argv, i, "--rounds", settings.rounds) &&
+        !ReadSetting(argc, argv, i, "--terms", settings.terms) &&
+        !ReadSetting(argc, argv, i, "--memory-entries", settings.memory_entries) &&
+        !ReadSetting(argc, argv, i, "--cache-mib", settings.cache_mib)) {
+      std::fprintf(stderr,
+                   "usage: %s [--requests N] [--connections N] [--entries N] [--rounds N] "
+                   "[--terms N] [--memory-entries N] [--cache-mib N]\n",
+                   argv[0]);
+      return 2;
+    }
+  }
+  if (settings.requests < 1 || settings.connections < 1 || settings.connections > 1000 ||
+      settings.entries < quorvel::service::kSeedEntryCount ||
+      settings.memory_entries < quorvel::service::kSeedEntryCount || settings.rounds < 1 ||
+      settings.cache_mib < 1) {
+    std::fprintf(stderr, "requests, rounds, cache-mib >= 1; connections 1 to 1000; entries >= %d\n",
+                 quorvel::service::kSeedEntryCount);
+    return 2;
+  }
+  rlimit files{};
+  if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
+    files.rlim_cur = files.rlim_max;
+    setrlimit(RLIMIT_NOFILE, &files);
+  }
+  std::ifstream load_average("/proc/loadavg");
+  std::string load;
+  std::getline(load_average, load);
+  std::printf(
+      "catalogue-service against nginx, %d-entry catalogue, %d keep-alive connections, %d "
+      "requests a run, %d rounds (load average before: %s)\n",
+      settings.entries, settings.connections, settings.requests, settings.rounds, load.c_str());
+  TempDir dir;
+  int errors = 0;
+  if (CompareWithNginx(settings, dir, &errors) != 0) return 1;
+  if (ReplyCacheMemory(settings, dir, &errors) != 0) return 1;
+  if (errors != 0) std::printf("%d requests failed\n", errors);
+  return errors == 0 ? 0 : 1;
+}
