@@ -2,16 +2,17 @@
 // one run: page 1 as it is (nginx static), page 1 gzip-compressed (nginx
 // gzip_static with the very bytes the service sends), and a mix of pages and
 // terms with one request in five a term never asked before, asked with
-// "Accept-Encoding: gzip, br" (against the same gzip_static figure).  Both
-// servers are driven alike over loopback from keep-alive connections (one
-// epoll thread, see load_client.h), in rounds that alternate which goes
-// first; each round's ratios are printed and the goals are judged on their
-// medians.  Last, the reply cache's memory under 200,000 distinct terms: a
-// service with a small limit and one with none get the same requests, and
-// both what the cache counts and the difference in resident memory are
-// held against the limit.  The machine is shared, so figures move from run
-// to run; the ratios within a round are what count.  Needs nginx (Debian
-// package nginx).
+// "Accept-Encoding: gzip, br" (against the same gzip_static figure; the mix
+// without fresh terms is shown beside it).  Both servers are driven alike
+// over loopback from keep-alive connections (one epoll thread, see
+// load_client.h).  The machine is shared, so each figure is taken in slices
+// that alternate between the two servers, and the goals are judged on the
+// median of the rounds' ratios; CPU time a request of each server is shown
+// too, being less moved by other work than throughput.  Last, the reply
+// cache's memory under 200,000 distinct terms: a service with a small limit
+// and one with none get the same requests, and both what the cache counts
+// and the difference in resident memory are held against the limit.  Needs
+// nginx (Debian package nginx).
 //
 //   service_nginx_bench [--requests N] [--connections N] [--entries N] [--rounds N]
 //                       [--terms N] [--memory-entries N] [--cache-mib N]
@@ -32,12 +33,15 @@
 #include "load_client.h"
 #include "loopback_connection.h"
 #include "nginx_process.h"
+#include "process_usage.h"
 #include "service/store/seed_catalogue.h"
 #include "service_process.h"
 
 namespace {
 
 using quorvel::service::bench::PercentEncode;
+using quorvel::service::bench::ProcessCpuSeconds;
+using quorvel::service::bench::ResidentKib;
 using quorvel::service::bench::RunLoad;
 using quorvel::service::testing::HttpReply;
 using quorvel::service::testing::LoopbackConnection;
@@ -68,7 +72,7 @@ std::string Query(int page, std::string_view term) {
 
 // Four requests in five from a hot set of pages (whole catalogue, each
 // category, common searches), one in five a title not asked before: `fresh`
-// counts them across rounds.
+// counts them across rounds.  Without `titles`, all from the hot set.
 std::vector<std::string> MixedTargets(int count, const std::vector<std::string>& titles,
                                       std::size_t& fresh) {
   std::vector<std::string> hot;
@@ -83,7 +87,7 @@ std::vector<std::string> MixedTargets(int count, const std::vector<std::string>&
   std::uint64_t state = 424242;
   for (int i = 0; i < count; ++i) {
     state = state * 6364136223846793005ULL + 1442695040888963407ULL;
-    if (i % 5 == 4) {
+    if (i % 5 == 4 && !titles.empty()) {
       targets.push_back(Query(1, titles[fresh++ % titles.size()]));
     } else {
       targets.push_back(hot[(state >> 33) % hot.size()]);
@@ -100,27 +104,60 @@ HttpReply Fetch(int port, const std::string& target, const std::string& headers)
   return connection.Read().value_or(HttpReply{});
 }
 
-double RequestsPerSecond(int port, const Settings& settings,
-                         const std::vector<std::string>& targets, const std::string& headers,
-                         const std::function<bool(const std::string&)>& body_ok, int* errors) {
-  const auto load =
-      RunLoad(port, settings.connections, targets, body_ok, /*timeout_seconds=*/300, headers);
+// A server under load: where it listens and the processes whose CPU time it uses.
+struct Server {
+  int port;
+  std::vector<pid_t> pids;
+};
+
+// Requests, wall time and CPU time summed over the slices of one figure.
+struct Figure {
+  double requests = 0;
+  double seconds = 0;
+  double cpu_seconds = 0;
+  double Rate() const { return seconds > 0 ? requests / seconds : 0; }
+  double CpuMicros() const { return requests > 0 ? cpu_seconds / requests * 1e6 : 0; }
+};
+
+void Drive(const Server& server, const Settings& settings, const std::vector<std::string>& targets,
+           const std::string& headers, const std::function<bool(const std::string&)>& body_ok,
+           Figure& figure, int* errors) {
+  const double cpu_before = ProcessCpuSeconds(server.pids);
+  const auto load = RunLoad(server.port, settings.connections, targets, body_ok,
+                            /*timeout_seconds=*/300, headers);
+  figure.cpu_seconds += ProcessCpuSeconds(server.pids) - cpu_before;
+  figure.requests += load.ok + load.errors;
+  figure.seconds += load.seconds;
   *errors += load.errors;
   for (const std::string& error : load.first_errors) std::printf("    error: %s\n", error.c_str());
-  return load.seconds > 0 ? (load.ok + load.errors) / load.seconds : 0;
+}
+
+// The service and nginx on the same bytes, in slices taking turns.
+std::pair<Figure, Figure> Alternate(const Server& service, const std::string& service_target,
+                                    const Server& nginx, const std::string& nginx_target,
+                                    const std::string& headers, const std::string& expected,
+                                    const Settings& settings, int* errors) {
+  constexpr int kSlices = 4;
+  const std::vector<std::string> service_targets(settings.requests / kSlices, service_target);
+  const std::vector<std::string> nginx_targets(settings.requests / kSlices, nginx_target);
+  const auto same = [&expected](const std::string& body) { return body == expected; };
+  Figure ours;
+  Figure theirs;
+  for (int slice = 0; slice < kSlices; ++slice) {
+    for (int turn = 0; turn < 2; ++turn) {
+      if ((turn == 0) == (slice % 2 == 0)) {
+        Drive(service, settings, service_targets, headers, same, ours, errors);
+      } else {
+        Drive(nginx, settings, nginx_targets, headers, same, theirs, errors);
+      }
+    }
+  }
+  return {ours, theirs};
 }
 
 double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   return values.empty() ? 0 : values[values.size() / 2];
-}
-
-long ResidentKib(pid_t pid) {
-  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-  for (std::string line; std::getline(status, line);) {
-    if (line.starts_with("VmRSS:")) return std::atol(line.c_str() + 6);
-  }
-  return -1;
 }
 
 // A value of the service's metrics, or -1.
@@ -130,10 +167,14 @@ double Metric(int metrics_port, const std::string& name) {
   return at == std::string::npos ? -1 : std::atof(reply.body.c_str() + at + name.size() + 2);
 }
 
+// Throughput against nginx's, and CPU time a request against nginx's, by round.
 struct Comparison {
   std::vector<double> identity;
   std::vector<double> gzip;
   std::vector<double> mixed;
+  std::vector<double> identity_cpu;
+  std::vector<double> gzip_cpu;
+  std::vector<double> mixed_cpu;
 };
 
 int CompareWithNginx(const Settings& settings, TempDir& dir, int* errors) {
@@ -179,51 +220,54 @@ int CompareWithNginx(const Settings& settings, TempDir& dir, int* errors) {
   std::printf("page 1: %zu bytes, %zu gzip-compressed (the bytes nginx serves as page1.gz)\n",
               identity.body.size(), gzip.body.size());
 
-  const auto same = [](const std::string& expected) {
-    return [expected](const std::string& body) { return body == expected; };
-  };
+  const Server ours{service->port(), {service->pid()}};
+  const Server theirs{nginx_port, quorvel::service::bench::WithChildren(nginx->pid())};
   const auto is_listing = [](const std::string& body) { return !body.empty(); };
-  const std::vector<std::string> service_page(settings.requests, page_one);
-  const std::vector<std::string> nginx_page(settings.requests, "/page1");
-  const std::string gzip_header = "Accept-Encoding: gzip\r\n";
   const std::string both_header = "Accept-Encoding: gzip, br\r\n";
   Comparison ratios;
   std::size_t fresh = 0;
   for (int round = 0; round < settings.rounds; ++round) {
-    const bool nginx_first = round % 2 == 1;
-    double figures[6] = {};  // service, nginx: identity, gzip; then mixed (service only)
-    for (int turn = 0; turn < 2; ++turn) {
-      if ((turn == 0) != nginx_first) {
-        figures[0] = RequestsPerSecond(service->port(), settings, service_page, "",
-                                       same(identity.body), errors);
-        figures[2] = RequestsPerSecond(service->port(), settings, service_page, gzip_header,
-                                       same(gzip.body), errors);
-        figures[4] = RequestsPerSecond(service->port(), settings,
-                                       MixedTargets(settings.requests, titles, fresh), both_header,
-                                       is_listing, errors);
-      } else {
-        figures[1] =
-            RequestsPerSecond(nginx_port, settings, nginx_page, "", same(identity.body), errors);
-        figures[3] = RequestsPerSecond(nginx_port, settings, nginx_page, gzip_header,
-                                       same(gzip.body), errors);
-      }
-    }
-    ratios.identity.push_back(figures[0] / figures[1]);
-    ratios.gzip.push_back(figures[2] / figures[3]);
-    ratios.mixed.push_back(figures[4] / figures[3]);
+    const auto [identity_ours, identity_theirs] =
+        Alternate(ours, page_one, theirs, "/page1", "", identity.body, settings, errors);
+    const auto [gzip_ours, gzip_theirs] = Alternate(
+        ours, page_one, theirs, "/page1", "Accept-Encoding: gzip\r\n", gzip.body, settings, errors);
+    Figure mixed;
+    Drive(ours, settings, MixedTargets(settings.requests, titles, fresh), both_header, is_listing,
+          mixed, errors);
+    Figure hot;
+    std::size_t none = 0;
+    Drive(ours, settings, MixedTargets(settings.requests, {}, none), both_header, is_listing, hot,
+          errors);
+    ratios.identity.push_back(identity_ours.Rate() / identity_theirs.Rate());
+    ratios.gzip.push_back(gzip_ours.Rate() / gzip_theirs.Rate());
+    ratios.mixed.push_back(mixed.Rate() / gzip_theirs.Rate());
+    ratios.identity_cpu.push_back(identity_ours.CpuMicros() / identity_theirs.CpuMicros());
+    ratios.gzip_cpu.push_back(gzip_ours.CpuMicros() / gzip_theirs.CpuMicros());
+    ratios.mixed_cpu.push_back(mixed.CpuMicros() / gzip_theirs.CpuMicros());
     std::printf(
-        "round %d: identity %.0f vs nginx static %.0f req/s (%.2fx); gzip %.0f vs nginx "
-        "gzip_static %.0f (%.2fx); mixed gzip, br %.0f (%.2fx the gzip_static figure)\n",
-        round + 1, figures[0], figures[1], ratios.identity.back(), figures[2], figures[3],
-        ratios.gzip.back(), figures[4], ratios.mixed.back());
+        "round %d (req/s, CPU us a request):\n"
+        "  identity %6.0f %3.0f us; nginx static      %6.0f %3.0f us: %.2fx\n"
+        "  gzip     %6.0f %3.0f us; nginx gzip_static %6.0f %3.0f us: %.2fx\n"
+        "  mixed, 1 in 5 fresh  %6.0f %4.0f us: %.2fx nginx gzip_static\n"
+        "  mixed, no fresh term %6.0f %4.0f us: %.2fx\n",
+        round + 1, identity_ours.Rate(), identity_ours.CpuMicros(), identity_theirs.Rate(),
+        identity_theirs.CpuMicros(), ratios.identity.back(), gzip_ours.Rate(),
+        gzip_ours.CpuMicros(), gzip_theirs.Rate(), gzip_theirs.CpuMicros(), ratios.gzip.back(),
+        mixed.Rate(), mixed.CpuMicros(), ratios.mixed.back(), hot.Rate(), hot.CpuMicros(),
+        hot.Rate() / gzip_theirs.Rate());
+    std::fflush(stdout);
   }
-  const auto goal = [](const char* what, double median, double wanted) {
-    std::printf("goal %s >= %.1fx nginx: median %.2fx, %s\n", what, wanted, median,
-                median >= wanted ? "met" : "NOT met");
+  const auto goal = [](const char* what, const std::vector<double>& rates,
+                       const std::vector<double>& cpu, double wanted) {
+    std::printf(
+        "goal %s >= %.1fx nginx's throughput: median %.2fx, %s (CPU a request: median %.2fx "
+        "nginx's)\n",
+        what, wanted, Median(rates), Median(rates) >= wanted ? "met" : "NOT met", Median(cpu));
   };
-  goal("gzip page 1", Median(ratios.gzip), kGoalGzip);
-  goal("mixed pages and terms (1 in 5 fresh), gzip, br", Median(ratios.mixed), kGoalMixed);
-  goal("identity page 1", Median(ratios.identity), kGoalIdentity);
+  goal("gzip page 1", ratios.gzip, ratios.gzip_cpu, kGoalGzip);
+  goal("mixed pages and terms (1 in 5 fresh), gzip, br", ratios.mixed, ratios.mixed_cpu,
+       kGoalMixed);
+  goal("identity page 1", ratios.identity, ratios.identity_cpu, kGoalIdentity);
   return 0;
 }
 
@@ -250,6 +294,7 @@ int ReplyCacheMemory(const Settings& settings, TempDir& dir, int* errors) {
   long growth[2] = {};
   double counted = 0;
   double most_counted = 0;
+  double entries = 0;
   for (const int mib : {settings.cache_mib, 0}) {
     const int metrics_port = quorvel::service::testing::FreeLoopbackPort();
     auto service = ServiceProcess::Start(CATALOGUE_SERVICE_PATH,
@@ -266,12 +311,15 @@ int ReplyCacheMemory(const Settings& settings, TempDir& dir, int* errors) {
       const std::vector<std::string> part(
           targets.begin() + static_cast<std::ptrdiff_t>(from),
           targets.begin() + static_cast<std::ptrdiff_t>(std::min(from + chunk, targets.size())));
-      RequestsPerSecond(
-          service->port(), settings, part, "Accept-Encoding: gzip, br\r\n",
-          [](const std::string& body) { return !body.empty(); }, errors);
+      Figure ignored;
+      Drive(
+          Server{service->port(), {service->pid()}}, settings, part,
+          "Accept-Encoding: gzip, br\r\n", [](const std::string& body) { return !body.empty(); },
+          ignored, errors);
       if (mib > 0) {
         counted = Metric(metrics_port, "quorvel_catalogue_reply_cache_bytes");
         most_counted = std::max(most_counted, counted);
+        entries = Metric(metrics_port, "quorvel_catalogue_reply_cache_entries");
       }
     }
     growth[mib > 0 ? 0 : 1] = ResidentKib(service->pid()) - before;
@@ -279,10 +327,10 @@ int ReplyCacheMemory(const Settings& settings, TempDir& dir, int* errors) {
   const double limit = settings.cache_mib * 1048576.0;
   const double resident = (growth[0] - growth[1]) * 1024.0;
   std::printf(
-      "reply cache, %d distinct terms on a %d-entry catalogue: counted at most %.1f MiB (%.1f "
-      "at the end) of a %d MiB limit; resident memory grew %.1f MiB more than without the "
-      "cache\n",
-      settings.terms, settings.memory_entries, most_counted / 1048576, counted / 1048576,
+      "reply cache, %d distinct terms on a %d-entry catalogue: counted at most %.2f MiB (%.2f "
+      "at the end, %.0f replies) of a %d MiB limit; resident memory grew %.2f MiB more than "
+      "without the cache\n",
+      settings.terms, settings.memory_entries, most_counted / 1048576, counted / 1048576, entries,
       settings.cache_mib, resident / 1048576);
   std::printf("goal reply cache within its limit: %s\n",
               most_counted <= limit && resident <= limit ? "met" : "NOT met");
