@@ -107,6 +107,7 @@ TEST(HttpDateTest, ReadsTheThreeFormsAndWritesOne) {
       {"Sun Nov  6 08:49:37 1994", moment},
       {"Thu, 29 Feb 2024 23:59:59 GMT", SystemTime(seconds(1709251199))},
       {"Sun, 06 Nov 1994 08:49:37 UTC", std::nullopt},
+      {"Sun, 06 Nov 8376 08:49:37 GMT", std::nullopt},
       {"Sun, 31 Nov 1994 08:49:37 GMT", std::nullopt},
       {"Sun, 06 Nov 1994 24:00:00 GMT", std::nullopt},
       {"Sun, 06 Foo 1994 08:49:37 GMT", std::nullopt},

@@ -49,8 +49,12 @@ std::optional<int> TimeOfDay(std::string_view text) {
   return *h * 3600 + *m * 60 + std::min(*s, 59);
 }
 
+// The clock counts nanoseconds in 64 bits, which ends in 2262.
+constexpr int kFirstYear = 1900;
+constexpr int kLastYear = 2200;
+
 std::optional<SystemTime> Moment(int y, unsigned mo, int d, std::optional<int> seconds) {
-  if (!seconds) return std::nullopt;
+  if (!seconds || y < kFirstYear || y > kLastYear) return std::nullopt;
   const year_month_day date{year(y), month(mo), day(static_cast<unsigned>(d))};
   if (!date.ok()) return std::nullopt;
   return SystemTime(std::chrono::sys_days(date)) + std::chrono::seconds(*seconds);
