@@ -3,8 +3,10 @@
 // load, no request fails, and every request sent after the rename is
 // answered from the new catalogue, under a new entity tag; the old tag no
 // longer gets 304.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <atomic>
 #include <cstdio>
@@ -14,6 +16,7 @@
 #include <vector>
 
 #include "loopback_connection.h"
+#include "service/http/http_date.h"
 #include "service_process.h"
 
 namespace quorvel::service {
@@ -72,9 +75,17 @@ TEST(CataloguePushTest, RenamedOverTheLiveFileUnderLoad) {
     });
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  const std::string old_tag = testing::Get(port, kTarget).Header("ETag");
+  const HttpReply old_reply = testing::Get(port, kTarget);
+  const std::string old_tag = old_reply.Header("ETag");
   const std::string next = dir.File("catalogue.next.sqlite3");
   Import(dir, next, "new");
+  // Written long ago, as a restored backup or a copy that kept its times may be.
+  const timespec long_ago[2] = {{978307200, 0}, {978307200, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, next.c_str(), long_ago, 0), 0);
+  // Times are sent in whole seconds: the push comes in a later one.
+  const auto old_time = ParseHttpDate(old_reply.Header("Last-Modified"));
+  ASSERT_TRUE(old_time.has_value());
+  std::this_thread::sleep_until(*old_time + std::chrono::milliseconds(1100));
   ASSERT_EQ(std::rename(next.c_str(), live.c_str()), 0);
   renamed = true;
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
@@ -99,12 +110,16 @@ TEST(CataloguePushTest, RenamedOverTheLiveFileUnderLoad) {
   EXPECT_GT(before, 10);
   EXPECT_GT(after, 10);
 
+  // Nothing the client kept from before gets a 304: neither the old tag nor
+  // the old time, though the new file was written earlier.
   LoopbackConnection connection(port);
-  connection.Send("GET " + kTarget + " HTTP/1.1\r\nHost: x\r\nIf-None-Match: " + old_tag +
-                  "\r\n\r\n");
-  const HttpReply revalidated = connection.Read().value_or(HttpReply{});
-  EXPECT_EQ(revalidated.status, 200) << "the old tag no longer matches";
-  EXPECT_EQ(revalidated.Header("ETag"), fresh.Header("ETag"));
+  for (const std::string& condition :
+       {"If-None-Match: " + old_tag, "If-Modified-Since: " + old_reply.Header("Last-Modified")}) {
+    connection.Send("GET " + kTarget + " HTTP/1.1\r\nHost: x\r\n" + condition + "\r\n\r\n");
+    const HttpReply revalidated = connection.Read().value_or(HttpReply{});
+    EXPECT_EQ(revalidated.status, 200) << condition;
+    EXPECT_EQ(revalidated.Header("ETag"), fresh.Header("ETag"));
+  }
 }
 
 }  // namespace
