@@ -58,7 +58,7 @@ struct Settings {
   int requests = 20000;
   int connections = 32;
   int entries = 100000;
-  int rounds = 3;
+  int rounds = 5;
   int terms = 200000;
   int memory_entries = 10000;
   int cache_mib = 8;
