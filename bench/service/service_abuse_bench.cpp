@@ -26,8 +26,8 @@
 #include <thread>
 #include <vector>
 
-#include "bench_options.h"
 #include "loopback_connection.h"
+#include "bench_options.h"
 #include "service_process.h"
 
 namespace {
