@@ -13,7 +13,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-dev pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-webengine-dev qt6-multimedia-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev libmicrohttpd-dev libicu-dev
-  libcurl4-openssl-dev libssl-dev openssl ca-certificates
+  libcurl4-openssl-dev libssl-dev openssl ca-certificates zlib1g-dev libbrotli-dev nginx
   gstreamer1.0-plugins-good fonts-wqy-microhei
   xvfb xauth imagemagick xdg-utils sox libxcb1-dev
   openbox x11-utils dbus at-spi2-core python3-pyatspi qt6-gtk-platformtheme

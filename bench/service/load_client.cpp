@@ -73,7 +73,8 @@ bool TakeResponse(std::string& in, int& status, std::string& body) {
 }  // namespace
 
 LoadResult RunLoad(int port, int connections, const std::vector<std::string>& targets,
-                   const std::function<bool(const std::string&)>& body_ok, int timeout_seconds) {
+                   const std::function<bool(const std::string&)>& body_ok, int timeout_seconds,
+                   const std::string& headers) {
   LoadResult result;
   const int epoll = epoll_create1(EPOLL_CLOEXEC);
   std::vector<Connection> pool(static_cast<std::size_t>(connections));
@@ -88,7 +89,7 @@ LoadResult RunLoad(int port, int connections, const std::vector<std::string>& ta
     }
     conn.target = next_target++;
     conn.out = "GET " + targets[conn.target] +
-               " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) + "\r\n\r\n";
+               " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) + "\r\n" + headers + "\r\n";
     conn.sent = 0;
     conn.busy = true;
     ++outstanding;

@@ -20,9 +20,10 @@ struct LoadResult {
 // All connections are driven from one thread with epoll, so the load itself
 // costs little and adds few threads for the scheduler to juggle.  A request
 // counts as ok when the answer is 200 and `body_ok` accepts its body.  Gives up
-// (counting what is left as errors) after `timeout_seconds`.
+// (counting what is left as errors) after `timeout_seconds`.  `headers`, each
+// line ending in "\r\n", go with every request.
 LoadResult RunLoad(int port, int connections, const std::vector<std::string>& targets,
                    const std::function<bool(const std::string&)>& body_ok,
-                   int timeout_seconds = 120);
+                   int timeout_seconds = 120, const std::string& headers = "");
 
 }  // namespace quorvel::service::bench

@@ -41,6 +41,7 @@
 #include "plain_scan.h"
 #include "service/store/catalogue_store.h"
 #include "service/store/catalogue_writer.h"
+#include "service/store/seed_catalogue.h"
 #include "service/store/sqlite_handle.h"
 #include "service_process.h"
 

@@ -23,26 +23,24 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
-#include <iterator>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "bench_catalogue.h"
 #include "bench_options.h"
 #include "load_client.h"
+#include "process_usage.h"
 #include "service/store/seed_catalogue.h"
-#include "service/store/tsv_import.h"
 #include "service_process.h"
 
 namespace {
 
 using quorvel::service::kCategoryTerms;
-using quorvel::service::kSeedCountPerTerm;
 using quorvel::service::kSeedEntryCount;
 using quorvel::service::bench::LoadResult;
 using quorvel::service::bench::PercentEncode;
 using quorvel::service::bench::Percentile;
+using quorvel::service::bench::ProcessCpuSeconds;
 using quorvel::service::bench::RunLoad;
 using quorvel::service::bench::ScaledCounts;
 using quorvel::testing::ServiceProcess;
@@ -105,28 +103,15 @@ std::vector<std::string> ListingTargets(const Settings& settings) {
   return targets;
 }
 
-// CPU time (user and system) a process has used so far.
-double ProcessCpuSeconds(pid_t pid) {
-  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-  std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::istringstream fields(stat.substr(stat.rfind(')') + 2));
-  std::string field;
-  double ticks = 0;
-  for (int i = 3; i <= 15 && fields >> field; ++i) {
-    if (i >= 14) ticks += std::atof(field.c_str());
-  }
-  return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
-}
-
 RunResult Measure(pid_t service_pid, int port, const Settings& settings,
                   const std::vector<std::string>& targets,
                   const std::function<bool(const std::string&)>& body_ok) {
-  const double service_cpu_before = ProcessCpuSeconds(service_pid);
-  const double client_cpu_before = ProcessCpuSeconds(getpid());
+  const double service_cpu_before = ProcessCpuSeconds({service_pid});
+  const double client_cpu_before = ProcessCpuSeconds({getpid()});
   const LoadResult load = RunLoad(port, settings.connections, targets, body_ok);
   RunResult result;
-  result.service_cpu_seconds = ProcessCpuSeconds(service_pid) - service_cpu_before;
-  result.client_cpu_seconds = ProcessCpuSeconds(getpid()) - client_cpu_before;
+  result.service_cpu_seconds = ProcessCpuSeconds({service_pid}) - service_cpu_before;
+  result.client_cpu_seconds = ProcessCpuSeconds({getpid()}) - client_cpu_before;
   result.ok = load.ok;
   result.errors = load.errors;
   result.seconds = load.seconds;
@@ -212,23 +197,13 @@ int main(int argc, char** argv) {
   TempDir dir;
   const std::string db = dir.File("catalogue.sqlite3");
   const std::string tsv = dir.File("catalogue.tsv");
-  {
-    // EntryIds count from 1, so the import replaces the starter entries and the
-    // catalogue holds exactly `entries`.
-    std::ofstream out(tsv, std::ios::binary);
-    for (const auto& entry :
-         quorvel::service::FictionalCatalogue(ScaledCounts(settings.entries), 20240601)) {
-      out << quorvel::service::FormatTsvLine(entry);
-    }
-  }
-  const auto imported =
-      quorvel::testing::RunProgram(settings.service, {"--db", db, "--import", tsv}, 600);
-  if (imported.exit_code != 0) {
-    std::fprintf(stderr, "import failed: %s\n", imported.err.c_str());
+  std::string error;
+  if (!quorvel::service::bench::ImportFictionalCatalogue(settings.service, db, tsv,
+                                                         settings.entries, &error)) {
+    std::fprintf(stderr, "%s\n", error.c_str());
     return 1;
   }
 
-  std::string error;
   auto service =
       ServiceProcess::Start(settings.service, {"--db", db}, dir.File("service.log"), &error);
   if (!service) {

@@ -12,6 +12,7 @@
 
 #include "service/database_path.h"
 #include "service/http/http_service.h"
+#include "service/http/metrics_listener.h"
 #include "service/import_command.h"
 #include "service/service_options.h"
 #include "service/store/catalogue_store.h"
@@ -45,11 +46,20 @@ int Serve(const ServiceOptions& options, const std::string& db_path) {
   store.WarmUp(kPreparedCategories);
 
   RaiseDescriptorLimit();
-  quorvel::service::CatalogueHttpService service(store, options.page_size, options.limits);
+  quorvel::service::CatalogueHttpService service(store, options.page_size, options.limits,
+                                                 options.caching);
   const int port = service.Bind(options.bind, options.port);
   if (port < 0) {
     std::cerr << "catalogue-service: cannot listen on " << options.bind << " port " << options.port
               << "\n";
+    return 1;
+  }
+  quorvel::service::MetricsListener metrics([&service] { return service.MetricsText(); });
+  const int metrics_port =
+      options.metrics_address ? metrics.Start(*options.metrics_address, options.metrics_port) : 0;
+  if (metrics_port < 0) {
+    std::cerr << "catalogue-service: cannot listen for metrics on " << *options.metrics_address
+              << " port " << options.metrics_port << "\n";
     return 1;
   }
 
@@ -69,7 +79,14 @@ int Serve(const ServiceOptions& options, const std::string& db_path) {
 
   const std::string shown_bind =
       options.bind.find(':') != std::string::npos ? "[" + options.bind + "]" : options.bind;
+  // The first line is what launchers wait for.
   std::printf("listening on http://%s:%d/\n", shown_bind.c_str(), port);
+  if (options.metrics_address) {
+    const std::string& address = *options.metrics_address;
+    const bool bracket = address.find(':') != std::string::npos;
+    std::printf("metrics on http://%s%s%s:%d/metrics\n", bracket ? "[" : "", address.c_str(),
+                bracket ? "]" : "", metrics_port);
+  }
   std::fflush(stdout);
   const bool served = service.Run();
 

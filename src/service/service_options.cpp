@@ -43,6 +43,42 @@ void SetLimit(HttpLimits& limits, std::string_view name, int value) {
   if (name == "--max-headers") limits.max_headers = v;
 }
 
+// "scheme://host[:port]" with nothing after it, scheme http or https.
+bool IsOrigin(std::string_view text) {
+  std::string_view rest;
+  if (text.starts_with("http://")) {
+    rest = text.substr(7);
+  } else if (text.starts_with("https://")) {
+    rest = text.substr(8);
+  } else {
+    return false;
+  }
+  if (rest.empty()) return false;
+  for (const char c : rest) {
+    const bool allowed = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                         (c >= '0' && c <= '9') || c == '.' || c == '-' || c == ':' || c == '[' ||
+                         c == ']';
+    if (!allowed) return false;
+  }
+  return true;
+}
+
+// "ADDR:PORT", the address in brackets when it is IPv6 ("[::1]:9100").
+std::optional<std::pair<std::string, int>> ParseListenAddress(std::string_view text) {
+  const std::size_t colon = text.rfind(':');
+  if (colon == std::string_view::npos || colon == 0) return std::nullopt;
+  std::string_view address = text.substr(0, colon);
+  if (address.front() == '[') {
+    if (address.size() < 3 || address.back() != ']') return std::nullopt;
+    address = address.substr(1, address.size() - 2);
+  } else if (address.find(':') != std::string_view::npos) {
+    return std::nullopt;
+  }
+  const std::optional<int> port = ParseIntIn(text.substr(colon + 1), 0, 65535);
+  if (!port) return std::nullopt;
+  return std::make_pair(std::string(address), *port);
+}
+
 }  // namespace
 
 std::variant<ServiceOptions, OptionsError> ParseServiceOptions(
@@ -63,7 +99,9 @@ std::variant<ServiceOptions, OptionsError> ParseServiceOptions(
     }
     const LimitOption* limit = FindLimitOption(name);
     if (name != "--port" && name != "--bind" && name != "--db" && name != "--page-size" &&
-        name != "--import" && name != "--max-skipped" && limit == nullptr) {
+        name != "--import" && name != "--max-skipped" && name != "--max-age" &&
+        name != "--reply-cache-mib" && name != "--metrics" && name != "--origin" &&
+        limit == nullptr) {
       return OptionsError{"unknown option " + std::string(arguments[i])};
     }
     if (!value) {
@@ -90,6 +128,24 @@ std::variant<ServiceOptions, OptionsError> ParseServiceOptions(
       if (!skipped) return OptionsError{"--max-skipped needs a whole number from 0"};
       options.max_skipped = *skipped;
       max_skipped_given = true;
+    } else if (name == "--max-age") {
+      const std::optional<int> seconds = ParseIntIn(*value, 0, 31'536'000);
+      if (!seconds) return OptionsError{"--max-age needs a number of seconds from 0 to 31536000"};
+      options.caching.max_age_seconds = *seconds;
+    } else if (name == "--reply-cache-mib") {
+      const std::optional<int> mib = ParseIntIn(*value, 0, 65536);
+      if (!mib) return OptionsError{"--reply-cache-mib needs a number from 0 to 65536"};
+      options.caching.reply_cache_bytes = static_cast<std::size_t>(*mib) << 20;
+    } else if (name == "--metrics") {
+      const auto listen = ParseListenAddress(*value);
+      if (!listen) return OptionsError{"--metrics needs ADDR:PORT, such as 127.0.0.1:9731"};
+      options.metrics_address = listen->first;
+      options.metrics_port = listen->second;
+    } else if (name == "--origin") {
+      if (!IsOrigin(*value)) {
+        return OptionsError{"--origin needs http://HOST[:PORT] or https://HOST[:PORT]"};
+      }
+      options.caching.origin = std::string(*value);
     } else if (value->empty()) {
       return OptionsError{std::string(name) + " needs a non-empty value"};
     } else if (name == "--bind") {
@@ -102,6 +158,10 @@ std::variant<ServiceOptions, OptionsError> ParseServiceOptions(
   }
   if (max_skipped_given && !options.import_file) {
     return OptionsError{"--max-skipped goes with --import"};
+  }
+  // Metrics tell more than a client should learn, so never where clients are.
+  if (options.metrics_address && options.metrics_port == options.port && options.port != 0) {
+    return OptionsError{"--metrics needs a port of its own, not the service's --port"};
   }
   return options;
 }
@@ -164,6 +224,24 @@ ends: HTTP/1.1 without Host, two Host headers, Content-Length headers that
 differ, white space in a header name, control characters (NUL included) in
 the request line.
 
+Caches and proxies:
+  --max-age SECONDS      how long caches may serve a reply without asking
+                         again (Cache-Control: public, max-age=N; default 10;
+                         0 sends no-cache: they must ask every time)
+  --reply-cache-mib N    memory for replies kept built and compressed, in MiB
+                         (default 64; 0 keeps none)
+  --origin URL           http://HOST[:PORT] or https://HOST[:PORT] put in front
+                         of download addresses that start with "/" (default:
+                         http:// and the Host the client asked for); behind a
+                         proxy that terminates TLS, its public https address
+  --metrics ADDR:PORT    answer GET /metrics in the Prometheus text format on
+                         a listener of its own (default: none)
+Every listing and page reply carries a strong ETag (the catalogue's identity,
+the request and the coding), Last-Modified where it comes from the catalogue,
+Cache-Control and Vary; If-None-Match and If-Modified-Since get 304.  Bodies of
+256 bytes or more go out gzip- or br-compressed when the client's
+Accept-Encoding asks for it.
+
 Once it accepts connections it prints "listening on http://ADDR:PORT/" on
 standard output.  Each request is logged on standard error as one line:
 method, path with query, status, body bytes and microseconds taken.
@@ -178,7 +256,11 @@ it exits with status 0.
 path that does not exist yet (exit status 2).  An import builds the new
 catalogue beside the old one and replaces it whole.  A running service notices
 at its next request, loads the new catalogue in the background, answering
-from the old one meanwhile, and serves the new one once it is loaded.
+from the old one meanwhile, and serves the new one once it is loaded (it logs
+"loaded PATH: N entries" then).  To push a catalogue to running services,
+import into a new file on the same file system and rename it over the live
+one: from that log line on, every reply comes from the new catalogue, with new
+ETags.
 )";
 }
 

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <variant>
 
+#include "service/http/caching_options.h"
 #include "service/http/http_limits.h"
 
 namespace quorvel::service {
@@ -20,6 +21,10 @@ struct ServiceOptions {
   // Lines an import may skip before it gives up and changes nothing.
   std::int64_t max_skipped = 0;
   HttpLimits limits;
+  CachingOptions caching;
+  // Where the metrics listener listens; none: no metrics listener.
+  std::optional<std::string> metrics_address;
+  int metrics_port = 0;
   bool help = false;
 };
 

@@ -4,7 +4,8 @@
 
 namespace quorvel::shell {
 
-// Every address the client knows of.  The hosts are fixed when the program is
+// Every address the client knows of.  The hosts and their schemes (http by
+// default, https where the build says so) are fixed when the program is
 // built; nothing about them is read at run time.
 struct ShellAddresses {
   QString listing_base;  // the listing service, ending in "/adminphp/"
@@ -16,8 +17,12 @@ struct ShellAddresses {
   QString forum_site;
 };
 
-// The addresses for a listing host, a maker's site host and a partner host,
-// each given as host[:port].
+// The addresses for a listing service, a maker's site and a partner site,
+// each given as its origin, "http://host[:port]" or "https://host[:port]".
+ShellAddresses AddressesForOrigins(const QString& listing_origin, const QString& site_origin,
+                                   const QString& partner_origin);
+
+// The same, each given as host[:port] and reached over plain http.
 ShellAddresses AddressesForHosts(const QString& listing_host, const QString& site_host,
                                  const QString& partner_host);
 

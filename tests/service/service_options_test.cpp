@@ -22,6 +22,10 @@ TEST(ServiceOptionsTest, DefaultsWithoutArguments) {
   EXPECT_FALSE(o.help);
   EXPECT_EQ(o.limits.request_timeout_seconds, 10u);
   EXPECT_EQ(o.limits.max_head_bytes, 16u * 1024);
+  EXPECT_EQ(o.caching.max_age_seconds, 10);
+  EXPECT_EQ(o.caching.reply_cache_bytes, std::size_t{64} << 20);
+  EXPECT_EQ(o.caching.origin, "");
+  EXPECT_FALSE(o.metrics_address.has_value());
 }
 
 TEST(ServiceOptionsTest, TakesValuesInBothForms) {
@@ -46,6 +50,18 @@ TEST(ServiceOptionsTest, TakesValuesInBothForms) {
   EXPECT_EQ(o.limits.max_headers, 20u);
 }
 
+TEST(ServiceOptionsTest, TakesTheCachingOptions) {
+  const auto parsed = Parse({"--max-age", "0", "--reply-cache-mib=3", "--metrics", "[::1]:9731",
+                             "--origin", "https://catalogue.example.org:8443"});
+  ASSERT_TRUE(std::holds_alternative<ServiceOptions>(parsed));
+  const ServiceOptions& o = std::get<ServiceOptions>(parsed);
+  EXPECT_EQ(o.caching.max_age_seconds, 0);
+  EXPECT_EQ(o.caching.reply_cache_bytes, std::size_t{3} << 20);
+  EXPECT_EQ(o.metrics_address, "::1");
+  EXPECT_EQ(o.metrics_port, 9731);
+  EXPECT_EQ(o.caching.origin, "https://catalogue.example.org:8443");
+}
+
 TEST(ServiceOptionsTest, RefusesBadCommandLines) {
   for (const auto& arguments :
        std::vector<std::vector<const char*>>{{"--port"},
@@ -62,7 +78,14 @@ TEST(ServiceOptionsTest, RefusesBadCommandLines) {
                                              {"--max-headers", "x"},
                                              {"--max-header-bytes", "10"},
                                              {"--max-skipped", "1"},
-                                             {"--import", "x", "--max-skipped", "-1"}}) {
+                                             {"--import", "x", "--max-skipped", "-1"},
+                                             {"--max-age", "-1"},
+                                             {"--reply-cache-mib", "65537"},
+                                             {"--metrics", "9731"},
+                                             {"--metrics", "::1:9731"},
+                                             {"--metrics", "127.0.0.1:8731"},
+                                             {"--origin", "ftp://host"},
+                                             {"--origin", "https://host/path"}}) {
     EXPECT_TRUE(std::holds_alternative<OptionsError>(Parse(arguments))) << arguments[0];
   }
 }

@@ -89,11 +89,11 @@ TEST(AboutText, EightLinesJoinedByCarriageReturnAndLineFeed) {
 
 TEST(BuiltInAddresses, FollowTheHostsTheProgramWasBuiltFor) {
   const ShellAddresses a = BuiltInAddresses();
-  const QString site = QStringLiteral("http://" QUORVEL_SITE_HOST);
-  EXPECT_EQ(a.listing_base, QStringLiteral("http://" QUORVEL_LISTING_HOST "/adminphp/"));
+  const QString site = QStringLiteral(QUORVEL_SITE_ORIGIN);
+  EXPECT_EQ(a.listing_base, QStringLiteral(QUORVEL_LISTING_ORIGIN "/adminphp/"));
   EXPECT_EQ(a.tip_page, site + QStringLiteral("/tishi1.8.html"));
   EXPECT_EQ(a.notice_page, site + QStringLiteral("/gonggao.html"));
-  EXPECT_EQ(a.partner_page, QStringLiteral("http://" QUORVEL_PARTNER_HOST));
+  EXPECT_EQ(a.partner_page, QStringLiteral(QUORVEL_PARTNER_ORIGIN));
   EXPECT_TRUE(AboutText(a).contains(site));
 }
 

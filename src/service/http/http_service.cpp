@@ -22,8 +22,10 @@
 #include "protocol/listing_query_parser.h"
 #include "protocol/listing_reply_writer.h"
 #include "protocol/wire_format.h"
+#include "service/http/cacheable_replies.h"
 #include "service/http/connection_deadlines.h"
 #include "service/http/request_log.h"
+#include "service/http/service_metrics.h"
 #include "service/http/service_pages.h"
 #include "service/store/catalogue_store.h"
 #include "service/store/page_reply.h"
@@ -77,10 +79,12 @@ unsigned DescriptorBudget(unsigned wanted) {
 
 class CatalogueHttpService::Impl {
  public:
-  Impl(CatalogueStore& store, int page_size, HttpLimits limits)
+  Impl(CatalogueStore& store, int page_size, HttpLimits limits, const CachingOptions& caching)
       : store_(store),
         page_size_(page_size),
         limits_(limits),
+        origin_(caching.origin),
+        replies_(caching),
         deadlines_(std::chrono::seconds(limits.request_timeout_seconds)) {
     store_.SetNotices([this](std::string_view line) { log_.Note(line); });
   }
@@ -179,6 +183,26 @@ class CatalogueHttpService::Impl {
     stop_wanted_.notify_all();
   }
 
+  std::string MetricsText() {
+    ServiceMetrics::Holdings holdings;
+    try {
+      std::shared_ptr<const CatalogueIdentity> identity;
+      holdings.rows = store_.EntryCount(&identity);
+      holdings.identity = identity->tag;
+      holdings.catalogue_loaded = true;
+    } catch (const StoreError&) {
+      // Shown as no catalogue loaded; the reason is in the log.
+    }
+    holdings.dropped_log_lines = log_.DroppedLines();
+    const CacheableReplies::Cache& cache = replies_.cache();
+    holdings.cache_bytes = cache.bytes();
+    holdings.cache_limit_bytes = cache.limit_bytes();
+    holdings.cache_entries = cache.entries();
+    holdings.cache_hits = cache.hits();
+    holdings.cache_misses = cache.misses();
+    return metrics_.Render(holdings);
+  }
+
  private:
   // One request, from its request line to its log line.
   struct Request {
@@ -188,6 +212,8 @@ class CatalogueHttpService::Impl {
     Clock::time_point start = Clock::now();
     int status = 0;  // 0 until answered here
     std::size_t body_bytes = 0;
+    RequestKind kind = RequestKind::kOther;
+    ContentCoding coding = ContentCoding::kIdentity;
   };
 
   // The callbacks below are called by the library, which knows nothing of
@@ -207,6 +233,7 @@ class CatalogueHttpService::Impl {
   static void ConnectionEvent(void* self, MHD_Connection* connection, void** socket_context,
                               MHD_ConnectionNotificationCode code) {
     auto& deadlines = static_cast<Impl*>(self)->deadlines_;
+    auto& metrics = static_cast<Impl*>(self)->metrics_;
     if (code == MHD_CONNECTION_NOTIFY_STARTED) {
       const MHD_ConnectionInfo* info =
           MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
@@ -215,7 +242,9 @@ class CatalogueHttpService::Impl {
       } catch (const std::exception&) {
         *socket_context = nullptr;  // served, but not held to the request timeout
       }
+      metrics.ConnectionOpened();
     } else {
+      metrics.ConnectionClosed();
       deadlines.Closed(static_cast<ConnectionDeadlines::Connection*>(*socket_context));
       *socket_context = nullptr;
     }
@@ -245,6 +274,8 @@ class CatalogueHttpService::Impl {
       } catch (const std::exception&) {
         // No memory for the line: the request was served all the same.
       }
+      self->metrics_.RequestDone(request->kind, request->status, micros, request->body_bytes,
+                                 request->coding);
     }
     delete request;
   }
@@ -262,11 +293,14 @@ class CatalogueHttpService::Impl {
     const unsigned status = va_arg(copy, unsigned);
     const char* body = va_arg(copy, const char*);
     va_end(copy);
+    const std::size_t body_bytes = body != nullptr ? std::strlen(body) : 0;
     try {
-      static_cast<Impl*>(cls)->log_.Write("", "", static_cast<int>(status),
-                                          body != nullptr ? std::strlen(body) : 0, -1);
+      static_cast<Impl*>(cls)->log_.Write("", "", static_cast<int>(status), body_bytes, -1);
     } catch (const std::exception&) {
     }
+    static_cast<Impl*>(cls)->metrics_.RequestDone(RequestKind::kOther, static_cast<int>(status),
+                                                  std::chrono::microseconds(0), body_bytes,
+                                                  ContentCoding::kIdentity);
   }
 
   // Called once the head is in, and again once the (absent) body is: a reply
@@ -422,9 +456,9 @@ class CatalogueHttpService::Impl {
       return Text(connection, request, 431, "too many request headers");
     }
     if (path == protocol::kListingPath) return ServeListing(connection, request);
-    if (path == "/") return Page(connection, request, PartnerHomePage());
-    if (path == "/tishi1.8.html") return Page(connection, request, TipPage());
-    if (path == "/gonggao.html") return Page(connection, request, NoticePage());
+    if (path == "/") return Page(connection, request, path, PartnerHomePage());
+    if (path == "/tishi1.8.html") return Page(connection, request, path, TipPage());
+    if (path == "/gonggao.html") return Page(connection, request, path, NoticePage());
     if (path.starts_with(kDownloadPrefix) && path.size() > kDownloadPrefix.size()) {
       return ServeDownload(connection, request, path.substr(kDownloadPrefix.size()));
     }
@@ -441,13 +475,20 @@ class CatalogueHttpService::Impl {
       return Text(connection, request, 400, error->reason);
     }
     const protocol::ListingQuery& query = std::get<protocol::ListingQuery>(parsed);
+    request.kind = RequestKind::kListing;
     try {
       const ListingRows page = store_.Rows(query.term, query.page, page_size_);
-      return Send(
-          connection, request, 200,
-          BuildListingReply(*page.store, page.rows, page.matches,
-                            protocol::PageCount(page.matches, page_size_), Origin(connection)),
-          kTextType);
+      const bool takes_origin =
+          std::any_of(page.rows.begin(), page.rows.end(),
+                      [&](std::size_t row) { return page.store->TakesOrigin(row); });
+      const std::string origin = takes_origin ? Origin(connection) : std::string();
+      ReplySubject subject{page.identity->tag, page.identity->modified,
+                           ListingSubject(query, page_size_, origin),
+                           takes_origin && origin_.empty(), kTextType};
+      return Ready(connection, request, replies_.Prepare(connection, subject, [&] {
+        return BuildListingReply(*page.store, page.rows, page.matches,
+                                 protocol::PageCount(page.matches, page_size_), origin);
+      }));
     } catch (const StoreError& error) {
       return Unavailable(connection, &request, error.what());
     }
@@ -455,9 +496,17 @@ class CatalogueHttpService::Impl {
 
   MHD_Result ServeDownload(MHD_Connection* connection, Request& request,
                            std::string_view entry_id) {
+    request.kind = RequestKind::kDownload;
     try {
-      const std::optional<CatalogueEntry> entry = store_.FindEntry(entry_id);
-      return Send(connection, request, entry ? 200 : 404, DownloadPage(entry, entry_id), kHtmlType);
+      // The entry and its tag come from the one catalogue it was looked up in.
+      std::shared_ptr<const CatalogueIdentity> identity;
+      const std::optional<CatalogueEntry> entry = store_.FindEntry(entry_id, &identity);
+      if (!entry) return Send(connection, request, 404, DownloadPage(entry, entry_id), kHtmlType);
+      ReplySubject subject{identity->tag, identity->modified, "download\n" + std::string(entry_id),
+                           false, kHtmlType};
+      return Ready(connection, request, replies_.Prepare(connection, subject, [&] {
+        return DownloadPage(entry, entry_id);
+      }));
     } catch (const StoreError& error) {
       return Unavailable(connection, &request, error.what());
     }
@@ -483,11 +532,32 @@ class CatalogueHttpService::Impl {
 
   static void DeleteBody(void* body) { delete static_cast<std::string*>(body); }
 
-  // The pages are constants, so they are sent straight from where they lie.
-  static MHD_Result Page(MHD_Connection* connection, Request& request, std::string_view html) {
-    MHD_Response* response = MHD_create_response_from_buffer(
-        html.size(), const_cast<char*>(html.data()), MHD_RESPMEM_PERSISTENT);
-    return Queue(connection, request, 200, response, html.size(), kHtmlType, nullptr);
+  MHD_Result Page(MHD_Connection* connection, Request& request, std::string_view path,
+                  std::string_view html) {
+    request.kind = RequestKind::kPage;
+    ReplySubject subject{{}, std::nullopt, std::string(path), false, kHtmlType};
+    return Ready(connection, request,
+                 replies_.Prepare(connection, subject, [html] { return std::string(html); }));
+  }
+
+  // Page, term, page size and the origin where the links carry it: all a
+  // listing reply depends on besides the catalogue.
+  static std::string ListingSubject(const protocol::ListingQuery& query, int page_size,
+                                    std::string_view origin) {
+    std::string subject = "listing\n";
+    subject.append(std::to_string(query.page)).append("\n").append(std::to_string(page_size));
+    subject.append("\n").append(origin).append("\n").append(query.term);
+    return subject;
+  }
+
+  static MHD_Result Ready(MHD_Connection* connection, Request& request,
+                          const CacheableReplies::Prepared& prepared) {
+    if (prepared.reply == nullptr) return MHD_NO;
+    request.status = prepared.status;
+    request.body_bytes = prepared.status == 200 ? prepared.reply->body_bytes() : 0;
+    request.coding = prepared.reply->coding();
+    return MHD_queue_response(connection, static_cast<unsigned>(prepared.status),
+                              prepared.reply->response());
   }
 
   static MHD_Result Queue(MHD_Connection* connection, Request& request, int status,
@@ -508,6 +578,7 @@ class CatalogueHttpService::Impl {
   // work through whatever name or forwarded port it used.  A Host header that
   // is not a plain host name or address is not trusted into a reply.
   std::string Origin(MHD_Connection* connection) const {
+    if (!origin_.empty()) return origin_;
     const char* host = MHD_lookup_connection_value(connection, MHD_HEADER_KIND, "Host");
     if (host != nullptr && IsPlausibleHost(host)) return "http://" + std::string(host);
     std::string address = address_;
@@ -519,6 +590,9 @@ class CatalogueHttpService::Impl {
   CatalogueStore& store_;
   const int page_size_;
   const HttpLimits limits_;
+  const std::string origin_;  // empty: from the Host header
+  CacheableReplies replies_;
+  ServiceMetrics metrics_;
   ConnectionDeadlines deadlines_;
   RequestLog log_;
   MHD_Daemon* daemon_ = nullptr;
@@ -530,8 +604,9 @@ class CatalogueHttpService::Impl {
   bool stop_requested_ = false;
 };
 
-CatalogueHttpService::CatalogueHttpService(CatalogueStore& store, int page_size, HttpLimits limits)
-    : impl_(std::make_unique<Impl>(store, page_size, limits)) {}
+CatalogueHttpService::CatalogueHttpService(CatalogueStore& store, int page_size, HttpLimits limits,
+                                           CachingOptions caching)
+    : impl_(std::make_unique<Impl>(store, page_size, limits, caching)) {}
 
 CatalogueHttpService::~CatalogueHttpService() = default;
 
@@ -544,5 +619,7 @@ std::size_t CatalogueHttpService::MaxParallelRequests() { return ServingThreads(
 bool CatalogueHttpService::Run() { return impl_->Run(); }
 
 void CatalogueHttpService::Stop() { impl_->Stop(); }
+
+std::string CatalogueHttpService::MetricsText() { return impl_->MetricsText(); }
 
 }  // namespace quorvel::service

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "service/http/caching_options.h"
 #include "service/http/http_limits.h"
 
 namespace quorvel::service {
@@ -17,7 +18,8 @@ class CatalogueStore;
 // HEAD of a known page, or that breaks a limit, gets a 4xx.
 class CatalogueHttpService {
  public:
-  CatalogueHttpService(CatalogueStore& store, int page_size, HttpLimits limits = {});
+  CatalogueHttpService(CatalogueStore& store, int page_size, HttpLimits limits = {},
+                       CachingOptions caching = {});
   ~CatalogueHttpService();
   CatalogueHttpService(const CatalogueHttpService&) = delete;
   CatalogueHttpService& operator=(const CatalogueHttpService&) = delete;
@@ -38,6 +40,10 @@ class CatalogueHttpService {
 
   // Safe from any thread.
   void Stop();
+
+  // The service's counters and holdings in the Prometheus text format.  Safe
+  // from any thread.
+  std::string MetricsText();
 
  private:
   class Impl;

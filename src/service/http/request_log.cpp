@@ -40,7 +40,8 @@ struct RequestLog::Queue {
   std::deque<std::string> lines;
   std::size_t queued_bytes = 0;
   std::size_t max_queued_bytes = 0;
-  std::uint64_t dropped = 0;
+  std::uint64_t dropped = 0;        // not yet said in a line of the log
+  std::uint64_t dropped_total = 0;  // ever
   bool closing = false;
   bool finished = false;
   Clock::time_point deadline = Clock::time_point::max();
@@ -97,6 +98,7 @@ struct RequestLog::Queue {
       const bool written = WriteOut(batch);
       lock.lock();
       if (!written && closing && Clock::now() >= deadline) {
+        dropped_total += lines.size();
         lines.clear();
         queued_bytes = 0;
         break;
@@ -138,10 +140,16 @@ void RequestLog::Close(std::chrono::steady_clock::time_point deadline) {
                              [&] { return queue_->finished; });
 }
 
+std::uint64_t RequestLog::DroppedLines() const {
+  std::lock_guard lock(queue_->mutex);
+  return queue_->dropped_total;
+}
+
 void RequestLog::Enqueue(std::string line) {
   std::lock_guard lock(queue_->mutex);
   if (queue_->closing || queue_->queued_bytes + line.size() > queue_->max_queued_bytes) {
     ++queue_->dropped;
+    ++queue_->dropped_total;
     return;
   }
   queue_->queued_bytes += line.size();

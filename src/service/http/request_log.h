@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -42,6 +43,9 @@ class RequestLog {
   // written without waiting; the rest is dropped.  Then the writer stops.
   // Returns by `deadline` and a moment, whatever the log's reader does.
   void Close(std::chrono::steady_clock::time_point deadline);
+
+  // Lines dropped since the log was made, for the metrics.
+  std::uint64_t DroppedLines() const;
 
   // `text` with every byte that could break a log line or mislead a reader
   // shown as %XX.

@@ -47,6 +47,8 @@ CatalogueFileState CatalogueFileState::Observe(const std::string& path, bool wit
     state.size = static_cast<std::int64_t>(info.st_size);
     state.modified_ns =
         static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
+    state.changed_ns =
+        static_cast<std::int64_t>(info.st_ctim.tv_sec) * 1'000'000'000 + info.st_ctim.tv_nsec;
   }
   if (with_log && ::stat((path + "-wal").c_str(), &info) == 0) {
     state.log_size = static_cast<std::int64_t>(info.st_size);

@@ -18,6 +18,9 @@ struct CatalogueFileState {
   std::uint64_t inode = 0;
   std::int64_t size = -1;  // -1: there is no file
   std::int64_t modified_ns = 0;
+  // The file's last status change: a rename over the path, a link, a change
+  // of mode.  Unlike the write time, nobody can set it back.
+  std::int64_t changed_ns = 0;
   std::int64_t log_size = -1;  // -1: there is no log
   std::int64_t log_modified_ns = 0;
 

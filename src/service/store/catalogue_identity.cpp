@@ -1,5 +1,7 @@
 #include "service/store/catalogue_identity.h"
 
+#include <algorithm>
+
 namespace quorvel::service {
 namespace {
 
@@ -39,7 +41,7 @@ CatalogueIdentity CatalogueIdentity::Of(std::string_view stamp, const CatalogueF
   AppendHex(hash, identity.tag);
   identity.modified = std::chrono::system_clock::time_point(
       std::chrono::duration_cast<std::chrono::system_clock::duration>(
-          std::chrono::nanoseconds(file.LatestWriteNs())));
+          std::chrono::nanoseconds(std::max(file.LatestWriteNs(), file.changed_ns))));
   return identity;
 }
 

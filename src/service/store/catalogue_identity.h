@@ -21,7 +21,10 @@ struct CatalogueIdentity {
   // 32 hex digits of the stamp (zeros for a file no import has stamped), "-",
   // then 16 hex digits of the file's state.
   std::string tag;
-  // The latest write to the catalogue file or its log.
+  // The latest write to the catalogue file or its log, or the moment it was
+  // put in place if that came later: a file with an older write time renamed
+  // over the path (a restored backup, a copy that kept its times) is still
+  // newer than what was served before it.
   std::chrono::system_clock::time_point modified;
 
   bool operator==(const CatalogueIdentity&) const = default;

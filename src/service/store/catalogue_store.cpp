@@ -297,8 +297,10 @@ std::optional<CatalogueEntry> CatalogueStore::FindEntry(
   return catalogue->rows->Entry(row);
 }
 
-std::int64_t CatalogueStore::EntryCount() {
-  return static_cast<std::int64_t>(Current()->rows->size());
+std::int64_t CatalogueStore::EntryCount(std::shared_ptr<const CatalogueIdentity>* identity) {
+  const std::shared_ptr<const Loaded> catalogue = Current();
+  if (identity != nullptr) *identity = catalogue->identity;
+  return static_cast<std::int64_t>(catalogue->rows->size());
 }
 
 void CatalogueStore::WarmUp(std::size_t max_categories) {

@@ -94,7 +94,8 @@ class CatalogueStore {
   // taken over since an earlier call of Identity().
   std::optional<CatalogueEntry> FindEntry(
       std::string_view entry_id, std::shared_ptr<const CatalogueIdentity>* identity = nullptr);
-  std::int64_t EntryCount();
+  // The entries of the catalogue that answers now; `identity` as for FindEntry.
+  std::int64_t EntryCount(std::shared_ptr<const CatalogueIdentity>* identity = nullptr);
 
   // What loading the catalogue held now took.
   using LoadCost = CatalogueLoadCost;

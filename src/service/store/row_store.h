@@ -47,6 +47,8 @@ class RowStore {
   void AppendRecord(std::size_t row, std::string_view origin, std::string& out) const;
   // Bytes AppendRecord adds at most.
   std::size_t RecordSizeBound(std::size_t row, std::string_view origin) const;
+  // Whether AppendRecord puts the origin into the row's download addresses.
+  bool TakesOrigin(std::size_t row) const { return rows_[row].places != 0; }
 
   CatalogueEntry Entry(std::size_t row) const;
 

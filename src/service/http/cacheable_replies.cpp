@@ -1,0 +1,82 @@
+#include "service/http/cacheable_replies.h"
+
+#include <microhttpd.h>
+
+#include "service/http/compression.h"
+#include "service/http/conditional_reply.h"
+
+namespace quorvel::service {
+namespace {
+
+constexpr const char* kVaryCoding = "Accept-Encoding";
+constexpr const char* kVaryCodingAndHost = "Accept-Encoding, Host";
+
+const char* Header(MHD_Connection* connection, const char* name) {
+  return MHD_lookup_connection_value(connection, MHD_HEADER_KIND, name);
+}
+
+}  // namespace
+
+CacheableReplies::CacheableReplies(const CachingOptions& options)
+    : cache_control_(ConditionalReply::CacheControl(options.max_age_seconds)),
+      caching_(options.reply_cache_bytes > 0),
+      cache_(options.reply_cache_bytes) {}
+
+CacheableReplies::Prepared CacheableReplies::Prepare(MHD_Connection* connection,
+                                                     const ReplySubject& subject,
+                                                     const BodyBuilder& build) {
+  const ContentCoding wanted = ChooseCoding(Header(connection, MHD_HTTP_HEADER_ACCEPT_ENCODING));
+  std::shared_ptr<const ReadyReply> reply;
+  std::string key;
+  if (caching_) {
+    key.reserve(subject.identity_tag.size() + subject.key.size() + 2);
+    key.append(subject.identity_tag).append(1, '\n').append(subject.key);
+    key.push_back(static_cast<char>('0' + static_cast<int>(wanted)));
+    reply = cache_.Find(key);
+  }
+  if (reply == nullptr) {
+    reply = Build(subject, wanted, build);
+    if (reply == nullptr) return {};
+    // A small reply is cheap to build again, and would cost more to hold
+    // than its body: such as the empty pages of terms nobody else asks for,
+    // which anyone can send by the thousand to push out the hot pages.
+    if (caching_ && (reply->coding() != ContentCoding::kIdentity ||
+                     reply->body_bytes() >= kSmallestCompressed)) {
+      cache_.Insert(std::move(key), reply);
+    }
+  }
+  const bool not_modified =
+      ConditionalReply::NotModified(Header(connection, MHD_HTTP_HEADER_IF_NONE_MATCH),
+                                    Header(connection, MHD_HTTP_HEADER_IF_MODIFIED_SINCE),
+                                    reply->headers().entity_tag, reply->headers().last_modified);
+  return Prepared{std::move(reply), not_modified ? 304 : 200};
+}
+
+std::shared_ptr<const ReadyReply> CacheableReplies::Build(const ReplySubject& subject,
+                                                          ContentCoding wanted,
+                                                          const BodyBuilder& build) const {
+  std::string body = build();
+  // Content built into the program is named by itself: another build with
+  // other pages gets other tags.
+  const std::string tagged =
+      subject.identity_tag.empty() ? subject.key + '\n' + body : std::string(subject.key);
+  ContentCoding coding = body.size() < kSmallestCompressed ? ContentCoding::kIdentity : wanted;
+  if (coding != ContentCoding::kIdentity) {
+    std::string compressed = Compress(coding, body);
+    // Text that does not shrink goes out as it is.
+    if (compressed.size() < body.size()) {
+      body.swap(compressed);
+    } else {
+      coding = ContentCoding::kIdentity;
+    }
+  }
+  ReplyHeaders headers;
+  headers.content_type = subject.content_type;
+  headers.entity_tag = ConditionalReply::EntityTag(subject.identity_tag, tagged, coding);
+  headers.last_modified = subject.last_modified;
+  headers.cache_control = cache_control_;
+  headers.vary = subject.varies_by_host ? kVaryCodingAndHost : kVaryCoding;
+  return ReadyReply::Make(std::move(body), coding, std::move(headers));
+}
+
+}  // namespace quorvel::service

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "service/http/caching_options.h"
+#include "service/http/compressed_reply_cache.h"
+#include "service/http/ready_reply.h"
+
+struct MHD_Connection;
+
+namespace quorvel::service {
+
+// What one cacheable reply is: where its body comes from and everything it
+// depends on, so that equal subjects get equal bytes and equal tags.
+struct ReplySubject {
+  // The catalogue the body was read from; empty for content built into the
+  // program, whose tag is then made from the body itself.
+  std::string_view identity_tag;
+  std::optional<SystemTime> last_modified;
+  // Everything else the body depends on, in a form no other request shares:
+  // the page, the term, the page size, the origin where links carry it.
+  std::string key;
+  bool varies_by_host = false;
+  const char* content_type = nullptr;
+};
+
+// Replies that caches and proxies can hold: each carries an entity tag,
+// Last-Modified where it comes from the catalogue, Cache-Control and Vary,
+// and a conditional request that matches gets 304.  The body goes out in the
+// coding the client prefers (gzip or br), or as it is when the client asked
+// for none or when it is too small to gain from it.  Every reply but the
+// smallest is kept ready in a bounded cache under the catalogue's identity,
+// the subject and the coding asked for, so a hot page is built and
+// compressed once.
+//
+// Safe from any thread.
+class CacheableReplies {
+ public:
+  using Cache = CompressedReplyCache<ReadyReply>;
+  using BodyBuilder = std::function<std::string()>;
+
+  // Replies smaller than this go out as they are: the coding's own framing
+  // would eat most of what compressing saves.
+  static constexpr std::size_t kSmallestCompressed = 256;
+
+  explicit CacheableReplies(const CachingOptions& options);
+
+  struct Prepared {
+    std::shared_ptr<const ReadyReply> reply;  // null when the server cannot make one
+    int status = 200;                         // or 304: the reply's headers only
+  };
+
+  // The reply to a GET or HEAD of `subject` from `connection`, with the body
+  // `build` makes (called only when no ready reply fits).
+  Prepared Prepare(MHD_Connection* connection, const ReplySubject& subject,
+                   const BodyBuilder& build);
+
+  const Cache& cache() const { return cache_; }
+  const std::string& cache_control() const { return cache_control_; }
+
+ private:
+  std::shared_ptr<const ReadyReply> Build(const ReplySubject& subject, ContentCoding wanted,
+                                          const BodyBuilder& build) const;
+
+  const std::string cache_control_;
+  const bool caching_;
+  Cache cache_;
+};
+
+}  // namespace quorvel::service

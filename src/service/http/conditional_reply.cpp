@@ -1,0 +1,75 @@
+#include "service/http/conditional_reply.h"
+
+#include <cstdint>
+
+namespace quorvel::service {
+namespace {
+
+constexpr char kHex[] = "0123456789abcdef";
+
+std::uint64_t Fnv1a(std::string_view text) {
+  std::uint64_t hash = 14695981039346656037ULL;
+  for (const char c : text) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
+  return hash;
+}
+
+void AppendHex(std::uint64_t value, std::string& out) {
+  for (int shift = 60; shift >= 0; shift -= 4) out.push_back(kHex[(value >> shift) & 15]);
+}
+
+bool IsSpace(char c) { return c == ' ' || c == '\t'; }
+
+// The opaque part of a tag as sent, "W/" and quotes taken off; empty when
+// `text` holds no tag.
+std::string_view Opaque(std::string_view text) {
+  if (text.starts_with("W/")) text.remove_prefix(2);
+  if (text.size() < 2 || text.front() != '"' || text.back() != '"') return {};
+  return text.substr(1, text.size() - 2);
+}
+
+bool ListHolds(std::string_view list, std::string_view tag) {
+  const std::string_view wanted = Opaque(tag);
+  while (!list.empty()) {
+    while (!list.empty() && (IsSpace(list.front()) || list.front() == ',')) list.remove_prefix(1);
+    if (list.empty()) break;
+    if (list.front() == '*') return true;
+    // A tag runs to its closing quote, which may be followed by a comma.
+    std::size_t end = list.starts_with("W/\"") ? 3 : 1;
+    end = list.find('"', end);
+    if (end == std::string_view::npos) return false;
+    const std::string_view candidate = list.substr(0, end + 1);
+    if (!Opaque(candidate).empty() && Opaque(candidate) == wanted) return true;
+    list.remove_prefix(end + 1);
+  }
+  return false;
+}
+
+}  // namespace
+
+std::string ConditionalReply::EntityTag(std::string_view identity_tag, std::string_view subject,
+                                        ContentCoding coding) {
+  std::string tag = "\"";
+  tag.append(identity_tag.empty() ? std::string_view("built-in") : identity_tag);
+  tag.push_back('.');
+  AppendHex(Fnv1a(subject), tag);
+  if (coding != ContentCoding::kIdentity) tag.append(".").append(CodingName(coding));
+  tag.push_back('"');
+  return tag;
+}
+
+std::string ConditionalReply::CacheControl(int max_age_seconds) {
+  if (max_age_seconds <= 0) return "no-cache";
+  return "public, max-age=" + std::to_string(max_age_seconds);
+}
+
+bool ConditionalReply::NotModified(const char* if_none_match, const char* if_modified_since,
+                                   std::string_view entity_tag,
+                                   const std::optional<SystemTime>& last_modified) {
+  if (if_none_match != nullptr) return ListHolds(if_none_match, entity_tag);
+  if (if_modified_since == nullptr || !last_modified) return false;
+  const std::optional<SystemTime> since = ParseHttpDate(if_modified_since);
+  // The reply's time is sent in whole seconds, and is compared as sent.
+  return since && std::chrono::floor<std::chrono::seconds>(*last_modified) <= *since;
+}
+
+}  // namespace quorvel::service

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "service/http/content_coding.h"
+#include "service/http/http_date.h"
+
+namespace quorvel::service {
+
+// What caches and clients are told about a reply, and whether a conditional
+// request may be answered with 304 Not Modified.
+//
+// The entity tag is strong: it names the catalogue loaded (its identity,
+// which no other content can share), what the request asked of it, and the
+// coding of the body, so two replies with one tag are the same bytes.
+struct ConditionalReply {
+  // `identity_tag` names the catalogue (empty for content built into the
+  // program), `subject` everything else the body depends on, such as the
+  // page, the term, the page size and the origin where links carry it.
+  static std::string EntityTag(std::string_view identity_tag, std::string_view subject,
+                               ContentCoding coding);
+
+  // Cache-Control for a reply that may be held `max_age_seconds`: 0 lets
+  // caches keep it only to ask again each time ("no-cache").
+  static std::string CacheControl(int max_age_seconds);
+
+  // Whether a GET or HEAD that sent these headers (null: not sent) may be
+  // answered 304 for a reply with `entity_tag` and `last_modified`.
+  // If-None-Match decides when present (weak comparison, "*" matches
+  // anything); If-Modified-Since only without it, and only when it can be
+  // read and the reply has a modification time.
+  static bool NotModified(const char* if_none_match, const char* if_modified_since,
+                          std::string_view entity_tag,
+                          const std::optional<SystemTime>& last_modified);
+};
+
+}  // namespace quorvel::service

@@ -1,0 +1,152 @@
+// The rules behind replies that caches can hold, each at its lowest level:
+// which coding a client gets, when a conditional request gets 304, how HTTP
+// dates are read, and that the reply cache keeps to its limit.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "service/http/compressed_reply_cache.h"
+#include "service/http/conditional_reply.h"
+#include "service/http/content_coding.h"
+#include "service/http/http_date.h"
+
+namespace quorvel::service {
+namespace {
+
+using std::chrono::seconds;
+
+TEST(ContentCodingTest, FollowsTheClientsQualities) {
+  struct Case {
+    const char* accept_encoding;  // null: not sent
+    ContentCoding expected;
+  };
+  const Case cases[] = {
+      {nullptr, ContentCoding::kIdentity},
+      {"", ContentCoding::kIdentity},
+      {"gzip", ContentCoding::kGzip},
+      {"x-gzip", ContentCoding::kGzip},
+      {"GZIP, deflate", ContentCoding::kGzip},
+      {"gzip, deflate, br", ContentCoding::kBrotli},
+      {"gzip;q=1.0, br;q=0.5", ContentCoding::kGzip},
+      {"gzip ; q=0.5 , br ; Q=0.9", ContentCoding::kBrotli},
+      {"br;q=0, gzip", ContentCoding::kGzip},
+      {"gzip;q=0", ContentCoding::kIdentity},
+      {"*", ContentCoding::kBrotli},
+      {"*;q=0.1, br;q=0", ContentCoding::kGzip},
+      {"*;q=0", ContentCoding::kIdentity},
+      {"identity", ContentCoding::kIdentity},
+      {"gzip;q=0.5, identity", ContentCoding::kIdentity},
+      {"gzip;q=0.5", ContentCoding::kGzip},
+      {"deflate, zstd", ContentCoding::kIdentity},
+      {"gzip;q=2", ContentCoding::kIdentity},
+      {"gzip;q=0.5x, br;q=0.0001", ContentCoding::kIdentity},
+      {"gzip;level=9", ContentCoding::kIdentity},
+      {",,, ;q=1, gzip", ContentCoding::kGzip},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ChooseCoding(c.accept_encoding), c.expected)
+        << (c.accept_encoding != nullptr ? c.accept_encoding : "(none)");
+  }
+}
+
+TEST(ConditionalReplyTest, AnswersNotModifiedOnlyForTheSameReply) {
+  const std::string tag =
+      ConditionalReply::EntityTag("catalogue-1", "page 1", ContentCoding::kGzip);
+  const SystemTime modified = SystemTime(seconds(784111777));  // Sun, 06 Nov 1994 08:49:37 GMT
+  struct Case {
+    const char* name;
+    std::string if_none_match;  // empty: not sent
+    const char* if_modified_since;
+    bool expected;
+  };
+  const Case cases[] = {
+      {"same tag", tag, nullptr, true},
+      {"weak form of it", "W/" + tag, nullptr, true},
+      {"among others", "\"a\", W/\"b,c\" ," + tag, nullptr, true},
+      {"any", "*", nullptr, true},
+      {"the identity body's tag",
+       ConditionalReply::EntityTag("catalogue-1", "page 1", ContentCoding::kIdentity), nullptr,
+       false},
+      {"another catalogue's",
+       ConditionalReply::EntityTag("catalogue-2", "page 1", ContentCoding::kGzip), nullptr, false},
+      {"another page's", ConditionalReply::EntityTag("catalogue-1", "page 2", ContentCoding::kGzip),
+       nullptr, false},
+      {"unquoted", tag.substr(1, tag.size() - 2), nullptr, false},
+      {"tag wins over the date", "\"a\"", "Sun, 06 Nov 1994 08:49:37 GMT", false},
+      {"same second", "", "Sun, 06 Nov 1994 08:49:37 GMT", true},
+      {"later", "", "Mon, 07 Nov 1994 00:00:00 GMT", true},
+      {"a second earlier", "", "Sun, 06 Nov 1994 08:49:36 GMT", false},
+      {"unreadable date", "", "yesterday", false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(
+        ConditionalReply::NotModified(c.if_none_match.empty() ? nullptr : c.if_none_match.c_str(),
+                                      c.if_modified_since, tag, modified),
+        c.expected)
+        << c.name;
+  }
+  EXPECT_FALSE(
+      ConditionalReply::NotModified(nullptr, "Mon, 07 Nov 1994 00:00:00 GMT", tag, std::nullopt))
+      << "no date to compare with";
+  EXPECT_EQ(ConditionalReply::CacheControl(10), "public, max-age=10");
+  EXPECT_EQ(ConditionalReply::CacheControl(0), "no-cache");
+}
+
+TEST(HttpDateTest, ReadsTheThreeFormsAndWritesOne) {
+  const SystemTime moment = SystemTime(seconds(784111777));
+  EXPECT_EQ(FormatHttpDate(moment + std::chrono::milliseconds(999)),
+            "Sun, 06 Nov 1994 08:49:37 GMT");
+  struct Case {
+    const char* text;
+    std::optional<SystemTime> expected;
+  };
+  const Case cases[] = {
+      {"Sun, 06 Nov 1994 08:49:37 GMT", moment},
+      {"Sunday, 06-Nov-94 08:49:37 GMT", moment},
+      {"Sun Nov  6 08:49:37 1994", moment},
+      {"Thu, 29 Feb 2024 23:59:59 GMT", SystemTime(seconds(1709251199))},
+      {"Sun, 06 Nov 1994 08:49:37 UTC", std::nullopt},
+      {"Sun, 06 Nov 8376 08:49:37 GMT", std::nullopt},
+      {"Sun, 31 Nov 1994 08:49:37 GMT", std::nullopt},
+      {"Sun, 06 Nov 1994 24:00:00 GMT", std::nullopt},
+      {"Sun, 06 Foo 1994 08:49:37 GMT", std::nullopt},
+      {"Sun, 06 Nov 1994 08:49:37 GMT trailing", std::nullopt},
+      {"", std::nullopt},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ParseHttpDate(c.text), c.expected) << c.text;
+}
+
+struct Sized {
+  std::size_t bytes;
+  std::size_t Bytes() const { return bytes; }
+};
+
+TEST(CompressedReplyCacheTest, StaysUnderItsLimitDroppingTheLeastRecentlyUsed) {
+  using Cache = CompressedReplyCache<Sized>;
+  const std::size_t limit = 64 * 1024;
+  Cache cache(limit);
+  const std::size_t value = 1000;
+  // Enough for every shard to overflow many times.
+  for (int i = 0; i < 5000; ++i) {
+    cache.Insert("key " + std::to_string(i), std::make_shared<Sized>(Sized{value}));
+    if (i % 3 == 0) {
+      ASSERT_NE(cache.Find("key 0"), nullptr) << "kept in use, so kept, at " << i;
+    }
+    ASSERT_LE(cache.bytes(), limit);
+  }
+  EXPECT_EQ(cache.Find("key 1"), nullptr);
+  EXPECT_NE(cache.Find("key 4999"), nullptr);
+  EXPECT_GT(cache.entries(), 0u);
+  EXPECT_LE(cache.entries() * (value + Cache::kEntryOverhead), limit);
+  // Larger than a shard's share: never kept.
+  cache.Insert("huge", std::make_shared<Sized>(Sized{limit}));
+  EXPECT_EQ(cache.Find("huge"), nullptr);
+  // Replacing a key counts it once.
+  const std::size_t before = cache.bytes();
+  cache.Insert("key 4999", std::make_shared<Sized>(Sized{value}));
+  EXPECT_EQ(cache.bytes(), before);
+}
+
+}  // namespace
+}  // namespace quorvel::service

@@ -1,0 +1,203 @@
+// The running catalogue-service as caches, proxies and clients that ask for
+// compression see it: entity tags, 304s, HEAD, gzip and br that decode to the
+// very bytes of the plain reply, Vary, Cache-Control, a fixed origin and the
+// metrics listener.
+#include <brotli/decode.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <zlib.h>
+
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "loopback_connection.h"
+#include "nginx_process.h"
+#include "service_process.h"
+
+namespace quorvel::service {
+namespace {
+
+using testing::HttpReply;
+using testing::LoopbackConnection;
+using testing::ServiceProcess;
+using testing::TempDir;
+
+const std::string kService = CATALOGUE_SERVICE_PATH;
+const std::string kPageOne = "/adminphp/admin_upload.php?page=1";
+
+std::optional<std::string> Gunzip(const std::string& in) {
+  z_stream stream{};
+  if (inflateInit2(&stream, 15 + 16) != Z_OK) return std::nullopt;
+  std::string out(1 << 20, '\0');
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
+  stream.avail_in = static_cast<uInt>(in.size());
+  stream.next_out = reinterpret_cast<Bytef*>(out.data());
+  stream.avail_out = static_cast<uInt>(out.size());
+  const int result = inflate(&stream, Z_FINISH);
+  out.resize(stream.total_out);
+  inflateEnd(&stream);
+  return result == Z_STREAM_END && stream.avail_in == 0 ? std::optional(out) : std::nullopt;
+}
+
+std::optional<std::string> Unbrotli(const std::string& in) {
+  std::string out(1 << 20, '\0');
+  std::size_t size = out.size();
+  if (BrotliDecoderDecompress(in.size(), reinterpret_cast<const std::uint8_t*>(in.data()), &size,
+                              reinterpret_cast<std::uint8_t*>(out.data())) !=
+      BROTLI_DECODER_RESULT_SUCCESS) {
+    return std::nullopt;
+  }
+  out.resize(size);
+  return out;
+}
+
+// The body as the client reads it once the Content-Encoding is undone.
+std::optional<std::string> Decoded(const HttpReply& reply) {
+  const std::string coding = reply.Header("Content-Encoding");
+  if (coding.empty()) return reply.body;
+  if (coding == "gzip") return Gunzip(reply.body);
+  if (coding == "br") return Unbrotli(reply.body);
+  return std::nullopt;
+}
+
+// One request on `connection`, its header lines (each ending in "\r\n") as given.
+HttpReply Exchange(LoopbackConnection& connection, int port, const std::string& method,
+                   const std::string& target, const std::string& headers, bool no_body) {
+  connection.Send(method + " " + target + " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) +
+                  "\r\n" + headers + "\r\n");
+  return connection.Read(no_body).value_or(HttpReply{});
+}
+
+TEST(ServiceCachingTest, ConditionalAndCompressedRequests) {
+  signal(SIGPIPE, SIG_IGN);
+  TempDir dir;
+  std::string error;
+  auto service = ServiceProcess::Start(kService, {"--db", dir.File("c.sqlite3"), "--max-age", "7"},
+                                       dir.File("log"), &error);
+  ASSERT_NE(service, nullptr) << error;
+  const int port = service->port();
+  // Every request of the table on one connection: a body sent where none
+  // belongs would spoil the replies after it.
+  LoopbackConnection connection(port);
+  const auto get = [&](const std::string& target, const std::string& headers,
+                       const std::string& method = "GET", bool no_body = false) {
+    return Exchange(connection, port, method, target, headers, no_body);
+  };
+  const HttpReply plain = get(kPageOne, "");
+  ASSERT_EQ(plain.status, 200);
+  const std::string tag = plain.Header("ETag");
+  const std::string modified = plain.Header("Last-Modified");
+  ASSERT_TRUE(tag.size() > 2 && tag.front() == '"' && tag.back() == '"') << plain.head;
+  ASSERT_FALSE(modified.empty());
+  const std::string gzip_tag = get(kPageOne, "Accept-Encoding: gzip\r\n").Header("ETag");
+
+  struct Case {
+    const char* name;
+    std::string method;
+    std::string target;
+    std::string headers;
+    int status;
+    const char* coding;  // Content-Encoding sent
+    const char* vary;
+  };
+  const char* kVaryHost = "Accept-Encoding, Host";
+  const Case cases[] = {
+      {"not asked to compress", "GET", kPageOne, "", 200, "", kVaryHost},
+      {"gzip", "GET", kPageOne, "Accept-Encoding: gzip\r\n", 200, "gzip", kVaryHost},
+      {"br preferred", "GET", kPageOne, "Accept-Encoding: gzip, deflate, br\r\n", 200, "br",
+       kVaryHost},
+      {"gzip refused", "GET", kPageOne, "Accept-Encoding: gzip;q=0\r\n", 200, "", kVaryHost},
+      {"too small to gain", "GET", kPageOne + "&q=nothing%20is%20called%20this",
+       "Accept-Encoding: gzip, br\r\n", 200, "", "Accept-Encoding"},
+      {"a page", "GET", "/tishi1.8.html", "Accept-Encoding: gzip\r\n", 200, "gzip",
+       "Accept-Encoding"},
+      {"a download page", "GET", "/download/1", "Accept-Encoding: br\r\n", 200, "br",
+       "Accept-Encoding"},
+      {"HEAD", "HEAD", kPageOne, "Accept-Encoding: gzip\r\n", 200, "gzip", kVaryHost},
+      {"its own tag", "GET", kPageOne, "If-None-Match: " + tag + "\r\n", 304, "", kVaryHost},
+      {"its own tag, HEAD", "HEAD", kPageOne, "If-None-Match: W/" + tag + "\r\n", 304, "",
+       kVaryHost},
+      {"the gzip body's tag", "GET", kPageOne,
+       "Accept-Encoding: gzip\r\nIf-None-Match: \"x\", " + gzip_tag + "\r\n", 304, "gzip",
+       kVaryHost},
+      {"the gzip body's tag, asking for none", "GET", kPageOne,
+       "If-None-Match: " + gzip_tag + "\r\n", 200, "", kVaryHost},
+      {"another tag", "GET", kPageOne, "If-None-Match: \"x\"\r\n", 200, "", kVaryHost},
+      {"not modified since", "GET", kPageOne, "If-Modified-Since: " + modified + "\r\n", 304, "",
+       kVaryHost},
+      {"modified since", "GET", kPageOne, "If-Modified-Since: Sun, 06 Nov 1994 08:49:37 GMT\r\n",
+       200, "", kVaryHost},
+  };
+  for (const Case& c : cases) {
+    const bool no_body = c.method == "HEAD" || c.status == 304;
+    const HttpReply reply = get(c.target, c.headers, c.method, no_body);
+    ASSERT_EQ(reply.status, c.status) << c.name << "\n" << reply.head;
+    EXPECT_EQ(reply.Header("Content-Encoding"), c.coding) << c.name;
+    EXPECT_EQ(reply.Header("Vary"), c.vary) << c.name;
+    EXPECT_EQ(reply.Header("Cache-Control"), "public, max-age=7") << c.name;
+    EXPECT_FALSE(reply.Header("ETag").empty()) << c.name;
+    if (no_body) {
+      // The headers GET would send, length included; not a byte of body.
+      const HttpReply full = get(c.target, c.headers.substr(0, c.headers.find("If-")));
+      EXPECT_EQ(reply.Header("ETag"), full.Header("ETag")) << c.name;
+      EXPECT_EQ(reply.Header("Content-Length"), std::to_string(full.body.size())) << c.name;
+      EXPECT_EQ(reply.Header("Last-Modified"), full.Header("Last-Modified")) << c.name;
+      continue;
+    }
+    const HttpReply identity = get(c.target, "");
+    EXPECT_EQ(Decoded(reply), identity.body) << c.name;
+    EXPECT_EQ(reply.Header("ETag") == identity.Header("ETag"), *c.coding == '\0') << c.name;
+  }
+}
+
+TEST(ServiceCachingTest, NoCacheAFixedOriginAndMetricsOfTheirOwn) {
+  signal(SIGPIPE, SIG_IGN);
+  TempDir dir;
+  std::string error;
+  const int metrics_port = testing::FreeLoopbackPort();
+  auto service = ServiceProcess::Start(
+      kService,
+      {"--db", dir.File("c.sqlite3"), "--max-age", "0", "--origin", "https://catalogue.example.org",
+       "--metrics", "127.0.0.1:" + std::to_string(metrics_port)},
+      dir.File("log"), &error);
+  ASSERT_NE(service, nullptr) << error;
+  const HttpReply a = testing::Get(service->port(), kPageOne, "a.example");
+  const HttpReply b = testing::Get(service->port(), kPageOne, "b.example");
+  ASSERT_EQ(a.status, 200);
+  EXPECT_EQ(a.Header("Cache-Control"), "no-cache");
+  EXPECT_NE(a.body.find("https://catalogue.example.org/download/"), std::string::npos);
+  EXPECT_EQ(a.Header("Vary"), "Accept-Encoding") << "the Host no longer matters";
+  EXPECT_EQ(a.Header("ETag"), b.Header("ETag"));
+  EXPECT_EQ(a.body, b.body);
+  EXPECT_EQ(testing::Get(service->port(), "/metrics").status, 404) << "not on the public port";
+  EXPECT_EQ(testing::Get(service->port(), "/download/no-such-entry").status, 404);
+
+  // A request is counted once its reply is out, which its client may see first.
+  HttpReply metrics;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    metrics = testing::Get(metrics_port, "/metrics");
+    if (metrics.body.find("quorvel_catalogue_request_duration_seconds_count 4\n") !=
+        std::string::npos) {
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  ASSERT_EQ(metrics.status, 200);
+  for (const char* line : {"quorvel_catalogue_requests_total{kind=\"listing\",status=\"2xx\"} 2\n",
+                           "quorvel_catalogue_requests_total{kind=\"other\",status=\"4xx\"} 1\n",
+                           "quorvel_catalogue_requests_total{kind=\"download\",status=\"4xx\"} 1\n",
+                           "quorvel_catalogue_request_duration_seconds_count 4\n",
+                           "quorvel_catalogue_rows 330\n", "quorvel_catalogue_loaded 1\n"}) {
+    EXPECT_NE(metrics.body.find(line), std::string::npos) << line << metrics.body;
+  }
+  const std::string tag = a.Header("ETag");
+  const std::string identity = tag.substr(1, tag.find('.') - 1);
+  EXPECT_NE(metrics.body.find("quorvel_catalogue_identity_info{identity=\"" + identity + "\"} 1"),
+            std::string::npos)
+      << metrics.body;
+  EXPECT_EQ(testing::Get(metrics_port, "/other").status, 404);
+}
+
+}  // namespace
+}  // namespace quorvel::service
