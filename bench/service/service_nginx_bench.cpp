@@ -32,6 +32,7 @@
 #include "bench_options.h"
 #include "load_client.h"
 #include "loopback_connection.h"
+#include "loopback_socket.h"
 #include "nginx_process.h"
 #include "process_usage.h"
 #include "service/store/seed_catalogue.h"

@@ -38,6 +38,16 @@ void RaiseDescriptorLimit() {
 }
 
 int Serve(const ServiceOptions& options, const std::string& db_path) {
+  // SIGINT and SIGTERM are taken by one thread that stops the server, so the
+  // server's own threads never run a signal handler.  Blocked before any
+  // thread starts (the store's, the metrics listener's), since each thread
+  // keeps the mask it was started with, and one that took SIGTERM would end
+  // the process on the spot.
+  sigset_t stop_signals;
+  sigemptyset(&stop_signals);
+  sigaddset(&stop_signals, SIGINT);
+  sigaddset(&stop_signals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
   if (CatalogueWriter::EnsureCatalogue(db_path)) {
     std::cerr << "catalogue-service: created " << db_path << " with the "
               << quorvel::service::kSeedEntryCount << "-entry starter catalogue\n";
@@ -63,13 +73,6 @@ int Serve(const ServiceOptions& options, const std::string& db_path) {
     return 1;
   }
 
-  // SIGINT and SIGTERM are taken by one thread that stops the server, so the
-  // server's own threads never run a signal handler.
-  sigset_t stop_signals;
-  sigemptyset(&stop_signals);
-  sigaddset(&stop_signals, SIGINT);
-  sigaddset(&stop_signals, SIGTERM);
-  pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
   std::atomic<bool> finished{false};
   std::thread stopper([&] {
     int signal_number = 0;

@@ -29,6 +29,7 @@
 #include "catalogue/qt/qt_transfer.h"
 #include "catalogue/testing/fake_list_view.h"
 #include "catalogue/testing/recording_shell_open.h"
+#include "loopback_socket.h"
 #include "nginx_process.h"
 #include "service_process.h"
 #include "shell/addresses.h"

@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "loopback_connection.h"
+#include "loopback_socket.h"
 #include "service_process.h"
 
 namespace quorvel::service {
@@ -54,7 +55,11 @@ TEST(ServiceResilienceTest, ALogNobodyReadsNeverHoldsServingUp) {
   const int log = open(pipe.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   ASSERT_GE(log, 0);
   std::string error;
-  auto service = ServiceProcess::Start(kService, {"--db", dir.File("c.sqlite3")}, pipe, &error);
+  const int metrics_port = testing::FreeLoopbackPort();
+  auto service = ServiceProcess::Start(
+      kService,
+      {"--db", dir.File("c.sqlite3"), "--metrics", "127.0.0.1:" + std::to_string(metrics_port)},
+      pipe, &error);
   ASSERT_NE(service, nullptr) << error;
   // Long addresses fill the pipe after a few dozen lines.
   const std::string target = "/nothing/" + std::string(4000, 'x');
@@ -75,6 +80,13 @@ TEST(ServiceResilienceTest, ALogNobodyReadsNeverHoldsServingUp) {
   EXPECT_TRUE(std::regex_search(
       text, dropped, std::regex("catalogue-service: ([0-9]+) log lines dropped: standard error")))
       << text.size() << " bytes, ending " << text.substr(text.size() > 300 ? text.size() - 300 : 0);
+  // The metrics count them too, and every one.
+  const std::string metrics = testing::Get(metrics_port, "/metrics").body;
+  std::smatch counted;
+  ASSERT_TRUE(std::regex_search(
+      metrics, counted, std::regex("\nquorvel_catalogue_log_lines_dropped_total ([0-9]+)\n")))
+      << metrics;
+  EXPECT_GE(std::stoll(counted[1]), std::stoll(dropped[1]));
   std::size_t cut_lines = 0;
   for (std::size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos;
        start = end + 1) {

@@ -30,6 +30,14 @@ int BindLoopback(int port, int backlog, int* bound_port) {
   return s;
 }
 
+int FreeLoopbackPort() {
+  int port = 0;
+  const int s = BindLoopback(0, 0, &port);
+  if (s < 0) return -1;
+  ::close(s);
+  return port;
+}
+
 int ConnectLoopback(int port) {
   const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (s < 0) return -1;

@@ -13,6 +13,10 @@ namespace quorvel::testing {
 // `backlog` is above 0.  Returns the socket, or -1; `*bound_port` gets the port.
 int BindLoopback(int port, int backlog, int* bound_port);
 
+// A loopback port nothing listens on just now, or -1.  Another program may
+// take it before the caller does; good enough for a port handed to a child.
+int FreeLoopbackPort();
+
 // A TCP socket connected to 127.0.0.1:`port`, or -1.
 int ConnectLoopback(int port);
 

@@ -103,12 +103,4 @@ int NginxProcess::Stop() {
 
 NginxProcess::~NginxProcess() { Stop(); }
 
-int FreeLoopbackPort() {
-  int port = 0;
-  const int s = BindLoopback(0, 0, &port);
-  if (s < 0) return -1;
-  ::close(s);
-  return port;
-}
-
 }  // namespace quorvel::testing

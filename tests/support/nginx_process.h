@@ -42,7 +42,4 @@ class NginxProcess {
   int exit_code_ = -1;
 };
 
-// A loopback port nothing listens on just now.
-int FreeLoopbackPort();
-
 }  // namespace quorvel::testing
