@@ -1,20 +1,26 @@
 // The operator's way to push a catalogue to a running service: import into a
-// new file beside the live one, then rename it over the live one.  Under
-// load, no request fails, and every request sent after the rename is
-// answered from the new catalogue, under a new entity tag; the old tag no
-// longer gets 304.
+// new file beside the live one, then rename it over the live one.  The
+// service loads it in the background, answering from the old one meanwhile.
+// Under load, no request fails; every reply is one catalogue's whole, body
+// and tag alike; once the new catalogue has answered once, every request sent
+// after gets the new one; and nothing the clients kept from the old one gets
+// 304 any more.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
 
+#include "decoded_body.h"
 #include "loopback_connection.h"
 #include "service/http/http_date.h"
 #include "service_process.h"
@@ -31,11 +37,14 @@ using testing::TempDir;
 const std::string kService = CATALOGUE_SERVICE_PATH;
 const std::string kTarget = "/adminphp/admin_upload.php?page=1&q=push";
 
+// One exchange, placed among the others and the push by the order in which
+// things happened (a counter all threads share), not by a clock.
 struct Answer {
-  bool sent_after_rename;
-  int status;
+  std::int64_t sent = 0;
+  std::int64_t received = 0;
+  int status = 0;
   std::string tag;
-  std::string body;
+  std::string body;  // decoded
 };
 
 void Import(const TempDir& dir, const std::string& db, const std::string& title) {
@@ -45,6 +54,9 @@ void Import(const TempDir& dir, const std::string& db, const std::string& title)
   const auto run = RunProgram(kService, {"--db", db, "--import", tsv});
   ASSERT_EQ(run.exit_code, 0) << run.err;
 }
+
+// The catalogue's identity in an entity tag: what comes before the first ".".
+std::string IdentityOf(const std::string& tag) { return tag.substr(0, tag.find('.')); }
 
 TEST(CataloguePushTest, RenamedOverTheLiveFileUnderLoad) {
   signal(SIGPIPE, SIG_IGN);
@@ -56,26 +68,44 @@ TEST(CataloguePushTest, RenamedOverTheLiveFileUnderLoad) {
   ASSERT_NE(service, nullptr) << error;
   const int port = service->port();
 
-  std::atomic<bool> renamed{false};
+  std::atomic<std::int64_t> order{0};
   std::atomic<bool> stop{false};
   std::mutex mutex;
   std::vector<Answer> answers;
+  const auto count = [&](const std::function<bool(const Answer&)>& which) {
+    std::lock_guard lock(mutex);
+    return std::count_if(answers.begin(), answers.end(), which);
+  };
+  // Until `enough` holds, ten seconds at most: the clients' pace is theirs.
+  const auto wait_for = [&](const std::function<bool()>& enough) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!enough() && std::chrono::steady_clock::now() < until) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+  };
   std::vector<std::thread> clients;
   for (const std::string coding : {"", "Accept-Encoding: gzip\r\n", "Accept-Encoding: br\r\n"}) {
     clients.emplace_back([&, coding] {
       LoopbackConnection connection(port);
       while (!stop) {
-        const bool after = renamed;
+        Answer answer;
+        answer.sent = order++;
         connection.Send("GET " + kTarget + " HTTP/1.1\r\nHost: x\r\n" + coding + "\r\n");
         const HttpReply reply = connection.Read().value_or(HttpReply{});
+        answer.received = order++;
+        answer.status = reply.status;
+        answer.tag = reply.Header("ETag");
+        answer.body = Decoded(reply).value_or("(does not decode)");
         std::lock_guard lock(mutex);
-        answers.push_back({after, reply.status, reply.Header("ETag"), reply.body});
+        answers.push_back(std::move(answer));
         if (reply.status == 0) return;
       }
     });
   }
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  wait_for([&] { return count([](const Answer&) { return true; }) >= 30; });
+
   const HttpReply old_reply = testing::Get(port, kTarget);
+  ASSERT_EQ(old_reply.status, 200);
   const std::string old_tag = old_reply.Header("ETag");
   const std::string next = dir.File("catalogue.next.sqlite3");
   Import(dir, next, "new");
@@ -86,29 +116,47 @@ TEST(CataloguePushTest, RenamedOverTheLiveFileUnderLoad) {
   const auto old_time = ParseHttpDate(old_reply.Header("Last-Modified"));
   ASSERT_TRUE(old_time.has_value());
   std::this_thread::sleep_until(*old_time + std::chrono::milliseconds(1100));
+  const std::int64_t renaming = order++;
   ASSERT_EQ(std::rename(next.c_str(), live.c_str()), 0);
-  renamed = true;
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+
+  // The new catalogue takes over once its load is complete.
+  const HttpReply fresh = testing::GetUntil(
+      port, kTarget, [](const HttpReply& r) { return r.body.find("new push") != r.body.npos; });
+  const std::int64_t taken_over = order++;
+  ASSERT_NE(fresh.body.find("new push"), std::string::npos) << "no takeover within 10 s";
+  const std::string new_identity = IdentityOf(fresh.Header("ETag"));
+  ASSERT_NE(new_identity, IdentityOf(old_tag));
+  wait_for([&] { return count([&](const Answer& a) { return a.sent > taken_over; }) >= 30; });
   stop = true;
   for (std::thread& client : clients) client.join();
 
-  const HttpReply fresh = testing::Get(port, kTarget);
-  ASSERT_NE(fresh.body.find("new push"), std::string::npos) << fresh.body;
-  ASSERT_NE(fresh.Header("ETag"), old_tag);
-  int before = 0;
-  int after = 0;
+  // The first reply from the new catalogue that anyone received: the takeover
+  // had happened by then.
+  std::int64_t first_new = taken_over;
+  for (const Answer& answer : answers) {
+    if (answer.body.find("new push") != std::string::npos) {
+      first_new = std::min(first_new, answer.received);
+    }
+  }
+  int old_ones = 0;
+  int new_ones = 0;
   for (const Answer& answer : answers) {
     ASSERT_EQ(answer.status, 200) << "no request fails";
-    (answer.sent_after_rename ? after : before)++;
-    if (!answer.sent_after_rename) continue;
-    EXPECT_EQ(answer.body.find("old push"), std::string::npos);
-    EXPECT_NE(answer.tag, old_tag);
-    EXPECT_EQ(answer.tag.substr(0, answer.tag.find('.')),
-              fresh.Header("ETag").substr(0, fresh.Header("ETag").find('.')))
-        << "the new catalogue's identity";
+    const bool is_new = answer.body.find("new push") != std::string::npos;
+    const bool is_old = answer.body.find("old push") != std::string::npos;
+    ASSERT_NE(is_new, is_old) << answer.body;
+    // Body and tag from one catalogue, whichever it is.
+    EXPECT_EQ(IdentityOf(answer.tag), is_new ? new_identity : IdentityOf(old_tag)) << answer.body;
+    if (answer.received < renaming) {
+      EXPECT_TRUE(is_old) << "answered before the push";
+    }
+    if (answer.sent > first_new) {
+      EXPECT_TRUE(is_new) << "sent after the takeover";
+    }
+    (is_new ? new_ones : old_ones)++;
   }
-  EXPECT_GT(before, 10);
-  EXPECT_GT(after, 10);
+  EXPECT_GE(old_ones, 30);
+  EXPECT_GE(new_ones, 30);
 
   // Nothing the client kept from before gets a 304: neither the old tag nor
   // the old time, though the new file was written earlier.

@@ -2,17 +2,15 @@
 // compression see it: entity tags, 304s, HEAD, gzip and br that decode to the
 // very bytes of the plain reply, Vary, Cache-Control, a fixed origin and the
 // metrics listener.
-#include <brotli/decode.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <zlib.h>
 
 #include <optional>
 #include <string>
-#include <thread>
 
+#include "decoded_body.h"
 #include "loopback_connection.h"
-#include "nginx_process.h"
+#include "loopback_socket.h"
 #include "service_process.h"
 
 namespace quorvel::service {
@@ -25,41 +23,6 @@ using testing::TempDir;
 
 const std::string kService = CATALOGUE_SERVICE_PATH;
 const std::string kPageOne = "/adminphp/admin_upload.php?page=1";
-
-std::optional<std::string> Gunzip(const std::string& in) {
-  z_stream stream{};
-  if (inflateInit2(&stream, 15 + 16) != Z_OK) return std::nullopt;
-  std::string out(1 << 20, '\0');
-  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
-  stream.avail_in = static_cast<uInt>(in.size());
-  stream.next_out = reinterpret_cast<Bytef*>(out.data());
-  stream.avail_out = static_cast<uInt>(out.size());
-  const int result = inflate(&stream, Z_FINISH);
-  out.resize(stream.total_out);
-  inflateEnd(&stream);
-  return result == Z_STREAM_END && stream.avail_in == 0 ? std::optional(out) : std::nullopt;
-}
-
-std::optional<std::string> Unbrotli(const std::string& in) {
-  std::string out(1 << 20, '\0');
-  std::size_t size = out.size();
-  if (BrotliDecoderDecompress(in.size(), reinterpret_cast<const std::uint8_t*>(in.data()), &size,
-                              reinterpret_cast<std::uint8_t*>(out.data())) !=
-      BROTLI_DECODER_RESULT_SUCCESS) {
-    return std::nullopt;
-  }
-  out.resize(size);
-  return out;
-}
-
-// The body as the client reads it once the Content-Encoding is undone.
-std::optional<std::string> Decoded(const HttpReply& reply) {
-  const std::string coding = reply.Header("Content-Encoding");
-  if (coding.empty()) return reply.body;
-  if (coding == "gzip") return Gunzip(reply.body);
-  if (coding == "br") return Unbrotli(reply.body);
-  return std::nullopt;
-}
 
 // One request on `connection`, its header lines (each ending in "\r\n") as given.
 HttpReply Exchange(LoopbackConnection& connection, int port, const std::string& method,
@@ -174,15 +137,9 @@ TEST(ServiceCachingTest, NoCacheAFixedOriginAndMetricsOfTheirOwn) {
   EXPECT_EQ(testing::Get(service->port(), "/download/no-such-entry").status, 404);
 
   // A request is counted once its reply is out, which its client may see first.
-  HttpReply metrics;
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    metrics = testing::Get(metrics_port, "/metrics");
-    if (metrics.body.find("quorvel_catalogue_request_duration_seconds_count 4\n") !=
-        std::string::npos) {
-      break;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
+  const HttpReply metrics = testing::GetUntil(metrics_port, "/metrics", [](const HttpReply& r) {
+    return r.body.find("quorvel_catalogue_request_duration_seconds_count 4\n") != r.body.npos;
+  });
   ASSERT_EQ(metrics.status, 200);
   for (const char* line : {"quorvel_catalogue_requests_total{kind=\"listing\",status=\"2xx\"} 2\n",
                            "quorvel_catalogue_requests_total{kind=\"other\",status=\"4xx\"} 1\n",
