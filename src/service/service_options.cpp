@@ -183,15 +183,17 @@ Serves the Quorvel catalogue over HTTP: the listing at
 /adminphp/admin_upload.php?page=N[&q=TERM], the tip page /tishi1.8.html, the
 notice /gonggao.html, the partner home page / and a page per entry at
 /download/ID.  A database that does not exist yet is created with the bundled
-starter catalogue (330 made-up entries).
+starter catalogue (330 made-up entries) when the service starts, and with the
+entries of FILE alone by --import.
 
   --port N        port to listen on (default 8731; 0 picks a free port)
   --bind ADDR     address to listen on (default 127.0.0.1)
   --db PATH       catalogue database (default $XDG_DATA_HOME/quorvel/
                   catalogue.sqlite3, or ~/.local/share/quorvel/catalogue.sqlite3)
   --page-size N   entries a listing page (default 20, at most 1000)
-  --import FILE   add the entries of FILE to the database and exit: one entry
-                  a line, six tab-separated fields Category, Title, LicenceMode,
+  --import FILE   add the entries of FILE to the database (a new one: FILE's
+                  entries alone) and exit: one entry a line, six
+                  tab-separated fields Category, Title, LicenceMode,
                   UpdateTime, DownloadLinks, EntryId; an entry whose EntryId is
                   present replaces it.  Separator characters and the reply
                   marker are removed from fields; a download address starting

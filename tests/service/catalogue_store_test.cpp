@@ -194,6 +194,22 @@ TEST(CatalogueWriterTest, SeedsAnEmptyFileAndKeepsAnExistingCatalogue) {
   EXPECT_EQ(store.EntryCount(), kSeedEntryCount);
 }
 
+// The starter catalogue is for a service's first start: an import that makes a
+// new catalogue, to be pushed to running services, holds its own entries alone.
+TEST(CatalogueWriterTest, ImportsIntoANewCatalogueWithoutTheStarterEntries) {
+  TempDir dir;
+  const std::string empty = dir.File("empty.sqlite3");
+  std::ofstream(empty).close();
+  for (const std::string& db : {dir.File("new/folder/catalogue.sqlite3"), empty}) {
+    const ImportCounts counts =
+        CatalogueWriter::Import(db, {CatalogueEntry{"c", "t", "l", "u", "", "only"}});
+    EXPECT_EQ(counts.added, 1) << db;
+    CatalogueStore store(db);
+    EXPECT_EQ(store.EntryCount(), 1) << db;
+    EXPECT_EQ(store.FindEntry("only").value_or(CatalogueEntry{}).title, "t") << db;
+  }
+}
+
 TEST(CatalogueWriterTest, RefusesFilesThatAreNotCatalogues) {
   TempDir dir;
   const std::string text = dir.File("notes.txt");

@@ -14,6 +14,7 @@
 #include "listing_helpers.h"
 #include "loopback_connection.h"
 #include "loopback_socket.h"
+#include "service/store/catalogue_writer.h"
 #include "service_process.h"
 
 namespace quorvel::service {
@@ -318,6 +319,8 @@ TEST(ServiceProgramTest, LogsOneLinePerRequestAndStopsOnSigterm) {
 TEST(ServiceProgramTest, ImportCleansReplacesAndAdds) {
   TempDir dir;
   const std::string db = dir.File("c.sqlite3");
+  ASSERT_TRUE(
+      CatalogueWriter::EnsureCatalogue(db));  // the starter catalogue, as a service makes it
   const std::string tsv = dir.File("in.tsv");
   std::ofstream(tsv, std::ios::binary)
       << "传奇\t传奇 新\x01工具?TtbBa?\t免费\t2099-12-31 23:59:59\t本地/*//download/n1/**/\tn1\n"

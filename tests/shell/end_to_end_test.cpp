@@ -49,6 +49,13 @@ QString PreparedDatabase() {
                  .toUtf8());
   file.close();
   const QString path = dir.filePath(QStringLiteral("catalogue.sqlite3"));
+  // A service's first start makes the starter catalogue; an import into a
+  // file that does not exist would hold its own entries alone.
+  std::string error;
+  auto first_start = quorvel::testing::ServiceProcess::Start(
+      kService.toStdString(), {"--db", path.toStdString()},
+      dir.filePath(QStringLiteral("first-start.log")).toStdString(), &error);
+  if (!first_start || first_start->Stop() != 0) return QString();
   QProcess import;
   import.start(kService, {QStringLiteral("--db"), path, QStringLiteral("--import"), tsv});
   if (!import.waitForFinished(60000) || import.exitCode() != 0) return QString();

@@ -144,16 +144,19 @@ bool HoldsCatalogue(const std::string& path) {
   return true;
 }
 
+void CreateParentFolder(const std::string& path) {
+  const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+  if (parent.empty()) return;
+  std::error_code error;
+  std::filesystem::create_directories(parent, error);
+  if (error) throw StoreError("cannot create folder " + parent.string() + ": " + error.message());
+}
+
 }  // namespace
 
 bool CatalogueWriter::EnsureCatalogue(const std::string& path) {
   if (HoldsCatalogue(path)) return false;
-  const std::filesystem::path parent = std::filesystem::path(path).parent_path();
-  if (!parent.empty()) {
-    std::error_code error;
-    std::filesystem::create_directories(parent, error);
-    if (error) throw StoreError("cannot create folder " + parent.string() + ": " + error.message());
-  }
+  CreateParentFolder(path);
   ImportLock lock(path);
   // Made by another service or import while this one waited for the lock.
   if (HoldsCatalogue(path)) return false;
@@ -177,7 +180,7 @@ bool CatalogueWriter::EnsureCatalogue(const std::string& path) {
 
 ImportCounts CatalogueWriter::Import(const std::string& path,
                                      const std::vector<CatalogueEntry>& entries) {
-  EnsureCatalogue(path);
+  CreateParentFolder(path);
   ImportLock lock(path);
   ScratchFolder::RemoveLeftovers(path);
   // The new catalogue is built beside the old one and renamed over it whole:
@@ -187,10 +190,15 @@ ImportCounts CatalogueWriter::Import(const std::string& path,
   ImportCounts counts;
   {
     SqliteDatabase db(scratch.database(), SqliteDatabase::Mode::kReadWriteCreate);
-    {
+    if (HoldsCatalogue(path)) {
       SqliteDatabase old(path, SqliteDatabase::Mode::kReadOnly);
       CheckCatalogueSchema(old, path.c_str());
       old.CopyTo(db);
+    } else {
+      // A new catalogue holds what is imported and nothing else: the starter
+      // catalogue's made-up entries are for a service's first start, and must
+      // never reach a catalogue that an operator builds to publish.
+      db.Execute(kCatalogueSchema);
     }
     // Nobody reads this copy before it is complete, and a failure discards it,
     // so it needs no journal on disk.

@@ -24,14 +24,15 @@ class CatalogueWriter {
   // exists but is not a catalogue, or cannot be created.
   static bool EnsureCatalogue(const std::string& path);
 
-  // Adds `entries` to the catalogue at `path` (creating it as above first): an
-  // entry whose EntryId is already present replaces it.  The entries must
-  // already be clean.  The result is built in a copy in a ScratchFolder beside
-  // `path` and renamed over it, so `path` always holds the old catalogue or
-  // the whole new one; scratch folders left by imports that were killed are
-  // cleared first (nothing else is removed), and imports into one catalogue
-  // take turns.  Running services notice the new catalogue on their next
-  // request.
+  // Adds `entries` to the catalogue at `path`: an entry whose EntryId is
+  // already present replaces it.  A missing or empty `path` becomes a new
+  // catalogue of `entries` alone, without the starter entries.  The entries
+  // must already be clean.  The result is built in a copy in a ScratchFolder
+  // beside `path` and renamed over it, so `path` always holds the old
+  // catalogue or the whole new one; scratch folders left by imports that were
+  // killed are cleared first (nothing else is removed), and imports into one
+  // catalogue take turns.  Running services notice the new catalogue at their
+  // next request and load it in the background.
   static ImportCounts Import(const std::string& path, const std::vector<CatalogueEntry>& entries);
 };
 
