@@ -3,9 +3,13 @@
 // here and fronts three replicas of the service on loopback.  Ten seconds of
 // bounded load over keep-alive TLS connections; part-way one replica is
 // killed with SIGKILL and a catalogue is pushed (imported into a new file and
-// renamed over the live one).  No request may fail, and afterwards nginx
-// serves the pushed catalogue.  Then the client's own transfer and browsing
-// session list page 1 through nginx over TLS, trusting only the test's CA.
+// renamed over the live one).  No request may fail, and every reply is one
+// catalogue's whole: body, ETag and Last-Modified.  The replicas take the new
+// catalogue over once they have loaded it, and nginx serves it once its own
+// copies (max-age 1) have expired; from then on every reply through nginx is
+// the new catalogue's, and the old ETag gets no 304.  Then the client's own
+// transfer and browsing session list page 1 through nginx over TLS, trusting
+// only the test's CA.
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
@@ -14,13 +18,18 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <strings.h>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <mutex>
+#include <optional>
 #include <sstream>
 #include <thread>
 #include <vector>
@@ -29,6 +38,7 @@
 #include "catalogue/qt/qt_transfer.h"
 #include "catalogue/testing/fake_list_view.h"
 #include "catalogue/testing/recording_shell_open.h"
+#include "loopback_connection.h"
 #include "loopback_socket.h"
 #include "nginx_process.h"
 #include "service_process.h"
@@ -47,6 +57,10 @@ using Clock = std::chrono::steady_clock;
 const std::string kService = CATALOGUE_SERVICE_PATH;
 const std::string kListing = "/adminphp/admin_upload.php?";
 constexpr int kReplicas = 3;
+// Entries of the catalogue before and after the push: every listing of the
+// load names its catalogue in the count of its trailer.
+constexpr int kOldEntries = 25;
+constexpr int kNewEntries = 45;
 
 // A CA and a certificate for 127.0.0.1 signed by it, made by the openssl
 // command in `dir`: ca.pem, server.pem, server.key.
@@ -109,41 +123,80 @@ std::string ReadFile(const std::string& path) {
   return text.str();
 }
 
-void Import(const TempDir& dir, const std::string& db, const std::string& title) {
-  const std::string tsv = dir.File(title + ".tsv");
-  std::ofstream(tsv, std::ios::binary)
-      << "CSOL\tscale " << title << "\tfree\t2090-01-01 00:00:00\t\tscale-" << title << "\n";
+// A new catalogue of `entries` entries named "scale `name` N", each with a
+// download address on the service itself.
+void Import(const TempDir& dir, const std::string& db, const std::string& name, int entries) {
+  const std::string tsv = dir.File(name + ".tsv");
+  {
+    std::ofstream out(tsv, std::ios::binary);
+    for (int i = 1; i <= entries; ++i) {
+      const std::string id = "scale-" + name + "-" + std::to_string(i);
+      out << "CSOL\tscale " << name << " " << i
+          << "\tfree\t2090-01-01 00:00:00\tmirror/*//download/" << id << "/**/\t" << id << "\n";
+    }
+  }
   const auto run = RunProgram(kService, {"--db", db, "--import", tsv});
   ASSERT_EQ(run.exit_code, 0) << run.err;
 }
 
+// Which catalogue a listing reply is from, by the count in its trailer; empty
+// when neither.
+std::string CatalogueOf(const std::string& body) {
+  if (body.find("?TtbBa?" + std::to_string(kOldEntries) + "?") != std::string::npos) return "old";
+  if (body.find("?TtbBa?" + std::to_string(kNewEntries) + "?") != std::string::npos) return "new";
+  return {};
+}
+
+// The catalogue's identity in an entity tag: what comes before the first ".".
+std::string IdentityOf(const std::string& tag) { return tag.substr(0, tag.find('.')); }
+
+// What one reply showed of itself.
+struct Seen {
+  std::string catalogue;  // CatalogueOf() its body
+  std::string identity;   // IdentityOf() its ETag
+  std::string modified;   // its Last-Modified
+};
+
 // One keep-alive HTTPS client of the load, on libcurl as the client is.
 class LoadClient {
  public:
+  struct Reply {
+    long status = 0;  // 0: no reply, `error` says why
+    std::string error;
+    std::string body;  // decoded
+    std::string etag;
+    std::string last_modified;
+  };
+
   explicit LoadClient(const std::string& ca_file) : easy_(curl_easy_init()) {
     curl_easy_setopt(easy_, CURLOPT_CAINFO, ca_file.c_str());
     curl_easy_setopt(easy_, CURLOPT_ACCEPT_ENCODING, "");  // gzip and br, decoded here
     curl_easy_setopt(easy_, CURLOPT_TIMEOUT_MS, 10000L);
     curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &LoadClient::Append);
-    curl_easy_setopt(easy_, CURLOPT_WRITEDATA, &body_);
+    curl_easy_setopt(easy_, CURLOPT_WRITEDATA, &reply_.body);
+    curl_easy_setopt(easy_, CURLOPT_HEADERFUNCTION, &LoadClient::Header);
+    curl_easy_setopt(easy_, CURLOPT_HEADERDATA, &reply_);
   }
   ~LoadClient() { curl_easy_cleanup(easy_); }
   LoadClient(const LoadClient&) = delete;
   LoadClient& operator=(const LoadClient&) = delete;
 
-  // The body of a 200 for `url`; empty with the reason in `error` otherwise.
-  std::string Get(const std::string& url, std::string* error) {
-    body_.clear();
+  // GET `url`, with the header line `header` when one is given.
+  Reply Get(const std::string& url, const std::string& header = "") {
+    reply_ = Reply{};
+    curl_slist* headers = header.empty() ? nullptr : curl_slist_append(nullptr, header.c_str());
+    curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, headers);
     curl_easy_setopt(easy_, CURLOPT_URL, url.c_str());
     const CURLcode code = curl_easy_perform(easy_);
-    long status = 0;
-    curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &status);
-    if (code != CURLE_OK || status != 200) {
-      *error = url + ": " + curl_easy_strerror(code) + ", status " + std::to_string(status);
-      return {};
+    curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, nullptr);
+    curl_slist_free_all(headers);
+    curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &reply_.status);
+    if (code != CURLE_OK) {
+      reply_.status = 0;
+      reply_.error = url + ": " + curl_easy_strerror(code);
     }
-    return body_;
+    return reply_;
   }
 
  private:
@@ -151,9 +204,24 @@ class LoadClient {
     static_cast<std::string*>(body)->append(data, size * count);
     return size * count;
   }
+  static std::size_t Header(char* data, std::size_t size, std::size_t count, void* reply) {
+    const std::string line(data, size * count);
+    const auto value = [&line](const char* name) -> std::optional<std::string> {
+      const std::size_t length = std::strlen(name);
+      if (line.size() < length || strncasecmp(line.c_str(), name, length) != 0) return {};
+      std::string text = line.substr(length);
+      text.erase(0, text.find_first_not_of(' '));
+      text.erase(text.find_last_not_of("\r\n") + 1);
+      return text;
+    };
+    auto& r = *static_cast<Reply*>(reply);
+    if (auto etag = value("ETag:")) r.etag = *etag;
+    if (auto modified = value("Last-Modified:")) r.last_modified = *modified;
+    return size * count;
+  }
 
   CURL* easy_;
-  std::string body_;
+  Reply reply_;
 };
 
 TEST(ScaleOutTest, ThreeReplicasBehindNginxWithTls) {
@@ -163,7 +231,7 @@ TEST(ScaleOutTest, ThreeReplicasBehindNginxWithTls) {
   std::string error;
   ASSERT_TRUE(MakeCertificates(dir, &error)) << error;
   const std::string live = dir.File("catalogue.sqlite3");
-  Import(dir, live, "old");
+  Import(dir, live, "old", kOldEntries);
   const int tls_port = quorvel::testing::FreeLoopbackPort();
   const int http_port = quorvel::testing::FreeLoopbackPort();
   const std::string origin = "https://127.0.0.1:" + std::to_string(tls_port);
@@ -193,12 +261,19 @@ TEST(ScaleOutTest, ThreeReplicasBehindNginxWithTls) {
   ASSERT_TRUE(Fill(site, "/etc/ssl/private/catalogue.example.org.key", dir.File("server.key")));
   auto nginx = NginxProcess::Start(folder, site, tls_port, &error);
   ASSERT_NE(nginx, nullptr) << error;
+  const std::string page_one = kListing + "page=1&q=scale";
+  const quorvel::testing::HttpReply old_reply =
+      quorvel::testing::Get(replicas[0]->port(), page_one);
+  ASSERT_EQ(CatalogueOf(old_reply.body), "old") << old_reply.body;
+  std::map<std::string, Seen> catalogues;  // what each replies with, by name
+  catalogues["old"] = {"old", IdentityOf(old_reply.Header("ETag")),
+                       old_reply.Header("Last-Modified")};
 
   // Bounded load: four clients, each at most one request every 10 ms.
   std::atomic<bool> stop{false};
-  std::atomic<int> served{0};
   std::mutex mutex;
   std::vector<std::string> failures;
+  std::vector<Seen> seen;
   std::vector<std::thread> clients;
   const std::vector<std::string> queries = {"page=1", "page=2", "page=1&q=scale", "page=1&q=CSOL",
                                             "page=3"};
@@ -206,13 +281,14 @@ TEST(ScaleOutTest, ThreeReplicasBehindNginxWithTls) {
     clients.emplace_back([&, c] {
       LoadClient client(dir.File("ca.pem"));
       for (std::size_t i = static_cast<std::size_t>(c); !stop; ++i) {
-        std::string why;
-        const std::string body = client.Get(origin + kListing + queries[i % queries.size()], &why);
-        if (body.find("?TtbBa?") == std::string::npos) {
-          std::lock_guard lock(mutex);
-          failures.push_back(why.empty() ? "not a listing: " + body.substr(0, 200) : why);
+        const LoadClient::Reply reply = client.Get(origin + kListing + queries[i % queries.size()]);
+        std::lock_guard lock(mutex);
+        if (reply.status != 200 || CatalogueOf(reply.body).empty()) {
+          failures.push_back(!reply.error.empty()
+                                 ? reply.error
+                                 : std::to_string(reply.status) + " " + reply.body.substr(0, 200));
         } else {
-          ++served;
+          seen.push_back({CatalogueOf(reply.body), IdentityOf(reply.etag), reply.last_modified});
         }
         std::this_thread::sleep_for(10ms);
       }
@@ -223,8 +299,17 @@ TEST(ScaleOutTest, ThreeReplicasBehindNginxWithTls) {
   ::kill(replicas[1]->pid(), SIGKILL);
   std::this_thread::sleep_until(start + 5s);
   const std::string next = dir.File("catalogue.next.sqlite3");
-  Import(dir, next, "new");
+  Import(dir, next, "new", kNewEntries);
   ASSERT_EQ(std::rename(next.c_str(), live.c_str()), 0);
+  // Each replica left takes the new catalogue over once it has loaded it.
+  for (int i : {0, 2}) {
+    const quorvel::testing::HttpReply taken_over = quorvel::testing::GetUntil(
+        replicas[i]->port(), page_one,
+        [](const quorvel::testing::HttpReply& r) { return CatalogueOf(r.body) == "new"; });
+    ASSERT_EQ(CatalogueOf(taken_over.body), "new") << "replica " << i << " took no catalogue over";
+    catalogues["new"] = {"new", IdentityOf(taken_over.Header("ETag")),
+                         taken_over.Header("Last-Modified")};
+  }
   std::this_thread::sleep_until(start + 10s);
   stop = true;
   for (std::thread& client : clients) client.join();
@@ -232,20 +317,37 @@ TEST(ScaleOutTest, ThreeReplicasBehindNginxWithTls) {
   EXPECT_TRUE(failures.empty()) << failures.size() << " failed, the first: " << failures.front()
                                 << "\n"
                                 << nginx->ErrorLog();
-  EXPECT_GT(served.load(), 400) << "the load ran";
+  EXPECT_GT(seen.size(), 400u) << "the load ran";
+  std::map<std::string, int> counted;
+  for (const Seen& reply : seen) {
+    const Seen& expected = catalogues[reply.catalogue];
+    EXPECT_EQ(reply.identity, expected.identity) << "the " << reply.catalogue << " catalogue's tag";
+    EXPECT_EQ(reply.modified, expected.modified)
+        << "the " << reply.catalogue << " catalogue's time";
+    ++counted[reply.catalogue];
+  }
+  EXPECT_GT(counted["old"], 0);
   EXPECT_NE(nginx->ErrorLog().find("127.0.0.1:" + std::to_string(replicas[1]->port())),
             std::string::npos)
       << "nginx found the killed replica gone and passed over it";
-  // The pushed catalogue through nginx, once the copies it holds (max-age 1) are stale.
+
+  // Through nginx, once the copies it holds (max-age 1) have expired: each
+  // listing is the new catalogue's, and stays so, and the old tag gets no 304.
   LoadClient check(dir.File("ca.pem"));
-  std::string pushed;
-  for (int attempt = 0; attempt < 50; ++attempt) {
-    pushed = check.Get(origin + kListing + "page=1&q=scale", &error);
-    if (pushed.find("scale new") != std::string::npos) break;
-    std::this_thread::sleep_for(100ms);
+  const auto until = Clock::now() + 10s;
+  for (const std::string& query : queries) {
+    LoadClient::Reply reply = check.Get(origin + kListing + query);
+    while (CatalogueOf(reply.body) != "new" && Clock::now() < until) {
+      std::this_thread::sleep_for(20ms);
+      reply = check.Get(origin + kListing + query);
+    }
+    EXPECT_EQ(CatalogueOf(reply.body), "new") << query << ": " << reply.body.substr(0, 200);
+    const LoadClient::Reply again =
+        check.Get(origin + kListing + query, "If-None-Match: " + old_reply.Header("ETag"));
+    EXPECT_EQ(again.status, 200) << query;
+    EXPECT_EQ(CatalogueOf(again.body), "new") << query;
+    EXPECT_EQ(IdentityOf(again.etag), catalogues["new"].identity) << query;
   }
-  EXPECT_NE(pushed.find("scale new"), std::string::npos) << pushed;
-  EXPECT_EQ(pushed.find("scale old"), std::string::npos) << pushed;
   EXPECT_NE(ReadFile(folder + "/access.log").find(" 200 "), std::string::npos);
 
   // The client, built for https, lists page 1 through nginx.
@@ -262,8 +364,8 @@ TEST(ScaleOutTest, ThreeReplicasBehindNginxWithTls) {
   session.StartUpLoad();
   EXPECT_TRUE(session.Notice().isEmpty()) << session.Notice().toStdString();
   EXPECT_EQ(list.rows().size(), 20u);
-  EXPECT_EQ(session.CounterText(), QString::fromUtf16(u"Quorvel共有 331 个外挂"));
-  // The starter entries' links, on the public https origin the replicas were given.
+  EXPECT_EQ(session.CounterText(), QString::fromUtf16(u"Quorvel共有 %1 个外挂").arg(kNewEntries));
+  // The entries' links, on the public https origin the replicas were given.
   EXPECT_TRUE(std::any_of(session.List3().begin(), session.List3().end(),
                           [&](const QString& links) {
                             return links.contains(tls_origin + QStringLiteral("/download/"));
