@@ -64,6 +64,7 @@ install(CODE "
   endif()
 " COMPONENT Service)
 install(FILES "${PROJECT_SOURCE_DIR}/packaging/quorvel-catalogue-service.service"
+              "${PROJECT_SOURCE_DIR}/packaging/quorvel-catalogue-service@.service"
         DESTINATION "${QUORVEL_INSTALL_UNITDIR}" COMPONENT Service)
 
 # Manual pages: roff kept in docs/man; the client's names the hosts and the

@@ -155,6 +155,8 @@ expect_field "$client_deb" Recommends "gstreamer1\.0-plugins-good"
 expect_field "$client_deb" Recommends "quorvel-catalogue-service"
 expect_field "$service_deb" Depends "libsqlite3-0 \(>= "
 expect_field "$service_deb" Depends "libmicrohttpd12(t64)? \(>= "
+expect_field "$service_deb" Depends "libbrotli1 \(>= "
+expect_field "$service_deb" Depends "zlib1g \(>= "
 expect_field "$lib_deb" Depends "libqt6widgets6(t64)? \(>= "
 expect_field "$dev_deb" Depends "libquorvelprogressbar1 \(= ${deb_version//./\\.}\)"
 expect_field "$designer_deb" Depends "libquorvelprogressbar1 \(>= "
@@ -171,6 +173,9 @@ dpkg-deb --ctrl-tarfile "$service_deb" | tar -xO ./postinst >"$work/postinst"
 grep -q "deb-systemd-helper enable 'quorvel-catalogue-service.service'" "$work/postinst" &&
   grep -q "deb-systemd-invoke .*'quorvel-catalogue-service.service'" "$work/postinst" ||
   fail "quorvel-catalogue-service does not enable and start its service: $(cat "$work/postinst")"
+# The replicas' template is the operator's to start, one instance a port.
+grep -q 'quorvel-catalogue-service@' "$work/postinst" &&
+  fail "quorvel-catalogue-service enables or starts the replicas' template: $(cat "$work/postinst")"
 dpkg-deb --ctrl-tarfile "$service_deb" | tar -xO ./postrm | grep -q 'rm -rf /var/lib/private/quorvel-catalogue-service' ||
   fail "purging quorvel-catalogue-service leaves its database behind"
 
@@ -199,13 +204,18 @@ usr/share/man/man1/quorvel.1.gz
 $(for s in 16 32 48 64 128 256; do echo "usr/share/icons/hicolor/${s}x${s}/apps/quorvel.png"; done)
 $(docs quorvel)
 EOF
-# The unit lies where this release's debhelper puts units: /lib or /usr/lib.
+# The units lie where this release's debhelper puts units: /lib or /usr/lib.
 unit_path=$(files "$service_deb" | grep -E '^\./(usr/)?lib/systemd/system/quorvel-catalogue-service\.service$' || true)
 [ -n "$unit_path" ] || fail "quorvel-catalogue-service holds no systemd unit: $(files "$service_deb")"
+template_path=${unit_path%.service}@.service
+service_doc=usr/share/doc/quorvel-catalogue-service
 expect_files "$service_deb" <<EOF
 ${unit_path#./}
+${template_path#./}
 usr/bin/quorvel-catalogue-service
 usr/share/man/man1/quorvel-catalogue-service.1.gz
+$service_doc/deploy.md.gz
+$service_doc/examples/quorvel-catalogue.conf
 $(docs quorvel-catalogue-service)
 EOF
 expect_files "$lib_deb" <<EOF
@@ -238,14 +248,17 @@ appstreamcli validate --no-net "$root/usr/share/metainfo/org.quorvel.Quorvel.met
 # The unit names its program bare (systemd finds it in /usr/bin); point it at
 # the unpacked one so that systemd-analyze checks everything else, the manual
 # page it names among it.
-unit=$work/quorvel-catalogue-service.service
-sed "s|^ExecStart=quorvel-catalogue-service |ExecStart=$service |" "$root/$unit_path" >"$unit"
-if ! MANPATH=$root/usr/share/man systemd-analyze verify "$unit" >"$work/unit.log" 2>&1 ||
-  [ -s "$work/unit.log" ]; then
-  fail "systemd unit: $(cat "$work/unit.log")"
-fi
-grep -Eq '^(DynamicUser=yes|User=[a-z])' "$unit" && ! grep -Eq '^User=(root|0)$' "$unit" ||
-  fail "the unit may run the service as root"
+# The template is checked as one of its instances.
+for unit_file in "$unit_path" "$template_path"; do
+  unit=$work/$(basename "${unit_file/@.service/@8741.service}")
+  sed "s|^ExecStart=quorvel-catalogue-service |ExecStart=$service |" "$root/$unit_file" >"$unit"
+  if ! MANPATH=$root/usr/share/man systemd-analyze verify "$unit" >"$work/unit.log" 2>&1 ||
+    [ -s "$work/unit.log" ]; then
+    fail "systemd unit $(basename "$unit"): $(cat "$work/unit.log")"
+  fi
+  grep -Eq '^(DynamicUser=yes|User=[a-z])' "$unit" && ! grep -Eq '^User=(root|0)$' "$unit" ||
+    fail "$(basename "$unit") may run the service as root"
+done
 # lintian has read both manual pages; the service's must still name every
 # option its --help names.
 service_page=$(zcat "$root/usr/share/man/man1/quorvel-catalogue-service.1.gz" | sed 's/\\-/-/g')
