@@ -12,28 +12,15 @@
 #include <functional>
 #include <thread>
 
-#include "loopback_connection.h"
+#include "running_service.h"
 #include "service/store/seed_catalogue.h"
-#include "service_process.h"
 
 namespace quorvel::service {
 namespace {
 
-using testing::ProgramResult;
-using testing::RunProgram;
-using testing::ServiceProcess;
-using testing::TempDir;
-
-const std::string kService = CATALOGUE_SERVICE_PATH;
-const std::string kListing = "/adminphp/admin_upload.php?";
-
-// Imports `lines` (one entry a line, tab-separated) into `db`; the exit code.
-int Import(const TempDir& dir, const std::string& db, const std::string& lines) {
-  const std::string tsv = dir.File("import.tsv");
-  std::ofstream(tsv, std::ios::binary | std::ios::trunc) << lines;
-  const ProgramResult run = RunProgram(kService, {"--db", db, "--import", tsv});
+void Import(const TempDir& dir, const std::string& db, const std::string& lines) {
+  const ProgramResult run = ImportLines(dir, db, lines);
   EXPECT_EQ(run.exit_code, 0) << run.err;
-  return run.exit_code;
 }
 
 std::string Listing(int port, const std::string& query) {

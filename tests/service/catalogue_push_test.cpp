@@ -21,21 +21,13 @@
 #include <vector>
 
 #include "decoded_body.h"
-#include "loopback_connection.h"
+#include "running_service.h"
 #include "service/http/http_date.h"
-#include "service_process.h"
 
 namespace quorvel::service {
 namespace {
 
-using testing::HttpReply;
-using testing::LoopbackConnection;
-using testing::RunProgram;
-using testing::ServiceProcess;
-using testing::TempDir;
-
-const std::string kService = CATALOGUE_SERVICE_PATH;
-const std::string kTarget = "/adminphp/admin_upload.php?page=1&q=push";
+const std::string kTarget = kListing + "page=1&q=push";
 
 // One exchange, placed among the others and the push by the order in which
 // things happened (a counter all threads share), not by a clock.
@@ -48,10 +40,9 @@ struct Answer {
 };
 
 void Import(const TempDir& dir, const std::string& db, const std::string& title) {
-  const std::string tsv = dir.File(title + ".tsv");
-  std::ofstream(tsv, std::ios::binary)
-      << "CSOL\t" << title << " push\tfree\t2090-01-01 00:00:00\t\t" << title << "\n";
-  const auto run = RunProgram(kService, {"--db", db, "--import", tsv});
+  const ProgramResult run =
+      ImportLines(dir, db, "CSOL\t" + title + " push\tfree\t2090-01-01 00:00:00\t\t" + title + "\n",
+                  title + ".tsv");
   ASSERT_EQ(run.exit_code, 0) << run.err;
 }
 

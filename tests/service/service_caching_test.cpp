@@ -9,20 +9,13 @@
 #include <string>
 
 #include "decoded_body.h"
-#include "loopback_connection.h"
 #include "loopback_socket.h"
-#include "service_process.h"
+#include "running_service.h"
 
 namespace quorvel::service {
 namespace {
 
-using testing::HttpReply;
-using testing::LoopbackConnection;
-using testing::ServiceProcess;
-using testing::TempDir;
-
-const std::string kService = CATALOGUE_SERVICE_PATH;
-const std::string kPageOne = "/adminphp/admin_upload.php?page=1";
+const std::string kPageOne = kListing + "page=1";
 
 // One request on `connection`, its header lines (each ending in "\r\n") as given.
 HttpReply Exchange(LoopbackConnection& connection, int port, const std::string& method,

@@ -12,24 +12,14 @@
 #include <thread>
 
 #include "listing_helpers.h"
-#include "loopback_connection.h"
 #include "loopback_socket.h"
+#include "running_service.h"
 #include "service/store/catalogue_writer.h"
-#include "service_process.h"
 
 namespace quorvel::service {
 namespace {
 
-using testing::LoopbackConnection;
-using testing::ProgramResult;
-using testing::RunProgram;
-using testing::ServiceProcess;
-using testing::TempDir;
-
-const std::string kService = CATALOGUE_SERVICE_PATH;
-constexpr char kListing[] = "/adminphp/admin_upload.php?";
-
-using Reply = testing::HttpReply;
+using Reply = HttpReply;
 
 // Sends the target exactly as written.
 Reply Fetch(int port, const std::string& target, const std::string& host = "") {

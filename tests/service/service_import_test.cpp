@@ -9,16 +9,11 @@
 #include <map>
 #include <sstream>
 
-#include "service_process.h"
+#include "running_service.h"
 
 namespace quorvel::service {
 namespace {
 
-using testing::ProgramResult;
-using testing::RunProgram;
-using testing::TempDir;
-
-const std::string kService = CATALOGUE_SERVICE_PATH;
 const std::string kGoodLine = "CSOL\tgood\tfree\t2001-01-01 00:00:00\t\tg1\n";
 
 std::string Contents(const std::string& path) {

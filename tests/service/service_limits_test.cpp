@@ -15,27 +15,15 @@
 #include <memory>
 #include <thread>
 
-#include "loopback_connection.h"
+#include "running_service.h"
 #include "service/store/catalogue_store.h"
-#include "service_process.h"
 
 namespace quorvel::service {
 namespace {
 
 using std::chrono::milliseconds;
-using testing::LoopbackConnection;
-using testing::ProgramResult;
-using testing::RunProgram;
-using testing::ServiceProcess;
-using testing::TempDir;
 
-const std::string kService = CATALOGUE_SERVICE_PATH;
-const std::string kListing = "/adminphp/admin_upload.php?";
 constexpr char kSeedTrailer[] = "?TtbBa?330?17";
-
-std::string GetRequest(const std::string& target, const std::string& method = "GET") {
-  return method + " " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
-}
 
 // A service with a one-second request timeout, so slow clients meet it soon.
 class ServiceLimitsTest : public ::testing::Test {
@@ -79,7 +67,7 @@ TEST_F(ServiceLimitsTest, SlowAndIdleConnectionsAreClosedAfterTheTimeout) {
       {"half a request line", "GET /adminphp/admin_up", false},
       {"headers never ended", "GET / HTTP/1.1\r\nHost: x\r\n", false},
       {"trickling headers", "GET / HTTP/1.1\r\nHost: x\r\nX-Slow: ", true},
-      {"idle after a reply", GetRequest("/"), false},
+      {"idle after a reply", Request("/"), false},
   };
   std::vector<std::unique_ptr<LoopbackConnection>> connections;
   for (const SlowCase& c : cases) {
@@ -113,8 +101,7 @@ TEST_F(ServiceLimitsTest, OversizedHeadsAreRefusedAndTheConnectionEnds) {
       {"101 headers", many_headers + "\r\n", 431},
       {"17 KiB of headers",
        "GET / HTTP/1.1\r\nHost: x\r\nX-Big: " + std::string(17 * 1024, 'b') + "\r\n\r\n", 431},
-      {"100 KiB request line", GetRequest(kListing + "page=1&q=" + std::string(100 << 10, 'x')),
-       414},
+      {"100 KiB request line", Request(kListing + "page=1&q=" + std::string(100 << 10, 'x')), 414},
       {"100 headers", many_headers.substr(0, many_headers.rfind("X-99")) + "\r\n", 200},
   };
   for (const HeadCase& c : cases) {
@@ -163,7 +150,7 @@ TEST_F(ServiceLimitsTest, PipelinedRequestsAreAnsweredInOrder) {
   };
   for (const PipelineCase& c : cases) {
     std::string packet;
-    for (const auto& [method, target] : c.requests) packet += GetRequest(target, method);
+    for (const auto& [method, target] : c.requests) packet += Request(target, method);
     LoopbackConnection connection(port());
     ASSERT_TRUE(connection.Send(packet)) << c.name;
     for (std::size_t i = 0; i < c.requests.size(); ++i) {
@@ -177,14 +164,14 @@ TEST_F(ServiceLimitsTest, PipelinedRequestsAreAnsweredInOrder) {
 TEST_F(ServiceLimitsTest, OnlyGetAndHeadAreServed) {
   for (const std::string method : {"POST", "PUT", "DELETE", "OPTIONS", "PATCH", "TRACE", "BREW"}) {
     LoopbackConnection connection(port());
-    connection.Send(GetRequest("/", method));
+    connection.Send(Request("/", method));
     const auto reply = connection.Read();
     ASSERT_TRUE(reply.has_value()) << method;
     EXPECT_EQ(reply->status, 405) << method;
     EXPECT_EQ(reply->Header("Allow"), "GET, HEAD") << method;
   }
   LoopbackConnection head(port());
-  head.Send(GetRequest("/tishi1.8.html", "HEAD"));
+  head.Send(Request("/tishi1.8.html", "HEAD"));
   const auto reply = head.Read(true);
   ASSERT_TRUE(reply.has_value());
   EXPECT_EQ(reply->status, 200);

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <sstream>
+
 #include "service/service_options.h"
 
 namespace quorvel::service {
@@ -9,57 +12,62 @@ std::variant<ServiceOptions, OptionsError> Parse(std::vector<const char*> argume
   return ParseServiceOptions(arguments);
 }
 
-TEST(ServiceOptionsTest, DefaultsWithoutArguments) {
-  const auto parsed = Parse({});
-  ASSERT_TRUE(std::holds_alternative<ServiceOptions>(parsed));
+// Every field, one a line, so that a difference names the field.
+std::string Fields(const std::variant<ServiceOptions, OptionsError>& parsed) {
+  if (const auto* error = std::get_if<OptionsError>(&parsed)) return "error: " + error->message;
   const ServiceOptions& o = std::get<ServiceOptions>(parsed);
-  EXPECT_EQ(o.port, 8731);
-  EXPECT_EQ(o.bind, "127.0.0.1");
-  EXPECT_EQ(o.db_path, "");
-  EXPECT_EQ(o.page_size, 20);
-  EXPECT_FALSE(o.import_file.has_value());
-  EXPECT_EQ(o.max_skipped, 0);
-  EXPECT_FALSE(o.help);
-  EXPECT_EQ(o.limits.request_timeout_seconds, 10u);
-  EXPECT_EQ(o.limits.max_head_bytes, 16u * 1024);
-  EXPECT_EQ(o.caching.max_age_seconds, 10);
-  EXPECT_EQ(o.caching.reply_cache_bytes, std::size_t{64} << 20);
-  EXPECT_EQ(o.caching.origin, "");
-  EXPECT_FALSE(o.metrics_address.has_value());
+  std::ostringstream out;
+  out << "port " << o.port << "\nbind " << o.bind << "\ndb " << o.db_path << "\npage size "
+      << o.page_size << "\nimport " << o.import_file.value_or("(none)") << "\nmax skipped "
+      << o.max_skipped << "\nhelp " << o.help << "\nconnections " << o.limits.max_connections
+      << "\nper address " << o.limits.max_connections_per_address << "\nrequest timeout "
+      << o.limits.request_timeout_seconds << "\nhead bytes " << o.limits.max_head_bytes
+      << "\nheaders " << o.limits.max_headers << "\nmax age " << o.caching.max_age_seconds
+      << "\nreply cache " << o.caching.reply_cache_bytes << "\norigin " << o.caching.origin
+      << "\nmetrics " << o.metrics_address.value_or("(none)") << " " << o.metrics_port << "\n";
+  return out.str();
+}
+
+TEST(ServiceOptionsTest, DefaultsWithoutArguments) {
+  EXPECT_EQ(Fields(Parse({})),
+            "port 8731\nbind 127.0.0.1\ndb \npage size 20\nimport (none)\nmax skipped 0\n"
+            "help 0\nconnections 4096\nper address 1024\nrequest timeout 10\nhead bytes 16384\n"
+            "headers 100\nmax age 10\nreply cache 67108864\norigin \nmetrics (none) 0\n");
+}
+
+// `arguments` give the defaults with `changes` made.
+void ExpectChanges(std::vector<const char*> arguments,
+                   const std::function<void(ServiceOptions&)>& changes) {
+  ServiceOptions expected;
+  changes(expected);
+  EXPECT_EQ(Fields(Parse(arguments)), Fields(expected)) << arguments[0];
 }
 
 TEST(ServiceOptionsTest, TakesValuesInBothForms) {
-  const auto parsed =
-      Parse({"--port", "0", "--bind=0.0.0.0", "--db", "/tmp/x.sqlite3", "--page-size=7", "--import",
-             "in.tsv", "--help", "--max-connections=50", "--max-connections-per-address", "5",
-             "--request-timeout", "3", "--max-header-bytes=4096", "--max-headers", "20",
-             "--max-skipped=3"});
-  ASSERT_TRUE(std::holds_alternative<ServiceOptions>(parsed));
-  const ServiceOptions& o = std::get<ServiceOptions>(parsed);
-  EXPECT_EQ(o.port, 0);
-  EXPECT_EQ(o.bind, "0.0.0.0");
-  EXPECT_EQ(o.db_path, "/tmp/x.sqlite3");
-  EXPECT_EQ(o.page_size, 7);
-  EXPECT_EQ(o.import_file, "in.tsv");
-  EXPECT_EQ(o.max_skipped, 3);
-  EXPECT_TRUE(o.help);
-  EXPECT_EQ(o.limits.max_connections, 50u);
-  EXPECT_EQ(o.limits.max_connections_per_address, 5u);
-  EXPECT_EQ(o.limits.request_timeout_seconds, 3u);
-  EXPECT_EQ(o.limits.max_head_bytes, 4096u);
-  EXPECT_EQ(o.limits.max_headers, 20u);
+  ExpectChanges({"--port", "0", "--bind=0.0.0.0", "--db", "/tmp/x.sqlite3", "--page-size=7",
+                 "--import", "in.tsv", "--help", "--max-connections=50",
+                 "--max-connections-per-address", "5", "--request-timeout", "3",
+                 "--max-header-bytes=4096", "--max-headers", "20", "--max-skipped=3"},
+                [](ServiceOptions& o) {
+                  o.port = 0;
+                  o.bind = "0.0.0.0";
+                  o.db_path = "/tmp/x.sqlite3";
+                  o.page_size = 7;
+                  o.import_file = "in.tsv";
+                  o.max_skipped = 3;
+                  o.help = true;
+                  o.limits = {50, 5, 3, 4096, 20};
+                });
 }
 
 TEST(ServiceOptionsTest, TakesTheCachingOptions) {
-  const auto parsed = Parse({"--max-age", "0", "--reply-cache-mib=3", "--metrics", "[::1]:9731",
-                             "--origin", "https://catalogue.example.org:8443"});
-  ASSERT_TRUE(std::holds_alternative<ServiceOptions>(parsed));
-  const ServiceOptions& o = std::get<ServiceOptions>(parsed);
-  EXPECT_EQ(o.caching.max_age_seconds, 0);
-  EXPECT_EQ(o.caching.reply_cache_bytes, std::size_t{3} << 20);
-  EXPECT_EQ(o.metrics_address, "::1");
-  EXPECT_EQ(o.metrics_port, 9731);
-  EXPECT_EQ(o.caching.origin, "https://catalogue.example.org:8443");
+  ExpectChanges({"--max-age", "0", "--reply-cache-mib=3", "--metrics", "[::1]:9731", "--origin",
+                 "https://catalogue.example.org:8443"},
+                [](ServiceOptions& o) {
+                  o.caching = {0, std::size_t{3} << 20, "https://catalogue.example.org:8443"};
+                  o.metrics_address = "::1";
+                  o.metrics_port = 9731;
+                });
 }
 
 TEST(ServiceOptionsTest, RefusesBadCommandLines) {

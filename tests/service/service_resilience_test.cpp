@@ -14,9 +14,8 @@
 #include <regex>
 #include <thread>
 
-#include "loopback_connection.h"
 #include "loopback_socket.h"
-#include "service_process.h"
+#include "running_service.h"
 
 namespace quorvel::service {
 namespace {
@@ -24,17 +23,6 @@ namespace {
 using namespace std::string_literals;
 using std::chrono::milliseconds;
 using std::chrono::seconds;
-using testing::LoopbackConnection;
-using testing::RunProgram;
-using testing::ServiceProcess;
-using testing::TempDir;
-
-const std::string kService = CATALOGUE_SERVICE_PATH;
-const std::string kListing = "/adminphp/admin_upload.php?";
-
-std::string Request(const std::string& target) {
-  return "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
-}
 
 // Sends `count` requests for `target` one after another; how many were
 // answered, each within a few seconds.
