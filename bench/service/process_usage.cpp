@@ -26,10 +26,12 @@ double ProcessCpuSeconds(const std::vector<pid_t>& pids) {
   return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
-long ResidentKib(pid_t pid) {
+long StatusKib(pid_t pid, std::string_view key) {
   std::ifstream status("/proc/" + std::to_string(pid) + "/status");
   for (std::string line; std::getline(status, line);) {
-    if (line.starts_with("VmRSS:")) return std::atol(line.c_str() + 6);
+    if (line.size() > key.size() && line.starts_with(key) && line[key.size()] == ':') {
+      return std::atol(line.c_str() + key.size() + 1);
+    }
   }
   return -1;
 }

@@ -23,7 +23,6 @@
 //
 //   search_scale_bench [--requests N] [--connections N] [--small N] [--large N]
 //                      [--baseline PATH] [--baseline-requests N]
-#include <signal.h>
 
 #include <algorithm>
 #include <chrono>
@@ -243,27 +242,20 @@ void ReportIndex(const Catalogue& catalogue, int entries) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  using quorvel::service::bench::ReadSetting;
-  signal(SIGPIPE, SIG_IGN);
+  using namespace quorvel::service::bench;
   Settings settings;
-  for (int i = 1; i < argc; ++i) {
-    if (std::string(argv[i]) == "--baseline" && i + 1 < argc) {
-      settings.baseline = argv[++i];
-    } else if (!ReadSetting(argc, argv, i, "--requests", settings.requests) &&
-               !ReadSetting(argc, argv, i, "--baseline-requests", settings.baseline_requests) &&
-               !ReadSetting(argc, argv, i, "--connections", settings.connections) &&
-               !ReadSetting(argc, argv, i, "--small", settings.small) &&
-               !ReadSetting(argc, argv, i, "--large", settings.large)) {
-      std::fprintf(stderr,
-                   "usage: %s [--requests N] [--connections N] [--small N] [--large N] "
-                   "[--baseline PATH] [--baseline-requests N]\n",
-                   argv[0]);
-      return 2;
-    }
+  if (!ReadSettings(argc, argv,
+                    {{"--requests", &settings.requests},
+                     {"--connections", &settings.connections, 1, 1000},
+                     {"--small", &settings.small},
+                     {"--large", &settings.large},
+                     {"--baseline", &settings.baseline},
+                     {"--baseline-requests", &settings.baseline_requests}})) {
+    return 2;
   }
-  if (settings.requests < 1 || settings.baseline_requests < 1 || settings.connections < 1 ||
-      settings.connections > 1000 || settings.small < 1 || settings.large < settings.small) {
-    std::fprintf(stderr, "requests >= 1, connections 1 to 1000, 1 <= small <= large\n");
+  PrepareForLoad();
+  if (settings.large < settings.small) {
+    std::fprintf(stderr, "--large is at least --small\n");
     return 2;
   }
 
@@ -272,11 +264,8 @@ int main(int argc, char** argv) {
   std::fflush(stdout);
   const Catalogue small = MakeCatalogue(dir, settings.small);
   const Catalogue large = MakeCatalogue(dir, settings.large);
-  std::ifstream load_average("/proc/loadavg");
-  std::string load;
-  std::getline(load_average, load);
   std::printf("new terms over %d keep-alive connections (load average before: %s)\n",
-              settings.connections, load.c_str());
+              settings.connections, LoadAverage().c_str());
 
   int errors = 0;
   const auto compare = [&](const char* what, const std::string& executable, int requests) {

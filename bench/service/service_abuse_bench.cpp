@@ -26,12 +26,16 @@
 #include <thread>
 #include <vector>
 
+#include "bench_catalogue.h"
 #include "bench_options.h"
 #include "loopback_connection.h"
+#include "process_usage.h"
 #include "service_process.h"
 
 namespace {
 
+using quorvel::service::bench::Percentile;
+using quorvel::service::bench::StatusKib;
 using quorvel::testing::LoopbackConnection;
 using quorvel::testing::ServiceProcess;
 using quorvel::testing::TempDir;
@@ -51,22 +55,6 @@ struct Settings {
 };
 
 double Millis(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-double Percentile(std::vector<double> values, double p) {
-  if (values.empty()) return 0;
-  std::sort(values.begin(), values.end());
-  return values[std::min(values.size() - 1,
-                         static_cast<std::size_t>(p / 100.0 * (values.size() - 1) + 0.5))];
-}
-
-// A figure of /proc/PID/status in MiB (VmRSS, VmHWM).
-double StatusMiB(pid_t pid, const std::string& key) {
-  std::ifstream in("/proc/" + std::to_string(pid) + "/status");
-  for (std::string line; std::getline(in, line);) {
-    if (line.rfind(key + ":", 0) == 0) return std::atof(line.c_str() + key.size() + 1) / 1024.0;
-  }
-  return -1;
-}
 
 // The entry count in the trailer of the whole catalogue's first page, or
 // empty when the answer was not a listing.
@@ -115,6 +103,7 @@ bool SlowConnections(const Settings& settings) {
   for (auto& connection : slow) closed += connection->ClosedWithin(milliseconds(1)) ? 1 : 0;
   done = true;
   trickler.join();
+  std::sort(latencies.begin(), latencies.end());
   const double p99 = Percentile(latencies, 99);
   std::printf(
       "%d slow connections (idle, half-sent, trickling) open: %zu normal requests, %d failed, "
@@ -133,7 +122,7 @@ bool HeaderFlood(const Settings& settings) {
   auto service =
       ServiceProcess::Start(kService, {"--db", dir.File("c.sqlite3")}, dir.File("log"), &error);
   if (!service) return std::fprintf(stderr, "%s\n", error.c_str()), false;
-  const double rss_before = StatusMiB(service->pid(), "VmRSS");
+  const double rss_before = StatusKib(service->pid(), "VmRSS") / 1024.0;
   const std::size_t total = static_cast<std::size_t>(settings.flood_mib) << 20;
   const std::string chunk(256 * 1024, 'f');
   std::atomic<std::size_t> sent{0};
@@ -155,8 +144,8 @@ bool HeaderFlood(const Settings& settings) {
     });
   }
   for (std::thread& t : flooders) t.join();
-  const double peak = StatusMiB(service->pid(), "VmHWM");
-  const double after = StatusMiB(service->pid(), "VmRSS");
+  const double peak = StatusKib(service->pid(), "VmHWM") / 1024.0;
+  const double after = StatusKib(service->pid(), "VmRSS") / 1024.0;
   const bool serving = EntryCount(service->port()) == "330";
   std::printf(
       "header flood: %.0f MiB sent on %d connections, each cut off (431 seen on %d); service RSS "
@@ -233,29 +222,17 @@ bool KilledImports(const Settings& settings) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  using quorvel::service::bench::ReadSetting;
-  signal(SIGPIPE, SIG_IGN);
+  using namespace quorvel::service::bench;
   Settings settings;
-  for (int i = 1; i < argc; ++i) {
-    if (!ReadSetting(argc, argv, i, "--slow", settings.slow) &&
-        !ReadSetting(argc, argv, i, "--flood-mib", settings.flood_mib) &&
-        !ReadSetting(argc, argv, i, "--import-rows", settings.import_rows) &&
-        !ReadSetting(argc, argv, i, "--trials", settings.trials)) {
-      std::fprintf(stderr, "usage: %s [--slow N] [--flood-mib N] [--import-rows N] [--trials N]\n",
-                   argv[0]);
-      return 2;
-    }
-  }
-  if (settings.slow < 3 || settings.slow > 900 || settings.flood_mib < 1 ||
-      settings.flood_mib > 8192 || settings.import_rows < 1 || settings.trials < 0 ||
-      settings.trials > 100) {
-    std::fprintf(stderr, "slow 3 to 900, flood-mib 1 to 8192, import-rows >= 1, trials 0 to 100\n");
+  if (!ReadSettings(argc, argv,
+                    {{"--slow", &settings.slow, 3, 900},
+                     {"--flood-mib", &settings.flood_mib, 1, 8192},
+                     {"--import-rows", &settings.import_rows},
+                     {"--trials", &settings.trials, 0, 100}})) {
     return 2;
   }
-  std::ifstream load_average("/proc/loadavg");
-  std::string load;
-  std::getline(load_average, load);
-  std::printf("catalogue-service under abuse (load average before: %s)\n", load.c_str());
+  PrepareForLoad();
+  std::printf("catalogue-service under abuse (load average before: %s)\n", LoadAverage().c_str());
   std::fflush(stdout);
   bool met = SlowConnections(settings);
   std::fflush(stdout);

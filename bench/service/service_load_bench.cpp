@@ -14,8 +14,6 @@
 //
 // --service runs another build of catalogue-service (an older one, say) with
 // the same client, so two builds compare in the same conditions.
-#include <signal.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -36,7 +34,6 @@
 namespace {
 
 using quorvel::service::kCategoryTerms;
-using quorvel::service::kSeedEntryCount;
 using quorvel::service::bench::LoadResult;
 using quorvel::service::bench::PercentEncode;
 using quorvel::service::bench::Percentile;
@@ -165,41 +162,22 @@ void PrintServiceSideTimes(const std::string& log_path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  using quorvel::service::bench::ReadSetting;
-  signal(SIGPIPE, SIG_IGN);
+  using namespace quorvel::service::bench;
   Settings settings;
-  for (int i = 1; i < argc; ++i) {
-    if (std::string(argv[i]) == "--service" && i + 1 < argc) {
-      settings.service = argv[++i];
-      continue;
-    }
-    if (!ReadSetting(argc, argv, i, "--requests", settings.requests) &&
-        !ReadSetting(argc, argv, i, "--connections", settings.connections) &&
-        !ReadSetting(argc, argv, i, "--entries", settings.entries)) {
-      std::fprintf(stderr,
-                   "usage: %s [--requests N] [--connections N] [--entries N] [--service PATH]\n",
-                   argv[0]);
-      return 2;
-    }
-  }
-  if (settings.requests < 1 || settings.connections < 1 || settings.connections > 1000 ||
-      settings.entries < kSeedEntryCount) {
-    std::fprintf(stderr, "requests >= 1, connections 1 to 1000, entries >= %d\n", kSeedEntryCount);
+  if (!ReadSettings(argc, argv,
+                    {{"--requests", &settings.requests},
+                     {"--connections", &settings.connections, 1, 1000},
+                     {"--entries", &settings.entries},
+                     {"--service", &settings.service}})) {
     return 2;
   }
-  // Each client connection is a descriptor here too.
-  rlimit files{};
-  if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
-    files.rlim_cur = files.rlim_max;
-    setrlimit(RLIMIT_NOFILE, &files);
-  }
+  PrepareForLoad();
 
   TempDir dir;
   const std::string db = dir.File("catalogue.sqlite3");
   const std::string tsv = dir.File("catalogue.tsv");
   std::string error;
-  if (!quorvel::service::bench::ImportFictionalCatalogue(settings.service, db, tsv,
-                                                         settings.entries, &error)) {
+  if (!ImportFictionalCatalogue(settings.service, db, tsv, settings.entries, &error)) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return 1;
   }
@@ -211,14 +189,11 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  std::ifstream load_average("/proc/loadavg");
-  std::string load;
-  std::getline(load_average, load);
   std::printf(
       "%s on a %d-entry catalogue, %d connections, %d requests a run "
       "(load average before: %s)\n",
       settings.service.c_str(), settings.entries, settings.connections, settings.requests,
-      load.c_str());
+      LoadAverage().c_str());
   const std::vector<std::string> listing_targets = ListingTargets(settings);
   const auto is_listing = [](const std::string& body) {
     return body.find("?TtbBa?") != std::string::npos;

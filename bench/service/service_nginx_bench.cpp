@@ -16,8 +16,6 @@
 //
 //   service_nginx_bench [--requests N] [--connections N] [--entries N] [--rounds N]
 //                       [--terms N] [--memory-entries N] [--cache-mib N]
-#include <signal.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -341,44 +339,24 @@ int ReplyCacheMemory(const Settings& settings, TempDir& dir, int* errors) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  using quorvel::service::bench::ReadSetting;
-  signal(SIGPIPE, SIG_IGN);
+  using namespace quorvel::service::bench;
   Settings settings;
-  for (int i = 1; i < argc; ++i) {
-    if (!ReadSetting(argc, argv, i, "--requests", settings.requests) &&
-        !ReadSetting(argc, argv, i, "--connections", settings.connections) &&
-        !ReadSetting(argc, argv, i, "--entries", settings.entries) &&
-        !ReadSetting(argc, argv, i, "--rounds", settings.rounds) &&
-        !ReadSetting(argc, argv, i, "--terms", settings.terms) &&
-        !ReadSetting(argc, argv, i, "--memory-entries", settings.memory_entries) &&
-        !ReadSetting(argc, argv, i, "--cache-mib", settings.cache_mib)) {
-      std::fprintf(stderr,
-                   "usage: %s [--requests N] [--connections N] [--entries N] [--rounds N] "
-                   "[--terms N] [--memory-entries N] [--cache-mib N]\n",
-                   argv[0]);
-      return 2;
-    }
-  }
-  if (settings.requests < 1 || settings.connections < 1 || settings.connections > 1000 ||
-      settings.entries < quorvel::service::kSeedEntryCount ||
-      settings.memory_entries < quorvel::service::kSeedEntryCount || settings.rounds < 1 ||
-      settings.cache_mib < 1) {
-    std::fprintf(stderr, "requests, rounds, cache-mib >= 1; connections 1 to 1000; entries >= %d\n",
-                 quorvel::service::kSeedEntryCount);
+  if (!ReadSettings(argc, argv,
+                    {{"--requests", &settings.requests},
+                     {"--connections", &settings.connections, 1, 1000},
+                     {"--entries", &settings.entries},
+                     {"--rounds", &settings.rounds},
+                     {"--terms", &settings.terms, 0},
+                     {"--memory-entries", &settings.memory_entries},
+                     {"--cache-mib", &settings.cache_mib}})) {
     return 2;
   }
-  rlimit files{};
-  if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
-    files.rlim_cur = files.rlim_max;
-    setrlimit(RLIMIT_NOFILE, &files);
-  }
-  std::ifstream load_average("/proc/loadavg");
-  std::string load;
-  std::getline(load_average, load);
+  PrepareForLoad();
   std::printf(
       "catalogue-service against nginx, %d-entry catalogue, %d keep-alive connections, %d "
       "requests a run, %d rounds (load average before: %s)\n",
-      settings.entries, settings.connections, settings.requests, settings.rounds, load.c_str());
+      settings.entries, settings.connections, settings.requests, settings.rounds,
+      LoadAverage().c_str());
   TempDir dir;
   int errors = 0;
   if (CompareWithNginx(settings, dir, &errors) != 0) return 1;

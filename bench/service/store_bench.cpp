@@ -6,9 +6,10 @@
 
 #include <cstdio>
 #include <fstream>
-#include <map>
+#include <string_view>
 
 #include "listing_helpers.h"
+#include "ratio_reporter.h"
 #include "service/store/catalogue_store.h"
 #include "service/store/catalogue_writer.h"
 #include "service/store/field_cleaning.h"
@@ -41,31 +42,24 @@ Catalogue& Shared() {
   return catalogue;
 }
 
-void BM_WholeCataloguePage(benchmark::State& state) {
+// Pages of a listing the store has worked out before: pages of `term` from 1,
+// `step` apart, below `pages`.
+void BM_ListingPage(benchmark::State& state, std::string_view term, int pages, int step) {
   CatalogueStore& store = *Shared().store;
   std::int32_t page = 1;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(store.Rows("", page, 20));
-    page = page % 4900 + 37;
+    benchmark::DoNotOptimize(store.Rows(term, page, 20));
+    page = page % pages + step;
   }
 }
-BENCHMARK(BM_WholeCataloguePage);
-
-void BM_KnownSearchPage(benchmark::State& state) {
-  CatalogueStore& store = *Shared().store;
-  std::int32_t page = 1;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(store.Rows("加速器", page, 20));
-    page = page % 200 + 1;
-  }
-}
-BENCHMARK(BM_KnownSearchPage);
+BENCHMARK_CAPTURE(BM_ListingPage, WholeCatalogue, "", 4900, 37);
+BENCHMARK_CAPTURE(BM_ListingPage, KnownSearch, "加速器", 200, 1);
 
 void BM_NewSearchTerm(benchmark::State& state) {
   CatalogueStore& store = *Shared().store;
   int n = 0;
   for (auto _ : state) {
-    // Each term is new, so every iteration walks the whole catalogue.
+    // Each term is new, so the match cache cannot help.
     benchmark::DoNotOptimize(
         quorvel::service::StorePage(store, "v" + std::to_string(n++ % 1000) + ".", 1, 20));
   }
@@ -125,42 +119,25 @@ void BM_CleanField(benchmark::State& state) {
 }
 BENCHMARK(BM_CleanField)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 
-class CleaningRatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      const auto rate = run.counters.find("bytes_per_second");
-      if (rate != run.counters.end()) rates_[run.benchmark_name()] = rate->second.value;
-    }
+// The cleaning of markers against that of ordinary text, once all have run.
+void PrintCleaningRatios(const quorvel::bench::RatioReporter& rates) {
+  const double ordinary = rates("BM_CleanField/0");
+  if (ordinary <= 0) return;
+  std::printf("\ncleaning 2 MB fields, against ordinary text (%.0f MB/s):\n", ordinary / 1e6);
+  for (int kind = 1; kind <= 2; ++kind) {
+    const double rate = rates("BM_CleanField/" + std::to_string(kind));
+    const double slower = rate > 0 ? ordinary / rate : 0;
+    std::printf("  %-15s %8.0f MB/s, %.2fx slower", kFieldNames[kind], rate / 1e6, slower);
+    // The goal is for what an import meets; markers nested two million
+    // deep only show that the time stays linear.
+    if (kind == 1) std::printf(": goal within 2x %s", rate > 0 && slower <= 2 ? "met" : "NOT met");
+    std::printf("\n");
   }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    const double ordinary = rates_["BM_CleanField/0"];
-    if (ordinary <= 0) return;
-    std::printf("\ncleaning 2 MB fields, against ordinary text (%.0f MB/s):\n", ordinary / 1e6);
-    for (int kind = 1; kind <= 2; ++kind) {
-      const double rate = rates_["BM_CleanField/" + std::to_string(kind)];
-      const double slower = rate > 0 ? ordinary / rate : 0;
-      std::printf("  %-15s %8.0f MB/s, %.2fx slower", kFieldNames[kind], rate / 1e6, slower);
-      // The goal is for what an import meets; markers nested two million
-      // deep only show that the time stays linear.
-      if (kind == 1)
-        std::printf(": goal within 2x %s", rate > 0 && slower <= 2 ? "met" : "NOT met");
-      std::printf("\n");
-    }
-  }
-
- private:
-  std::map<std::string, double> rates_;
-};
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  CleaningRatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  quorvel::bench::RatioReporter reporter("bytes_per_second", PrintCleaningRatios);
+  return quorvel::bench::RunBenchmarks(argc, argv, reporter, /*interleaved=*/false);
 }
