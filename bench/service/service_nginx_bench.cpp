@@ -15,7 +15,10 @@
 // nginx (Debian package nginx).
 //
 //   service_nginx_bench [--requests N] [--connections N] [--entries N] [--rounds N]
-//                       [--terms N] [--memory-entries N] [--cache-mib N]
+//                       [--terms N] [--memory-entries N] [--cache-mib N] [--service PATH]
+//
+// --service runs another build of catalogue-service (an older one, say), so
+// that two builds compare with nginx in the same conditions.
 #include <unistd.h>
 
 #include <algorithm>
@@ -61,6 +64,7 @@ struct Settings {
   int terms = 200000;
   int memory_entries = 10000;
   int cache_mib = 8;
+  std::string service = CATALOGUE_SERVICE_PATH;
 };
 
 std::string Query(int page, std::string_view term) {
@@ -180,14 +184,13 @@ int CompareWithNginx(const Settings& settings, TempDir& dir, int* errors) {
   std::string error;
   const std::string db = dir.File("catalogue.sqlite3");
   std::vector<std::string> titles;
-  if (!quorvel::service::bench::ImportFictionalCatalogue(CATALOGUE_SERVICE_PATH, db,
-                                                         dir.File("catalogue.tsv"),
-                                                         settings.entries, &error, &titles)) {
+  if (!quorvel::service::bench::ImportFictionalCatalogue(
+          settings.service, db, dir.File("catalogue.tsv"), settings.entries, &error, &titles)) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return 1;
   }
   auto service =
-      ServiceProcess::Start(CATALOGUE_SERVICE_PATH, {"--db", db}, dir.File("service.log"), &error);
+      ServiceProcess::Start(settings.service, {"--db", db}, dir.File("service.log"), &error);
   if (!service) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return 1;
@@ -277,8 +280,7 @@ int ReplyCacheMemory(const Settings& settings, TempDir& dir, int* errors) {
   const std::string db = dir.File("small.sqlite3");
   std::vector<std::string> titles;
   if (!quorvel::service::bench::ImportFictionalCatalogue(
-          CATALOGUE_SERVICE_PATH, db, dir.File("small.tsv"), settings.memory_entries, &error,
-          &titles)) {
+          settings.service, db, dir.File("small.tsv"), settings.memory_entries, &error, &titles)) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return 1;
   }
@@ -296,7 +298,7 @@ int ReplyCacheMemory(const Settings& settings, TempDir& dir, int* errors) {
   double entries = 0;
   for (const int mib : {settings.cache_mib, 0}) {
     const int metrics_port = quorvel::testing::FreeLoopbackPort();
-    auto service = ServiceProcess::Start(CATALOGUE_SERVICE_PATH,
+    auto service = ServiceProcess::Start(settings.service,
                                          {"--db", db, "--reply-cache-mib", std::to_string(mib),
                                           "--metrics", "127.0.0.1:" + std::to_string(metrics_port)},
                                          dir.File("memory.log"), &error);
@@ -348,7 +350,8 @@ int main(int argc, char** argv) {
                      {"--rounds", &settings.rounds},
                      {"--terms", &settings.terms, 0},
                      {"--memory-entries", &settings.memory_entries},
-                     {"--cache-mib", &settings.cache_mib}})) {
+                     {"--cache-mib", &settings.cache_mib},
+                     {"--service", &settings.service}})) {
     return 2;
   }
   PrepareForLoad();
