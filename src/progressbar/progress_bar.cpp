@@ -23,8 +23,7 @@ Status ProgressBar::Announce(std::string_view name) {
 Status ProgressBar::SetValue(std::int32_t value) {
   if (value > max_) value = max_;
   if (value < min_) value = min_;
-  value_ = value;
-  return Announce(names::kValue);
+  return Store(value_, value, names::kValue);
 }
 
 Status ProgressBar::SetMax(std::int32_t max) {
@@ -48,53 +47,37 @@ Status ProgressBar::SetMin(std::int32_t min) {
 }
 
 Status ProgressBar::SetRoundedValue(std::int32_t rounded_value) {
-  rounded_value_ = rounded_value;
-  return Announce(names::kRoundedValue);
+  return Store(rounded_value_, rounded_value, names::kRoundedValue);
 }
 
-Status ProgressBar::SetEnabled(bool enabled) {
-  enabled_ = enabled;
-  return Announce(names::kEnabled);
-}
+Status ProgressBar::SetEnabled(bool enabled) { return Store(enabled_, enabled, names::kEnabled); }
 
-Status ProgressBar::SetTheme(std::int32_t theme) {
-  theme_ = theme;
-  return Announce(names::kTheme);
-}
+Status ProgressBar::SetTheme(std::int32_t theme) { return Store(theme_, theme, names::kTheme); }
 
 Status ProgressBar::SetTextStyle(std::int32_t text_style) {
-  text_style_ = text_style;
-  return Announce(names::kTextStyle);
+  return Store(text_style_, text_style, names::kTextStyle);
 }
 
 Status ProgressBar::SetOrientations(std::int32_t orientations) {
-  orientations_ = orientations;
-  return Announce(names::kOrientations);
+  return Store(orientations_, orientations, names::kOrientations);
 }
 
 Status ProgressBar::SetTextAlignment(std::int32_t text_alignment) {
-  text_alignment_ = text_alignment;
-  return Announce(names::kTextAlignment);
+  return Store(text_alignment_, text_alignment, names::kTextAlignment);
 }
 
-Status ProgressBar::SetText(const QString& text) {
-  text_ = text;
-  return Announce(names::kText);
-}
+Status ProgressBar::SetText(const QString& text) { return Store(text_, text, names::kText); }
 
 Status ProgressBar::SetTextEffectColor(Colour colour) {
-  text_effect_color_ = colour;
-  return Announce(names::kTextEffectColor);
+  return Store(text_effect_color_, colour, names::kTextEffectColor);
 }
 
 Status ProgressBar::SetTextEffect(std::int32_t text_effect) {
-  text_effect_ = text_effect;
-  return Announce(names::kTextEffect);
+  return Store(text_effect_, text_effect, names::kTextEffect);
 }
 
 Status ProgressBar::SetTextForeColor(Colour colour) {
-  text_fore_color_ = colour;
-  return Announce(names::kTextForeColor);
+  return Store(text_fore_color_, colour, names::kTextForeColor);
 }
 
 Status ProgressBar::SetTextFont(std::shared_ptr<QFont> font) {
@@ -104,13 +87,11 @@ Status ProgressBar::SetTextFont(std::shared_ptr<QFont> font) {
 }
 
 Status ProgressBar::SetPBSCustomeColor1(Colour colour) {
-  pbs_custome_color1_ = colour;
-  return Announce(names::kPBSCustomeColor1);
+  return Store(pbs_custome_color1_, colour, names::kPBSCustomeColor1);
 }
 
 Status ProgressBar::SetPBSCustomeColor2(Colour colour) {
-  pbs_custome_color2_ = colour;
-  return Announce(names::kPBSCustomeColor2);
+  return Store(pbs_custome_color2_, colour, names::kPBSCustomeColor2);
 }
 
 Status ProgressBar::DrawGradientFourColour(DeviceContext& dc, std::int32_t left, std::int32_t top,

@@ -34,6 +34,8 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string_view>
+#include <utility>
 
 #include "quorvel/progressbar/colour.h"
 #include "quorvel/progressbar/device_context.h"
@@ -160,6 +162,12 @@ class QUORVEL_PROGRESSBAR_EXPORT ProgressBar {
  private:
   // Steps 2 and 3 of every setter.
   Status Announce(std::string_view name);
+  // All three steps of a setter that stores the value as given.
+  template <typename T>
+  Status Store(T& field, T value, std::string_view name) {
+    field = std::move(value);
+    return Announce(name);
+  }
 
   ProgressBarHost& host_;
 

@@ -10,46 +10,26 @@ namespace {
 // and the outline, in entry order 0, 2, 4, ..., 16.
 using PaletteValues = std::array<Colour, 9>;
 
-constexpr PaletteValues Palette(std::uint32_t trough_first_start, std::uint32_t trough_first_end,
-                                std::uint32_t trough_second_start, std::uint32_t trough_second_end,
-                                std::uint32_t fill_first_start, std::uint32_t fill_first_end,
-                                std::uint32_t fill_second_start, std::uint32_t fill_second_end,
-                                std::uint32_t outline) {
-  return {
-      FromRrggbb(trough_first_start), FromRrggbb(trough_first_end), FromRrggbb(trough_second_start),
-      FromRrggbb(trough_second_end),  FromRrggbb(fill_first_start), FromRrggbb(fill_first_end),
-      FromRrggbb(fill_second_start),  FromRrggbb(fill_second_end),  FromRrggbb(outline)};
-}
-
-// Themes 1 to 9.
-constexpr std::array<PaletteValues, 9> kBuiltInPalettes{{
+// Themes 1 to 9, each palette as 0xRRGGBB values.
+constexpr std::array<std::array<std::uint32_t, 9>, 9> kBuiltInPalettes{{
     // Gold.
-    Palette(0xF8F6F2, 0xE9E3D3, 0xE2D7B6, 0xEFE9D7, 0xFBF4DF, 0xEFD585, 0xCBA639, 0xEDE0BB,
-            0xCCA83E),
+    {0xF8F6F2, 0xE9E3D3, 0xE2D7B6, 0xEFE9D7, 0xFBF4DF, 0xEFD585, 0xCBA639, 0xEDE0BB, 0xCCA83E},
     // Lime.
-    Palette(0xF7F8F2, 0xE7E9D3, 0xDEE2B6, 0xEDEFD7, 0xF9FBDF, 0xE6EF85, 0xBECB39, 0xE9EDBB,
-            0xC0CC3E),
+    {0xF7F8F2, 0xE7E9D3, 0xDEE2B6, 0xEDEFD7, 0xF9FBDF, 0xE6EF85, 0xBECB39, 0xE9EDBB, 0xC0CC3E},
     // Green.
-    Palette(0xF2F8F3, 0xD3E9D5, 0xB6E2BA, 0xD7EFD9, 0xDFFBE1, 0x85EF8E, 0x39CB46, 0xBBEDBF,
-            0x3ECC4A),
+    {0xF2F8F3, 0xD3E9D5, 0xB6E2BA, 0xD7EFD9, 0xDFFBE1, 0x85EF8E, 0x39CB46, 0xBBEDBF, 0x3ECC4A},
     // Teal.
-    Palette(0xF2F8F7, 0xD3E9E7, 0xB6E2DE, 0xD7EFED, 0xDFFBF9, 0x85EFE6, 0x39CBBE, 0xBBEDE9,
-            0x3ECCC0),
+    {0xF2F8F7, 0xD3E9E7, 0xB6E2DE, 0xD7EFED, 0xDFFBF9, 0x85EFE6, 0x39CBBE, 0xBBEDE9, 0x3ECCC0},
     // Blue-violet.
-    Palette(0xF3F2F8, 0xD5D3E9, 0xBAB6E2, 0xD9D7EF, 0xE1DFFB, 0x8E85EF, 0x4639CB, 0xBFBBED,
-            0x4A3ECC),
+    {0xF3F2F8, 0xD5D3E9, 0xBAB6E2, 0xD9D7EF, 0xE1DFFB, 0x8E85EF, 0x4639CB, 0xBFBBED, 0x4A3ECC},
     // Magenta.
-    Palette(0xF8F2F7, 0xE9D3E7, 0xE2B6DE, 0xEFD7ED, 0xFBDFF9, 0xEF85E6, 0xCB39BE, 0xEDBBE9,
-            0xCC3EC0),
+    {0xF8F2F7, 0xE9D3E7, 0xE2B6DE, 0xEFD7ED, 0xFBDFF9, 0xEF85E6, 0xCB39BE, 0xEDBBE9, 0xCC3EC0},
     // Red.
-    Palette(0xF8F2F2, 0xE9D3D3, 0xE2B6B6, 0xEFD7D7, 0xFBDFDF, 0xEF8585, 0xCB3939, 0xEDBBBB,
-            0xCC3E3E),
+    {0xF8F2F2, 0xE9D3D3, 0xE2B6B6, 0xEFD7D7, 0xFBDFDF, 0xEF8585, 0xCB3939, 0xEDBBBB, 0xCC3E3E},
     // Sky blue.
-    Palette(0xFAFDFE, 0xE4F3FC, 0xC7E6F9, 0xEDF7FD, 0xE1F7FF, 0x43D0FF, 0x3F70E9, 0x3FE2F6,
-            0x178BD3),
+    {0xFAFDFE, 0xE4F3FC, 0xC7E6F9, 0xEDF7FD, 0xE1F7FF, 0x43D0FF, 0x3F70E9, 0x3FE2F6, 0x178BD3},
     // Bright green on grey.
-    Palette(0xE7F3E8, 0xE1DBE1, 0xB3BDB3, 0xE2EEE2, 0xDFFBDF, 0x6CFF6C, 0x1AE41A, 0xD9F4D9,
-            0xBCB8BC),
+    {0xE7F3E8, 0xE1DBE1, 0xB3BDB3, 0xE2EEE2, 0xDFFBDF, 0x6CFF6C, 0x1AE41A, 0xD9F4D9, 0xBCB8BC},
 }};
 
 // The lightening of each custom entry: the trough's four from custom colour 2,
@@ -68,15 +48,17 @@ void Store(const PaletteValues& values, ThemeColourTable& colours) {
 
 void LoadThemeColours(std::int32_t theme, Colour custom1, Colour custom2,
                       ThemeColourTable& colours) {
-  if (theme >= kFirstBuiltInTheme && theme <= kLastBuiltInTheme) {
-    Store(kBuiltInPalettes[static_cast<std::size_t>(theme - kFirstBuiltInTheme)], colours);
-    return;
-  }
-  if (theme != kCustomTheme) return;
   PaletteValues values{};
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    const Colour base = i < 4 ? custom2 : custom1;
-    values[i] = kCustomShifts[i] == 0 ? base : ShiftColour(base, kCustomShifts[i]);
+  if (theme >= kFirstBuiltInTheme && theme <= kLastBuiltInTheme) {
+    const auto& rrggbb = kBuiltInPalettes[static_cast<std::size_t>(theme - kFirstBuiltInTheme)];
+    for (std::size_t i = 0; i < values.size(); ++i) values[i] = FromRrggbb(rrggbb[i]);
+  } else if (theme == kCustomTheme) {
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      const Colour base = i < 4 ? custom2 : custom1;
+      values[i] = kCustomShifts[i] == 0 ? base : ShiftColour(base, kCustomShifts[i]);
+    }
+  } else {
+    return;
   }
   Store(values, colours);
 }

@@ -127,28 +127,28 @@ INSTANTIATE_TEST_SUITE_P(EveryEffectAndAlignment, CaptionPrints,
                          ::testing::Combine(::testing::ValuesIn(kPlaces),
                                             ::testing::ValuesIn(kEffects), ::testing::Bool()));
 
+// "abc" is 21 x 13 pixels.
 TEST(DrawBarText, RoundsCentredPositionsHalfToEven) {
-  RecordingHost host;
-  ProgressBar bar(host);
-  ASSERT_TRUE(bar.SetTextEffect(1).ok());
-  // "abc" is 21 pixels wide: 100 - 10.5 - 1 = 88.5 goes to 88.
-  host.log.clear();
-  ASSERT_TRUE(DrawBarText(host.surface, bar, "abc", 4).ok());
-  EXPECT_EQ(host.log[2], "SetCurrentX 88");
-  // 101 - 10.5 - 1 = 89.5 goes to 90.
-  host.surface.scale_width = 202;
-  host.log.clear();
-  ASSERT_TRUE(DrawBarText(host.surface, bar, "abc", 4).ok());
-  EXPECT_EQ(host.log[2], "SetCurrentX 90");
-  // H = 21: 10.5 - 6.5 - 1 = 3; H = 22: 11 - 6.5 - 1 = 3.5 goes to 4.
-  host.surface.scale_height = 21;
-  host.log.clear();
-  ASSERT_TRUE(DrawBarText(host.surface, bar, "abc", 5).ok());
-  EXPECT_EQ(host.log[3], "SetCurrentY 3");
-  host.surface.scale_height = 22;
-  host.log.clear();
-  ASSERT_TRUE(DrawBarText(host.surface, bar, "abc", 5).ok());
-  EXPECT_EQ(host.log[3], "SetCurrentY 4");
+  const struct {
+    float width, height;
+    int alignment, x, y;
+  } cases[] = {
+      {200, 20, 4, 88, 0},  // 100 - 10.5 - 1 = 88.5
+      {202, 20, 4, 90, 0},  // 101 - 10.5 - 1 = 89.5
+      {200, 21, 5, 88, 3},  // 10.5 - 6.5 - 1 = 3
+      {200, 22, 5, 88, 4},  // 11 - 6.5 - 1 = 3.5
+  };
+  for (const auto& c : cases) {
+    RecordingHost host;
+    ProgressBar bar(host);
+    ASSERT_TRUE(bar.SetTextEffect(1).ok());
+    host.surface.scale_width = c.width;
+    host.surface.scale_height = c.height;
+    host.log.clear();
+    ASSERT_TRUE(DrawBarText(host.surface, bar, "abc", c.alignment).ok());
+    EXPECT_EQ(host.log[2], "SetCurrentX " + std::to_string(c.x)) << c.width << " x " << c.height;
+    EXPECT_EQ(host.log[3], "SetCurrentY " + std::to_string(c.y)) << c.width << " x " << c.height;
+  }
 }
 
 TEST(DrawBarText, AFailedPrintEndsTheCaption) {

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <initializer_list>
 
 #include "image_host.h"
 #include "progressbar/progress_bar.h"
@@ -39,6 +40,15 @@ struct Painted {
     EXPECT_TRUE(bar.SetTextStyle(0).ok());
   }
   QRgb At(int x, int y) const { return host.surface.Image().pixel(x, y); }
+  // Each point has exactly its colour.
+  struct Probe {
+    int x, y;
+    Colour colour;
+  };
+  void Expect(std::initializer_list<Probe> probes) const {
+    for (const Probe& at : probes)
+      EXPECT_EQ(At(at.x, at.y), Pixel(at.colour)) << at.x << ", " << at.y;
+  }
   ImageHost host;
   ProgressBar bar{host};
 };
@@ -61,19 +71,15 @@ TEST(BarPixels, FillLengthOf295At50PercentIs148) {
     EXPECT_EQ(p.At(147, y), Between(kF8, kF10, 10, y)) << "row " << y;
     EXPECT_EQ(p.At(148, y), Between(kT0, kT2, 10, y)) << "row " << y;
   }
-  EXPECT_EQ(p.At(147, 10), Pixel(kF12));
-  EXPECT_EQ(p.At(148, 10), Pixel(kT4));
+  p.Expect({{147, 10, kF12}, {148, 10, kT4}});
 }
 
 TEST(BarPixels, FillIsDrawnOnlyFromValueOne) {
   Painted p(295, 21);
   ASSERT_TRUE(p.bar.SetValue(0).ok());
-  EXPECT_EQ(p.At(1, 10), Pixel(kT4));
-  EXPECT_EQ(p.At(2, 10), Pixel(kT4));
+  p.Expect({{1, 10, kT4}, {2, 10, kT4}});
   ASSERT_TRUE(p.bar.SetValue(1).ok());  // 2.95 pixels, rounded to 3
-  EXPECT_EQ(p.At(1, 10), Pixel(kF12));
-  EXPECT_EQ(p.At(2, 10), Pixel(kF12));
-  EXPECT_EQ(p.At(3, 10), Pixel(kT4));
+  p.Expect({{1, 10, kF12}, {2, 10, kF12}, {3, 10, kT4}});
 }
 
 TEST(BarPixels, VerticalBarFillsDownwardFromTheTop) {
@@ -82,20 +88,14 @@ TEST(BarPixels, VerticalBarFillsDownwardFromTheTop) {
   ASSERT_TRUE(p.bar.SetValue(25).ok());
   // The right band starts at column 12 in its start colour; the fill covers
   // rows 0 to 24.
-  EXPECT_EQ(p.At(12, 1), Pixel(kF12));
-  EXPECT_EQ(p.At(12, 24), Pixel(kF12));
-  EXPECT_EQ(p.At(12, 25), Pixel(kT4));
-  EXPECT_EQ(p.At(12, 90), Pixel(kT4));
+  p.Expect({{12, 1, kF12}, {12, 24, kF12}, {12, 25, kT4}, {12, 90, kT4}});
   EXPECT_EQ(p.At(5, 10), Between(kF8, kF10, 12, 5));
   EXPECT_EQ(p.At(5, 60), Between(kT0, kT2, 12, 5));
 }
 
 TEST(BarPixels, OutlineIsDrawnInTheOutlineColourInsideTheRightAndBottomEdges) {
   Painted p(200, 21);
-  EXPECT_EQ(p.At(0, 10), Pixel(kOutline));
-  EXPECT_EQ(p.At(100, 0), Pixel(kOutline));
-  EXPECT_EQ(p.At(198, 10), Pixel(kOutline));
-  EXPECT_EQ(p.At(100, 19), Pixel(kOutline));
+  p.Expect({{0, 10, kOutline}, {100, 0, kOutline}, {198, 10, kOutline}, {100, 19, kOutline}});
   // The last column and row keep the bands.
   EXPECT_EQ(p.At(199, 10), Pixel(kT4));
   EXPECT_NE(p.At(150, 20), Pixel(kOutline));
@@ -106,8 +106,7 @@ TEST(BarPixels, SquareCornersWithRoundedValueZero) {
   Painted p(200, 21);
   EXPECT_NE(p.At(0, 0), Pixel(kOutline));  // cut off by the rounding
   ASSERT_TRUE(p.bar.SetRoundedValue(0).ok());
-  EXPECT_EQ(p.At(0, 0), Pixel(kOutline));
-  EXPECT_EQ(p.At(198, 19), Pixel(kOutline));
+  p.Expect({{0, 0, kOutline}, {198, 19, kOutline}});
 }
 
 TEST(BarPixels, CustomThemeWithBothColoursZero) {
@@ -164,9 +163,7 @@ TEST(BarPixels, RepaintAfterResizeCoversTheNewSize) {
   p.host.surface.Resize(QSize(160, 30));
   p.bar.Resize();
   EXPECT_EQ(p.host.surface.Image().size(), QSize(160, 30));
-  EXPECT_EQ(p.At(158, 15), Pixel(kOutline));
-  EXPECT_EQ(p.At(79, 15), Pixel(kF12));
-  EXPECT_EQ(p.At(80, 15), Pixel(kT4));
+  p.Expect({{158, 15, kOutline}, {79, 15, kF12}, {80, 15, kT4}});
 }
 
 }  // namespace

@@ -9,12 +9,14 @@
 
 #include "progressbar/pixel_kernels.h"
 #include "recording_device_context.h"
+#include "two_colour_call.h"
 #include "vector_forms.h"
 
 namespace quorvel::progressbar {
 namespace {
 
 using testing::RecordingDeviceContext;
+using testing::TwoColourCall;
 
 TEST(ColourVertexTest, PutsEachChannelInTheHighByte) {
   const TriVertex blue = ColourVertex(3, 4, 0xFF0000);
@@ -30,20 +32,12 @@ TEST(ColourVertexTest, PutsEachChannelInTheHighByte) {
   EXPECT_EQ(static_cast<std::uint16_t>(mixed.blue), 0x1200);
 }
 
-struct TwoColourCase {
-  const char* name;
-  std::uint32_t direction;
-  Colour start;
-  Colour end;
-  std::int32_t left, top, right, bottom;
-};
-
-class GradientTwoColourTable : public ::testing::TestWithParam<TwoColourCase> {};
+class GradientTwoColourTable : public ::testing::TestWithParam<TwoColourCall> {};
 
 TEST_P(GradientTwoColourTable, MakesOneFillOfTwoVertices) {
-  const TwoColourCase& c = GetParam();
+  const TwoColourCall& c = GetParam();
   RecordingDeviceContext dc;
-  GradientTwoColour(dc, c.direction, c.start, c.end, c.left, c.top, c.right, c.bottom);
+  c.DrawOn(dc);
   ASSERT_EQ(dc.gradient_fills.size(), 1u);
   const auto& call = dc.gradient_fills[0];
   EXPECT_EQ(call.mode, c.direction);
@@ -61,12 +55,12 @@ TEST_P(GradientTwoColourTable, MakesOneFillOfTwoVertices) {
 
 INSTANTIATE_TEST_SUITE_P(
     Calls, GradientTwoColourTable,
-    ::testing::Values(TwoColourCase{"Horizontal", 0, 0xF2F6F8, 0xD3E3E9, 0, 0, 200, 10},
-                      TwoColourCase{"Vertical", 1, 0x3EA8CC, 0x000000, 0, 10, 148, 20},
+    ::testing::Values(TwoColourCall{"Horizontal", 0, 0xF2F6F8, 0xD3E3E9, 0, 0, 200, 10},
+                      TwoColourCall{"Vertical", 1, 0x3EA8CC, 0x000000, 0, 10, 148, 20},
                       // Right equal to left is still one call; the device paints nothing.
-                      TwoColourCase{"Empty", 1, 0xFFFFFF, 0, 5, 0, 5, 20},
-                      TwoColourCase{"UnknownDirection", 7, 0xFFFFFF, 0, 0, 0, 5, 5},
-                      TwoColourCase{"Reversed", 0, 0x0000FF, 0xFF0000, 50, 40, 10, 0}),
+                      TwoColourCall{"Empty", 1, 0xFFFFFF, 0, 5, 0, 5, 20},
+                      TwoColourCall{"UnknownDirection", 7, 0xFFFFFF, 0, 0, 0, 5, 5},
+                      TwoColourCall{"Reversed", 0, 0x0000FF, 0xFF0000, 50, 40, 10, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(GradientTwoColourTest, IgnoresAFailingDevice) {

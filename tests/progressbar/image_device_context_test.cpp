@@ -8,6 +8,7 @@
 
 #include "progressbar/gradient_painters.h"
 #include "progressbar/pixel_kernels.h"
+#include "two_colour_call.h"
 #include "vector_forms.h"
 
 namespace quorvel::progressbar {
@@ -31,11 +32,7 @@ bool Untouched(const QImage& image) {
 }
 
 struct GradientCase {
-  const char* name;
-  std::uint32_t direction;
-  Colour start;
-  Colour end;
-  std::int32_t left, top, right, bottom;
+  testing::TwoColourCall call;
   // Along the gradient's direction, from the rectangle's first pixel.
   std::vector<QRgb> along;
 };
@@ -44,10 +41,10 @@ class GradientFillTable : public ::testing::TestWithParam<GradientCase> {};
 
 // The image is 8 x 6; what the rectangle does not cover keeps its colour.
 TEST_P(GradientFillTable, PaintsTheRectangleExactly) {
-  const GradientCase& c = GetParam();
+  const auto& [c, along] = GetParam();
   QImage image = Canvas(8, 6);
   ImageDeviceContext dc(&image);
-  GradientTwoColour(dc, c.direction, c.start, c.end, c.left, c.top, c.right, c.bottom);
+  c.DrawOn(dc);
   for (int y = 0; y < 6; ++y) {
     for (int x = 0; x < 8; ++x) {
       const bool inside = x >= c.left && x < c.right && y >= c.top && y < c.bottom;
@@ -57,57 +54,29 @@ TEST_P(GradientFillTable, PaintsTheRectangleExactly) {
         continue;
       }
       const int d = c.direction == kGradientFillRectH ? x - c.left : y - c.top;
-      ASSERT_EQ(got, c.along.at(d)) << x << "," << y;
+      ASSERT_EQ(got, along.at(d)) << x << "," << y;
     }
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rectangles, GradientFillTable,
-    ::testing::Values(
-        // Left column exactly the start colour, then (a * (w - d) + b * d) / w
-        // rounded down; the end colour itself is never reached.
-        GradientCase{"Horizontal",
-                     kGradientFillRectH,
-                     Rgb(0, 0, 0),
-                     Rgb(255, 255, 255),
-                     0,
-                     0,
-                     4,
-                     6,
-                     {0xFF000000, 0xFF3F3F3F, 0xFF7F7F7F, 0xFFBFBFBF}},
-        GradientCase{"Vertical",
-                     kGradientFillRectV,
-                     Rgb(200, 100, 0),
-                     Rgb(0, 100, 200),
-                     2,
-                     1,
-                     7,
-                     4,
-                     {qRgb(200, 100, 0), qRgb(133, 100, 66), qRgb(66, 100, 133)}},
-        GradientCase{"Descending",
-                     kGradientFillRectH,
-                     Rgb(255, 0, 9),
-                     Rgb(0, 255, 9),
-                     3,
-                     2,
-                     8,
-                     3,
-                     {qRgb(255, 0, 9), qRgb(204, 51, 9), qRgb(153, 102, 9), qRgb(102, 153, 9),
-                      qRgb(51, 204, 9)}},
-        GradientCase{"OnePixelWide",
-                     kGradientFillRectH,
-                     Rgb(1, 2, 3),
-                     Rgb(250, 250, 250),
-                     5,
-                     0,
-                     6,
-                     6,
-                     {qRgb(1, 2, 3)}},
-        GradientCase{"RightEqualsLeft", kGradientFillRectH, Rgb(1, 2, 3), 0, 4, 0, 4, 6, {}},
-        GradientCase{"BottomEqualsTop", kGradientFillRectV, Rgb(1, 2, 3), 0, 0, 3, 8, 3, {}},
-        GradientCase{"Reversed", kGradientFillRectH, Rgb(1, 2, 3), 0, 6, 4, 2, 1, {}}),
-    [](const auto& info) { return std::string(info.param.name); });
+const GradientCase kGradientCases[] = {
+    // Left column exactly the start colour, then (a * (w - d) + b * d) / w
+    // rounded down; the end colour itself is never reached.
+    {{"Horizontal", kGradientFillRectH, Rgb(0, 0, 0), Rgb(255, 255, 255), 0, 0, 4, 6},
+     {0xFF000000, 0xFF3F3F3F, 0xFF7F7F7F, 0xFFBFBFBF}},
+    {{"Vertical", kGradientFillRectV, Rgb(200, 100, 0), Rgb(0, 100, 200), 2, 1, 7, 4},
+     {qRgb(200, 100, 0), qRgb(133, 100, 66), qRgb(66, 100, 133)}},
+    {{"Descending", kGradientFillRectH, Rgb(255, 0, 9), Rgb(0, 255, 9), 3, 2, 8, 3},
+     {qRgb(255, 0, 9), qRgb(204, 51, 9), qRgb(153, 102, 9), qRgb(102, 153, 9), qRgb(51, 204, 9)}},
+    {{"OnePixelWide", kGradientFillRectH, Rgb(1, 2, 3), Rgb(250, 250, 250), 5, 0, 6, 6},
+     {qRgb(1, 2, 3)}},
+    {{"RightEqualsLeft", kGradientFillRectH, Rgb(1, 2, 3), 0, 4, 0, 4, 6}, {}},
+    {{"BottomEqualsTop", kGradientFillRectV, Rgb(1, 2, 3), 0, 0, 3, 8, 3}, {}},
+    {{"Reversed", kGradientFillRectH, Rgb(1, 2, 3), 0, 6, 4, 2, 1}, {}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Rectangles, GradientFillTable, ::testing::ValuesIn(kGradientCases),
+                         [](const auto& info) { return std::string(info.param.call.name); });
 
 TEST(ImageGradientFillTest, ClippedRectangleKeepsItsGradient) {
   // The rectangle runs from x = -100 to 300 over an image 100 wide: the

@@ -12,6 +12,7 @@
 #include "progressbar/property_table.h"
 #include "recording_device_context.h"
 #include "recording_host.h"
+#include "stored_key_order.h"
 
 namespace quorvel::progressbar {
 namespace {
@@ -118,83 +119,47 @@ const std::vector<std::string> kValueThenMaxLog = {Told("Value"), kRedraw, Told(
 const std::vector<std::string> kValueThenMinLog = {Told("Value"), kRedraw, Told("Min"), kRedraw};
 constexpr std::int32_t kIntMax = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t kIntMin = std::numeric_limits<std::int32_t>::min();
+using enum Call;
 
-INSTANTIATE_TEST_SUITE_P(
-    Rules, RangeRulesTable,
-    ::testing::Values(
-        RangeCase{"MaxZeroBecomesOne", Range{0, 100, 0}, Call::kMax, 0, {0, 1, 0}, kMaxLog},
-        RangeCase{"MaxNegativeBecomesOne", Range{0, 100, 0}, Call::kMax, -7, {0, 1, 0}, kMaxLog},
-        RangeCase{"MaxLowestBecomesOne", Range{0, 100, 0}, Call::kMax, kIntMin, {0, 1, 0}, kMaxLog},
-        RangeCase{
-            "MaxBelowMinGoesAboveIt", Range{10, 100, 10}, Call::kMax, 5, {10, 11, 10}, kMaxLog},
-        RangeCase{
-            "MaxEqualToMinGoesAboveIt", Range{10, 100, 10}, Call::kMax, 10, {10, 11, 10}, kMaxLog},
-        RangeCase{"MaxBelowValueMovesValueFirst",
-                  Range{0, 100, 50},
-                  Call::kMax,
-                  40,
-                  {0, 40, 40},
-                  kValueThenMaxLog},
-        RangeCase{"MaxAtValueLeavesIt", Range{0, 100, 50}, Call::kMax, 50, {0, 50, 50}, kMaxLog},
-        RangeCase{"MaxRaised", Range{0, 100, 50}, Call::kMax, kIntMax, {0, kIntMax, 50}, kMaxLog},
-        RangeCase{
-            "MaxUnchangedStillTells", Range{0, 100, 50}, Call::kMax, 100, {0, 100, 50}, kMaxLog},
-        RangeCase{"MinAtMaxGoesBelowIt",
-                  Range{0, 100, 50},
-                  Call::kMin,
-                  100,
-                  {99, 100, 99},
-                  kValueThenMinLog},
-        RangeCase{"MinAboveMaxGoesBelowIt",
-                  Range{0, 100, 100},
-                  Call::kMin,
-                  kIntMax,
-                  {99, 100, 100},
-                  kMinLog},
-        RangeCase{
-            "MinNegativeBecomesZero", Range{20, 100, 50}, Call::kMin, -5, {0, 100, 50}, kMinLog},
-        RangeCase{"MinAboveValueMovesValueFirst",
-                  Range{0, 100, 50},
-                  Call::kMin,
-                  60,
-                  {60, 100, 60},
-                  kValueThenMinLog},
-        RangeCase{"MinAtValueLeavesIt", Range{0, 100, 50}, Call::kMin, 50, {50, 100, 50}, kMinLog},
-        RangeCase{"MinWithMaxOneIsZero", Range{0, 1, 1}, Call::kMin, 1, {0, 1, 1}, kMinLog},
-        RangeCase{
-            "ValueAboveMaxIsMax", Range{0, 100, 50}, Call::kValue, 150, {0, 100, 100}, kValueLog},
-        RangeCase{
-            "ValueBelowMinIsMin", Range{0, 100, 50}, Call::kValue, -3, {0, 100, 0}, kValueLog},
-        RangeCase{"ValueBelowRaisedMin",
-                  Range{20, 100, 50},
-                  Call::kValue,
-                  kIntMin,
-                  {20, 100, 20},
-                  kValueLog},
-        RangeCase{"ValueInside", Range{20, 100, 50}, Call::kValue, 77, {20, 100, 77}, kValueLog},
-        RangeCase{"ValueUnchangedStillTells",
-                  Range{0, 100, 50},
-                  Call::kValue,
-                  50,
-                  {0, 100, 50},
-                  kValueLog},
-        // Before any Max the bounds are both 0 and Min wins.
-        RangeCase{"NewValueIsZero", std::nullopt, Call::kValue, 5, {0, 0, 0}, kValueLog},
-        RangeCase{"NewMinIsZero", std::nullopt, Call::kMin, 5, {0, 0, 0}, kMinLog},
-        RangeCase{"NewMaxKeepsValueZero", std::nullopt, Call::kMax, 100, {0, 100, 0}, kMaxLog}),
-    [](const auto& info) { return std::string(info.param.name); });
+const RangeCase kRangeCases[] = {
+    {"MaxZeroBecomesOne", Range{0, 100, 0}, kMax, 0, {0, 1, 0}, kMaxLog},
+    {"MaxNegativeBecomesOne", Range{0, 100, 0}, kMax, -7, {0, 1, 0}, kMaxLog},
+    {"MaxLowestBecomesOne", Range{0, 100, 0}, kMax, kIntMin, {0, 1, 0}, kMaxLog},
+    {"MaxBelowMinGoesAboveIt", Range{10, 100, 10}, kMax, 5, {10, 11, 10}, kMaxLog},
+    {"MaxEqualToMinGoesAboveIt", Range{10, 100, 10}, kMax, 10, {10, 11, 10}, kMaxLog},
+    {"MaxBelowValueMovesValueFirst", Range{0, 100, 50}, kMax, 40, {0, 40, 40}, kValueThenMaxLog},
+    {"MaxAtValueLeavesIt", Range{0, 100, 50}, kMax, 50, {0, 50, 50}, kMaxLog},
+    {"MaxRaised", Range{0, 100, 50}, kMax, kIntMax, {0, kIntMax, 50}, kMaxLog},
+    {"MaxUnchangedStillTells", Range{0, 100, 50}, kMax, 100, {0, 100, 50}, kMaxLog},
+    {"MinAtMaxGoesBelowIt", Range{0, 100, 50}, kMin, 100, {99, 100, 99}, kValueThenMinLog},
+    {"MinAboveMaxGoesBelowIt", Range{0, 100, 100}, kMin, kIntMax, {99, 100, 100}, kMinLog},
+    {"MinNegativeBecomesZero", Range{20, 100, 50}, kMin, -5, {0, 100, 50}, kMinLog},
+    {"MinAboveValueMovesValueFirst", Range{0, 100, 50}, kMin, 60, {60, 100, 60}, kValueThenMinLog},
+    {"MinAtValueLeavesIt", Range{0, 100, 50}, kMin, 50, {50, 100, 50}, kMinLog},
+    {"MinWithMaxOneIsZero", Range{0, 1, 1}, kMin, 1, {0, 1, 1}, kMinLog},
+    {"ValueAboveMaxIsMax", Range{0, 100, 50}, kValue, 150, {0, 100, 100}, kValueLog},
+    {"ValueBelowMinIsMin", Range{0, 100, 50}, kValue, -3, {0, 100, 0}, kValueLog},
+    {"ValueBelowRaisedMin", Range{20, 100, 50}, kValue, kIntMin, {20, 100, 20}, kValueLog},
+    {"ValueInside", Range{20, 100, 50}, kValue, 77, {20, 100, 77}, kValueLog},
+    {"ValueUnchangedStillTells", Range{0, 100, 50}, kValue, 50, {0, 100, 50}, kValueLog},
+    // Before any Max the bounds are both 0 and Min wins.
+    {"NewValueIsZero", std::nullopt, kValue, 5, {0, 0, 0}, kValueLog},
+    {"NewMinIsZero", std::nullopt, kMin, 5, {0, 0, 0}, kMinLog},
+    {"NewMaxKeepsValueZero", std::nullopt, kMax, 100, {0, 100, 0}, kMaxLog},
+};
+
+INSTANTIATE_TEST_SUITE_P(Rules, RangeRulesTable, ::testing::ValuesIn(kRangeCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // One row per property, in slot order: a value its setter stores as given,
 // set and read back through the property table's accessors.
 struct PropertyCase {
   std::string_view name;
   QVariant value;
-  const Property& Row() const {
-    return *std::find_if(kProperties.begin(), kProperties.end(),
-                         [this](const Property& row) { return row.name == name; });
+  Status set(ProgressBar& bar) const { return testing::PropertyNamed(name).access.set(bar, value); }
+  bool stored(const ProgressBar& bar) const {
+    return testing::PropertyNamed(name).access.get(bar) == value;
   }
-  Status set(ProgressBar& bar) const { return Row().access.set(bar, value); }
-  bool stored(const ProgressBar& bar) const { return Row().access.get(bar) == value; }
 };
 
 std::vector<PropertyCase> PropertyCases() {

@@ -7,11 +7,13 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "progressbar/memory_property_store.h"
 #include "progressbar/settings_property_store.h"
 #include "progressbar/stored_value.h"
+#include "qt_printers.h"
 #include "recording_host.h"
 #include "stored_key_order.h"
 
@@ -28,26 +30,49 @@ struct Restored {
   ProgressBar bar{host};
 };
 
+// Each property of a new instance and after a restore from a store with no
+// keys; the font, in both the host's ambient object, is checked apart.
+struct FreshValue {
+  std::string_view name;
+  QVariant created;
+  QVariant restored;
+};
+const std::vector<FreshValue> kFreshValues = {
+    {"Max", 100, 100},
+    {"Min", 0, 0},
+    {"Value", 50, 50},
+    {"RoundedValue", 5, 5},
+    {"Enabled", true, true},
+    {"Theme", 1, 1},
+    {"TextStyle", 3, 1},
+    {"Orientations", 1, 1},
+    {"Text", QString("Vorn ProgressBar"), QString("ProgressBar1")},
+    {"TextEffectColor", 0x00FFFFFFu, 0x00C8C8C8u},
+    {"TextEffect", 5, 1},
+    {"TextAlignment", 5, 5},
+    {"TextForeColor", 0u, 0u},
+    {"PBSCustomeColor2", 0u, 0u},
+    {"PBSCustomeColor1", 0u, 0u},
+};
+
+QVariant ValueOf(const ProgressBar& bar, std::string_view name) {
+  return testing::PropertyNamed(name).access.get(bar);
+}
+
+// Every property but the font, which each host gives an object of its own.
+void ExpectSameValues(const ProgressBar& restored, const ProgressBar& saved) {
+  for (const Property& property : kProperties) {
+    if (property.name == property_name::kTextFont) continue;
+    EXPECT_EQ(property.access.get(restored), property.access.get(saved)) << property.name;
+  }
+}
+
 TEST(InitProperties, GivesTheCreationValuesInOrder) {
   Restored r;
   ASSERT_TRUE(InitProperties(r.bar, r.host).ok());
   EXPECT_EQ(r.host.Notifications(), testing::NamesOf(kCreationOrder));
-  EXPECT_EQ(r.bar.Max(), 100);
-  EXPECT_EQ(r.bar.Min(), 0);
-  EXPECT_EQ(r.bar.Value(), 50);
-  EXPECT_EQ(r.bar.RoundedValue(), 5);
-  EXPECT_TRUE(r.bar.Enabled());
-  EXPECT_EQ(r.bar.Theme(), 1);
-  EXPECT_EQ(r.bar.TextStyle(), 3);
-  EXPECT_EQ(r.bar.Orientations(), 1);
-  EXPECT_EQ(r.bar.Text(), "Vorn ProgressBar");
-  EXPECT_EQ(r.bar.TextEffectColor(), 0x00FFFFFFu);
-  EXPECT_EQ(r.bar.TextEffect(), 5);
-  EXPECT_EQ(r.bar.TextAlignment(), 5);
+  for (const FreshValue& v : kFreshValues) EXPECT_EQ(ValueOf(r.bar, v.name), v.created) << v.name;
   EXPECT_EQ(r.bar.TextFont(), r.host.ambient_font);  // the very object
-  EXPECT_EQ(r.bar.TextForeColor(), 0u);
-  EXPECT_EQ(r.bar.PBSCustomeColor1(), 0u);
-  EXPECT_EQ(r.bar.PBSCustomeColor2(), 0u);
 }
 
 TEST(InitProperties, StopsAtTheFirstFailure) {
@@ -64,22 +89,8 @@ TEST(ReadProperties, AStoreWithNoKeysRestoresTheReadDefaults) {
   MemoryPropertyStore store;
   ReadProperties(r.bar, r.host, store);
   EXPECT_EQ(store.Reads(), kReadOrder);
-  EXPECT_EQ(r.bar.Max(), 100);
-  EXPECT_EQ(r.bar.Min(), 0);
-  EXPECT_EQ(r.bar.Value(), 50);
-  EXPECT_EQ(r.bar.RoundedValue(), 5);
-  EXPECT_TRUE(r.bar.Enabled());
-  EXPECT_EQ(r.bar.Theme(), 1);
-  EXPECT_EQ(r.bar.TextStyle(), 1);
-  EXPECT_EQ(r.bar.Orientations(), 1);
-  EXPECT_EQ(r.bar.Text(), "ProgressBar1");
-  EXPECT_EQ(r.bar.TextEffectColor(), 0x00C8C8C8u);
-  EXPECT_EQ(r.bar.TextEffect(), 1);
-  EXPECT_EQ(r.bar.TextAlignment(), 5);
+  for (const FreshValue& v : kFreshValues) EXPECT_EQ(ValueOf(r.bar, v.name), v.restored) << v.name;
   EXPECT_EQ(r.bar.TextFont(), r.host.ambient_font);
-  EXPECT_EQ(r.bar.TextForeColor(), 0u);
-  EXPECT_EQ(r.bar.PBSCustomeColor2(), 0u);
-  EXPECT_EQ(r.bar.PBSCustomeColor1(), 0u);
   // Every key through its setter, in the order read.
   EXPECT_EQ(r.host.Notifications(), kReadOrder);
 }
@@ -158,15 +169,7 @@ TEST(ReadProperties, DefaultsThatAreNotStoredComeBackEqual) {
   ASSERT_TRUE(WriteProperties(saved.bar, saved.host, store).ok());
   Restored restored;
   ReadProperties(restored.bar, restored.host, store);
-  EXPECT_EQ(restored.bar.Value(), 50);
-  EXPECT_EQ(restored.bar.Max(), 100);
-  EXPECT_EQ(restored.bar.Min(), 0);
-  EXPECT_EQ(restored.bar.RoundedValue(), 5);
-  EXPECT_EQ(restored.bar.Theme(), 1);
-  EXPECT_EQ(restored.bar.TextStyle(), 1);
-  EXPECT_EQ(restored.bar.Text(), "Vorn ProgressBar");
-  EXPECT_EQ(restored.bar.TextEffect(), 5);
-  EXPECT_EQ(restored.bar.TextEffectColor(), 0x00FFFFFFu);
+  ExpectSameValues(restored.bar, saved.bar);
 }
 
 // A stored value that cannot be read as its type counts as absent.
@@ -296,25 +299,9 @@ TEST(SettingsPropertyStore, SavesAndRestoresEveryPropertyThroughAnIniFile) {
   QSettings settings(path, QSettings::IniFormat);
   SettingsPropertyStore store(settings, "ProgressBar1");
   ReadProperties(restored.bar, restored.host, store);
-  const ProgressBar& a = saved.bar;
-  const ProgressBar& b = restored.bar;
-  EXPECT_EQ(b.Max(), a.Max());
-  EXPECT_EQ(b.Min(), a.Min());
-  EXPECT_EQ(b.Value(), a.Value());
-  EXPECT_EQ(b.RoundedValue(), a.RoundedValue());
-  EXPECT_EQ(b.Enabled(), a.Enabled());
-  EXPECT_EQ(b.Theme(), a.Theme());
-  EXPECT_EQ(b.TextStyle(), a.TextStyle());
-  EXPECT_EQ(b.Orientations(), a.Orientations());
-  EXPECT_EQ(b.Text(), a.Text());
-  EXPECT_EQ(b.TextEffectColor(), a.TextEffectColor());
-  EXPECT_EQ(b.TextEffect(), a.TextEffect());
-  EXPECT_EQ(b.TextAlignment(), a.TextAlignment());
-  ASSERT_NE(b.TextFont(), nullptr);
-  EXPECT_EQ(*b.TextFont(), *font);
-  EXPECT_EQ(b.TextForeColor(), a.TextForeColor());
-  EXPECT_EQ(b.PBSCustomeColor2(), a.PBSCustomeColor2());
-  EXPECT_EQ(b.PBSCustomeColor1(), a.PBSCustomeColor1());
+  ExpectSameValues(restored.bar, saved.bar);
+  ASSERT_NE(restored.bar.TextFont(), nullptr);
+  EXPECT_EQ(*restored.bar.TextFont(), *font);
 }
 
 TEST(SettingsPropertyStore, WritingADefaultRemovesAnEarlierValue) {

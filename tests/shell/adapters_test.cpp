@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include "address_sanitizer.h"
 #include "catalogue/qt/qt_list_view.h"
 #include "list_checks.h"
 #include "qt_printers.h"
@@ -107,20 +108,8 @@ TEST(QtMediaPlayer, AMissingFileIsTheBackendsAffair) {
   EXPECT_NE(player.Player().error(), QMediaPlayer::NoError);
 }
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kAddressSanitizer = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kAddressSanitizer = true;
-#else
-constexpr bool kAddressSanitizer = false;
-#endif
-#else
-constexpr bool kAddressSanitizer = false;
-#endif
-
 TEST(QtWebBrowser, FillsItsHostAndLoadsTheAddress) {
-  if (kAddressSanitizer) {
+  if (quorvel::testing::kAddressSanitizer) {
     // The web engine's own Chromium code frees objects through a base without
     // a sized delete, which the sanitizer reports on every page torn down.
     GTEST_SKIP() << "Qt WebEngine is not sanitizer-clean; this adapter runs in the plain build";

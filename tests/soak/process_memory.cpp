@@ -6,23 +6,16 @@
 #include <sstream>
 #include <string>
 
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define QUORVEL_SOAK_ASAN 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__)
-#define QUORVEL_SOAK_ASAN 1
-#endif
+#include "address_sanitizer.h"
 
-#ifdef QUORVEL_SOAK_ASAN
+#ifdef QUORVEL_ADDRESS_SANITIZER
 #include <sanitizer/allocator_interface.h>
 #endif
 
 namespace quorvel::soak {
 
 std::int64_t ResidentBytesAfterTrim() {
-#ifdef QUORVEL_SOAK_ASAN
+#ifdef QUORVEL_ADDRESS_SANITIZER
   // The sanitizer's allocator keeps freed blocks in quarantine; empty it.
   __sanitizer_purge_allocator();
 #else
@@ -42,7 +35,7 @@ std::int64_t ResidentBytesAfterTrim() {
 }
 
 bool ResidentSizeFollowsTheHeap() {
-#ifdef QUORVEL_SOAK_ASAN
+#ifdef QUORVEL_ADDRESS_SANITIZER
   return false;
 #else
   return true;
@@ -50,7 +43,7 @@ bool ResidentSizeFollowsTheHeap() {
 }
 
 std::int64_t LiveHeapBytes() {
-#ifdef QUORVEL_SOAK_ASAN
+#ifdef QUORVEL_ADDRESS_SANITIZER
   return static_cast<std::int64_t>(__sanitizer_get_current_allocated_bytes());
 #else
   const struct mallinfo2 info = mallinfo2();

@@ -6,6 +6,7 @@
 #include <QRect>
 #include <QSize>
 #include <QString>
+#include <QVariant>
 
 #include <ostream>
 
@@ -18,4 +19,7 @@ inline void PrintTo(const QPoint& p, std::ostream* os) {
 }
 inline void PrintTo(const QSize& s, std::ostream* os) {
   *os << "QSize(" << s.width() << "x" << s.height() << ")";
+}
+inline void PrintTo(const QVariant& v, std::ostream* os) {
+  *os << (v.isValid() ? v.typeName() : "invalid") << "(" << v.toString().toStdString() << ")";
 }
