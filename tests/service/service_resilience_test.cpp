@@ -14,6 +14,7 @@
 #include <regex>
 #include <thread>
 
+#include "address_sanitizer.h"
 #include "loopback_socket.h"
 #include "running_service.h"
 
@@ -184,20 +185,8 @@ std::uint64_t DataSize(pid_t pid) {
   return 0;
 }
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kAddressSanitizer = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kAddressSanitizer = true;
-#else
-constexpr bool kAddressSanitizer = false;
-#endif
-#else
-constexpr bool kAddressSanitizer = false;
-#endif
-
 TEST(ServiceResilienceTest, RunningOutOfMemoryFailsOnlyTheRequest) {
-  if (kAddressSanitizer) {
+  if (quorvel::testing::kAddressSanitizer) {
     GTEST_SKIP() << "the address sanitizer ends a process whose allocation fails, by design";
   }
   signal(SIGPIPE, SIG_IGN);
