@@ -224,7 +224,8 @@ Only GET and HEAD are served (405 otherwise); pipelined requests are answered
 in order.  Framing that could be read two ways gets 400 and the connection
 ends: HTTP/1.1 without Host, two Host headers, Content-Length headers that
 differ, white space in a header name, control characters (NUL included) in
-the request line.
+the request line.  libmicrohttpd 1.0 ends the connection on a NUL in the
+request line by itself, without a reply.
 
 Caches and proxies:
   --max-age SECONDS      how long caches may serve a reply without asking

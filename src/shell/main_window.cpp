@@ -74,7 +74,6 @@ Main::Main(MainComponents& components, const ShellAddresses& addresses,
       program_folder_(program_folder) {
   setObjectName(QStringLiteral("Main"));
   setWindowIcon(AppIcon());
-  setFont(WindowFont());
   MarkAsProgramWindow(this);
   setFixedSize(TwipsToPixels(main_design::kClientWidth), TwipsToPixels(main_design::kClientHeight));
 
@@ -108,6 +107,7 @@ Main::Main(MainComponents& components, const ShellAddresses& addresses,
       [this](QWidget* host) { return components_.MakeWebBrowser(host); }, addresses_);
 
   ChainTabOrder();
+  SetWindowFont(*this);
 }
 
 Main::~Main() = default;

@@ -35,11 +35,12 @@ NoticeWindow::NoticeWindow(const WebBrowserFactory& make_browser, const ShellAdd
                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       addresses_(addresses) {
   using namespace notice_design;
+  // Before the caption: Qt 6.8 makes the window's accessible view when its
+  // caption is set, and keeps that one for good.
+  MarkAsProgramWindow(this);
   setObjectName(QStringLiteral("main1"));
   setWindowTitle(Text(kCaption));
   setWindowIcon(AppIcon());
-  setFont(WindowFont());
-  MarkAsProgramWindow(this);
   setFixedSize(TwipsToPixels(kClientWidth), TwipsToPixels(kClientHeight));
 
   frame1_ = new QFrame(this);
@@ -74,6 +75,7 @@ NoticeWindow::NoticeWindow(const WebBrowserFactory& make_browser, const ShellAdd
   // The plea reads first; the pages follow.
   setTabOrder(label1_, web_browser1_host_);
   setTabOrder(web_browser1_host_, web_browser2_host_);
+  SetWindowFont(*this);
 }
 
 NoticeWindow::~NoticeWindow() = default;

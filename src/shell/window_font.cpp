@@ -1,6 +1,7 @@
 #include "shell/window_font.h"
 
 #include <QStringList>
+#include <QWidget>
 
 namespace quorvel::shell {
 
@@ -12,6 +13,16 @@ QFont WindowFont() {
   font.setStyleHint(QFont::SansSerif);
   font.setPointSize(9);
   return font;
+}
+
+void SetWindowFont(QWidget& window) {
+  const QFont font = WindowFont();
+  window.setFont(font);
+  for (QWidget* control : window.findChildren<QWidget*>()) {
+    // Windows of their own (dialogs) follow the desktop; a control given a
+    // font of its own keeps it.
+    if (!control->isWindow() && !control->testAttribute(Qt::WA_SetFont)) control->setFont(font);
+  }
 }
 
 }  // namespace quorvel::shell

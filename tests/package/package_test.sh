@@ -42,6 +42,13 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+# A step that fails where no check expects it (and so ends the test) still
+# says which one.
+failed_step() {
+  local status=$?
+  [[ $- != *e* ]] || echo "FAIL: package_test.sh:$1: \"$2\" failed (status $status)" >&2
+}
+trap 'failed_step "$LINENO" "$BASH_COMMAND"' ERR
 
 for tool in dpkg-buildpackage dh lintian dpkg dpkg-deb dpkg-architecture dpkg-parsechangelog \
   desktop-file-validate appstreamcli systemd-analyze file readelf man cmake; do
@@ -103,7 +110,9 @@ build_env=(QUORVEL_LISTING_HOST="$host" QUORVEL_SITE_HOST="$host" QUORVEL_PARTNE
   # other checkouts too.
   DEB_CFLAGS_STRIP="-ffile-prefix-map=$tree=." DEB_CXXFLAGS_STRIP="-ffile-prefix-map=$tree=.")
 if command -v ccache >/dev/null; then
-  ccache_config=$(ccache --show-config | sed -n 's|^(\(/[^)]*\)) .*|\1|p' | grep -vx /etc/ccache.conf | head -n 1)
+  # Settings given only in the environment (as in a fresh system) name no file.
+  ccache_config=$(ccache --show-config | sed -n 's|^(\(/[^)]*\)) .*|\1|p' |
+    { grep -vx /etc/ccache.conf || true; } | head -n 1)
   build_env+=(CCACHE_DIR="$(ccache --get-config cache_dir)")
   [ -n "$ccache_config" ] && build_env+=(CCACHE_CONFIGPATH="$ccache_config")
 fi

@@ -14,6 +14,8 @@
 #include <regex>
 #include <thread>
 
+#include <microhttpd.h>
+
 #include "address_sanitizer.h"
 #include "loopback_socket.h"
 #include "running_service.h"
@@ -96,8 +98,13 @@ TEST(ServiceResilienceTest, ALogNobodyReadsNeverHoldsServingUp) {
 struct FramingCase {
   std::string name;
   std::string request;
-  int status;
+  int status;  // 0: the connection ends without a reply
 };
+
+// libmicrohttpd 1.0 ends the connection, without a reply, on a NUL in the
+// request line before the service sees the request; 0.9 passes the address
+// on cut at the NUL, and the service refuses it with 400.
+constexpr int kNulInRequestLine = MHD_VERSION >= 0x01000000 ? 0 : 400;
 
 // Framing that two parties could read differently is refused and the
 // connection ends: the service never guesses which reading was meant.
@@ -118,8 +125,9 @@ TEST(ServiceResilienceTest, FramingTheProtocolForbidsIsRefused) {
       {"two Content-Lengths alike", get + "Content-Length: 0\r\nContent-Length: 0\r\n\r\n", 200},
       {"white space before a colon", get + "Transfer-Encoding : chunked\r\n\r\n", 400},
       {"white space in a header name", get + "X Y: z\r\n\r\n", 400},
-      {"NUL in the address", "GET /download/1\0abc HTTP/1.1\r\nHost: x\r\n\r\n"s, 400},
-      {"NUL in the query", "GET /d?a\0b HTTP/1.1\r\nHost: x\r\n\r\n"s, 400},
+      {"NUL in the address", "GET /download/1\0abc HTTP/1.1\r\nHost: x\r\n\r\n"s,
+       kNulInRequestLine},
+      {"NUL in the query", "GET /d?a\0b HTTP/1.1\r\nHost: x\r\n\r\n"s, kNulInRequestLine},
       {"a control character in the address", "GET /download/1\x01 HTTP/1.1\r\nHost: x\r\n\r\n",
        400},
       {"a tab in the address", "GET /download/1\tx HTTP/1.1\r\nHost: x\r\n\r\n", 400},
@@ -131,6 +139,11 @@ TEST(ServiceResilienceTest, FramingTheProtocolForbidsIsRefused) {
     LoopbackConnection connection(service->port());
     ASSERT_TRUE(connection.Send(c.request)) << c.name;
     const auto reply = connection.Read(false, seconds(5));
+    if (c.status == 0) {
+      EXPECT_FALSE(reply.has_value()) << c.name << ": " << reply->status;
+      EXPECT_TRUE(connection.ClosedWithin(seconds(5))) << c.name;
+      continue;
+    }
     ASSERT_TRUE(reply.has_value()) << c.name;
     EXPECT_EQ(reply->status, c.status) << c.name;
     if (c.status == 400) {

@@ -18,6 +18,7 @@
 #include "shell/main_window.h"
 #include "shell/notice_window.h"
 #include "shell/testing/shell_doubles.h"
+#include "shell/window_font.h"
 
 namespace quorvel::shell {
 namespace {
@@ -245,6 +246,31 @@ TEST(WindowIcon, BothWindowsCarryTheEightImageIcon) {
       EXPECT_TRUE(sizes.contains(QSize(side, side))) << side;
     }
   }
+}
+
+// Under a style sheet Qt gives a control the font the desktop names for its
+// class, not its window's; Qt 6.8's GTK theme names one for buttons, labels,
+// lists and more.  The windows' own face reaches every control all the same.
+TEST(WindowFont, ReachesEveryControlWhereTheDesktopNamesFontsForTheirClasses) {
+  const char* const kClasses[] = {"QPushButton",       "QLabel",      "QLineEdit",  "QGroupBox",
+                                  "QAbstractItemView", "QHeaderView", "QListWidget"};
+  for (const char* type : kClasses)
+    QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 11), type);
+  qApp->setStyleSheet(QStringLiteral("QWidget { color: #000000; }"));
+  TestComponents components(/*qt_list_view=*/true);
+  Main window(components, BuiltInAddresses(), QStringLiteral("/nonexistent"));
+  for (QWidget* w : {static_cast<QWidget*>(&window), static_cast<QWidget*>(&window.main1())}) {
+    w->ensurePolished();
+    for (const QWidget* control : w->findChildren<QWidget*>()) {
+      SCOPED_TRACE(control->objectName().toStdString() + " " + control->metaObject()->className());
+      EXPECT_EQ(control->font().families(), WindowFont().families());
+      // The notice's plea is a point smaller, by design.
+      EXPECT_EQ(control->font().pointSize(),
+                control->objectName() == "Label1" && w != &window ? 8 : 9);
+    }
+  }
+  qApp->setStyleSheet(QString());
+  for (const char* type : kClasses) QApplication::setFont(QApplication::font(), type);
 }
 
 }  // namespace

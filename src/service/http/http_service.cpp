@@ -151,6 +151,12 @@ class CatalogueHttpService::Impl {
                          MHD_OPTION_NOTIFY_COMPLETED, &Impl::Completed, this,             //
                          MHD_OPTION_NOTIFY_CONNECTION, &Impl::ConnectionEvent, this,      //
                          MHD_OPTION_EXTERNAL_LOGGER, &Impl::LibraryMessage, this,         //
+#if MHD_VERSION >= 0x00097701
+                         // By default 1.0 answers white space in the address
+                         // with a redirect to a guessed encoding of it; this
+                         // service never guesses at framing.
+                         MHD_OPTION_CLIENT_DISCIPLINE_LVL, 1,
+#endif
                          MHD_OPTION_END);
     if (daemon_ == nullptr) return false;
 
@@ -414,7 +420,8 @@ class CatalogueHttpService::Impl {
     }
     // libmicrohttpd 0.9 splits the request line where it lies, so the address
     // runs from `url` to the space before `version`.  When that is longer
-    // than the address it passed on, a NUL cut the address short.
+    // than the address it passed on, a NUL cut the address short.  (1.0 ends
+    // the connection itself on a NUL in the request line, without a reply.)
     if (url != nullptr && version != nullptr && !request.target.empty()) {
       const auto gap =
           reinterpret_cast<std::uintptr_t>(version) - reinterpret_cast<std::uintptr_t>(url);
