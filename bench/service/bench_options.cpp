@@ -10,7 +10,7 @@
 
 namespace quorvel::service::bench {
 
-bool ReadSettings(int argc, char** argv, std::initializer_list<Setting> settings) {
+bool ReadSettings(int argc, char** argv, const std::vector<Setting>& settings) {
   std::string problem;
   for (int i = 1; i < argc && problem.empty(); ++i) {
     const Setting* found = nullptr;
@@ -57,6 +57,15 @@ std::string LoadAverage() {
   std::string load;
   std::getline(in, load);
   return load;
+}
+
+bool ReadLoadSettings(int argc, char** argv, int* requests, int* connections,
+                      std::initializer_list<Setting> more) {
+  std::vector<Setting> settings{{"--requests", requests}, {"--connections", connections, 1, 1000}};
+  settings.insert(settings.end(), more.begin(), more.end());
+  if (!ReadSettings(argc, argv, settings)) return false;
+  PrepareForLoad();
+  return true;
 }
 
 }  // namespace quorvel::service::bench

@@ -4,6 +4,7 @@
 #include <limits>
 #include <string>
 #include <variant>
+#include <vector>
 
 namespace quorvel::service::bench {
 
@@ -19,7 +20,13 @@ struct Setting {
 // Reads "--name value" pairs from the command line into `settings`; at
 // anything else, or a number out of its range, says what was wrong and the
 // usage, made of the settings' names, and returns false.
-bool ReadSettings(int argc, char** argv, std::initializer_list<Setting> settings);
+bool ReadSettings(int argc, char** argv, const std::vector<Setting>& settings);
+
+// ReadSettings for a benchmark that drives a service: "--requests N" and
+// "--connections N" (1 to 1000) first, then `more`; when they read well, the
+// process is readied for load (PrepareForLoad).
+bool ReadLoadSettings(int argc, char** argv, int* requests, int* connections,
+                      std::initializer_list<Setting> more);
 
 // Readies this process to drive a service: a peer that closes a connection
 // costs the request at hand, not the process (SIGPIPE is ignored), and every

@@ -244,16 +244,13 @@ void ReportIndex(const Catalogue& catalogue, int entries) {
 int main(int argc, char** argv) {
   using namespace quorvel::service::bench;
   Settings settings;
-  if (!ReadSettings(argc, argv,
-                    {{"--requests", &settings.requests},
-                     {"--connections", &settings.connections, 1, 1000},
-                     {"--small", &settings.small},
-                     {"--large", &settings.large},
-                     {"--baseline", &settings.baseline},
-                     {"--baseline-requests", &settings.baseline_requests}})) {
+  if (!ReadLoadSettings(argc, argv, &settings.requests, &settings.connections,
+                        {{"--small", &settings.small},
+                         {"--large", &settings.large},
+                         {"--baseline", &settings.baseline},
+                         {"--baseline-requests", &settings.baseline_requests}})) {
     return 2;
   }
-  PrepareForLoad();
   if (settings.large < settings.small) {
     std::fprintf(stderr, "--large is at least --small\n");
     return 2;

@@ -164,14 +164,10 @@ void PrintServiceSideTimes(const std::string& log_path) {
 int main(int argc, char** argv) {
   using namespace quorvel::service::bench;
   Settings settings;
-  if (!ReadSettings(argc, argv,
-                    {{"--requests", &settings.requests},
-                     {"--connections", &settings.connections, 1, 1000},
-                     {"--entries", &settings.entries},
-                     {"--service", &settings.service}})) {
+  if (!ReadLoadSettings(argc, argv, &settings.requests, &settings.connections,
+                        {{"--entries", &settings.entries}, {"--service", &settings.service}})) {
     return 2;
   }
-  PrepareForLoad();
 
   TempDir dir;
   const std::string db = dir.File("catalogue.sqlite3");

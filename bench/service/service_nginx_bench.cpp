@@ -343,18 +343,15 @@ int ReplyCacheMemory(const Settings& settings, TempDir& dir, int* errors) {
 int main(int argc, char** argv) {
   using namespace quorvel::service::bench;
   Settings settings;
-  if (!ReadSettings(argc, argv,
-                    {{"--requests", &settings.requests},
-                     {"--connections", &settings.connections, 1, 1000},
-                     {"--entries", &settings.entries},
-                     {"--rounds", &settings.rounds},
-                     {"--terms", &settings.terms, 0},
-                     {"--memory-entries", &settings.memory_entries},
-                     {"--cache-mib", &settings.cache_mib},
-                     {"--service", &settings.service}})) {
+  if (!ReadLoadSettings(argc, argv, &settings.requests, &settings.connections,
+                        {{"--entries", &settings.entries},
+                         {"--rounds", &settings.rounds},
+                         {"--terms", &settings.terms, 0},
+                         {"--memory-entries", &settings.memory_entries},
+                         {"--cache-mib", &settings.cache_mib},
+                         {"--service", &settings.service}})) {
     return 2;
   }
-  PrepareForLoad();
   std::printf(
       "catalogue-service against nginx, %d-entry catalogue, %d keep-alive connections, %d "
       "requests a run, %d rounds (load average before: %s)\n",
