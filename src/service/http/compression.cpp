@@ -3,6 +3,7 @@
 #include <brotli/encode.h>
 #include <zlib.h>
 
+#include <cstdint>
 #include <limits>
 #include <new>
 #include <stdexcept>

@@ -4,6 +4,7 @@
 #include <netdb.h>
 #include <sys/socket.h>
 
+#include <cstdint>
 #include <cstring>
 #include <string_view>
 
