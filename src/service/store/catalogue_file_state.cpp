@@ -19,15 +19,17 @@ std::uint64_t Mix(std::uint64_t hash, const void* data, std::size_t size) {
   return hash;
 }
 
-// Up to `size` bytes from the start of `path`, and the file's size; nothing
-// read (and size -1) when it cannot be opened.
+// Up to `size` bytes from the start of `path`, and the file's size (-1 when
+// it cannot be opened).  What is not read reads as zeros: the bytes go into
+// identities, which every process that reads the same file must agree on.
 std::int64_t ReadHead(const std::string& path, char* buffer, std::size_t size) {
+  std::memset(buffer, 0, size);
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) return -1;
   struct stat info {};
   const std::int64_t file_size = ::fstat(fd, &info) == 0 ? info.st_size : -1;
-  const ssize_t got = ::pread(fd, buffer, size, 0);
-  if (got < static_cast<ssize_t>(size)) std::memset(buffer + std::max<ssize_t>(got, 0), 0, size);
+  // A short read leaves the rest zero.
+  if (::pread(fd, buffer, size, 0) < 0) std::memset(buffer, 0, size);
   ::close(fd);
   return file_size;
 }
