@@ -24,6 +24,7 @@
 #include "protocol/wire_format.h"
 #include "service/http/cacheable_replies.h"
 #include "service/http/connection_deadlines.h"
+#include "service/http/listen_address.h"
 #include "service/http/request_log.h"
 #include "service/http/service_metrics.h"
 #include "service/http/service_pages.h"
@@ -96,29 +97,21 @@ class CatalogueHttpService::Impl {
   }
 
   int Bind(const std::string& address, int port) {
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_flags = AI_PASSIVE;
-    addrinfo* found = nullptr;
-    if (::getaddrinfo(address.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) {
-      return -1;
-    }
     int fd = -1;
-    for (addrinfo* a = found; a != nullptr && fd < 0; a = a->ai_next) {
+    TakeListenAddress(address, port, [&fd](const addrinfo& a) {
       // Non-blocking: every serving thread watches it, and only one of them
       // gets each new connection.
-      fd = ::socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK, a->ai_protocol);
-      if (fd < 0) continue;
+      fd = ::socket(a.ai_family, a.ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK, a.ai_protocol);
+      if (fd < 0) return false;
       const int one = 1;
       ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
       // A burst of clients connecting at once must not overflow the queue.
-      if (::bind(fd, a->ai_addr, a->ai_addrlen) != 0 || ::listen(fd, SOMAXCONN) != 0) {
+      if (::bind(fd, a.ai_addr, a.ai_addrlen) != 0 || ::listen(fd, SOMAXCONN) != 0) {
         ::close(fd);
         fd = -1;
       }
-    }
-    ::freeaddrinfo(found);
+      return fd >= 0;
+    });
     if (fd < 0) return -1;
     sockaddr_storage bound{};
     socklen_t length = sizeof bound;

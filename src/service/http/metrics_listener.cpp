@@ -1,12 +1,13 @@
 #include "service/http/metrics_listener.h"
 
 #include <microhttpd.h>
-#include <netdb.h>
 #include <sys/socket.h>
 
 #include <cstdint>
 #include <cstring>
 #include <string_view>
+
+#include "service/http/listen_address.h"
 
 namespace quorvel::service {
 namespace {
@@ -66,25 +67,17 @@ MetricsListener::~MetricsListener() {
 
 int MetricsListener::Start(const std::string& address, int port) {
   if (daemon_ != nullptr) return -1;
-  addrinfo hints{};
-  hints.ai_family = AF_UNSPEC;
-  hints.ai_socktype = SOCK_STREAM;
-  hints.ai_flags = AI_PASSIVE;
-  addrinfo* found = nullptr;
-  if (::getaddrinfo(address.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) {
-    return -1;
-  }
-  for (addrinfo* a = found; a != nullptr && daemon_ == nullptr; a = a->ai_next) {
+  TakeListenAddress(address, port, [&](const addrinfo& a) {
     unsigned flags = MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_AUTO;
-    if (a->ai_family == AF_INET6) flags |= MHD_USE_IPv6;
+    if (a.ai_family == AF_INET6) flags |= MHD_USE_IPv6;
     daemon_ = MHD_start_daemon(flags, static_cast<std::uint16_t>(port), nullptr, nullptr, &Answer,
                                &render_,                                        //
-                               MHD_OPTION_SOCK_ADDR, a->ai_addr,                //
+                               MHD_OPTION_SOCK_ADDR, a.ai_addr,                 //
                                MHD_OPTION_CONNECTION_LIMIT, kMaxConnections,    //
                                MHD_OPTION_CONNECTION_TIMEOUT, kTimeoutSeconds,  //
                                MHD_OPTION_END);
-  }
-  ::freeaddrinfo(found);
+    return daemon_ != nullptr;
+  });
   if (daemon_ == nullptr) return -1;
   const MHD_DaemonInfo* info = MHD_get_daemon_info(daemon_, MHD_DAEMON_INFO_BIND_PORT);
   return info != nullptr ? info->port : port;
