@@ -6,9 +6,9 @@
 namespace quorvel::service {
 
 // The catalogue file and its write-ahead log ("-wal") as the file system shows
-// them.  Observe() costs two stat calls, cheap enough for every request, and
-// tells that the catalogue was replaced, edited in place or committed to in
-// its log: each of those changes a size or a write time.
+// them.  Observe() costs two stat calls, cheap enough to ask every
+// millisecond, and tells that the catalogue was replaced, edited in place or
+// committed to in its log: each of those changes a size or a write time.
 //
 // What it cannot tell is a second commit within one tick of the file system's
 // clock that leaves both sizes alone.  CommitMarks() reads what SQLite itself

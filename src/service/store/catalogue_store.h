@@ -152,8 +152,14 @@ class CatalogueStore {
   using PendingMatches = std::shared_future<std::shared_ptr<const MatchList>>;
 
   const std::string path_;
-  // Whether the catalogue has a write-ahead log to look at on every request.
+  // Whether the catalogue has a write-ahead log to look at as well.
   std::atomic<bool> keeps_log_{true};
+  // When a request next looks at the file, on Clock's count.  A look costs
+  // two stat calls, several microseconds on a long path, where everything
+  // else a cached reply needs costs a few: one look a millisecond is enough,
+  // as a change is served only once its load is done, which takes longer.
+  static constexpr std::chrono::milliseconds kLookEvery{1};
+  std::atomic<Clock::rep> next_look_{0};
   MatchCache cache_;
   std::mutex load_mutex_;
   // Guarded by load_mutex_:
