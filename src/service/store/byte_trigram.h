@@ -21,6 +21,16 @@ inline Gram GramOf(char first, char second, char third) {
          GramSlot(third);
 }
 
+// A text's grams in brief: one bit set for each, at a place the gram's hash
+// chooses.  A text cannot contain a key unless its sketch holds every bit of
+// the key's, which one load and a mask can tell: the cheap first check of a
+// candidate before its text is read.
+using GramSketch = std::uint64_t;
+
+inline GramSketch SketchBit(Gram gram) {
+  return GramSketch{1} << ((gram * std::uint64_t{0x9E3779B97F4A7C15}) >> 58);
+}
+
 // Calls f(gram) for the gram starting at each byte of `text`, in order.
 template <typename F>
 void ForEachGram(std::string_view text, F f) {

@@ -109,6 +109,11 @@ void GramListBuilder::Add(std::string_view text) {
   Gram* const grams = grams_.data();
   std::size_t count = 0;
   ForEachGram(text, [&](Gram gram) { grams[count++] = gram; });
+  // The last two grams are padded: a key holds them only as the prefixes the
+  // lists answer for keys of one or two bytes, never whole.
+  GramSketch sketch = 0;
+  for (std::size_t at = 0; at + 2 < size; ++at) sketch |= SketchBit(grams[at]);
+  sketches_.push_back(sketch);
 
   // First the list of each gram; a table that grows moves every list, so
   // then the search starts over.
@@ -196,6 +201,7 @@ GramListBuilder::Lists GramListBuilder::Finish() {
     lists.counts.push_back(count);
   }
   lists.starts.push_back(lists.bytes.size());
+  lists.sketches = std::move(sketches_);
   chunks_.clear();
   table_.clear();
   heads_.clear();

@@ -33,6 +33,7 @@ class GramListBuilder {
     std::vector<std::uint32_t> counts;  // numbers in each gram's list
     std::vector<std::uint64_t> starts;  // of each list in bytes, and one for the end
     std::vector<std::uint8_t> bytes;    // each list's text numbers, ascending, as varint gaps
+    std::vector<GramSketch> sketches;   // of each text, of the grams it holds whole
   };
   // Every list, one after the other in gram order.  Ends the build.
   Lists Finish();
@@ -79,6 +80,7 @@ class GramListBuilder {
   Spot free_ = 0;  // in the last chunk
   std::uint32_t chunk_left_ = 0;
   std::uint32_t texts_ = 0;
+  std::vector<GramSketch> sketches_;
   std::vector<Gram> grams_;            // of the text being added
   std::vector<std::uint32_t> places_;  // in table_, of each of them
 };

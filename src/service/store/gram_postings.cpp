@@ -42,6 +42,8 @@ void GramPostings::Build(std::size_t texts, GramListBuilder::Lists lists) {
   counts_ = std::move(lists.counts);
   starts_ = std::move(lists.starts);
   bytes_ = std::move(lists.bytes);
+  sketches_ = std::move(lists.sketches);
+  if (sketches_.size() != texts) throw StoreError("the search index lost count of the titles");
 }
 
 void GramPostings::Decode(std::size_t list, std::vector<TextNumber>& out) const {
@@ -93,11 +95,13 @@ void GramPostings::Union(Range lists, std::vector<TextNumber>& out) const {
 
 bool GramPostings::ContainingAllGrams(std::string_view key, std::vector<TextNumber>& out) const {
   std::vector<std::size_t> lists;
+  GramSketch wanted = 0;
   for (std::size_t at = 0; at + 2 < key.size(); ++at) {
     const Gram gram = GramOf(key[at], key[at + 1], key[at + 2]);
     const Range found = Lookup(gram, gram);
     if (found.first == found.last) return true;  // no text holds this part of the key
     lists.push_back(found.first);
+    wanted |= SketchBit(gram);
   }
   // Rarest first; a gram the key holds twice comes out once.
   std::sort(lists.begin(), lists.end(), [&](std::size_t a, std::size_t b) {
@@ -105,16 +109,25 @@ bool GramPostings::ContainingAllGrams(std::string_view key, std::vector<TextNumb
   });
   lists.erase(std::unique(lists.begin(), lists.end()), lists.end());
   Decode(lists.front(), out);
-  // Narrowing by a further list pays while reading it costs less than the
-  // exact checks it may save, each of which costs several times more than
-  // reading a number: not for a list much longer than the candidates.
-  constexpr std::size_t kWorthNarrowing = 16;
-  constexpr std::size_t kLongestNarrowing = 8;
-  for (std::size_t i = 1; i < lists.size() && out.size() >= kWorthNarrowing; ++i) {
-    if (counts_[lists[i]] > kLongestNarrowing * out.size()) break;
+  if (key.size() == 3) return true;
+  // A further list narrows the candidates only while reading it costs less
+  // than the sketch check it saves, a load and a mask for each candidate.
+  for (std::size_t i = 1; i < lists.size() && counts_[lists[i]] < out.size() / 2; ++i) {
     Intersect(lists[i], out);
   }
-  return key.size() == 3;
+  // The texts lacking one of the key's grams, as their sketches tell, go
+  // without their text being read.  Candidates ascend, so the sketches are
+  // asked for a few ahead.
+  constexpr std::size_t kAhead = 8;
+  std::size_t kept = 0;
+  const GramSketch* const sketches = sketches_.data();
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    if (i + kAhead < out.size()) __builtin_prefetch(sketches + out[i + kAhead]);
+    const TextNumber text = out[i];
+    if ((sketches[text] & wanted) == wanted) out[kept++] = text;
+  }
+  out.resize(kept);
+  return false;
 }
 
 bool GramPostings::Candidates(std::string_view key, std::vector<TextNumber>& out) const {
@@ -133,7 +146,8 @@ bool GramPostings::Candidates(std::string_view key, std::vector<TextNumber>& out
 
 std::size_t GramPostings::MemoryBytes() const {
   return grams_.capacity() * sizeof(Gram) + counts_.capacity() * sizeof(std::uint32_t) +
-         starts_.capacity() * sizeof(std::uint64_t) + bytes_.capacity();
+         starts_.capacity() * sizeof(std::uint64_t) + bytes_.capacity() +
+         sketches_.capacity() * sizeof(GramSketch);
 }
 
 }  // namespace quorvel::service

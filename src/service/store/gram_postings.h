@@ -19,9 +19,10 @@ namespace quorvel::service {
 // two run past the end and are padded with an end mark that no byte equals.
 // That makes every key of one to three bytes a prefix of the grams it occurs
 // in, and the grams sharing a prefix lie side by side in the sorted directory:
-// one-, two- and three-byte keys are answered exactly from the lists alone,
-// longer keys get the texts that hold all of their rarest trigrams, which the
-// caller checks.
+// one-, two- and three-byte keys are answered exactly from the lists alone.
+// Longer keys get the texts of their rarest trigram's list whose sketches
+// (GramSketch, eight bytes a text) may hold all of the key's trigrams, which
+// the caller checks.
 //
 // Each list holds ascending text numbers, stored as varint gaps (a byte or two
 // a number where a plain list would take four).  Built once, then only read:
@@ -59,6 +60,7 @@ class GramPostings {
   std::vector<std::uint32_t> counts_;  // numbers in each gram's list
   std::vector<std::uint64_t> starts_;  // of each list in bytes_, and one for the end
   std::vector<std::uint8_t> bytes_;
+  std::vector<GramSketch> sketches_;  // of each text
 };
 
 }  // namespace quorvel::service
