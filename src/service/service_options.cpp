@@ -239,11 +239,12 @@ Caches and proxies:
                          proxy that terminates TLS, its public https address
   --metrics ADDR:PORT    answer GET /metrics in the Prometheus text format on
                          a listener of its own (default: none)
-Every listing and page reply carries a strong ETag (the catalogue's identity,
-the request and the coding), Last-Modified where it comes from the catalogue,
+Every listing and page reply carries an ETag (the catalogue's identity, the
+request and the coding), Last-Modified where it comes from the catalogue,
 Cache-Control and Vary; If-None-Match and If-Modified-Since get 304.  Bodies of
 256 bytes or more go out gzip- or br-compressed when the client's
-Accept-Encoding asks for it.
+Accept-Encoding asks for it: quickly, under the weak form of the tag ("W/"),
+the first time, and thoroughly, under the strong tag, from then on.
 
 Once it accepts connections it prints "listening on http://ADDR:PORT/" on
 standard output.  Each request is logged on standard error as one line:

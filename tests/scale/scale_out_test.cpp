@@ -51,6 +51,7 @@ using namespace std::chrono_literals;
 using quorvel::testing::NginxProcess;
 using quorvel::testing::RunProgram;
 using quorvel::testing::ServiceProcess;
+using quorvel::testing::TagIdentity;
 using quorvel::testing::TempDir;
 using Clock = std::chrono::steady_clock;
 
@@ -147,13 +148,10 @@ std::string CatalogueOf(const std::string& body) {
   return {};
 }
 
-// The catalogue's identity in an entity tag: what comes before the first ".".
-std::string IdentityOf(const std::string& tag) { return tag.substr(0, tag.find('.')); }
-
 // What one reply showed of itself.
 struct Seen {
   std::string catalogue;  // CatalogueOf() its body
-  std::string identity;   // IdentityOf() its ETag
+  std::string identity;   // TagIdentity() of its ETag
   std::string modified;   // its Last-Modified
 };
 
@@ -266,7 +264,7 @@ TEST(ScaleOutTest, ThreeReplicasBehindNginxWithTls) {
       quorvel::testing::Get(replicas[0]->port(), page_one);
   ASSERT_EQ(CatalogueOf(old_reply.body), "old") << old_reply.body;
   std::map<std::string, Seen> catalogues;  // what each replies with, by name
-  catalogues["old"] = {"old", IdentityOf(old_reply.Header("ETag")),
+  catalogues["old"] = {"old", TagIdentity(old_reply.Header("ETag")),
                        old_reply.Header("Last-Modified")};
 
   // Bounded load: four clients, each at most one request every 10 ms.
@@ -288,7 +286,7 @@ TEST(ScaleOutTest, ThreeReplicasBehindNginxWithTls) {
                                  ? reply.error
                                  : std::to_string(reply.status) + " " + reply.body.substr(0, 200));
         } else {
-          seen.push_back({CatalogueOf(reply.body), IdentityOf(reply.etag), reply.last_modified});
+          seen.push_back({CatalogueOf(reply.body), TagIdentity(reply.etag), reply.last_modified});
         }
         std::this_thread::sleep_for(10ms);
       }
@@ -307,7 +305,7 @@ TEST(ScaleOutTest, ThreeReplicasBehindNginxWithTls) {
         replicas[i]->port(), page_one,
         [](const quorvel::testing::HttpReply& r) { return CatalogueOf(r.body) == "new"; });
     ASSERT_EQ(CatalogueOf(taken_over.body), "new") << "replica " << i << " took no catalogue over";
-    catalogues["new"] = {"new", IdentityOf(taken_over.Header("ETag")),
+    catalogues["new"] = {"new", TagIdentity(taken_over.Header("ETag")),
                          taken_over.Header("Last-Modified")};
   }
   std::this_thread::sleep_until(start + 10s);
@@ -346,7 +344,7 @@ TEST(ScaleOutTest, ThreeReplicasBehindNginxWithTls) {
         check.Get(origin + kListing + query, "If-None-Match: " + old_reply.Header("ETag"));
     EXPECT_EQ(again.status, 200) << query;
     EXPECT_EQ(CatalogueOf(again.body), "new") << query;
-    EXPECT_EQ(IdentityOf(again.etag), catalogues["new"].identity) << query;
+    EXPECT_EQ(TagIdentity(again.etag), catalogues["new"].identity) << query;
   }
   EXPECT_NE(ReadFile(folder + "/access.log").find(" 200 "), std::string::npos);
 

@@ -27,6 +27,8 @@
 namespace quorvel::service {
 namespace {
 
+using testing::TagIdentity;
+
 const std::string kTarget = kListing + "page=1&q=push";
 
 // One exchange, placed among the others and the push by the order in which
@@ -45,9 +47,6 @@ void Import(const TempDir& dir, const std::string& db, const std::string& title)
                   title + ".tsv");
   ASSERT_EQ(run.exit_code, 0) << run.err;
 }
-
-// The catalogue's identity in an entity tag: what comes before the first ".".
-std::string IdentityOf(const std::string& tag) { return tag.substr(0, tag.find('.')); }
 
 TEST(CataloguePushTest, RenamedOverTheLiveFileUnderLoad) {
   signal(SIGPIPE, SIG_IGN);
@@ -115,8 +114,8 @@ TEST(CataloguePushTest, RenamedOverTheLiveFileUnderLoad) {
       port, kTarget, [](const HttpReply& r) { return r.body.find("new push") != r.body.npos; });
   const std::int64_t taken_over = order++;
   ASSERT_NE(fresh.body.find("new push"), std::string::npos) << "no takeover within 10 s";
-  const std::string new_identity = IdentityOf(fresh.Header("ETag"));
-  ASSERT_NE(new_identity, IdentityOf(old_tag));
+  const std::string new_identity = TagIdentity(fresh.Header("ETag"));
+  ASSERT_NE(new_identity, TagIdentity(old_tag));
   wait_for([&] { return count([&](const Answer& a) { return a.sent > taken_over; }) >= 30; });
   stop = true;
   for (std::thread& client : clients) client.join();
@@ -137,7 +136,7 @@ TEST(CataloguePushTest, RenamedOverTheLiveFileUnderLoad) {
     const bool is_old = answer.body.find("old push") != std::string::npos;
     ASSERT_NE(is_new, is_old) << answer.body;
     // Body and tag from one catalogue, whichever it is.
-    EXPECT_EQ(IdentityOf(answer.tag), is_new ? new_identity : IdentityOf(old_tag)) << answer.body;
+    EXPECT_EQ(TagIdentity(answer.tag), is_new ? new_identity : TagIdentity(old_tag)) << answer.body;
     if (answer.received < renaming) {
       EXPECT_TRUE(is_old) << "answered before the push";
     }

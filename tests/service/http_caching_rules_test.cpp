@@ -63,6 +63,9 @@ TEST(ConditionalReplyTest, AnswersNotModifiedOnlyForTheSameReply) {
   const Case cases[] = {
       {"same tag", tag, nullptr, true},
       {"weak form of it", "W/" + tag, nullptr, true},
+      {"the quickly compressed body's",
+       ConditionalReply::EntityTag("catalogue-1", "page 1", ContentCoding::kGzip, /*weak=*/true),
+       nullptr, true},
       {"among others", "\"a\", W/\"b,c\" ," + tag, nullptr, true},
       {"any", "*", nullptr, true},
       {"the identity body's tag",

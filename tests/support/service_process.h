@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quorvel::testing {
@@ -43,6 +44,13 @@ pid_t StartProgram(const std::string& executable, const std::vector<std::string>
 // Waits for a program StartProgram() started, at most `timeout_seconds` (then
 // it is killed); its exit code, or -1 when it did not exit normally.
 int WaitForProgram(pid_t pid, int timeout_seconds);
+
+// The catalogue identity an entity tag of the service names, with its
+// opening quote: the tag up to its first '.', weak or strong alike.
+inline std::string TagIdentity(std::string_view tag) {
+  if (tag.starts_with("W/")) tag.remove_prefix(2);
+  return std::string(tag.substr(0, tag.find('.')));
+}
 
 // A catalogue-service started on a loopback port.  It is told to end when
 // this process ends, so a failed test cannot leave it running.

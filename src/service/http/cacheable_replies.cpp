@@ -2,7 +2,6 @@
 
 #include <microhttpd.h>
 
-#include "service/http/compression.h"
 #include "service/http/conditional_reply.h"
 
 namespace quorvel::service {
@@ -13,6 +12,10 @@ constexpr const char* kVaryCodingAndHost = "Accept-Encoding, Host";
 
 const char* Header(MHD_Connection* connection, const char* name) {
   return MHD_lookup_connection_value(connection, MHD_HEADER_KIND, name);
+}
+
+bool CompressedQuickly(const ReadyReply& reply) {
+  return reply.headers().entity_tag.starts_with("W/");
 }
 
 }  // namespace
@@ -34,8 +37,12 @@ CacheableReplies::Prepared CacheableReplies::Prepare(MHD_Connection* connection,
     key.push_back(static_cast<char>('0' + static_cast<int>(wanted)));
     reply = cache_.Find(key);
   }
-  if (reply == nullptr) {
-    reply = Build(subject, wanted, build);
+  if (reply == nullptr || CompressedQuickly(*reply)) {
+    // Without the cache a reply is made anew each time it is asked, so there
+    // is no second asking to wait for: it is compressed thoroughly at once.
+    const CompressionEffort effort =
+        caching_ && reply == nullptr ? CompressionEffort::kQuick : CompressionEffort::kThorough;
+    reply = Build(subject, wanted, build, effort);
     if (reply == nullptr) return {};
     // A small reply is cheap to build again, and would cost more to hold
     // than its body: such as the empty pages of terms nobody else asks for,
@@ -54,7 +61,8 @@ CacheableReplies::Prepared CacheableReplies::Prepare(MHD_Connection* connection,
 
 std::shared_ptr<const ReadyReply> CacheableReplies::Build(const ReplySubject& subject,
                                                           ContentCoding wanted,
-                                                          const BodyBuilder& build) const {
+                                                          const BodyBuilder& build,
+                                                          CompressionEffort effort) const {
   std::string body = build();
   // Content built into the program is named by itself: another build with
   // other pages gets other tags.
@@ -62,7 +70,7 @@ std::shared_ptr<const ReadyReply> CacheableReplies::Build(const ReplySubject& su
       subject.identity_tag.empty() ? subject.key + '\n' + body : std::string(subject.key);
   ContentCoding coding = body.size() < kSmallestCompressed ? ContentCoding::kIdentity : wanted;
   if (coding != ContentCoding::kIdentity) {
-    std::string compressed = Compress(coding, body);
+    std::string compressed = Compress(coding, body, effort);
     // Text that does not shrink goes out as it is.
     if (compressed.size() < body.size()) {
       body.swap(compressed);
@@ -72,7 +80,9 @@ std::shared_ptr<const ReadyReply> CacheableReplies::Build(const ReplySubject& su
   }
   ReplyHeaders headers;
   headers.content_type = subject.content_type;
-  headers.entity_tag = ConditionalReply::EntityTag(subject.identity_tag, tagged, coding);
+  // Only a compressed body has another form: the one of the other effort.
+  const bool weak = coding != ContentCoding::kIdentity && effort == CompressionEffort::kQuick;
+  headers.entity_tag = ConditionalReply::EntityTag(subject.identity_tag, tagged, coding, weak);
   headers.last_modified = subject.last_modified;
   headers.cache_control = cache_control_;
   headers.vary = subject.varies_by_host ? kVaryCodingAndHost : kVaryCoding;

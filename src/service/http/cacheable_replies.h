@@ -9,6 +9,7 @@
 
 #include "service/http/caching_options.h"
 #include "service/http/compressed_reply_cache.h"
+#include "service/http/compression.h"
 #include "service/http/ready_reply.h"
 
 struct MHD_Connection;
@@ -36,7 +37,9 @@ struct ReplySubject {
 // for none or when it is too small to gain from it.  Every reply but the
 // smallest is kept ready in a bounded cache under the catalogue's identity,
 // the subject and the coding asked for, so a hot page is built and
-// compressed once.
+// compressed once, or twice: a body is first compressed quickly, under a
+// weak tag, as most terms are asked once; when it is asked again it is
+// compressed thoroughly, under the strong tag, and kept so.
 //
 // Safe from any thread.
 class CacheableReplies {
@@ -65,7 +68,7 @@ class CacheableReplies {
 
  private:
   std::shared_ptr<const ReadyReply> Build(const ReplySubject& subject, ContentCoding wanted,
-                                          const BodyBuilder& build) const;
+                                          const BodyBuilder& build, CompressionEffort effort) const;
 
   const std::string cache_control_;
   const bool caching_;

@@ -11,9 +11,11 @@
 namespace quorvel::service {
 namespace {
 
+constexpr int kGzipQuickLevel = 1;
 constexpr int kGzipLevel = 6;
 constexpr int kGzipWindowBits = 15 + 16;  // 32 KiB window, gzip wrapping
 constexpr int kGzipMemoryLevel = 8;
+constexpr int kBrotliQuickQuality = 0;
 constexpr int kBrotliQuality = 5;
 constexpr int kBrotliMaxWindowBits = 22;
 constexpr int kBrotliMinWindowBits = 10;
@@ -22,8 +24,8 @@ constexpr int kBrotliMinWindowBits = 10;
 // more than compressing a listing page.
 class GzipStream {
  public:
-  GzipStream() {
-    if (deflateInit2(&stream_, kGzipLevel, Z_DEFLATED, kGzipWindowBits, kGzipMemoryLevel,
+  explicit GzipStream(int level) {
+    if (deflateInit2(&stream_, level, Z_DEFLATED, kGzipWindowBits, kGzipMemoryLevel,
                      Z_DEFAULT_STRATEGY) != Z_OK) {
       throw std::bad_alloc();
     }
@@ -50,6 +52,16 @@ class GzipStream {
   z_stream stream_{};
 };
 
+// A thread's stream at each level, made when first used.
+GzipStream& GzipStreamOf(bool quick) {
+  if (quick) {
+    thread_local GzipStream stream(kGzipQuickLevel);
+    return stream;
+  }
+  thread_local GzipStream stream(kGzipLevel);
+  return stream;
+}
+
 // The smallest window that holds the whole reply: a listing page needs a few
 // kilobytes of encoder state instead of the megabytes a full window takes.
 int BrotliWindowBits(std::size_t size) {
@@ -58,12 +70,12 @@ int BrotliWindowBits(std::size_t size) {
   return bits;
 }
 
-std::string CompressBrotli(std::string_view in) {
+std::string CompressBrotli(std::string_view in, int quality) {
   std::size_t size = BrotliEncoderMaxCompressedSize(in.size());
   if (size == 0) throw std::runtime_error("too large");
   std::string out(size, '\0');
-  if (BrotliEncoderCompress(kBrotliQuality, BrotliWindowBits(in.size()), BROTLI_MODE_TEXT,
-                            in.size(), reinterpret_cast<const std::uint8_t*>(in.data()), &size,
+  if (BrotliEncoderCompress(quality, BrotliWindowBits(in.size()), BROTLI_MODE_TEXT, in.size(),
+                            reinterpret_cast<const std::uint8_t*>(in.data()), &size,
                             reinterpret_cast<std::uint8_t*>(out.data())) != BROTLI_TRUE) {
     throw std::runtime_error("brotli failed");
   }
@@ -73,14 +85,13 @@ std::string CompressBrotli(std::string_view in) {
 
 }  // namespace
 
-std::string Compress(ContentCoding coding, std::string_view identity) {
+std::string Compress(ContentCoding coding, std::string_view identity, CompressionEffort effort) {
+  const bool quick = effort == CompressionEffort::kQuick;
   switch (coding) {
-    case ContentCoding::kGzip: {
-      thread_local GzipStream stream;
-      return stream.Compress(identity);
-    }
+    case ContentCoding::kGzip:
+      return GzipStreamOf(quick).Compress(identity);
     case ContentCoding::kBrotli:
-      return CompressBrotli(identity);
+      return CompressBrotli(identity, quick ? kBrotliQuickQuality : kBrotliQuality);
     case ContentCoding::kIdentity:
       break;
   }

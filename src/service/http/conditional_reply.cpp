@@ -47,8 +47,8 @@ bool ListHolds(std::string_view list, std::string_view tag) {
 }  // namespace
 
 std::string ConditionalReply::EntityTag(std::string_view identity_tag, std::string_view subject,
-                                        ContentCoding coding) {
-  std::string tag = "\"";
+                                        ContentCoding coding, bool weak) {
+  std::string tag = weak ? "W/\"" : "\"";
   tag.append(identity_tag.empty() ? std::string_view("built-in") : identity_tag);
   tag.push_back('.');
   AppendHex(Fnv1a(subject), tag);

@@ -12,15 +12,18 @@ namespace quorvel::service {
 // What caches and clients are told about a reply, and whether a conditional
 // request may be answered with 304 Not Modified.
 //
-// The entity tag is strong: it names the catalogue loaded (its identity,
-// which no other content can share), what the request asked of it, and the
-// coding of the body, so two replies with one tag are the same bytes.
+// The entity tag names the catalogue loaded (its identity, which no other
+// content can share), what the request asked of it, and the coding of the
+// body.  A strong tag names those bytes alone.  A weak one ("W/" before it)
+// names a body that decodes to the same text but was compressed with less
+// effort than the strong one's: a client or cache that holds either gets 304
+// from the other, as If-None-Match compares weakly.
 struct ConditionalReply {
   // `identity_tag` names the catalogue (empty for content built into the
   // program), `subject` everything else the body depends on, such as the
   // page, the term, the page size and the origin where links carry it.
   static std::string EntityTag(std::string_view identity_tag, std::string_view subject,
-                               ContentCoding coding);
+                               ContentCoding coding, bool weak = false);
 
   // Cache-Control for a reply that may be held `max_age_seconds`: 0 lets
   // caches keep it only to ask again each time ("no-cache").
