@@ -2,17 +2,15 @@
 // one run: page 1 as it is (nginx static), page 1 gzip-compressed (nginx
 // gzip_static with the very bytes the service sends), and a mix of pages and
 // terms with one request in five a term never asked before, asked with
-// "Accept-Encoding: gzip, br" (against the same gzip_static figure; the mix
-// without fresh terms is shown beside it).  Both servers are driven alike
-// over loopback from keep-alive connections (one epoll thread, see
-// load_client.h).  The machine is shared, so each figure is taken in slices
-// that alternate between the two servers, and the goals are judged on the
-// median of the rounds' ratios; CPU time a request of each server is shown
-// too, being less moved by other work than throughput.  Last, the reply
-// cache's memory under 200,000 distinct terms: a service with a small limit
-// and one with none get the same requests, and both what the cache counts
-// and the difference in resident memory are held against the limit.  Needs
-// nginx (Debian package nginx).
+// "Accept-Encoding: gzip, br" (against nginx's gzip_static figure, taken
+// again in slices beside it; the mix without fresh terms is shown too).  Both servers are driven
+// alike over loopback from keep-alive connections (one epoll thread, see load_client.h).  The
+// machine is shared, so each figure is taken in slices that alternate between the two servers, and
+// the goals are judged on the median of the rounds' ratios; CPU time a request of each server is
+// shown too, being less moved by other work than throughput.  Last, the reply cache's memory under
+// 200,000 distinct terms: a service with a small limit and one with none get the same requests, and
+// both what the cache counts and the difference in resident memory are held against the limit.
+// Needs nginx (Debian package nginx).
 //
 //   service_nginx_bench [--requests N] [--connections N] [--entries N] [--rounds N]
 //                       [--terms N] [--memory-entries N] [--cache-mib N] [--service PATH]
@@ -73,6 +71,18 @@ std::string Query(int page, std::string_view term) {
   return target;
 }
 
+// The `n`th term never asked before: each title, then each without its first
+// character, then without its first two, and so on.
+std::string FreshTerm(const std::vector<std::string>& titles, std::size_t n) {
+  std::string_view term = titles[n % titles.size()];
+  for (std::size_t cut = n / titles.size(); cut > 0 && term.size() > 1; --cut) {
+    std::size_t next = 1;
+    while (next < term.size() && (static_cast<unsigned char>(term[next]) & 0xC0) == 0x80) ++next;
+    term.remove_prefix(next);
+  }
+  return std::string(term);
+}
+
 // Four requests in five from a hot set of pages (whole catalogue, each
 // category, common searches), one in five a title not asked before: `fresh`
 // counts them across rounds.  Without `titles`, all from the hot set.
@@ -91,7 +101,7 @@ std::vector<std::string> MixedTargets(int count, const std::vector<std::string>&
   for (int i = 0; i < count; ++i) {
     state = state * 6364136223846793005ULL + 1442695040888963407ULL;
     if (i % 5 == 4 && !titles.empty()) {
-      targets.push_back(Query(1, titles[fresh++ % titles.size()]));
+      targets.push_back(Query(1, FreshTerm(titles, fresh++)));
     } else {
       targets.push_back(hot[(state >> 33) % hot.size()]);
     }
@@ -135,27 +145,46 @@ void Drive(const Server& server, const Settings& settings, const std::vector<std
   for (const std::string& error : load.first_errors) std::printf("    error: %s\n", error.c_str());
 }
 
-// The service and nginx on the same bytes, in slices taking turns.
-std::pair<Figure, Figure> Alternate(const Server& service, const std::string& service_target,
-                                    const Server& nginx, const std::string& nginx_target,
-                                    const std::string& headers, const std::string& expected,
+// What one server is driven with: the targets, in order, the request
+// headers, and what a good reply's body is.
+struct Load {
+  const Server& server;
+  std::vector<std::string> targets;
+  std::string headers;
+  std::function<bool(const std::string&)> body_ok;
+};
+
+// The service and nginx in slices taking turns, each slice with the next
+// part of the server's targets.
+std::pair<Figure, Figure> Alternate(const Load& service, const Load& nginx,
                                     const Settings& settings, int* errors) {
-  constexpr int kSlices = 4;
-  const std::vector<std::string> service_targets(settings.requests / kSlices, service_target);
-  const std::vector<std::string> nginx_targets(settings.requests / kSlices, nginx_target);
-  const auto same = [&expected](const std::string& body) { return body == expected; };
+  constexpr std::size_t kSlices = 4;
+  const auto slice_of = [](const Load& load, std::size_t slice) {
+    const std::size_t size = load.targets.size();
+    return std::vector<std::string>(load.targets.begin() + size * slice / kSlices,
+                                    load.targets.begin() + size * (slice + 1) / kSlices);
+  };
   Figure ours;
   Figure theirs;
-  for (int slice = 0; slice < kSlices; ++slice) {
+  for (std::size_t slice = 0; slice < kSlices; ++slice) {
     for (int turn = 0; turn < 2; ++turn) {
       if ((turn == 0) == (slice % 2 == 0)) {
-        Drive(service, settings, service_targets, headers, same, ours, errors);
+        Drive(service.server, settings, slice_of(service, slice), service.headers, service.body_ok,
+              ours, errors);
       } else {
-        Drive(nginx, settings, nginx_targets, headers, same, theirs, errors);
+        Drive(nginx.server, settings, slice_of(nginx, slice), nginx.headers, nginx.body_ok, theirs,
+              errors);
       }
     }
   }
   return {ours, theirs};
+}
+
+// `target` asked `settings.requests` times, every reply `expected`.
+Load Same(const Server& server, const std::string& target, const std::string& headers,
+          const std::string& expected, const Settings& settings) {
+  return Load{server, std::vector<std::string>(settings.requests, target), headers,
+              [expected](const std::string& body) { return body == expected; }};
 }
 
 double Median(std::vector<double> values) {
@@ -197,6 +226,9 @@ int CompareWithNginx(const Settings& settings, TempDir& dir, int* errors) {
   }
   const std::string page_one = Query(1, "");
   const HttpReply identity = Fetch(service->port(), page_one, "");
+  // Asked twice: the first time a reply is compressed quickly, from the
+  // second on thoroughly, and those are the bytes served under load.
+  Fetch(service->port(), page_one, "Accept-Encoding: gzip\r\n");
   const HttpReply gzip = Fetch(service->port(), page_one, "Accept-Encoding: gzip\r\n");
   if (identity.status != 200 || gzip.Header("Content-Encoding") != "gzip") {
     std::fprintf(stderr, "page 1 did not come as expected: %d, %s\n", gzip.status,
@@ -228,35 +260,39 @@ int CompareWithNginx(const Settings& settings, TempDir& dir, int* errors) {
   const std::string both_header = "Accept-Encoding: gzip, br\r\n";
   Comparison ratios;
   std::size_t fresh = 0;
+  const std::string gzip_header = "Accept-Encoding: gzip\r\n";
   for (int round = 0; round < settings.rounds; ++round) {
     const auto [identity_ours, identity_theirs] =
-        Alternate(ours, page_one, theirs, "/page1", "", identity.body, settings, errors);
+        Alternate(Same(ours, page_one, "", identity.body, settings),
+                  Same(theirs, "/page1", "", identity.body, settings), settings, errors);
+    const Load gzip_static = Same(theirs, "/page1", gzip_header, gzip.body, settings);
     const auto [gzip_ours, gzip_theirs] = Alternate(
-        ours, page_one, theirs, "/page1", "Accept-Encoding: gzip\r\n", gzip.body, settings, errors);
-    Figure mixed;
-    Drive(ours, settings, MixedTargets(settings.requests, titles, fresh), both_header, is_listing,
-          mixed, errors);
+        Same(ours, page_one, gzip_header, gzip.body, settings), gzip_static, settings, errors);
+    // The mix against nginx's gzip_static figure taken beside it.
+    const auto [mixed, mixed_theirs] = Alternate(
+        Load{ours, MixedTargets(settings.requests, titles, fresh), both_header, is_listing},
+        gzip_static, settings, errors);
     Figure hot;
     std::size_t none = 0;
     Drive(ours, settings, MixedTargets(settings.requests, {}, none), both_header, is_listing, hot,
           errors);
     ratios.identity.push_back(identity_ours.Rate() / identity_theirs.Rate());
     ratios.gzip.push_back(gzip_ours.Rate() / gzip_theirs.Rate());
-    ratios.mixed.push_back(mixed.Rate() / gzip_theirs.Rate());
+    ratios.mixed.push_back(mixed.Rate() / mixed_theirs.Rate());
     ratios.identity_cpu.push_back(identity_ours.CpuMicros() / identity_theirs.CpuMicros());
     ratios.gzip_cpu.push_back(gzip_ours.CpuMicros() / gzip_theirs.CpuMicros());
-    ratios.mixed_cpu.push_back(mixed.CpuMicros() / gzip_theirs.CpuMicros());
+    ratios.mixed_cpu.push_back(mixed.CpuMicros() / mixed_theirs.CpuMicros());
     std::printf(
         "round %d (req/s, CPU us a request):\n"
         "  identity %6.0f %3.0f us; nginx static      %6.0f %3.0f us: %.2fx\n"
         "  gzip     %6.0f %3.0f us; nginx gzip_static %6.0f %3.0f us: %.2fx\n"
-        "  mixed, 1 in 5 fresh  %6.0f %4.0f us: %.2fx nginx gzip_static\n"
-        "  mixed, no fresh term %6.0f %4.0f us: %.2fx\n",
+        "  mixed, 1 in 5 fresh  %6.0f %3.0f us; nginx gzip_static %6.0f %3.0f us: %.2fx\n"
+        "  mixed, no fresh term %6.0f %3.0f us: %.2fx\n",
         round + 1, identity_ours.Rate(), identity_ours.CpuMicros(), identity_theirs.Rate(),
         identity_theirs.CpuMicros(), ratios.identity.back(), gzip_ours.Rate(),
         gzip_ours.CpuMicros(), gzip_theirs.Rate(), gzip_theirs.CpuMicros(), ratios.gzip.back(),
-        mixed.Rate(), mixed.CpuMicros(), ratios.mixed.back(), hot.Rate(), hot.CpuMicros(),
-        hot.Rate() / gzip_theirs.Rate());
+        mixed.Rate(), mixed.CpuMicros(), mixed_theirs.Rate(), mixed_theirs.CpuMicros(),
+        ratios.mixed.back(), hot.Rate(), hot.CpuMicros(), hot.Rate() / mixed_theirs.Rate());
     std::fflush(stdout);
   }
   const auto goal = [](const char* what, const std::vector<double>& rates,

@@ -7,9 +7,11 @@
 #include <cstdio>
 #include <fstream>
 #include <string_view>
+#include <unordered_set>
 
 #include "listing_helpers.h"
 #include "ratio_reporter.h"
+#include "service/http/compression.h"
 #include "service/store/catalogue_store.h"
 #include "service/store/catalogue_writer.h"
 #include "service/store/field_cleaning.h"
@@ -28,13 +30,18 @@ struct Catalogue {
     for (std::size_t t = 0; t < counts.size(); ++t) {
       counts[t] = quorvel::service::kSeedCountPerTerm[t] * 303;
     }
-    quorvel::service::CatalogueWriter::Import(dir.File("c.sqlite3"),
-                                              quorvel::service::FictionalCatalogue(counts, 7));
+    const auto entries = quorvel::service::FictionalCatalogue(counts, 7);
+    std::unordered_set<std::string> seen;
+    for (const auto& entry : entries) {
+      if (seen.insert(entry.title).second) titles.push_back(entry.title);
+    }
+    quorvel::service::CatalogueWriter::Import(dir.File("c.sqlite3"), entries);
     store = std::make_unique<CatalogueStore>(dir.File("c.sqlite3"));
     store->WarmUp(64);
   }
   quorvel::testing::TempDir dir;
   std::unique_ptr<CatalogueStore> store;
+  std::vector<std::string> titles;  // each once, in catalogue order
 };
 
 Catalogue& Shared() {
@@ -65,6 +72,27 @@ void BM_NewSearchTerm(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_NewSearchTerm)->Iterations(200);
+
+// A whole title asked for the first time, as people paste one: the lookup
+// alone, then with the reply built, then compressed as a first reply is.
+void BM_FreshTitle(benchmark::State& state) {
+  Catalogue& catalogue = Shared();
+  static std::size_t next = 0;  // across the runs, so each asks other titles
+  for (auto _ : state) {
+    const std::string& title = catalogue.titles[next++ % catalogue.titles.size()];
+    const quorvel::service::ListingRows page = catalogue.store->Rows(title, 1, 20);
+    if (state.range(0) == 0) continue;
+    std::string reply = quorvel::service::BuildListingReply(*page.store, page.rows, page.matches, 1,
+                                                            "http://127.0.0.1:8731");
+    if (state.range(0) == 2) {
+      reply = quorvel::service::Compress(quorvel::service::ContentCoding::kBrotli, reply,
+                                         quorvel::service::CompressionEffort::kQuick);
+    }
+    benchmark::DoNotOptimize(reply);
+  }
+}
+// Few enough that no title comes twice: the match cache would answer it.
+BENCHMARK(BM_FreshTitle)->DenseRange(0, 2)->Iterations(5000);
 
 void BM_FindEntry(benchmark::State& state) {
   CatalogueStore& store = *Shared().store;
