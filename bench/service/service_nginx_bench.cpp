@@ -3,14 +3,16 @@
 // gzip_static with the very bytes the service sends), and a mix of pages and
 // terms with one request in five a term never asked before, asked with
 // "Accept-Encoding: gzip, br" (against nginx's gzip_static figure, taken
-// again in slices beside it; the mix without fresh terms is shown too).  Both servers are driven
-// alike over loopback from keep-alive connections (one epoll thread, see load_client.h).  The
-// machine is shared, so each figure is taken in slices that alternate between the two servers, and
-// the goals are judged on the median of the rounds' ratios; CPU time a request of each server is
-// shown too, being less moved by other work than throughput.  Last, the reply cache's memory under
-// 200,000 distinct terms: a service with a small limit and one with none get the same requests, and
-// both what the cache counts and the difference in resident memory are held against the limit.
-// Needs nginx (Debian package nginx).
+// again in slices beside it; the mix without fresh terms is shown too).  Both
+// servers are driven alike over loopback from keep-alive connections (one
+// epoll thread, see load_client.h).  The machine is shared, so each figure is
+// taken in slices that alternate between the two servers, and the goals are
+// judged on the median of the rounds' ratios; CPU time a request of each
+// server is shown too, being less moved by other work than throughput.  Last,
+// the reply cache's memory under 200,000 distinct terms: a service with a
+// small limit and one with none get the same requests, and both what the
+// cache counts and the difference in resident memory are held against the
+// limit.  Needs nginx (Debian package nginx).
 //
 //   service_nginx_bench [--requests N] [--connections N] [--entries N] [--rounds N]
 //                       [--terms N] [--memory-entries N] [--cache-mib N] [--service PATH]
@@ -84,7 +86,7 @@ std::string FreshTerm(const std::vector<std::string>& titles, std::size_t n) {
 }
 
 // Four requests in five from a hot set of pages (whole catalogue, each
-// category, common searches), one in five a title not asked before: `fresh`
+// category, common searches), one in five a term not asked before: `fresh`
 // counts them across rounds.  Without `titles`, all from the hot set.
 std::vector<std::string> MixedTargets(int count, const std::vector<std::string>& titles,
                                       std::size_t& fresh) {

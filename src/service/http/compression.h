@@ -9,7 +9,7 @@ namespace quorvel::service {
 
 // How hard to try: kQuick for a reply that may never be asked again (gzip
 // level 1, brotli quality 0), kThorough for one that is (gzip level 6, brotli
-// quality 5).  On a listing page the quick one takes a quarter (brotli) to
+// quality 5).  On a listing page the quick one takes a fifth (brotli) to
 // two thirds (gzip) of the time, for up to a third more bytes.  Either is
 // quick enough to run while the client waits.
 enum class CompressionEffort { kQuick, kThorough };

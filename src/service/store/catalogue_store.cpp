@@ -73,10 +73,10 @@ std::shared_ptr<const CatalogueStore::Loaded> CatalogueStore::Held() const {
 }
 
 std::shared_ptr<const CatalogueStore::Loaded> CatalogueStore::Current() {
+  constexpr Clock::rep kLookTicks = std::chrono::duration_cast<Clock::duration>(kLookEvery).count();
   const Clock::rep now = Clock::now().time_since_epoch().count();
   Clock::rep next = next_look_.load(std::memory_order_relaxed);
-  const Clock::rep after = std::chrono::duration_cast<Clock::duration>(kLookEvery).count();
-  if (now < next || !next_look_.compare_exchange_strong(next, now + after)) {
+  if (now < next || !next_look_.compare_exchange_strong(next, now + kLookTicks)) {
     // Looked at moments ago, by this request's thread or another.
     std::lock_guard lock(loaded_mutex_);
     if (loaded_ != nullptr) return loaded_;
