@@ -15,10 +15,10 @@ set(QUORVEL_APP_ID "org.quorvel.Quorvel")
 
 install(TARGETS quorvel RUNTIME DESTINATION "${QUORVEL_INSTALL_PROGRAMDIR}" COMPONENT Client)
 # The same asset list the build copies beside the program.
-get_directory_property(quorvel_assets DIRECTORY "${PROJECT_SOURCE_DIR}/src/app"
+get_directory_property(quorvel_assets DIRECTORY "${PROJECT_SOURCE_DIR}/src/client/app"
                        DEFINITION QUORVEL_ASSET_FILES)
 if(NOT quorvel_assets)
-  message(FATAL_ERROR "src/app no longer names the client's assets in QUORVEL_ASSET_FILES")
+  message(FATAL_ERROR "src/client/app no longer names the client's assets in QUORVEL_ASSET_FILES")
 endif()
 foreach(asset IN LISTS quorvel_assets)
   get_filename_component(asset_folder "${asset}" DIRECTORY)

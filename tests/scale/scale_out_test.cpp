@@ -34,15 +34,15 @@
 #include <thread>
 #include <vector>
 
-#include "catalogue/browsing_session.h"
-#include "catalogue/qt/qt_transfer.h"
-#include "catalogue/testing/fake_list_view.h"
-#include "catalogue/testing/recording_shell_open.h"
+#include "client/catalogue/browsing_session.h"
+#include "client/catalogue/qt/qt_transfer.h"
+#include "doubles/client/catalogue/fake_list_view.h"
+#include "doubles/client/catalogue/recording_shell_open.h"
 #include "loopback_connection.h"
 #include "loopback_socket.h"
 #include "nginx_process.h"
 #include "service_process.h"
-#include "shell/addresses.h"
+#include "client/shell/addresses.h"
 
 namespace quorvel {
 namespace {

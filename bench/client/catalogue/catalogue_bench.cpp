@@ -15,13 +15,13 @@
 #include <memory>
 #include <string>
 
-#include "catalogue/browsing_session.h"
-#include "catalogue/listing_service.h"
-#include "catalogue/page_fill.h"
-#include "catalogue/qt/qt_list_view.h"
-#include "catalogue/reply_text.h"
-#include "catalogue/testing/recording_shell_open.h"
-#include "catalogue/testing/scripted_transfer.h"
+#include "client/catalogue/browsing_session.h"
+#include "client/catalogue/listing_service.h"
+#include "client/catalogue/page_fill.h"
+#include "client/catalogue/qt/qt_list_view.h"
+#include "client/catalogue/reply_text.h"
+#include "doubles/client/catalogue/recording_shell_open.h"
+#include "doubles/client/catalogue/scripted_transfer.h"
 #include "protocol/listing_reply_parser.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <chrono>
 #include <string>
 
-#include "catalogue/qt/qt_transfer.h"
+#include "client/catalogue/qt/qt_transfer.h"
 #include "scripted_http_server.h"
 
 namespace quorvel::catalogue {

@@ -31,10 +31,10 @@
 #include <string>
 
 #include "scripted_http_server.h"
-#include "shell/addresses.h"
-#include "shell/main_window.h"
-#include "shell/qt/qt_main_components.h"
-#include "shell/web_browser.h"
+#include "client/shell/addresses.h"
+#include "client/shell/qt/main_window.h"
+#include "client/shell/qt/components/qt_main_components.h"
+#include "client/shell/web_browser.h"
 
 namespace {
 

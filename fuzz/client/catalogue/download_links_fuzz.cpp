@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "catalogue/address_guard.h"
-#include "catalogue/listing_service.h"
+#include "client/catalogue/address_guard.h"
+#include "client/catalogue/listing_service.h"
 #include "protocol/listing_reply_parser.h"
 
 namespace {

@@ -5,13 +5,13 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "catalogue/browsing_session.h"
-#include "catalogue/listing_page.h"
-#include "catalogue/reply_text.h"
-#include "catalogue/testing/fake_list_view.h"
-#include "catalogue/testing/listing_page_reader.h"
-#include "catalogue/testing/recording_shell_open.h"
-#include "catalogue/testing/scripted_transfer.h"
+#include "client/catalogue/browsing_session.h"
+#include "client/catalogue/listing_page.h"
+#include "client/catalogue/reply_text.h"
+#include "doubles/client/catalogue/fake_list_view.h"
+#include "doubles/client/catalogue/listing_page_reader.h"
+#include "doubles/client/catalogue/recording_shell_open.h"
+#include "doubles/client/catalogue/scripted_transfer.h"
 
 namespace {
 

@@ -11,17 +11,17 @@
 #include <cstdlib>
 #include <string>
 
-#include "shell/addresses.h"
-#include "shell/app_icon.h"
-#include "shell/main_window.h"
-#include "shell/platform_choice.h"
-#include "shell/qt/qt_main_components.h"
+#include "client/shell/addresses.h"
+#include "client/shell/qt/app_icon.h"
+#include "client/shell/qt/main_window.h"
+#include "client/shell/qt/platform_choice.h"
+#include "client/shell/qt/components/qt_main_components.h"
 
 #ifdef QUORVEL_WITHOUT_WEB_PAGES
-#include "shell/web_browser.h"
+#include "client/shell/web_browser.h"
 #else
-#include "shell/qt/qt_web_browser.h"
-#include "shell/qt/web_engine_environment.h"
+#include "client/shell/qt/components/qt_web_browser.h"
+#include "client/shell/qt/components/web_engine_environment.h"
 #endif
 
 namespace {

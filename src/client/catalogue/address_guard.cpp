@@ -1,4 +1,4 @@
-#include "catalogue/address_guard.h"
+#include "client/catalogue/address_guard.h"
 
 #include <array>
 #include <initializer_list>

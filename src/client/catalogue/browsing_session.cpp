@@ -1,12 +1,12 @@
-#include "catalogue/browsing_session.h"
+#include "client/catalogue/browsing_session.h"
 
 #include <limits>
 #include <utility>
 
-#include "catalogue/address_guard.h"
-#include "catalogue/category_table.h"
-#include "catalogue/page_fill.h"
-#include "catalogue/reply_text.h"
+#include "client/catalogue/address_guard.h"
+#include "client/catalogue/category_table.h"
+#include "client/catalogue/page_fill.h"
+#include "client/catalogue/reply_text.h"
 #include "protocol/listing_reply_parser.h"
 #include "protocol/listing_request_builder.h"
 

@@ -12,8 +12,8 @@
 #include <cstdint>
 #include <functional>
 
-#include "catalogue/components.h"
-#include "catalogue/listing_page.h"
+#include "client/catalogue/components.h"
+#include "client/catalogue/listing_page.h"
 
 namespace quorvel::catalogue {
 

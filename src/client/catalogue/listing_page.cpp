@@ -1,4 +1,4 @@
-#include "catalogue/listing_page.h"
+#include "client/catalogue/listing_page.h"
 
 namespace quorvel::catalogue {
 namespace {

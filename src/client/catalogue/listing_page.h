@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "catalogue/listing_service.h"
-#include "catalogue/page_buttons.h"
+#include "client/catalogue/listing_service.h"
+#include "client/catalogue/page_buttons.h"
 #include "protocol/listing_reply_parser.h"
 
 namespace quorvel::catalogue {

@@ -1,6 +1,6 @@
-#include "catalogue/listing_service.h"
+#include "client/catalogue/listing_service.h"
 
-#include "catalogue/category_table.h"
+#include "client/catalogue/category_table.h"
 
 namespace quorvel::catalogue {
 namespace {

@@ -10,7 +10,7 @@
 #include <span>
 #include <string_view>
 
-#include "catalogue/components.h"
+#include "client/catalogue/components.h"
 #include "protocol/wire_format.h"
 
 namespace quorvel::catalogue {

@@ -1,4 +1,4 @@
-#include "catalogue/page_buttons.h"
+#include "client/catalogue/page_buttons.h"
 
 namespace quorvel::catalogue {
 

@@ -1,4 +1,4 @@
-#include "catalogue/page_fill.h"
+#include "client/catalogue/page_fill.h"
 
 #include <cstring>
 

@@ -6,8 +6,8 @@
 
 #include <cstdint>
 
-#include "catalogue/components.h"
-#include "catalogue/listing_service.h"
+#include "client/catalogue/components.h"
+#include "client/catalogue/listing_service.h"
 
 namespace quorvel::catalogue {
 

@@ -1,4 +1,4 @@
-#include "catalogue/reply_text.h"
+#include "client/catalogue/reply_text.h"
 
 #include "encoding/utf8_decoder.h"
 

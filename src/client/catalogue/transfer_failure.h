@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <utility>
 
-#include "catalogue/components.h"
+#include "client/catalogue/components.h"
 
 namespace quorvel::catalogue {
 

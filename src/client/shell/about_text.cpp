@@ -1,4 +1,4 @@
-#include "shell/about_text.h"
+#include "client/shell/about_text.h"
 
 #include <QStringList>
 

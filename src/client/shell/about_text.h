@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "shell/addresses.h"
+#include "client/shell/addresses.h"
 
 namespace quorvel::shell {
 

@@ -1,6 +1,6 @@
-#include "shell/addresses.h"
+#include "client/shell/addresses.h"
 
-#include "catalogue/listing_service.h"
+#include "client/catalogue/listing_service.h"
 #include "protocol/wire_format.h"
 
 #ifndef QUORVEL_LISTING_ORIGIN

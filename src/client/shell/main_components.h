@@ -2,10 +2,10 @@
 
 #include <memory>
 
-#include "catalogue/components.h"
-#include "shell/media_player.h"
-#include "shell/skin.h"
-#include "shell/web_browser.h"
+#include "client/catalogue/components.h"
+#include "client/shell/media_player.h"
+#include "client/shell/skin.h"
+#include "client/shell/web_browser.h"
 
 class QWidget;
 

@@ -7,7 +7,7 @@
 #include <array>
 #include <string_view>
 
-#include "shell/twips.h"
+#include "client/shell/twips.h"
 
 namespace quorvel::shell {
 

@@ -1,10 +1,10 @@
-#include "shell/notice_placement.h"
+#include "client/shell/notice_placement.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "shell/main_layout.h"
-#include "shell/twips.h"
+#include "client/shell/main_layout.h"
+#include "client/shell/twips.h"
 
 namespace quorvel::shell {
 

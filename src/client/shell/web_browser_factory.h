@@ -3,7 +3,7 @@
 #include <functional>
 #include <memory>
 
-#include "shell/web_browser.h"
+#include "client/shell/web_browser.h"
 
 class QWidget;
 

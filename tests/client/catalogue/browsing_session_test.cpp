@@ -1,8 +1,8 @@
-#include "catalogue/browsing_session.h"
+#include "client/catalogue/browsing_session.h"
 
 #include <gtest/gtest.h>
 
-#include "catalogue/category_table.h"
+#include "client/catalogue/category_table.h"
 #include "session_fixture.h"
 
 namespace quorvel::catalogue {

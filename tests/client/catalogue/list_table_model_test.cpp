@@ -1,4 +1,4 @@
-#include "catalogue/qt/list_table_model.h"
+#include "client/catalogue/qt/list_table_model.h"
 
 #include <QAbstractItemModelTester>
 #include <QCoreApplication>

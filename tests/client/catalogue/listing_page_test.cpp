@@ -1,8 +1,8 @@
-#include "catalogue/testing/listing_page_reader.h"
+#include "doubles/client/catalogue/listing_page_reader.h"
 
 #include <gtest/gtest.h>
 
-#include "catalogue/reply_text.h"
+#include "client/catalogue/reply_text.h"
 #include "reply_builder.h"
 
 namespace quorvel::catalogue {

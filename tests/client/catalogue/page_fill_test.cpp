@@ -1,9 +1,9 @@
-#include "catalogue/page_fill.h"
+#include "client/catalogue/page_fill.h"
 
 #include <gtest/gtest.h>
 
-#include "catalogue/listing_service.h"
-#include "catalogue/testing/fake_list_view.h"
+#include "client/catalogue/listing_service.h"
+#include "doubles/client/catalogue/fake_list_view.h"
 
 namespace quorvel::catalogue {
 namespace {

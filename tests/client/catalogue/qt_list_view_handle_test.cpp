@@ -1,7 +1,7 @@
 // The window's handle on the Qt list view: the host owns the widget, the
 // handle only reaches it, and either may go first.
 
-#include "catalogue/qt/qt_list_view_handle.h"
+#include "client/catalogue/qt/qt_list_view_handle.h"
 
 #include <QTest>
 #include <QWidget>
@@ -10,7 +10,7 @@
 
 #include <memory>
 
-#include "catalogue/qt/qt_list_view.h"
+#include "client/catalogue/qt/qt_list_view.h"
 
 namespace quorvel::catalogue {
 namespace {

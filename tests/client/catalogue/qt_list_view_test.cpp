@@ -1,4 +1,4 @@
-#include "catalogue/qt/qt_list_view.h"
+#include "client/catalogue/qt/qt_list_view.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -11,10 +11,10 @@
 
 #include <vector>
 
-#include "catalogue/browsing_session.h"
-#include "catalogue/listing_service.h"
-#include "catalogue/testing/recording_shell_open.h"
-#include "catalogue/testing/scripted_transfer.h"
+#include "client/catalogue/browsing_session.h"
+#include "client/catalogue/listing_service.h"
+#include "doubles/client/catalogue/recording_shell_open.h"
+#include "doubles/client/catalogue/scripted_transfer.h"
 #include "reply_builder.h"
 
 namespace quorvel::catalogue {

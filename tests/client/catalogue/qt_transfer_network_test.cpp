@@ -15,7 +15,7 @@
 #include <utility>
 #include <vector>
 
-#include "catalogue/qt/qt_transfer.h"
+#include "client/catalogue/qt/qt_transfer.h"
 #include "loopback_socket.h"
 #include "scripted_http_server.h"
 #include "tls_test_server.h"

@@ -1,4 +1,4 @@
-#include "catalogue/qt/qt_transfer.h"
+#include "client/catalogue/qt/qt_transfer.h"
 
 #include <QCursor>
 #include <QGuiApplication>

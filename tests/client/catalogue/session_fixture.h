@@ -5,11 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include "catalogue/browsing_session.h"
-#include "catalogue/listing_service.h"
-#include "catalogue/testing/fake_list_view.h"
-#include "catalogue/testing/recording_shell_open.h"
-#include "catalogue/testing/scripted_transfer.h"
+#include "client/catalogue/browsing_session.h"
+#include "client/catalogue/listing_service.h"
+#include "doubles/client/catalogue/fake_list_view.h"
+#include "doubles/client/catalogue/recording_shell_open.h"
+#include "doubles/client/catalogue/scripted_transfer.h"
 #include "reply_builder.h"
 
 namespace quorvel::catalogue::testing {

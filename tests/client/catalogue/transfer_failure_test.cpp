@@ -1,4 +1,4 @@
-#include "catalogue/transfer_failure.h"
+#include "client/catalogue/transfer_failure.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "catalogue/qt/xdg_shell_open.h"
+#include "client/catalogue/qt/xdg_shell_open.h"
 
 #include <QDir>
 #include <QFile>

@@ -26,7 +26,7 @@
 #include <tuple>
 
 #include "desktop_window.h"
-#include "shell/notice_window.h"
+#include "client/shell/qt/notice_window.h"
 
 namespace quorvel::shell {
 namespace {
@@ -79,7 +79,7 @@ class DesktopTest : public ::testing::Test {
 
   void SetUp() override {
     if (QGuiApplication::platformName() != QLatin1String("xcb")) {
-      GTEST_SKIP() << "needs the desktop of tests/desktop/desktop_session.sh, not "
+      GTEST_SKIP() << "needs the desktop of tests/client/desktop/desktop_session.sh, not "
                    << qPrintable(QGuiApplication::platformName());
     }
     // The desktop this test is about; without it every check would pass.

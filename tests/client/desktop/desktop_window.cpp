@@ -4,8 +4,8 @@
 #include <QTreeView>
 
 #include "reply_text.h"
-#include "shell/addresses.h"
-#include "shell/qt/style_sheet_skin.h"
+#include "client/shell/addresses.h"
+#include "client/shell/qt/components/style_sheet_skin.h"
 
 namespace quorvel::shell::testing {
 

@@ -8,8 +8,8 @@
 
 #include <memory>
 
-#include "shell/main_window.h"
-#include "shell/testing/shell_doubles.h"
+#include "client/shell/qt/main_window.h"
+#include "doubles/client/shell/shell_doubles.h"
 
 namespace quorvel::shell::testing {
 

@@ -15,16 +15,16 @@
 #include <gtest/gtest.h>
 
 #include "address_sanitizer.h"
-#include "catalogue/qt/qt_list_view.h"
+#include "client/catalogue/qt/qt_list_view.h"
 #include "list_checks.h"
 #include "qt_printers.h"
 #include "reply_text.h"
-#include "shell/addresses.h"
-#include "shell/main_window.h"
-#include "shell/qt/qt_media_player.h"
-#include "shell/qt/qt_web_browser.h"
-#include "shell/qt/style_sheet_skin.h"
-#include "shell/testing/shell_doubles.h"
+#include "client/shell/addresses.h"
+#include "client/shell/qt/main_window.h"
+#include "client/shell/qt/components/qt_media_player.h"
+#include "client/shell/qt/components/qt_web_browser.h"
+#include "client/shell/qt/components/style_sheet_skin.h"
+#include "doubles/client/shell/shell_doubles.h"
 
 namespace quorvel::shell {
 namespace {

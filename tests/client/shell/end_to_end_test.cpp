@@ -18,12 +18,12 @@
 
 #include <memory>
 
-#include "catalogue/qt/qt_list_view.h"
-#include "catalogue/qt/qt_transfer.h"
+#include "client/catalogue/qt/qt_list_view.h"
+#include "client/catalogue/qt/qt_transfer.h"
 #include "service_process.h"
-#include "shell/addresses.h"
-#include "shell/main_window.h"
-#include "shell/testing/shell_doubles.h"
+#include "client/shell/addresses.h"
+#include "client/shell/qt/main_window.h"
+#include "doubles/client/shell/shell_doubles.h"
 
 namespace quorvel::shell {
 namespace {

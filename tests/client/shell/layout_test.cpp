@@ -11,14 +11,14 @@
 
 #include <gtest/gtest.h>
 
-#include "catalogue/qt/qt_list_view.h"
+#include "client/catalogue/qt/qt_list_view.h"
 #include "list_checks.h"
 #include "reply_text.h"
-#include "shell/addresses.h"
-#include "shell/main_window.h"
-#include "shell/notice_window.h"
-#include "shell/testing/shell_doubles.h"
-#include "shell/window_font.h"
+#include "client/shell/addresses.h"
+#include "client/shell/qt/main_window.h"
+#include "client/shell/qt/notice_window.h"
+#include "doubles/client/shell/shell_doubles.h"
+#include "client/shell/qt/window_font.h"
 
 namespace quorvel::shell {
 namespace {

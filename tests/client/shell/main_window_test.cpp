@@ -12,12 +12,12 @@
 
 #include <gtest/gtest.h>
 
-#include "catalogue/components.h"
+#include "client/catalogue/components.h"
 #include "reply_text.h"
-#include "shell/about_text.h"
-#include "shell/addresses.h"
-#include "shell/main_window.h"
-#include "shell/testing/shell_doubles.h"
+#include "client/shell/about_text.h"
+#include "client/shell/addresses.h"
+#include "client/shell/qt/main_window.h"
+#include "doubles/client/shell/shell_doubles.h"
 
 namespace quorvel::shell {
 namespace {

@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include "shell/addresses.h"
-#include "shell/notice_placement.h"
-#include "shell/notice_window.h"
-#include "shell/testing/shell_doubles.h"
+#include "client/shell/addresses.h"
+#include "client/shell/notice_placement.h"
+#include "client/shell/qt/notice_window.h"
+#include "doubles/client/shell/shell_doubles.h"
 
 namespace quorvel::shell {
 namespace {

@@ -8,12 +8,12 @@
 
 #include <gtest/gtest.h>
 
-#include "catalogue/components.h"
+#include "client/catalogue/components.h"
 #include "reply_text.h"
-#include "shell/addresses.h"
-#include "shell/main_window.h"
-#include "shell/notice_window.h"
-#include "shell/testing/shell_doubles.h"
+#include "client/shell/addresses.h"
+#include "client/shell/qt/main_window.h"
+#include "client/shell/qt/notice_window.h"
+#include "doubles/client/shell/shell_doubles.h"
 
 namespace quorvel::shell {
 namespace {

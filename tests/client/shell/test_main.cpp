@@ -8,7 +8,7 @@
 
 #include "qt_printers.h"
 #ifdef QUORVEL_WITH_WEB_ENGINE
-#include "shell/qt/web_engine_environment.h"
+#include "client/shell/qt/components/web_engine_environment.h"
 #endif
 
 int main(int argc, char** argv) {

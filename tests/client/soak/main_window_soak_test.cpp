@@ -12,13 +12,13 @@
 #include <cstdio>
 #include <random>
 
-#include "catalogue/qt/qt_transfer.h"
+#include "client/catalogue/qt/qt_transfer.h"
 #include "misbehaving_listing.h"
 #include "process_memory.h"
-#include "shell/addresses.h"
-#include "shell/main_window.h"
-#include "shell/qt/style_sheet_skin.h"
-#include "shell/testing/shell_doubles.h"
+#include "client/shell/addresses.h"
+#include "client/shell/qt/main_window.h"
+#include "client/shell/qt/components/style_sheet_skin.h"
+#include "doubles/client/shell/shell_doubles.h"
 #include "soak_user.h"
 
 namespace quorvel::soak {

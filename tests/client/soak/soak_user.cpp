@@ -12,10 +12,10 @@
 
 #include <utility>
 
-#include "catalogue/qt/qt_list_view.h"
+#include "client/catalogue/qt/qt_list_view.h"
 #include "listing_bodies.h"
-#include "shell/main_window.h"
-#include "shell/testing/shell_doubles.h"
+#include "client/shell/qt/main_window.h"
+#include "doubles/client/shell/shell_doubles.h"
 
 namespace quorvel::soak {
 namespace {

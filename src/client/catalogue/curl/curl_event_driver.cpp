@@ -1,4 +1,4 @@
-#include "catalogue/qt/curl_event_driver.h"
+#include "client/catalogue/curl/curl_event_driver.h"
 
 #include <QSocketNotifier>
 

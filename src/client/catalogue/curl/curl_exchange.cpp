@@ -1,4 +1,4 @@
-#include "catalogue/qt/curl_exchange.h"
+#include "client/catalogue/curl/curl_exchange.h"
 
 #include <QUrl>
 
@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <utility>
 
-#include "catalogue/qt/tls_closing_message.h"
+#include "client/catalogue/curl/tls_closing_message.h"
 
 namespace quorvel::catalogue {
 namespace {

@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <optional>
 
-#include "catalogue/components.h"
-#include "catalogue/qt/curl_event_driver.h"
-#include "catalogue/transfer_failure.h"
+#include "client/catalogue/components.h"
+#include "client/catalogue/curl/curl_event_driver.h"
+#include "client/catalogue/transfer_failure.h"
 
 namespace quorvel::catalogue {
 

@@ -1,4 +1,4 @@
-#include "catalogue/qt/tls_closing_message.h"
+#include "client/catalogue/curl/tls_closing_message.h"
 
 #include <QByteArray>
 

@@ -1,4 +1,4 @@
-#include "catalogue/qt/input_hold_back.h"
+#include "client/catalogue/qt/input_hold_back.h"
 
 #include <QCoreApplication>
 #include <QEvent>

@@ -1,4 +1,4 @@
-#include "catalogue/qt/list_header.h"
+#include "client/catalogue/qt/list_header.h"
 
 #include <QMouseEvent>
 #include <QStyle>

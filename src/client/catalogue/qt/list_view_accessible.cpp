@@ -1,10 +1,10 @@
-#include "catalogue/qt/list_view_accessible.h"
+#include "client/catalogue/qt/list_view_accessible.h"
 
 #include <QCoreApplication>
 #include <QHeaderView>
 #include <QStringList>
 
-#include "catalogue/qt/qt_list_view.h"
+#include "client/catalogue/qt/qt_list_view.h"
 
 namespace quorvel::catalogue {
 

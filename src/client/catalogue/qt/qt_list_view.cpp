@@ -1,4 +1,4 @@
-#include "catalogue/qt/qt_list_view.h"
+#include "client/catalogue/qt/qt_list_view.h"
 
 #include <QAccessible>
 #include <QHeaderView>
@@ -7,8 +7,8 @@
 
 #include <utility>
 
-#include "catalogue/qt/list_header.h"
-#include "catalogue/qt/list_view_accessible.h"
+#include "client/catalogue/qt/list_header.h"
+#include "client/catalogue/qt/list_view_accessible.h"
 
 namespace quorvel::catalogue {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <QTreeView>
 
-#include "catalogue/components.h"
-#include "catalogue/qt/list_table_model.h"
+#include "client/catalogue/components.h"
+#include "client/catalogue/qt/list_table_model.h"
 
 namespace quorvel::catalogue {
 

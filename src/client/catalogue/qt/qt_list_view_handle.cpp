@@ -1,4 +1,4 @@
-#include "catalogue/qt/qt_list_view_handle.h"
+#include "client/catalogue/qt/qt_list_view_handle.h"
 
 #include <QPointer>
 #include <QVBoxLayout>
@@ -6,7 +6,7 @@
 
 #include <utility>
 
-#include "catalogue/qt/qt_list_view.h"
+#include "client/catalogue/qt/qt_list_view.h"
 
 namespace quorvel::catalogue {
 namespace {

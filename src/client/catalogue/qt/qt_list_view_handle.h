@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "catalogue/components.h"
+#include "client/catalogue/components.h"
 
 class QWidget;
 

@@ -1,4 +1,4 @@
-#include "catalogue/qt/qt_transfer.h"
+#include "client/catalogue/qt/qt_transfer.h"
 
 #include <QCoreApplication>
 #include <QCursor>
@@ -9,9 +9,9 @@
 
 #include <optional>
 
-#include "catalogue/qt/curl_exchange.h"
-#include "catalogue/qt/input_hold_back.h"
-#include "catalogue/transfer_failure.h"
+#include "client/catalogue/curl/curl_exchange.h"
+#include "client/catalogue/qt/input_hold_back.h"
+#include "client/catalogue/transfer_failure.h"
 
 namespace quorvel::catalogue {
 namespace {

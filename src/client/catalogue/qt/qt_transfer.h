@@ -3,7 +3,7 @@
 #include <chrono>
 #include <cstdint>
 
-#include "catalogue/components.h"
+#include "client/catalogue/components.h"
 
 namespace quorvel::catalogue {
 

@@ -1,10 +1,10 @@
-#include "catalogue/qt/xdg_shell_open.h"
+#include "client/catalogue/qt/xdg_shell_open.h"
 
 #include <QProcess>
 
 #include <utility>
 
-#include "catalogue/address_guard.h"
+#include "client/catalogue/address_guard.h"
 
 namespace quorvel::catalogue {
 

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "catalogue/components.h"
+#include "client/catalogue/components.h"
 
 namespace quorvel::catalogue {
 

@@ -1,4 +1,4 @@
-#include "shell/app_icon.h"
+#include "client/shell/qt/app_icon.h"
 
 #include <QFile>
 

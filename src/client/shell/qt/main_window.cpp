@@ -1,4 +1,4 @@
-#include "shell/main_window.h"
+#include "client/shell/qt/main_window.h"
 
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -17,16 +17,16 @@
 #include <exception>
 #include <utility>
 
-#include "catalogue/category_table.h"
-#include "catalogue/listing_service.h"
-#include "shell/about_text.h"
-#include "shell/app_icon.h"
-#include "shell/main_layout.h"
-#include "shell/notice_placement.h"
-#include "shell/notice_window.h"
-#include "shell/twips.h"
-#include "shell/window_accessible.h"
-#include "shell/window_font.h"
+#include "client/catalogue/category_table.h"
+#include "client/catalogue/listing_service.h"
+#include "client/shell/about_text.h"
+#include "client/shell/qt/app_icon.h"
+#include "client/shell/main_layout.h"
+#include "client/shell/notice_placement.h"
+#include "client/shell/qt/notice_window.h"
+#include "client/shell/twips.h"
+#include "client/shell/qt/window_accessible.h"
+#include "client/shell/qt/window_font.h"
 
 namespace quorvel::shell {
 

@@ -6,9 +6,9 @@
 #include <array>
 #include <memory>
 
-#include "catalogue/browsing_session.h"
-#include "shell/addresses.h"
-#include "shell/main_components.h"
+#include "client/catalogue/browsing_session.h"
+#include "client/shell/addresses.h"
+#include "client/shell/main_components.h"
 
 class QGroupBox;
 class QLabel;

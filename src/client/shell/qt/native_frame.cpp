@@ -1,4 +1,4 @@
-#include "shell/native_frame.h"
+#include "client/shell/qt/native_frame.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,4 +1,4 @@
-#include "shell/notice_window.h"
+#include "client/shell/qt/notice_window.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -6,13 +6,13 @@
 #include <QScreen>
 #include <QTimer>
 
-#include "shell/app_icon.h"
-#include "shell/main_layout.h"
-#include "shell/native_frame.h"
-#include "shell/notice_placement.h"
-#include "shell/twips.h"
-#include "shell/window_accessible.h"
-#include "shell/window_font.h"
+#include "client/shell/qt/app_icon.h"
+#include "client/shell/main_layout.h"
+#include "client/shell/qt/native_frame.h"
+#include "client/shell/notice_placement.h"
+#include "client/shell/twips.h"
+#include "client/shell/qt/window_accessible.h"
+#include "client/shell/qt/window_font.h"
 
 namespace quorvel::shell {
 

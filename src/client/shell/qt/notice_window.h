@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "shell/addresses.h"
-#include "shell/web_browser_factory.h"
+#include "client/shell/addresses.h"
+#include "client/shell/web_browser_factory.h"
 
 class QFrame;
 class QLabel;

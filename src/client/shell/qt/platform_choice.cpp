@@ -1,4 +1,4 @@
-#include "shell/platform_choice.h"
+#include "client/shell/qt/platform_choice.h"
 
 #include <cstdlib>
 

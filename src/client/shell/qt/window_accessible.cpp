@@ -1,4 +1,4 @@
-#include "shell/window_accessible.h"
+#include "client/shell/qt/window_accessible.h"
 
 #include <QAccessible>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "shell/window_font.h"
+#include "client/shell/qt/window_font.h"
 
 #include <QStringList>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "catalogue/testing/fake_list_view.h"
+#include "doubles/client/catalogue/fake_list_view.h"
 
 #include <algorithm>
 

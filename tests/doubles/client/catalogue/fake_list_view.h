@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "catalogue/components.h"
+#include "client/catalogue/components.h"
 
 namespace quorvel::catalogue::testing {
 

@@ -1,7 +1,7 @@
-#include "catalogue/testing/listing_page_reader.h"
+#include "doubles/client/catalogue/listing_page_reader.h"
 
-#include "catalogue/page_fill.h"
-#include "catalogue/testing/fake_list_view.h"
+#include "client/catalogue/page_fill.h"
+#include "doubles/client/catalogue/fake_list_view.h"
 
 namespace quorvel::catalogue::testing {
 

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "catalogue/listing_page.h"
+#include "client/catalogue/listing_page.h"
 
 namespace quorvel::catalogue::testing {
 

@@ -1,4 +1,4 @@
-#include "catalogue/testing/recording_shell_open.h"
+#include "doubles/client/catalogue/recording_shell_open.h"
 
 #include <utility>
 

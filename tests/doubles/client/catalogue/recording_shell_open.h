@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "catalogue/components.h"
+#include "client/catalogue/components.h"
 
 namespace quorvel::catalogue::testing {
 

@@ -1,4 +1,4 @@
-#include "catalogue/testing/scripted_transfer.h"
+#include "doubles/client/catalogue/scripted_transfer.h"
 
 #include <utility>
 

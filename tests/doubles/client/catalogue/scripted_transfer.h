@@ -8,7 +8,7 @@
 #include <functional>
 #include <memory>
 
-#include "catalogue/components.h"
+#include "client/catalogue/components.h"
 
 namespace quorvel::catalogue::testing {
 

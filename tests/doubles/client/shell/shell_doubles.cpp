@@ -1,8 +1,8 @@
-#include "shell/testing/shell_doubles.h"
+#include "doubles/client/shell/shell_doubles.h"
 
 #include <QWidget>
 
-#include "catalogue/qt/qt_list_view_handle.h"
+#include "client/catalogue/qt/qt_list_view_handle.h"
 
 namespace quorvel::shell::testing {
 

@@ -11,11 +11,11 @@
 #include <functional>
 #include <memory>
 
-#include "catalogue/testing/fake_list_view.h"
-#include "catalogue/testing/recording_shell_open.h"
-#include "catalogue/testing/scripted_transfer.h"
+#include "doubles/client/catalogue/fake_list_view.h"
+#include "doubles/client/catalogue/recording_shell_open.h"
+#include "doubles/client/catalogue/scripted_transfer.h"
 #include "qt_printers.h"
-#include "shell/main_components.h"
+#include "client/shell/main_components.h"
 
 namespace quorvel::shell::testing {
 

@@ -1,12 +1,12 @@
-#include "shell/qt/qt_main_components.h"
+#include "client/shell/qt/components/qt_main_components.h"
 
 #include <utility>
 
-#include "catalogue/qt/qt_list_view_handle.h"
-#include "catalogue/qt/xdg_shell_open.h"
-#include "catalogue/qt/qt_transfer.h"
-#include "shell/qt/qt_media_player.h"
-#include "shell/qt/style_sheet_skin.h"
+#include "client/catalogue/qt/qt_list_view_handle.h"
+#include "client/catalogue/qt/xdg_shell_open.h"
+#include "client/catalogue/qt/qt_transfer.h"
+#include "client/shell/qt/components/qt_media_player.h"
+#include "client/shell/qt/components/style_sheet_skin.h"
 
 namespace quorvel::shell {
 

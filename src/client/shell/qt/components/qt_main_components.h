@@ -1,7 +1,7 @@
 #pragma once
 
-#include "shell/main_components.h"
-#include "shell/web_browser_factory.h"
+#include "client/shell/main_components.h"
+#include "client/shell/web_browser_factory.h"
 
 namespace quorvel::shell {
 

@@ -1,4 +1,4 @@
-#include "shell/qt/qt_media_player.h"
+#include "client/shell/qt/components/qt_media_player.h"
 
 #include <QAudioOutput>
 #include <QMediaPlayer>

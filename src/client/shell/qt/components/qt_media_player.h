@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "shell/media_player.h"
+#include "client/shell/media_player.h"
 
 class QAudioOutput;
 class QMediaPlayer;

@@ -1,4 +1,4 @@
-#include "shell/qt/qt_web_browser.h"
+#include "client/shell/qt/components/qt_web_browser.h"
 
 #include <QUrl>
 #include <QVBoxLayout>

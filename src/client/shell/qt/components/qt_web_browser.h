@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "shell/web_browser.h"
+#include "client/shell/web_browser.h"
 
 class QWebEngineView;
 class QWidget;

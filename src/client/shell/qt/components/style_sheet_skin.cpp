@@ -1,4 +1,4 @@
-#include "shell/qt/style_sheet_skin.h"
+#include "client/shell/qt/components/style_sheet_skin.h"
 
 #include <QApplication>
 #include <QFile>

@@ -2,7 +2,7 @@
 
 #include <QPalette>
 
-#include "shell/skin.h"
+#include "client/shell/skin.h"
 
 namespace quorvel::shell {
 

@@ -1,4 +1,4 @@
-#include "shell/qt/web_engine_environment.h"
+#include "client/shell/qt/components/web_engine_environment.h"
 
 #include <unistd.h>
 
