@@ -15,7 +15,7 @@
 #include "doubles/client/catalogue/recording_shell_open.h"
 #include "doubles/client/catalogue/scripted_transfer.h"
 #include "qt_printers.h"
-#include "client/shell/main_components.h"
+#include "client/shell/qt/main_components.h"
 
 namespace quorvel::shell::testing {
 
