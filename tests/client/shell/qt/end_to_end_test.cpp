@@ -19,11 +19,11 @@
 #include <memory>
 
 #include "client/catalogue/qt/qt_list_view.h"
-#include "client/catalogue/qt/qt_transfer.h"
+#include "client/catalogue/curl/qt/qt_transfer.h"
 #include "service_process.h"
 #include "client/shell/addresses.h"
 #include "client/shell/qt/main_window.h"
-#include "doubles/client/shell/shell_doubles.h"
+#include "doubles/client/shell/qt/shell_doubles.h"
 
 namespace quorvel::shell {
 namespace {

@@ -7,7 +7,7 @@
 #include "client/shell/addresses.h"
 #include "client/shell/notice_placement.h"
 #include "client/shell/qt/notice_window.h"
-#include "doubles/client/shell/shell_doubles.h"
+#include "doubles/client/shell/qt/shell_doubles.h"
 
 namespace quorvel::shell {
 namespace {
@@ -73,8 +73,7 @@ TEST(MainWindowPosition, CentredInTheWorkAreaAndNeverAboveOrLeftOfIt) {
 TEST(NoticeWindowShown, SitsInTheScreensBottomRightCorner) {
   shell::testing::TestComponents components;
   NoticeWindow notice([&](QWidget* host) { return components.MakeWebBrowser(host); },
-                      AddressesForHosts(QStringLiteral("l.test"), QStringLiteral("s.test"),
-                                        QStringLiteral("p.test")));
+                      AddressesForHosts(u"l.test", u"s.test", u"p.test"));
   notice.ShowNotice();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&notice));
   const QRect screen = notice.screen()->geometry();

@@ -24,7 +24,7 @@
 #include "client/shell/qt/components/qt_media_player.h"
 #include "client/shell/qt/components/qt_web_browser.h"
 #include "client/shell/qt/components/style_sheet_skin.h"
-#include "doubles/client/shell/shell_doubles.h"
+#include "doubles/client/shell/qt/shell_doubles.h"
 
 namespace quorvel::shell {
 namespace {
@@ -75,8 +75,7 @@ TEST_F(StyleSheetSkinTest, TheShippedSkinLeavesTheCatalogueListWithoutAHorizonta
   testing::TestComponents components(/*qt_list_view=*/true);
   components.scripted.QueueReply(testing::TwentyRowReply());
   Main window(components,
-              AddressesForHosts(QStringLiteral("list.test"), QStringLiteral("site.test"),
-                                QStringLiteral("partner.test")),
+              AddressesForHosts(u"list.test", u"site.test", u"partner.test"),
               QStringLiteral("/nonexistent/quorvel"));
   window.StartUp();
   auto* list = window.findChild<catalogue::QtListView*>();

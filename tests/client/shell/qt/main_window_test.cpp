@@ -17,7 +17,7 @@
 #include "client/shell/about_text.h"
 #include "client/shell/addresses.h"
 #include "client/shell/qt/main_window.h"
-#include "doubles/client/shell/shell_doubles.h"
+#include "doubles/client/shell/qt/shell_doubles.h"
 
 namespace quorvel::shell {
 namespace {
@@ -27,8 +27,7 @@ using testing::ListingReply;
 using testing::TestComponents;
 
 ShellAddresses TestAddresses() {
-  return AddressesForHosts(QStringLiteral("list.test"), QStringLiteral("site.test"),
-                           QStringLiteral("partner.test"));
+  return AddressesForHosts(u"list.test", u"site.test", u"partner.test");
 }
 
 const QString kBase = QStringLiteral("http://list.test/adminphp/admin_upload.php?");
@@ -37,7 +36,7 @@ QByteArray LinksReply() {
   return ListingReply(
       {{"CF", "one", "free", "2024", "a/*/http://x.test/a/**/b/*/http://x.test/b/**/", "1"},
        {"CF", "two", "free", "2024", "c/*/file:///etc/passwd/**/d/*/ed2k://d/**/", "2"}},
-      QStringLiteral("2"), QStringLiteral("1"));
+      "2", "1");
 }
 
 class MainWindowTest : public ::testing::Test {
@@ -129,7 +128,7 @@ TEST_F(MainWindowTest, EveryClickIntoTheSearchBoxEmptiesIt) {
 }
 
 TEST_F(MainWindowTest, SearchWithoutClickingSendsThePromptItself) {
-  components_.scripted.QueueReply(ListingReply({}, QStringLiteral("0"), QStringLiteral("0")));
+  components_.scripted.QueueReply(ListingReply({}, "0", "0"));
   Child<QAbstractButton>("SoSo")->click();
   EXPECT_EQ(components_.scripted.addresses().back(),
             kBase + QStringLiteral("page=1&q=%E8%AF%B7%E8%BE%93%E5%85%A5%E5%A4%96%E6%8C%82%E7%9A%84"
@@ -141,7 +140,7 @@ TEST_F(MainWindowTest, EnterInTheSearchBoxPressesSearchAndKeepsTheTerm) {
   text1->setFocus();
   text1->setText(QString::fromUtf16(u"  穿越 "));
   components_.scripted.QueueReply(
-      ListingReply({{"CF", "t", "m", "u", "", "1"}}, QStringLiteral("25"), QStringLiteral("2")));
+      ListingReply({{"CF", "t", "m", "u", "", "1"}}, "25", "2"));
   QTest::keyClick(text1, Qt::Key_Return);
   EXPECT_EQ(components_.scripted.addresses().back(),
             kBase + QStringLiteral("page=1&q=%E7%A9%BF%E8%B6%8A"));
@@ -150,14 +149,14 @@ TEST_F(MainWindowTest, EnterInTheSearchBoxPressesSearchAndKeepsTheTerm) {
   EXPECT_FALSE(Child<QAbstractButton>("Qian")->isEnabled());
   EXPECT_TRUE(Child<QAbstractButton>("Hou")->isEnabled());
 
-  components_.scripted.QueueReply(ListingReply({}, QStringLiteral("0"), QStringLiteral("0")));
+  components_.scripted.QueueReply(ListingReply({}, "0", "0"));
   QTest::keyClick(text1, Qt::Key_Enter);  // the keypad's key too
   EXPECT_EQ(components_.scripted.addresses().size(), 3);
 }
 
 TEST_F(MainWindowTest, CounterShowsMarkupFromTheNetworkAsText) {
   components_.scripted.QueueReply(
-      ListingReply({}, QStringLiteral("<b>9</b><img src=x>"), QStringLiteral("1")));
+      ListingReply({}, "<b>9</b><img src=x>", "1"));
   Child<QAbstractButton>("Command2")->click();
   auto* counter = Child<QLabel>("JiLu_Text");
   EXPECT_EQ(counter->textFormat(), Qt::PlainText);
@@ -178,7 +177,7 @@ TEST_F(MainWindowTest, AFailedLoadIsToldInTheWindowAndTheNextClickWorks) {
   // What was on show stays on show.
   EXPECT_EQ(window_.ListedRows(), 2);
 
-  components_.scripted.QueueReply(ListingReply({}, QStringLiteral("0"), QStringLiteral("0")));
+  components_.scripted.QueueReply(ListingReply({}, "0", "0"));
   Child<QAbstractButton>("Command5")->click();
   EXPECT_FALSE(notice->isVisible());
   EXPECT_EQ(Child<QLabel>("JiLu_Text")->text(), QString::fromUtf16(u"当前有 0 个反恐精英外挂"));
@@ -223,7 +222,7 @@ TEST_F(MainWindowTest, TheFirstClickOnALinkNameOpensTheChosenRowsAddressWhenName
   components_.scripted.QueueReply(ListingReply(
       {{"CF", "one", "free", "2024", "m1/*/http://x.test/1a/**/m2/*/http://x.test/1b/**/", "1"},
        {"CF", "two", "free", "2024", "m1/*/http://x.test/2a/**/m2/*/http://x.test/2b/**/", "2"}},
-      QStringLiteral("2"), QStringLiteral("1")));
+      "2", "1"));
   Child<QAbstractButton>("Command2")->click();
   auto* list1 = Child<QListWidget>("List1");
   const auto click_line = [&](int line) {
@@ -278,7 +277,7 @@ TEST_F(MainWindowTest, ARefusedAddressIsToldAndNothingStarts) {
 
 TEST_F(MainWindowTest, LinksOfTheChosenRowStayThroughANewLoad) {
   components_.fake_list_view->ChooseRow(0);
-  components_.scripted.QueueReply(ListingReply({}, QStringLiteral("0"), QStringLiteral("0")));
+  components_.scripted.QueueReply(ListingReply({}, "0", "0"));
   Child<QAbstractButton>("Command2")->click();
   EXPECT_EQ(window_.ListedRows(), 0);
   EXPECT_EQ(List1Lines(), (QStringList{"a", "b"}));

@@ -13,7 +13,7 @@
 #include "client/shell/addresses.h"
 #include "client/shell/qt/main_window.h"
 #include "client/shell/qt/notice_window.h"
-#include "doubles/client/shell/shell_doubles.h"
+#include "doubles/client/shell/qt/shell_doubles.h"
 
 namespace quorvel::shell {
 namespace {
@@ -25,14 +25,13 @@ using testing::TestComponents;
 const QString kFolder = QStringLiteral("/opt/quorvel");
 
 ShellAddresses TestAddresses() {
-  return AddressesForHosts(QStringLiteral("list.test:81"), QStringLiteral("site.test:82"),
-                           QStringLiteral("partner.test:83"));
+  return AddressesForHosts(u"list.test:81", u"site.test:82", u"partner.test:83");
 }
 
 QByteArray TwoRowReply() {
   return ListingReply({{"CF", "title a", "free", "2024-01-01", "a/*/http://x/**/", "7"},
                        {"CF", "title b", "paid", "2024-01-02", "b/*/http://y/**/", "8"}},
-                      QStringLiteral("42"), QStringLiteral("3"));
+                      "42", "3");
 }
 
 class StartUpTest : public ::testing::Test {
