@@ -35,14 +35,16 @@
 #include <vector>
 
 #include "client/catalogue/browsing_session.h"
-#include "client/catalogue/qt/qt_transfer.h"
+#include "client/catalogue/curl/qt/qt_transfer.h"
+#include "client/catalogue/text16.h"
+#include "client/shell/addresses.h"
 #include "doubles/client/catalogue/fake_list_view.h"
 #include "doubles/client/catalogue/recording_shell_open.h"
 #include "loopback_connection.h"
 #include "loopback_socket.h"
 #include "nginx_process.h"
 #include "service_process.h"
-#include "client/shell/addresses.h"
+#include "text_checks.h"
 
 namespace quorvel {
 namespace {
@@ -351,24 +353,22 @@ TEST(ScaleOutTest, ThreeReplicasBehindNginxWithTls) {
   // The client, built for https, lists page 1 through nginx.
   qputenv("SSL_CERT_FILE", QByteArray::fromStdString(dir.File("ca.pem")));
   qunsetenv("CURL_CA_BUNDLE");
-  const QString tls_origin = QString::fromStdString(origin);
+  const std::u16string tls_origin = catalogue::FromAscii(origin);
   const shell::ShellAddresses addresses =
       shell::AddressesForOrigins(tls_origin, tls_origin, tls_origin);
   catalogue::QtTransfer transfer;
   catalogue::testing::FakeListView list;
   catalogue::testing::RecordingShellOpen shell_open;
-  catalogue::BrowsingSession session(transfer, list, shell_open, QString());
+  catalogue::BrowsingSession session(transfer, list, shell_open, u"");
   session.SetServerUrl(addresses.listing_base);
   session.StartUpLoad();
-  EXPECT_TRUE(session.Notice().isEmpty()) << session.Notice().toStdString();
+  EXPECT_TRUE(session.Notice().empty()) << testing::Utf8(session.Notice());
   EXPECT_EQ(list.rows().size(), 20u);
-  EXPECT_EQ(session.CounterText(), QString::fromUtf16(u"Quorvel共有 %1 个外挂").arg(kNewEntries));
+  EXPECT_EQ(session.CounterText(), u"Quorvel共有 " + catalogue::Decimal(kNewEntries) + u" 个外挂");
   // The entries' links, on the public https origin the replicas were given.
-  EXPECT_TRUE(std::any_of(session.List3().begin(), session.List3().end(),
-                          [&](const QString& links) {
-                            return links.contains(tls_origin + QStringLiteral("/download/"));
-                          }))
-      << session.List3().join(QLatin1Char('\n')).toStdString();
+  std::string all_links;
+  for (const std::u16string& links : session.List3()) all_links += testing::Utf8(links) + "\n";
+  EXPECT_NE(all_links.find(origin + "/download/"), std::string::npos) << all_links;
 }
 
 }  // namespace

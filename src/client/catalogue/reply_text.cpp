@@ -4,22 +4,18 @@
 
 namespace quorvel::catalogue {
 
-QString DecodeReply(const QByteArray& reply_bytes) {
-  QString text;
-  DecodeReplyInto(reply_bytes, text);
-  return text;
+std::u16string DecodeReply(std::string_view reply_bytes) {
+  return encoding::Utf8ToUnicode(reply_bytes);
 }
 
-void DecodeReplyInto(const QByteArray& reply_bytes, QString& text) {
-  if (reply_bytes.isEmpty()) {
-    text.clear();
-    return;
-  }
-  text.resize(reply_bytes.size());
-  const std::size_t written = encoding::DecodeUtf8Into(
-      reinterpret_cast<const unsigned char*>(reply_bytes.constData()),
-      static_cast<std::size_t>(reply_bytes.size()), reinterpret_cast<char16_t*>(text.data()));
-  text.truncate(static_cast<qsizetype>(written));
+std::u16string_view DecodeReplyInto(std::string_view reply_bytes, std::u16string& buffer) {
+  if (reply_bytes.empty()) return {};
+  // One byte never yields more than one unit.
+  if (buffer.size() < reply_bytes.size()) buffer.resize(reply_bytes.size());
+  const std::size_t written =
+      encoding::DecodeUtf8Into(reinterpret_cast<const unsigned char*>(reply_bytes.data()),
+                               reply_bytes.size(), buffer.data());
+  return std::u16string_view(buffer.data(), written);
 }
 
 }  // namespace quorvel::catalogue

@@ -12,13 +12,13 @@
 #include <cstdio>
 #include <random>
 
-#include "client/catalogue/qt/qt_transfer.h"
+#include "client/catalogue/curl/qt/qt_transfer.h"
+#include "client/shell/addresses.h"
+#include "client/shell/qt/components/style_sheet_skin.h"
+#include "client/shell/qt/main_window.h"
+#include "doubles/client/shell/qt/shell_doubles.h"
 #include "misbehaving_listing.h"
 #include "process_memory.h"
-#include "client/shell/addresses.h"
-#include "client/shell/qt/main_window.h"
-#include "client/shell/qt/components/style_sheet_skin.h"
-#include "doubles/client/shell/shell_doubles.h"
 #include "soak_user.h"
 
 namespace quorvel::soak {
@@ -56,8 +56,8 @@ TEST(MainWindowSoak, MixedClicksAgainstAMisbehavingServer) {
   components.make_transfer = [&] { return std::make_unique<catalogue::QtTransfer>(limits); };
   components.make_skin = [] { return std::make_unique<shell::StyleSheetSkin>(); };
   const shell::ShellAddresses addresses =
-      shell::AddressesForHosts(QStringLiteral("127.0.0.1:%1").arg(server.port()),
-                               QStringLiteral("127.0.0.1:9"), QStringLiteral("127.0.0.1:9"));
+      shell::AddressesForHosts(QStringLiteral("127.0.0.1:%1").arg(server.port()).toStdU16String(),
+                               u"127.0.0.1:9", u"127.0.0.1:9");
   ASSERT_EQ(addresses.listing_base, server.BaseUrl());
   const QString program_folder = QStringLiteral(QUORVEL_SOURCE_DIR "/assets");
 
@@ -98,7 +98,7 @@ TEST(MainWindowSoak, MixedClicksAgainstAMisbehavingServer) {
   user.CheckWindow();
   const catalogue::BrowsingSession& s = window.Session();
   EXPECT_EQ(window.ListedRows(), 20);
-  EXPECT_TRUE(s.Notice().isEmpty());
+  EXPECT_TRUE(s.Notice().empty());
   EXPECT_EQ(s.PageNo(), 1);
   EXPECT_EQ(user.page_on_show(), 1);
   const std::int64_t after_soak = ResidentBytesAfterTrim();

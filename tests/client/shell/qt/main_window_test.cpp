@@ -13,11 +13,11 @@
 #include <gtest/gtest.h>
 
 #include "client/catalogue/components.h"
-#include "reply_text.h"
 #include "client/shell/about_text.h"
 #include "client/shell/addresses.h"
 #include "client/shell/qt/main_window.h"
 #include "doubles/client/shell/qt/shell_doubles.h"
+#include "reply_text.h"
 
 namespace quorvel::shell {
 namespace {
@@ -32,7 +32,7 @@ ShellAddresses TestAddresses() {
 
 const QString kBase = QStringLiteral("http://list.test/adminphp/admin_upload.php?");
 
-QByteArray LinksReply() {
+std::string LinksReply() {
   return ListingReply(
       {{"CF", "one", "free", "2024", "a/*/http://x.test/a/**/b/*/http://x.test/b/**/", "1"},
        {"CF", "two", "free", "2024", "c/*/file:///etc/passwd/**/d/*/ed2k://d/**/", "2"}},
@@ -62,39 +62,15 @@ class MainWindowTest : public ::testing::Test {
   }
   QStringList Opened() {
     QStringList opened;
-    for (const auto& o : components_.shell_open->opened()) opened.append(o.address);
+    for (const auto& o : components_.shell_open->opened()) {
+      opened.append(QString::fromStdU16String(o.address));
+    }
     return opened;
   }
 
   TestComponents components_;
   Main window_;
 };
-
-TEST(AboutText, EightLinesJoinedByCarriageReturnAndLineFeed) {
-  const QString text = AboutText(TestAddresses());
-  const QStringList lines = text.split(QStringLiteral("\r\n"));
-  ASSERT_EQ(lines.size(), 8);
-  EXPECT_EQ(lines[0], QString::fromUtf16(u"Quorvel由Brannoc开发,旗下网站"));
-  EXPECT_EQ(lines[1], QString());
-  EXPECT_EQ(lines[2], QString::fromUtf16(u"Quorvel官网：http://list.test/"));
-  EXPECT_EQ(lines[3], QString::fromUtf16(u"Brannoc：http://site.test/"));
-  EXPECT_EQ(lines[4], QString::fromUtf16(u"Brannoc论坛：http://site.test/bbs/"));
-  EXPECT_EQ(lines[5], QString());
-  EXPECT_EQ(lines[6], QString::fromUtf16(u"您可以通过Quorvel或以上网站进行下载外挂"));
-  EXPECT_TRUE(lines[7].startsWith(QString::fromUtf16(u"如有任何问题可以咨询我：QQ")));
-  EXPECT_GT(lines[7].size(), QString::fromUtf16(u"如有任何问题可以咨询我：QQ").size());
-  EXPECT_EQ(text.count(QLatin1Char('\n')), text.count(QStringLiteral("\r\n")));
-}
-
-TEST(BuiltInAddresses, FollowTheHostsTheProgramWasBuiltFor) {
-  const ShellAddresses a = BuiltInAddresses();
-  const QString site = QStringLiteral(QUORVEL_SITE_ORIGIN);
-  EXPECT_EQ(a.listing_base, QStringLiteral(QUORVEL_LISTING_ORIGIN "/adminphp/"));
-  EXPECT_EQ(a.tip_page, site + QStringLiteral("/tishi1.8.html"));
-  EXPECT_EQ(a.notice_page, site + QStringLiteral("/gonggao.html"));
-  EXPECT_EQ(a.partner_page, QStringLiteral(QUORVEL_PARTNER_ORIGIN));
-  EXPECT_TRUE(AboutText(a).contains(site));
-}
 
 TEST_F(MainWindowTest, AboutBoxHasItsTitleTextAndOnlyAnOkButton) {
   bool seen = false;
@@ -109,7 +85,7 @@ TEST_F(MainWindowTest, AboutBoxHasItsTitleTextAndOnlyAnOkButton) {
     EXPECT_EQ(box->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
     box->button(QMessageBox::Ok)->click();
   });
-  const QStringList log_before = components_.log;
+  const testing::Lines log_before = components_.log;
   Child<QAbstractButton>("Command19")->click();
   EXPECT_TRUE(seen);
   // Nothing else happens: no fetch, nothing opened.
@@ -139,8 +115,7 @@ TEST_F(MainWindowTest, EnterInTheSearchBoxPressesSearchAndKeepsTheTerm) {
   auto* text1 = Child<QLineEdit>("Text1");
   text1->setFocus();
   text1->setText(QString::fromUtf16(u"  穿越 "));
-  components_.scripted.QueueReply(
-      ListingReply({{"CF", "t", "m", "u", "", "1"}}, "25", "2"));
+  components_.scripted.QueueReply(ListingReply({{"CF", "t", "m", "u", "", "1"}}, "25", "2"));
   QTest::keyClick(text1, Qt::Key_Return);
   EXPECT_EQ(components_.scripted.addresses().back(),
             kBase + QStringLiteral("page=1&q=%E7%A9%BF%E8%B6%8A"));
@@ -155,8 +130,7 @@ TEST_F(MainWindowTest, EnterInTheSearchBoxPressesSearchAndKeepsTheTerm) {
 }
 
 TEST_F(MainWindowTest, CounterShowsMarkupFromTheNetworkAsText) {
-  components_.scripted.QueueReply(
-      ListingReply({}, "<b>9</b><img src=x>", "1"));
+  components_.scripted.QueueReply(ListingReply({}, "<b>9</b><img src=x>", "1"));
   Child<QAbstractButton>("Command2")->click();
   auto* counter = Child<QLabel>("JiLu_Text");
   EXPECT_EQ(counter->textFormat(), Qt::PlainText);
@@ -166,8 +140,7 @@ TEST_F(MainWindowTest, CounterShowsMarkupFromTheNetworkAsText) {
 TEST_F(MainWindowTest, AFailedLoadIsToldInTheWindowAndTheNextClickWorks) {
   auto* notice = Child<QLabel>("Notice");
   EXPECT_FALSE(notice->isVisible());
-  components_.scripted.QueueFailure(TransferResult::Failure::kRefused,
-                                    QStringLiteral("the service refused."));
+  components_.scripted.QueueFailure(TransferResult::Failure::kRefused, u"the service refused.");
   Child<QAbstractButton>("Command5")->click();
   EXPECT_TRUE(notice->isVisible());
   EXPECT_EQ(notice->text(), window_.Session().Notice());
@@ -184,8 +157,7 @@ TEST_F(MainWindowTest, AFailedLoadIsToldInTheWindowAndTheNextClickWorks) {
 }
 
 TEST_F(MainWindowTest, ANoticeQuotingMarkupShowsItAsText) {
-  components_.scripted.QueueFailure(TransferResult::Failure::kOther,
-                                    QStringLiteral("<b>reset</b> & <img src=x>"));
+  components_.scripted.QueueFailure(TransferResult::Failure::kOther, u"<b>reset</b> & <img src=x>");
   Child<QAbstractButton>("Command4")->click();
   auto* notice = Child<QLabel>("Notice");
   ASSERT_TRUE(notice->isVisible());
@@ -197,7 +169,7 @@ TEST_F(MainWindowTest, ANoticeQuotingMarkupShowsItAsText) {
 
 TEST_F(MainWindowTest, ClickingTheNoticePutsItAway) {
   components_.scripted.QueueFailure(TransferResult::Failure::kHttpStatus,
-                                    QStringLiteral("the service answered 500."));
+                                    u"the service answered 500.");
   Child<QAbstractButton>("Command3")->click();
   auto* notice = Child<QLabel>("Notice");
   ASSERT_TRUE(notice->isVisible());
