@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "protocol/site_pages.h"
 #include "protocol/wire_format.h"
 
 namespace quorvel::service {
@@ -74,7 +75,7 @@ std::string MakeLinks(const std::string& id, SeedRandom& random) {
   std::string links;
   for (std::uint64_t k = 0; k < count; ++k) {
     links.append(kLinkNames[(first_name + k) % kLinkNames.size()]);
-    links.append(protocol::kLinkNameSeparator).append("/download/").append(id);
+    links.append(protocol::kLinkNameSeparator).append(protocol::kDownloadPrefix).append(id);
     if (k > 0) links.append("?mirror=").append(std::to_string(k + 1));
     links.append(protocol::kLinkSeparator);
   }

@@ -6,15 +6,13 @@
 #include <string_view>
 #include <vector>
 
+#include "protocol/category_terms.h"
 #include "service/store/catalogue_entry.h"
 
 namespace quorvel::service {
 
-// The eighteen category terms the client's buttons send, in button order.
-inline constexpr std::array<std::string_view, 18> kCategoryTerms = {
-    "跑炮卡丁车", "穿越火线", "QQ飞车", "QQ炫舞",        "CSOL",     "洛克王国",
-    "造梦西游",   "机甲旋风", "逆战",   "西游大战僵尸2", "传奇",     "斩魂",
-    "英雄联盟",   "QQ游戏",   "QQ活动", "梦三国",        "反恐行动", "风暴战区"};
+// The category terms, in button order; written once for client and service.
+using protocol::kCategoryTerms;
 
 // How many seed entries each term of kCategoryTerms gets.  The spread is uneven
 // on purpose so that, at 20 entries a page, the client meets every case:
