@@ -25,6 +25,7 @@
 #include "service/http/cacheable_replies.h"
 #include "service/http/connection_deadlines.h"
 #include "service/http/listen_address.h"
+#include "service/http/owned_response.h"
 #include "service/http/request_log.h"
 #include "service/http/service_metrics.h"
 #include "service/http/service_pages.h"
@@ -523,14 +524,8 @@ class CatalogueHttpService::Impl {
   static MHD_Result Send(MHD_Connection* connection, Request& request, int status, std::string body,
                          const char* type, const char* allow = nullptr) {
     const std::size_t size = body.size();
-    auto* owned = new std::string(std::move(body));
-    MHD_Response* response = MHD_create_response_from_buffer_with_free_callback_cls(
-        size, owned->data(), &DeleteBody, owned);
-    if (response == nullptr) delete owned;
-    return Queue(connection, request, status, response, size, type, allow);
+    return Queue(connection, request, status, ResponseOwning(std::move(body)), size, type, allow);
   }
-
-  static void DeleteBody(void* body) { delete static_cast<std::string*>(body); }
 
   MHD_Result Page(MHD_Connection* connection, Request& request, std::string_view path,
                   std::string_view html) {
