@@ -2,12 +2,12 @@
 
 #include <microhttpd.h>
 #include <netdb.h>
-#include <strings.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <condition_variable>
 #include <cstdarg>
@@ -17,7 +17,9 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <span>
 #include <thread>
+#include <vector>
 
 #include "protocol/listing_query_parser.h"
 #include "protocol/listing_reply_writer.h"
@@ -26,6 +28,7 @@
 #include "service/http/connection_deadlines.h"
 #include "service/http/listen_address.h"
 #include "service/http/owned_response.h"
+#include "service/http/request_framing.h"
 #include "service/http/request_log.h"
 #include "service/http/service_metrics.h"
 #include "service/http/service_pages.h"
@@ -358,14 +361,9 @@ class CatalogueHttpService::Impl {
       request->method = method;
       deadlines_.HeadReceived(Tracked(connection));
       // Refusals that end the connection go out at once, before any body is read.
-      if (const char* problem = FramingProblem(connection, *request, url, version)) {
-        return Text(connection, *request, 400, problem);
-      }
-      if (request->method != "GET" && request->method != "HEAD") {
-        return Text(connection, *request, 405, "only GET and HEAD are served", "GET, HEAD");
-      }
-      if (HasBody(connection)) {
-        return Text(connection, *request, 413, "a request body is not accepted");
+      const FramingVerdict verdict = Framing(connection, *request, url, version);
+      if (!verdict.answerable()) {
+        return Text(connection, *request, verdict.status, verdict.reason, verdict.allow);
       }
       return MHD_YES;
     }
@@ -373,74 +371,48 @@ class CatalogueHttpService::Impl {
     return Route(connection, *request, url);
   }
 
-  // What the headers say of the request's framing, gathered in one pass.
-  struct HeaderCount {
-    int hosts = 0;
-    const char* length = nullptr;  // the first Content-Length
-    bool lengths_differ = false;
-    bool blank_in_name = false;
-  };
-
-  static MHD_Result CountHeader(void* cls, MHD_ValueKind, const char* key, const char* value) {
-    auto& count = *static_cast<HeaderCount*>(cls);
-    const std::string_view name = key != nullptr ? key : "";
-    if (name.find_first_of(" \t") != std::string_view::npos) count.blank_in_name = true;
-    if (strcasecmp(name.data(), MHD_HTTP_HEADER_HOST) == 0) ++count.hosts;
-    if (strcasecmp(name.data(), MHD_HTTP_HEADER_CONTENT_LENGTH) == 0 && value != nullptr) {
-      if (count.length == nullptr) {
-        count.length = value;
-      } else if (std::strcmp(count.length, value) != 0) {
-        count.lengths_differ = true;
-      }
-    }
-    return MHD_YES;
-  }
-
-  static bool HasControlCharacter(std::string_view text) {
-    return std::any_of(text.begin(), text.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
-  }
-
-  // Why the request's framing is one the protocol forbids, or null.  Whatever
-  // two parties could read differently is refused rather than guessed at.
-  // Some framing faults the library refuses by itself before this sees the
-  // request (a Content-Length that is not a number, a request line without
-  // a version); those get its 400.
-  static const char* FramingProblem(MHD_Connection* connection, const Request& request,
-                                    const char* url, const char* version) {
-    if (HasControlCharacter(request.method) || HasControlCharacter(request.target) ||
-        (version != nullptr && HasControlCharacter(version))) {
-      return "control characters in the request line";
-    }
-    // libmicrohttpd 0.9 splits the request line where it lies, so the address
-    // runs from `url` to the space before `version`.  When that is longer
-    // than the address it passed on, a NUL cut the address short.  (1.0 ends
-    // the connection itself on a NUL in the request line, without a reply.)
-    if (url != nullptr && version != nullptr && !request.target.empty()) {
+  // The request's head as the framing rules read it.  libmicrohttpd 0.9
+  // splits the request line where it lies, so the address runs from `url` to
+  // the space before `version`; when that is longer than the address it
+  // passed on, a NUL cut the address short.  (1.0 ends the connection itself
+  // on a NUL in the request line, without a reply.)  Some framing faults the
+  // library refuses by itself before this sees the request (a Content-Length
+  // that is not a number, a request line without a version); those get its
+  // 400.
+  static FramingVerdict Framing(MHD_Connection* connection, const Request& request, const char* url,
+                                const char* version) {
+    std::size_t address_bytes = 0;
+    if (url != nullptr && version != nullptr) {
       const auto gap =
           reinterpret_cast<std::uintptr_t>(version) - reinterpret_cast<std::uintptr_t>(url);
-      if (gap > request.target.size() + 1 && gap <= 1 + (std::size_t{1} << 20)) {
-        return "control characters in the request line";
-      }
+      if (gap >= 1 && gap <= 1 + (std::size_t{1} << 20)) address_bytes = gap - 1;
     }
-    HeaderCount count;
-    MHD_get_connection_values(connection, MHD_HEADER_KIND, &CountHeader, &count);
-    if (count.blank_in_name) return "white space in a header name";
-    if (count.hosts > 1) return "more than one Host header";
-    if (count.hosts == 0 && version != nullptr &&
-        std::string_view(version) == MHD_HTTP_VERSION_1_1) {
-      return "HTTP/1.1 needs a Host header";
+    // The usual few headers are gathered without taking memory.
+    std::array<HeaderField, 32> few;
+    std::vector<HeaderField> many;
+    HeaderList list{std::span<HeaderField>(few.data(), 0), 0};
+    const int count = MHD_get_connection_values(connection, MHD_HEADER_KIND, nullptr, nullptr);
+    if (count > 0 && static_cast<std::size_t>(count) <= few.size()) {
+      list.fields = std::span<HeaderField>(few.data(), static_cast<std::size_t>(count));
+    } else if (count > 0) {
+      many.resize(static_cast<std::size_t>(count));
+      list.fields = many;
     }
-    if (count.lengths_differ) return "Content-Length headers that differ";
-    return nullptr;
+    MHD_get_connection_values(connection, MHD_HEADER_KIND, &ListHeader, &list);
+    return CheckFraming({request.method, request.target, version != nullptr ? version : "",
+                         address_bytes, list.fields.first(list.filled)});
   }
 
-  static bool HasBody(MHD_Connection* connection) {
-    const char* length =
-        MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_CONTENT_LENGTH);
-    return (length != nullptr && std::string_view(length) != "0") ||
-           MHD_lookup_connection_value(connection, MHD_HEADER_KIND,
-                                       MHD_HTTP_HEADER_TRANSFER_ENCODING) != nullptr;
+  struct HeaderList {
+    std::span<HeaderField> fields;
+    std::size_t filled;
+  };
+
+  static MHD_Result ListHeader(void* cls, MHD_ValueKind, const char* key, const char* value) {
+    auto& list = *static_cast<HeaderList*>(cls);
+    if (list.filled == list.fields.size()) return MHD_NO;
+    list.fields[list.filled++] = {key != nullptr ? key : "", value != nullptr ? value : ""};
+    return MHD_YES;
   }
 
   MHD_Result Route(MHD_Connection* connection, Request& request, std::string_view path) {
