@@ -13,13 +13,18 @@ namespace quorvel::protocol {
 
 namespace utf16_internal {
 
+// Decode() to Encode() are constexpr rather than consteval only because
+// clang 14 refuses consteval calls made inside a consteval function template.
+// They run while compiling all the same: they only initialise constexpr
+// variables, where malformed UTF-8 stops the build.
+
 struct CodePoint {
   char32_t value;
   std::size_t bytes;  // of its UTF-8 form
 };
 
 // The code point whose UTF-8 form starts `text` at `at`.
-consteval CodePoint Decode(std::string_view text, std::size_t at) {
+constexpr CodePoint Decode(std::string_view text, std::size_t at) {
   const auto byte = [&](std::size_t i) -> char32_t {
     if (at + i >= text.size()) throw "a UTF-8 sequence is cut short";
     return static_cast<unsigned char>(text[at + i]);
@@ -49,7 +54,7 @@ consteval CodePoint Decode(std::string_view text, std::size_t at) {
 }
 
 // UTF-16 code units of `text`.
-consteval std::size_t Units(std::string_view text) {
+constexpr std::size_t Units(std::string_view text) {
   std::size_t units = 0;
   for (std::size_t at = 0; at < text.size();) {
     const CodePoint point = Decode(text, at);
@@ -60,7 +65,7 @@ consteval std::size_t Units(std::string_view text) {
 }
 
 template <const auto& kTexts>
-consteval std::size_t TotalUnits() {
+constexpr std::size_t TotalUnits() {
   std::size_t units = 0;
   for (const std::string_view text : kTexts) units += Units(text);
   return units;
@@ -68,7 +73,7 @@ consteval std::size_t TotalUnits() {
 
 // Every text of kTexts in UTF-16, one after the other.
 template <const auto& kTexts, std::size_t kUnits>
-consteval std::array<char16_t, kUnits> Encode() {
+constexpr std::array<char16_t, kUnits> Encode() {
   std::array<char16_t, kUnits> units{};
   std::size_t out = 0;
   for (const std::string_view text : kTexts) {
