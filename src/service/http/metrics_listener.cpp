@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "service/http/listen_address.h"
+#include "service/http/owned_response.h"
 
 namespace quorvel::service {
 namespace {
@@ -16,17 +17,9 @@ constexpr const char* kMetricsType = "text/plain; version=0.0.4; charset=utf-8";
 constexpr unsigned kMaxConnections = 16;
 constexpr unsigned kTimeoutSeconds = 10;
 
-void DeleteText(void* text) { delete static_cast<std::string*>(text); }
-
 MHD_Result Reply(MHD_Connection* connection, unsigned status, std::string body, const char* type) {
-  const std::size_t size = body.size();
-  auto* owned = new std::string(std::move(body));
-  MHD_Response* response = MHD_create_response_from_buffer_with_free_callback_cls(
-      size, owned->data(), &DeleteText, owned);
-  if (response == nullptr) {
-    delete owned;
-    return MHD_NO;
-  }
+  MHD_Response* response = ResponseOwning(std::move(body));
+  if (response == nullptr) return MHD_NO;
   MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, type);
   MHD_add_response_header(response, MHD_HTTP_HEADER_CACHE_CONTROL, "no-store");
   const MHD_Result queued = MHD_queue_response(connection, status, response);
