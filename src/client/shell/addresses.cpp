@@ -1,6 +1,7 @@
 #include "client/shell/addresses.h"
 
 #include "client/catalogue/text16.h"
+#include "protocol/site_pages.h"
 #include "protocol/wire_format.h"
 
 #ifndef QUORVEL_LISTING_ORIGIN
@@ -29,8 +30,8 @@ ShellAddresses AddressesForOrigins(std::u16string_view listing_origin,
                                    std::u16string_view partner_origin) {
   ShellAddresses a;
   a.listing_base = Join(listing_origin, protocol::kUtf16<protocol::kListingFolder>);
-  a.tip_page = Join(site_origin, u"/tishi1.8.html");
-  a.notice_page = Join(site_origin, u"/gonggao.html");
+  a.tip_page = Join(site_origin, protocol::kUtf16<protocol::kTipPagePath>);
+  a.notice_page = Join(site_origin, protocol::kUtf16<protocol::kNoticePagePath>);
   a.partner_page = std::u16string(partner_origin);
   a.product_site = Join(listing_origin, u"/");
   a.maker_site = Join(site_origin, u"/");
