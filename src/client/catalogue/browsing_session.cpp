@@ -132,11 +132,11 @@ bool BrowsingSession::LoadPage(std::u16string_view query, const PageLoad& load,
     return false;
   }
   reply_bytes_ = std::move(result.body);
-  const std::u16string_view text = DecodeReplyInto(reply_bytes_, reply_buffer_);
+  const std::u16string_view text = reply_text_.Decode(reply_bytes_);
   const FillCount filled = FillRows(text, load.kind, list_, list3_);
   PageOutcome outcome = ConcludeLoad(text, load);
   // The buffer is kept for the next page, unless a huge reply made it huge.
-  if (reply_buffer_.size() > kKeptTextCapacity) std::u16string().swap(reply_buffer_);
+  if (reply_text_.capacity() > kKeptTextCapacity) reply_text_.Release();
   if (outcome.counter_text) counter_text_ = std::move(*outcome.counter_text);
   if (outcome.buttons) {
     qian_enabled_ = outcome.buttons->qian_enabled;

@@ -13,6 +13,7 @@
 
 #include "client/catalogue/components.h"
 #include "client/catalogue/listing_page.h"
+#include "client/catalogue/reply_text.h"
 
 namespace quorvel::catalogue {
 
@@ -69,7 +70,7 @@ class BrowsingSession {
   std::u16string script_name_;
   std::int32_t page_no_ = 1;
   std::string reply_bytes_;
-  std::u16string reply_buffer_;  // the decoded reply; it serves the next load too
+  ReplyText reply_text_;  // the decoded reply; its buffer serves the next load too
 
   std::u16string counter_text_ = u"0";
   bool qian_enabled_ = false;

@@ -27,14 +27,17 @@ TEST(DecodeReplyTest, BufferIsSizedFromTheByteCount) {
   EXPECT_GE(text.capacity(), chinese.size());
 }
 
-// A buffer kept between loads grows to the largest reply and is never cleared
-// or shrunk: the text is the view.
-TEST(DecodeReplyTest, IntoAKeptBufferTheTextIsTheView) {
-  std::u16string buffer;
-  EXPECT_EQ(DecodeReplyInto("abcdef", buffer), u"abcdef");
-  EXPECT_EQ(DecodeReplyInto("\xE4\xB8\xAD", buffer), u"\x4E2D");
-  EXPECT_EQ(buffer.size(), 6u);
-  EXPECT_TRUE(DecodeReplyInto("", buffer).empty());
+// The buffer kept between loads grows to the largest reply and is written
+// anew by each: the text is the view.
+TEST(ReplyTextTest, EachDecodeIsTheWholeNewReply) {
+  ReplyText text;
+  EXPECT_EQ(text.Decode("abcdef"), u"abcdef");
+  EXPECT_EQ(text.Decode("\xE4\xB8\xAD"), u"\x4E2D");
+  EXPECT_EQ(text.capacity(), 6u);
+  EXPECT_TRUE(text.Decode("").empty());
+  text.Release();
+  EXPECT_EQ(text.capacity(), 0u);
+  EXPECT_EQ(text.Decode("a\xC3"), u"a\xFFFD");
 }
 
 }  // namespace
