@@ -13,7 +13,8 @@ namespace quorvel::service {
 // request may be answered with 304 Not Modified.
 //
 // The entity tag names the catalogue loaded (its identity, which no other
-// content can share), what the request asked of it, and the coding of the
+// content can share), what the request asked of it (as the first 128 bits of
+// its SHA-256, so that no two requests share a tag), and the coding of the
 // body.  A strong tag names those bytes alone.  A weak one ("W/" before it)
 // names a body that decodes to the same text but was compressed with less
 // effort than the strong one's: a client or cache that holds either gets 304
