@@ -58,6 +58,14 @@ std::variant<ServiceOptions, OptionsError> ParseServiceOptions(
   if (options.metrics_address && options.metrics_port == options.port && options.port != 0) {
     return OptionsError{"--metrics needs a port of its own, not the service's --port"};
   }
+  // Taken, since a monitoring network may need it, but said: on every address
+  // the metrics are there for anyone who can reach the machine.
+  if (options.metrics_address &&
+      (*options.metrics_address == "0.0.0.0" || *options.metrics_address == "::")) {
+    options.warnings.push_back("--metrics " + *options.metrics_address +
+                               " answers on every address of this machine; give the address "
+                               "of the loopback or monitoring network unless that is meant");
+  }
   return options;
 }
 
