@@ -52,8 +52,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   head.headers = headers;
 
-  const FramingVerdict verdict = quorvel::service::CheckFraming(head);
-  const FramingVerdict again = quorvel::service::CheckFraming(head);
+  head.head_bytes = size;
+  quorvel::service::HttpLimits limits;
+  limits.max_head_bytes = 200;
+  limits.max_headers = 8;
+  const FramingVerdict verdict = quorvel::service::CheckFraming(head, limits);
+  const FramingVerdict again = quorvel::service::CheckFraming(head, limits);
   if (again.status != verdict.status || again.reason != verdict.reason) std::abort();
   switch (verdict.status) {
     case 0:
@@ -67,9 +71,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                         [](const HeaderField& h) { return IsHost(h.name); }) > 1) {
         std::abort();
       }
+      if (head.head_bytes > limits.max_head_bytes || headers.size() > limits.max_headers) {
+        std::abort();
+      }
+      if (quorvel::service::OriginForm(head.target).find("://") == 0) std::abort();
       break;
     case 400:
     case 413:
+    case 414:
+    case 431:
       if (verdict.allow != nullptr) std::abort();
       break;
     case 405:

@@ -66,7 +66,7 @@ class CatalogueHttpService::Impl {
       : store_(store),
         limits_(limits),
         deadlines_(std::chrono::seconds(limits.request_timeout_seconds)),
-        routes_(store, page_size, limits, caching, log_) {
+        routes_(store, page_size, caching, log_) {
     store_.SetNotices([this](std::string_view line) { log_.Note(line); });
   }
 
@@ -167,13 +167,33 @@ class CatalogueHttpService::Impl {
   // at hand its answer or its log line, never the service.
 
   static void* Begin(void*, const char* uri, MHD_Connection*) {
+    void* request = nullptr;
     try {
-      auto request = std::make_unique<ServedRequest>();
-      request->target = uri != nullptr ? uri : "";
-      return request.release();
+      auto made = std::make_unique<ServedRequest>();
+      made->target = uri != nullptr ? uri : "";
+      request = made.release();
     } catch (const std::exception&) {
-      return nullptr;  // Answer() makes do without the address
+      // Answer() makes do without the address.
     }
+    LeaveTheQueryUnsplit(uri);
+    return request;
+  }
+
+  // Right after this callback the library splits the query into arguments
+  // and keeps a record of each in the connection's memory, 64 bytes a "&":
+  // a few hundred of them use up the memory meant for the head, and
+  // libmicrohttpd 0.9 then neither answers nor closes (its 431 is logged,
+  // never sent).  The service reads the query from its own copy of the
+  // address, never from those records, so the library is left an empty
+  // query to split: the address still passed on ends at its '?', as it does
+  // anyway.  Both 0.9.75 and 1.0 split the query after this callback, in
+  // place, up to its first NUL.  (An address with a NUL before its '?' is
+  // split in full by 0.9; such a request is refused with 400 by the service,
+  // or its connection closed by 1.0, and nginx in front refuses it itself.)
+  static void LeaveTheQueryUnsplit(const char* uri) {
+    if (uri == nullptr) return;
+    const char* mark = std::strchr(uri, '?');
+    if (mark != nullptr && mark[1] != '\0') const_cast<char*>(mark)[1] = '\0';
   }
 
   static void ConnectionEvent(void* self, MHD_Connection* connection, void** socket_context,
@@ -204,12 +224,19 @@ class CatalogueHttpService::Impl {
   }
 
   static void Completed(void* cls, MHD_Connection* connection, void** con_cls,
-                        MHD_RequestTerminationCode) {
+                        MHD_RequestTerminationCode ending) {
     auto* self = static_cast<Impl*>(cls);
     auto* request = static_cast<ServedRequest*>(*con_cls);
     *con_cls = nullptr;
     self->deadlines_.ReplyDone(Tracked(connection));
     if (request == nullptr) return;
+    // A reply queued is not a reply sent: when the connection ended first
+    // (the client went, the library gave up on it), the log and the counters
+    // say so rather than the status that was meant.
+    if (request->status != 0 && ending != MHD_REQUEST_TERMINATED_COMPLETED_OK) {
+      request->status = kUnsent;
+      request->body_bytes = 0;
+    }
     // A request the library refused by itself was logged when it said so.
     if (request->status != 0) {
       const auto micros =
@@ -283,14 +310,21 @@ class CatalogueHttpService::Impl {
       request->method = method;
       deadlines_.HeadReceived(Tracked(connection));
       // Refusals that end the connection go out at once, before any body is read.
-      const FramingVerdict verdict = Framing(connection, *request, url, version);
+      const FramingVerdict verdict = Framing(connection, *request, url, version, limits_);
       if (!verdict.answerable()) {
         return AnswerText(connection, *request, verdict.status, verdict.reason, verdict.allow);
       }
-      return MHD_YES;
+      // A client that expects "100 Continue" before it sends a body (which
+      // these requests may not have) is answered at once instead; the
+      // library would otherwise send that interim reply, then read what
+      // follows as a body and end the connection without the answer.
+      if (MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_EXPECT) ==
+          nullptr) {
+        return MHD_YES;
+      }
     }
     *upload_size = 0;
-    return routes_.Route(connection, *request, url);
+    return routes_.Route(connection, *request, OriginForm(url != nullptr ? url : ""));
   }
 
   // The request's head as the framing rules read it.  libmicrohttpd 0.9
@@ -302,7 +336,7 @@ class CatalogueHttpService::Impl {
   // that is not a number, a request line without a version); those get its
   // 400.
   static FramingVerdict Framing(MHD_Connection* connection, const ServedRequest& request,
-                                const char* url, const char* version) {
+                                const char* url, const char* version, const HttpLimits& limits) {
     std::size_t address_bytes = 0;
     if (url != nullptr && version != nullptr) {
       const auto gap =
@@ -321,8 +355,12 @@ class CatalogueHttpService::Impl {
       list.fields = many;
     }
     MHD_get_connection_values(connection, MHD_HEADER_KIND, &ListHeader, &list);
-    return CheckFraming({request.method, request.target, version != nullptr ? version : "",
-                         address_bytes, list.fields.first(list.filled)});
+    const MHD_ConnectionInfo* head_size =
+        MHD_get_connection_info(connection, MHD_CONNECTION_INFO_REQUEST_HEADER_SIZE);
+    return CheckFraming(
+        {request.method, request.target, version != nullptr ? version : "", address_bytes,
+         list.fields.first(list.filled), head_size != nullptr ? head_size->header_size : 0},
+        limits);
   }
 
   struct HeaderList {
