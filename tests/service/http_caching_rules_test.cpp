@@ -100,6 +100,8 @@ TEST(ConditionalReplyTest, AnswersNotModifiedOnlyForTheSameReply) {
             "\"catalogue-1.ba7816bf8f01cfea414140de5dae2223.br\"");
   EXPECT_EQ(ConditionalReply::CacheControl(10), "public, max-age=10");
   EXPECT_EQ(ConditionalReply::CacheControl(0), "no-cache");
+  EXPECT_EQ(ConditionalReply::CacheControl(10, /*shared=*/false), "private, max-age=10");
+  EXPECT_EQ(ConditionalReply::CacheControl(0, /*shared=*/false), "no-cache");
 }
 
 TEST(HttpDateTest, ReadsTheThreeFormsAndWritesOne) {

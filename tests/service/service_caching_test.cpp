@@ -52,6 +52,10 @@ TEST(ServiceCachingTest, ConditionalAndCompressedRequests) {
   const HttpReply thorough = get(kPageOne, "Accept-Encoding: gzip\r\n");
   const std::string gzip_tag = thorough.Header("ETag");
   EXPECT_EQ(quick.Header("ETag"), "W/" + gzip_tag);
+  // Only the thorough body is for shared caches: one that kept the quick one
+  // would keep it through every revalidation.
+  EXPECT_EQ(quick.Header("Cache-Control"), "private, max-age=7");
+  EXPECT_EQ(thorough.Header("Cache-Control"), "public, max-age=7");
   EXPECT_EQ(Decoded(quick), plain.body);
   EXPECT_EQ(Decoded(thorough), plain.body);
 

@@ -53,6 +53,7 @@ bool CompressedQuickly(const ReadyReply& reply) {
 
 CacheableReplies::CacheableReplies(const CachingOptions& options)
     : cache_control_(ConditionalReply::CacheControl(options.max_age_seconds)),
+      quick_cache_control_(ConditionalReply::CacheControl(options.max_age_seconds, false)),
       caching_(options.reply_cache_bytes > 0),
       cache_(options.reply_cache_bytes) {}
 
@@ -116,7 +117,7 @@ std::shared_ptr<const ReadyReply> CacheableReplies::Build(const ReplySubject& su
   const bool weak = coding != ContentCoding::kIdentity && effort == CompressionEffort::kQuick;
   headers.entity_tag = ConditionalReply::EntityTag(subject.identity_tag, tagged, coding, weak);
   headers.last_modified = subject.last_modified;
-  headers.cache_control = cache_control_;
+  headers.cache_control = weak ? quick_cache_control_ : cache_control_;
   headers.vary = subject.varies_by_host ? kVaryCodingAndHost : kVaryCoding;
   return ReadyReply::Make(std::move(body), coding, std::move(headers));
 }

@@ -69,9 +69,9 @@ std::string ConditionalReply::EntityTag(std::string_view identity_tag, std::stri
   return tag;
 }
 
-std::string ConditionalReply::CacheControl(int max_age_seconds) {
+std::string ConditionalReply::CacheControl(int max_age_seconds, bool shared) {
   if (max_age_seconds <= 0) return "no-cache";
-  return "public, max-age=" + std::to_string(max_age_seconds);
+  return (shared ? "public, max-age=" : "private, max-age=") + std::to_string(max_age_seconds);
 }
 
 bool ConditionalReply::NotModified(const char* if_none_match, const char* if_modified_since,

@@ -27,8 +27,9 @@ struct ConditionalReply {
                                ContentCoding coding, bool weak = false);
 
   // Cache-Control for a reply that may be held `max_age_seconds`: 0 lets
-  // caches keep it only to ask again each time ("no-cache").
-  static std::string CacheControl(int max_age_seconds);
+  // caches keep it only to ask again each time ("no-cache").  A reply that
+  // is not `shared` may be kept by the client alone ("private").
+  static std::string CacheControl(int max_age_seconds, bool shared = true);
 
   // Whether a GET or HEAD that sent these headers (null: not sent) may be
   // answered 304 for a reply with `entity_tag` and `last_modified`.
