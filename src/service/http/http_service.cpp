@@ -58,6 +58,20 @@ unsigned DescriptorBudget(unsigned wanted) {
   return static_cast<unsigned>(std::min<rlim_t>(wanted, limit.rlim_cur - kReservedDescriptors));
 }
 
+#if MHD_VERSION < 0x01000000
+// The request whose query the library may be splitting on this thread: it
+// does so right after the address is announced.
+struct Splitting {
+  MHD_Connection* connection = nullptr;
+  const char* address = nullptr;  // unescaped last, once the query is split
+  unsigned unescaped = 0;         // arguments so far
+};
+thread_local Splitting splitting;
+// Arguments the library may record before the connection is ended: far fewer
+// than its memory holds.
+constexpr unsigned kMostArguments = 64;
+#endif
+
 }  // namespace
 
 class CatalogueHttpService::Impl {
@@ -103,6 +117,9 @@ class CatalogueHttpService::Impl {
                          MHD_OPTION_NOTIFY_COMPLETED, &Impl::Completed, this,             //
                          MHD_OPTION_NOTIFY_CONNECTION, &Impl::ConnectionEvent, this,      //
                          MHD_OPTION_EXTERNAL_LOGGER, &Impl::LibraryMessage, this,         //
+#if MHD_VERSION < 0x01000000
+                         MHD_OPTION_UNESCAPE_CALLBACK, &Impl::Unescape, this,  //
+#endif
 #if MHD_VERSION >= 0x00097701
                          // By default 1.0 answers white space in the address
                          // with a redirect to a guessed encoding of it; this
@@ -166,7 +183,7 @@ class CatalogueHttpService::Impl {
   // exceptions: none may leave them.  Running out of memory costs the request
   // at hand its answer or its log line, never the service.
 
-  static void* Begin(void*, const char* uri, MHD_Connection*) {
+  static void* Begin(void*, const char* uri, [[maybe_unused]] MHD_Connection* connection) {
     void* request = nullptr;
     try {
       auto made = std::make_unique<ServedRequest>();
@@ -176,8 +193,30 @@ class CatalogueHttpService::Impl {
       // Answer() makes do without the address.
     }
     LeaveTheQueryUnsplit(uri);
+#if MHD_VERSION < 0x01000000
+    splitting = {connection, uri, 0};
+#endif
     return request;
   }
+
+#if MHD_VERSION < 0x01000000
+  // libmicrohttpd 0.9 unescapes the path with this, and each argument of a
+  // query it splits.  It splits none but a query that a NUL before its '?'
+  // hid from LeaveTheQueryUnsplit(): a request refused anyway, and one that,
+  // with enough arguments to use up the connection's memory, the library
+  // would neither answer nor close.  Such a connection is ended at once
+  // instead, as 1.0 ends one with a NUL in its request line.
+  static std::size_t Unescape(void* cls, MHD_Connection* connection, char* text) {
+    if (connection == splitting.connection) {
+      if (text == splitting.address) {
+        splitting = {};
+      } else if (++splitting.unescaped == kMostArguments) {
+        static_cast<Impl*>(cls)->deadlines_.CloseAtOnce(Tracked(connection));
+      }
+    }
+    return MHD_http_unescape(text);
+  }
+#endif
 
   // Right after this callback the library splits the query into arguments
   // and keeps a record of each in the connection's memory, 64 bytes a "&":
@@ -187,9 +226,8 @@ class CatalogueHttpService::Impl {
   // address, never from those records, so the library is left an empty
   // query to split: the address still passed on ends at its '?', as it does
   // anyway.  Both 0.9.75 and 1.0 split the query after this callback, in
-  // place, up to its first NUL.  (An address with a NUL before its '?' is
-  // split in full by 0.9; such a request is refused with 400 by the service,
-  // or its connection closed by 1.0, and nginx in front refuses it itself.)
+  // place, up to its first NUL.  (A NUL before the '?' hides it here; 1.0
+  // ends such a connection itself, and on 0.9 Unescape() does.)
   static void LeaveTheQueryUnsplit(const char* uri) {
     if (uri == nullptr) return;
     const char* mark = std::strchr(uri, '?');
@@ -266,12 +304,21 @@ class CatalogueHttpService::Impl {
     const unsigned status = va_arg(copy, unsigned);
     const char* body = va_arg(copy, const char*);
     va_end(copy);
-    const std::size_t body_bytes = body != nullptr ? std::strlen(body) : 0;
+    std::size_t body_bytes = body != nullptr ? std::strlen(body) : 0;
+    int sent = static_cast<int>(status);
+#if MHD_VERSION < 0x01000000
+    // Memory used up by the arguments of a query Unescape() gave up on: the
+    // library's refusal is never sent, and the connection is ended instead.
+    if (splitting.unescaped >= kMostArguments) {
+      sent = kUnsent;
+      body_bytes = 0;
+    }
+#endif
     try {
-      static_cast<Impl*>(cls)->log_.Write("", "", static_cast<int>(status), body_bytes, -1);
+      static_cast<Impl*>(cls)->log_.Write("", "", sent, body_bytes, -1);
     } catch (const std::exception&) {
     }
-    static_cast<Impl*>(cls)->metrics_.RequestDone(RequestKind::kOther, static_cast<int>(status),
+    static_cast<Impl*>(cls)->metrics_.RequestDone(RequestKind::kOther, sent,
                                                   std::chrono::microseconds(0), body_bytes,
                                                   ContentCoding::kIdentity);
   }
@@ -298,6 +345,8 @@ class CatalogueHttpService::Impl {
 
   MHD_Result Handle(MHD_Connection* connection, const char* url, const char* method,
                     const char* version, const char*, std::size_t* upload_size, void** con_cls) {
+    // A connection given up on is served no more: the library ends it.
+    if (ConnectionDeadlines::Closing(Tracked(connection))) return MHD_NO;
     auto* request = static_cast<ServedRequest*>(*con_cls);
     if (request == nullptr) *con_cls = request = new ServedRequest;  // Begin() had no memory
     if (request->status != 0) {
