@@ -27,6 +27,13 @@ bool IsHost(std::string_view name) {
          (name[2] | 0x20) == 's' && (name[3] | 0x20) == 't';
 }
 
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool SameLetters(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [](char x, char y) { return Lower(x) == Lower(y); });
+}
+
 std::string_view NextLine(std::string_view& input) {
   const std::size_t end = std::min(input.find('\n'), input.size());
   const std::string_view line = input.substr(0, end);
@@ -74,7 +81,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       if (head.head_bytes > limits.max_head_bytes || headers.size() > limits.max_headers) {
         std::abort();
       }
-      if (quorvel::service::OriginForm(head.target).find("://") == 0) std::abort();
+      // An absolute-form address names the host the Host header names.
+      if (const std::string_view authority = quorvel::service::AbsoluteFormAuthority(head.target);
+          !authority.empty()) {
+        for (const HeaderField& h : headers) {
+          if (IsHost(h.name) && !SameLetters(h.value, authority)) std::abort();
+        }
+      }
       break;
     case 400:
     case 413:
