@@ -20,11 +20,13 @@
 
 #include "service/http/connection_deadlines.h"
 #include "service/http/listen_address.h"
+#include "service/http/query_arguments.h"
 #include "service/http/request_framing.h"
 #include "service/http/request_log.h"
 #include "service/http/served_request.h"
 #include "service/http/service_metrics.h"
 #include "service/http/service_routes.h"
+#include "service/http/tracked_connection.h"
 #include "service/store/catalogue_store.h"
 #include "service/store/sqlite_handle.h"
 
@@ -57,20 +59,6 @@ unsigned DescriptorBudget(unsigned wanted) {
   if (limit.rlim_cur <= 2 * kReservedDescriptors) return std::min<unsigned>(wanted, 16);
   return static_cast<unsigned>(std::min<rlim_t>(wanted, limit.rlim_cur - kReservedDescriptors));
 }
-
-#if MHD_VERSION < 0x01000000
-// The request whose query the library may be splitting on this thread: it
-// does so right after the address is announced.
-struct Splitting {
-  MHD_Connection* connection = nullptr;
-  const char* address = nullptr;  // unescaped last, once the query is split
-  unsigned unescaped = 0;         // arguments so far
-};
-thread_local Splitting splitting;
-// Arguments the library may record before the connection is ended: far fewer
-// than its memory holds.
-constexpr unsigned kMostArguments = 64;
-#endif
 
 }  // namespace
 
@@ -118,7 +106,8 @@ class CatalogueHttpService::Impl {
                          MHD_OPTION_NOTIFY_CONNECTION, &Impl::ConnectionEvent, this,      //
                          MHD_OPTION_EXTERNAL_LOGGER, &Impl::LibraryMessage, this,         //
 #if MHD_VERSION < 0x01000000
-                         MHD_OPTION_UNESCAPE_CALLBACK, &Impl::Unescape, this,  //
+                         MHD_OPTION_UNESCAPE_CALLBACK, &QueryArguments::Unescape,  //
+                         &deadlines_,                                              //
 #endif
 #if MHD_VERSION >= 0x00097701
                          // By default 1.0 answers white space in the address
@@ -183,7 +172,7 @@ class CatalogueHttpService::Impl {
   // exceptions: none may leave them.  Running out of memory costs the request
   // at hand its answer or its log line, never the service.
 
-  static void* Begin(void*, const char* uri, [[maybe_unused]] MHD_Connection* connection) {
+  static void* Begin(void*, const char* uri, MHD_Connection* connection) {
     void* request = nullptr;
     try {
       auto made = std::make_unique<ServedRequest>();
@@ -192,46 +181,8 @@ class CatalogueHttpService::Impl {
     } catch (const std::exception&) {
       // Answer() makes do without the address.
     }
-    LeaveTheQueryUnsplit(uri);
-#if MHD_VERSION < 0x01000000
-    splitting = {connection, uri, 0};
-#endif
+    QueryArguments::LeaveUnsplit(uri, connection);
     return request;
-  }
-
-#if MHD_VERSION < 0x01000000
-  // libmicrohttpd 0.9 unescapes the path with this, and each argument of a
-  // query it splits.  It splits none but a query that a NUL before its '?'
-  // hid from LeaveTheQueryUnsplit(): a request refused anyway, and one that,
-  // with enough arguments to use up the connection's memory, the library
-  // would neither answer nor close.  Such a connection is ended at once
-  // instead, as 1.0 ends one with a NUL in its request line.
-  static std::size_t Unescape(void* cls, MHD_Connection* connection, char* text) {
-    if (connection == splitting.connection) {
-      if (text == splitting.address) {
-        splitting = {};
-      } else if (++splitting.unescaped == kMostArguments) {
-        static_cast<Impl*>(cls)->deadlines_.CloseAtOnce(Tracked(connection));
-      }
-    }
-    return MHD_http_unescape(text);
-  }
-#endif
-
-  // Right after this callback the library splits the query into arguments
-  // and keeps a record of each in the connection's memory, 64 bytes a "&":
-  // a few hundred of them use up the memory meant for the head, and
-  // libmicrohttpd 0.9 then neither answers nor closes (its 431 is logged,
-  // never sent).  The service reads the query from its own copy of the
-  // address, never from those records, so the library is left an empty
-  // query to split: the address still passed on ends at its '?', as it does
-  // anyway.  Both 0.9.75 and 1.0 split the query after this callback, in
-  // place, up to its first NUL.  (A NUL before the '?' hides it here; 1.0
-  // ends such a connection itself, and on 0.9 Unescape() does.)
-  static void LeaveTheQueryUnsplit(const char* uri) {
-    if (uri == nullptr) return;
-    const char* mark = std::strchr(uri, '?');
-    if (mark != nullptr && mark[1] != '\0') const_cast<char*>(mark)[1] = '\0';
   }
 
   static void ConnectionEvent(void* self, MHD_Connection* connection, void** socket_context,
@@ -254,19 +205,12 @@ class CatalogueHttpService::Impl {
     }
   }
 
-  static ConnectionDeadlines::Connection* Tracked(MHD_Connection* connection) {
-    const MHD_ConnectionInfo* info =
-        MHD_get_connection_info(connection, MHD_CONNECTION_INFO_SOCKET_CONTEXT);
-    return info != nullptr ? static_cast<ConnectionDeadlines::Connection*>(info->socket_context)
-                           : nullptr;
-  }
-
   static void Completed(void* cls, MHD_Connection* connection, void** con_cls,
                         MHD_RequestTerminationCode ending) {
     auto* self = static_cast<Impl*>(cls);
     auto* request = static_cast<ServedRequest*>(*con_cls);
     *con_cls = nullptr;
-    self->deadlines_.ReplyDone(Tracked(connection));
+    self->deadlines_.ReplyDone(TrackedConnection(connection));
     if (request == nullptr) return;
     // A reply queued is not a reply sent: when the connection ended first
     // (the client went, the library gave up on it), the log and the counters
@@ -307,9 +251,9 @@ class CatalogueHttpService::Impl {
     std::size_t body_bytes = body != nullptr ? std::strlen(body) : 0;
     int sent = static_cast<int>(status);
 #if MHD_VERSION < 0x01000000
-    // Memory used up by the arguments of a query Unescape() gave up on: the
-    // library's refusal is never sent, and the connection is ended instead.
-    if (splitting.unescaped >= kMostArguments) {
+    // Memory used up by the arguments of a query given up on: the library's
+    // refusal is never sent, and the connection is ended instead.
+    if (QueryArguments::GivenUp()) {
       sent = kUnsent;
       body_bytes = 0;
     }
@@ -346,7 +290,7 @@ class CatalogueHttpService::Impl {
   MHD_Result Handle(MHD_Connection* connection, const char* url, const char* method,
                     const char* version, const char*, std::size_t* upload_size, void** con_cls) {
     // A connection given up on is served no more: the library ends it.
-    if (ConnectionDeadlines::Closing(Tracked(connection))) return MHD_NO;
+    if (ConnectionDeadlines::Closing(TrackedConnection(connection))) return MHD_NO;
     auto* request = static_cast<ServedRequest*>(*con_cls);
     if (request == nullptr) *con_cls = request = new ServedRequest;  // Begin() had no memory
     if (request->status != 0) {
@@ -357,7 +301,7 @@ class CatalogueHttpService::Impl {
     if (!request->head_seen) {
       request->head_seen = true;
       request->method = method;
-      deadlines_.HeadReceived(Tracked(connection));
+      deadlines_.HeadReceived(TrackedConnection(connection));
       // Refusals that end the connection go out at once, before any body is read.
       const FramingVerdict verdict = Framing(connection, *request, url, version, limits_);
       if (!verdict.answerable()) {

@@ -11,6 +11,7 @@
 
 #include "service/http/listen_address.h"
 #include "service/http/owned_response.h"
+#include "service/http/tracked_connection.h"
 
 namespace quorvel::service {
 
@@ -40,13 +41,6 @@ MHD_Result Reply(MHD_Connection* connection, unsigned status, std::string body, 
 // How often overdue connections are looked for, as on the public port.
 constexpr auto kDeadlineSweep = std::chrono::milliseconds(200);
 
-ConnectionDeadlines::Connection* Tracked(MHD_Connection* connection) {
-  const MHD_ConnectionInfo* info =
-      MHD_get_connection_info(connection, MHD_CONNECTION_INFO_SOCKET_CONTEXT);
-  return info != nullptr ? static_cast<ConnectionDeadlines::Connection*>(info->socket_context)
-                         : nullptr;
-}
-
 void ConnectionEvent(void* cls, MHD_Connection* connection, void** socket_context,
                      MHD_ConnectionNotificationCode code) {
   ConnectionDeadlines& deadlines = static_cast<Hooks*>(cls)->deadlines;
@@ -65,7 +59,7 @@ void ConnectionEvent(void* cls, MHD_Connection* connection, void** socket_contex
 }
 
 void Completed(void* cls, MHD_Connection* connection, void**, MHD_RequestTerminationCode) {
-  static_cast<Hooks*>(cls)->deadlines.ReplyDone(Tracked(connection));
+  static_cast<Hooks*>(cls)->deadlines.ReplyDone(TrackedConnection(connection));
 }
 
 MHD_Result Answer(void* cls, MHD_Connection* connection, const char* url, const char* method,
@@ -75,7 +69,7 @@ MHD_Result Answer(void* cls, MHD_Connection* connection, const char* url, const 
   // connection.
   if (*con_cls == nullptr) {
     *con_cls = connection;
-    hooks.deadlines.HeadReceived(Tracked(connection));
+    hooks.deadlines.HeadReceived(TrackedConnection(connection));
     return MHD_YES;
   }
   *upload_size = 0;
