@@ -276,12 +276,20 @@ void StartFronted(const TempDir& dir, const std::string& db,
   ASSERT_NE(fronted->nginx, nullptr) << error;
 }
 
-TEST(ScaleOutTest, ThreeReplicasBehindNginxWithTls) {
-  signal(SIGPIPE, SIG_IGN);
-  if (NginxProcess::Executable().empty()) GTEST_SKIP() << "nginx is not installed";
+// Each test starts with the old catalogue in its own folder.
+class ScaleOutTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    signal(SIGPIPE, SIG_IGN);
+    if (NginxProcess::Executable().empty()) GTEST_SKIP() << "nginx is not installed";
+    Import(dir, live, "old", kOldEntries);
+  }
+
   TempDir dir;
   const std::string live = dir.File("catalogue.sqlite3");
-  Import(dir, live, "old", kOldEntries);
+};
+
+TEST_F(ScaleOutTest, ThreeReplicasBehindNginxWithTls) {
   Fronted fronted;
   ASSERT_NO_FATAL_FAILURE(StartFronted(dir, live, {"--max-age", "1"}, &fronted));
   const auto& replicas = fronted.replicas;
@@ -405,12 +413,7 @@ TEST(ScaleOutTest, ThreeReplicasBehindNginxWithTls) {
 // holds, is answered, and so is every one of those requests.  Then a page
 // asked for twice ends up in nginx's cache as its thoroughly compressed copy,
 // which is what the clients after get.
-TEST(ScaleOutTest, BadRequestsTakeNoReplicaOutOfService) {
-  signal(SIGPIPE, SIG_IGN);
-  if (NginxProcess::Executable().empty()) GTEST_SKIP() << "nginx is not installed";
-  TempDir dir;
-  const std::string live = dir.File("catalogue.sqlite3");
-  Import(dir, live, "old", kOldEntries);
+TEST_F(ScaleOutTest, BadRequestsTakeNoReplicaOutOfService) {
   Fronted fronted;
   // A replica that gave up on a request would close it within two seconds.
   ASSERT_NO_FATAL_FAILURE(StartFronted(dir, live, {"--request-timeout", "2"}, &fronted));

@@ -187,22 +187,13 @@ class CatalogueHttpService::Impl {
 
   static void ConnectionEvent(void* self, MHD_Connection* connection, void** socket_context,
                               MHD_ConnectionNotificationCode code) {
-    auto& deadlines = static_cast<Impl*>(self)->deadlines_;
     auto& metrics = static_cast<Impl*>(self)->metrics_;
     if (code == MHD_CONNECTION_NOTIFY_STARTED) {
-      const MHD_ConnectionInfo* info =
-          MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
-      try {
-        *socket_context = info != nullptr ? deadlines.Opened(info->connect_fd) : nullptr;
-      } catch (const std::exception&) {
-        *socket_context = nullptr;  // served, but not held to the request timeout
-      }
       metrics.ConnectionOpened();
     } else {
       metrics.ConnectionClosed();
-      deadlines.Closed(static_cast<ConnectionDeadlines::Connection*>(*socket_context));
-      *socket_context = nullptr;
     }
+    TrackConnection(static_cast<Impl*>(self)->deadlines_, connection, socket_context, code);
   }
 
   static void Completed(void* cls, MHD_Connection* connection, void** con_cls,

@@ -43,19 +43,7 @@ constexpr auto kDeadlineSweep = std::chrono::milliseconds(200);
 
 void ConnectionEvent(void* cls, MHD_Connection* connection, void** socket_context,
                      MHD_ConnectionNotificationCode code) {
-  ConnectionDeadlines& deadlines = static_cast<Hooks*>(cls)->deadlines;
-  if (code == MHD_CONNECTION_NOTIFY_STARTED) {
-    const MHD_ConnectionInfo* info =
-        MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
-    try {
-      *socket_context = info != nullptr ? deadlines.Opened(info->connect_fd) : nullptr;
-    } catch (const std::exception&) {
-      *socket_context = nullptr;  // served, but not held to the deadline
-    }
-  } else {
-    deadlines.Closed(static_cast<ConnectionDeadlines::Connection*>(*socket_context));
-    *socket_context = nullptr;
-  }
+  TrackConnection(static_cast<Hooks*>(cls)->deadlines, connection, socket_context, code);
 }
 
 void Completed(void* cls, MHD_Connection* connection, void**, MHD_RequestTerminationCode) {
