@@ -127,7 +127,7 @@ TEST(ServiceHeadTest, EveryHeadIsAnsweredAtOnce) {
       {"100 headers", many_headers.substr(0, many_headers.rfind("X-99")) + "\r\n", 200},
       {"101 headers", many_headers + "\r\n", 431},
       {"3,000 empty headers", head + Repeated("a:\r\n", 3000) + "\r\n", 431},
-      {"6,000 cookies", head + "Cookie: " + Repeated("a;", 6000) + "\r\n\r\n", 431},
+      {"2,000 cookies", head + "Cookie: " + Repeated("a=b; ", 2000) + "\r\n\r\n", 431},
       {"17 KiB of headers", head + "X-Big: " + std::string(17 * 1024, 'b') + "\r\n\r\n", 431},
   };
   for (const HeadCase& c : cases) {
