@@ -27,6 +27,13 @@ bool IsHost(std::string_view name) {
          (name[2] | 0x20) == 's' && (name[3] | 0x20) == 't';
 }
 
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool SameLetters(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [](char x, char y) { return Lower(x) == Lower(y); });
+}
+
 std::string_view NextLine(std::string_view& input) {
   const std::size_t end = std::min(input.find('\n'), input.size());
   const std::string_view line = input.substr(0, end);
@@ -52,8 +59,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   head.headers = headers;
 
-  const FramingVerdict verdict = quorvel::service::CheckFraming(head);
-  const FramingVerdict again = quorvel::service::CheckFraming(head);
+  head.head_bytes = size;
+  quorvel::service::HttpLimits limits;
+  limits.max_head_bytes = 200;
+  limits.max_headers = 8;
+  const FramingVerdict verdict = quorvel::service::CheckFraming(head, limits);
+  const FramingVerdict again = quorvel::service::CheckFraming(head, limits);
   if (again.status != verdict.status || again.reason != verdict.reason) std::abort();
   switch (verdict.status) {
     case 0:
@@ -67,9 +78,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                         [](const HeaderField& h) { return IsHost(h.name); }) > 1) {
         std::abort();
       }
+      if (head.head_bytes > limits.max_head_bytes || headers.size() > limits.max_headers) {
+        std::abort();
+      }
+      // An absolute-form address names the host the Host header names.
+      if (const std::string_view authority = quorvel::service::AbsoluteFormAuthority(head.target);
+          !authority.empty()) {
+        for (const HeaderField& h : headers) {
+          if (IsHost(h.name) && !SameLetters(h.value, authority)) std::abort();
+        }
+      }
       break;
     case 400:
     case 413:
+    case 414:
+    case 431:
       if (verdict.allow != nullptr) std::abort();
       break;
     case 405:

@@ -155,7 +155,8 @@ constexpr OptionRow kRows[] = {
      .value = kNumber,
      .group = kLimits,
      .help = "a connection must send a whole request line and headers within this time of "
-             "opening or of its previous reply, and is closed otherwise (default {default})",
+             "opening or of its previous reply, and is closed otherwise (default {default}); "
+             "the metrics listener's connections too",
      .least = 1,
      .most = 3600,
      .shown_default = [](Defaults d) { return Shown(d.limits.request_timeout_seconds); },
@@ -217,7 +218,8 @@ constexpr OptionRow kRows[] = {
      .value = OptionValue::kListenAddress,
      .group = kCaching,
      .help = "answer GET /metrics in the Prometheus text format on a listener of its own "
-             "(default: {default})",
+             "(default: {default}); 0.0.0.0 or [::] is taken with a warning, as the metrics are "
+             "then there for anyone who can reach the machine",
      .needs = "ADDR:PORT, such as 127.0.0.1:9731",
      .shown_default = [](Defaults) { return std::string("none"); },
      .take =

@@ -58,6 +58,14 @@ std::variant<ServiceOptions, OptionsError> ParseServiceOptions(
   if (options.metrics_address && options.metrics_port == options.port && options.port != 0) {
     return OptionsError{"--metrics needs a port of its own, not the service's --port"};
   }
+  // Taken, since a monitoring network may need it, but said: on every address
+  // the metrics are there for anyone who can reach the machine.
+  if (options.metrics_address &&
+      (*options.metrics_address == "0.0.0.0" || *options.metrics_address == "::")) {
+    options.warnings.push_back("--metrics " + *options.metrics_address +
+                               " answers on every address of this machine; give the address "
+                               "of the loopback or monitoring network unless that is meant");
+  }
   return options;
 }
 
@@ -120,23 +128,30 @@ constexpr UsageGroup kUsageGroups[] = {
 in order.  Framing that could be read two ways gets 400 and the connection
 ends: HTTP/1.1 without Host, two Host headers, Content-Length headers that
 differ, white space in a header name, control characters (NUL included) in
-the request line.  libmicrohttpd 1.0 ends the connection on a NUL in the
-request line by itself, without a reply.
+the request line, "%00" in the path, an address in absolute form
+("http://HOST/PATH") whose host is not the Host header's; with the same host
+it is served as its path.  libmicrohttpd 1.0 ends the connection on a NUL in
+the request line by itself, without a reply.  A head beyond the limits gets
+414 or 431 as soon as it is in, and the connection ends.  "Expect:
+100-continue" is answered at once, without the interim reply.
 )"},
     {OptionGroup::kCaching, "Caches and proxies:",
      R"(Every listing and page reply carries an ETag (the catalogue's identity, the
-request and the coding), Last-Modified where it comes from the catalogue,
-Cache-Control and Vary; If-None-Match and If-Modified-Since get 304.  Bodies of
-256 bytes or more go out gzip- or br-compressed when the client's
-Accept-Encoding asks for it: quickly, under the weak form of the tag ("W/"),
-the first time, and thoroughly, under the strong tag, from then on.
+first 128 bits of the SHA-256 of the request, and the coding), Last-Modified
+where it comes from the catalogue, Cache-Control and Vary; If-None-Match and
+If-Modified-Since get 304.  Bodies of 256 bytes or more go out gzip- or
+br-compressed when the client's Accept-Encoding asks for it (several lines
+count as one list): quickly, under the weak form of the tag ("W/") and
+"Cache-Control: private", the first time, and thoroughly, under the strong
+tag, from then on.
 )"},
 };
 
 constexpr std::string_view kUsageClosing =
     R"(Once it accepts connections it prints "listening on http://ADDR:PORT/" on
 standard output.  Each request is logged on standard error as one line:
-method, path with query, status, body bytes and microseconds taken.
+method, path with query, status ("-" when the connection ended before the
+reply was sent whole), body bytes and microseconds taken.
 Lines are capped (the path at 1024 characters, then "...[cut:N]"), and
 when standard error is not read fast enough lines are dropped rather than
 waited for, and counted in a line of their own.

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 #include "service/http/caching_options.h"
 #include "service/http/http_limits.h"
@@ -30,6 +31,9 @@ struct ServiceOptions {
   std::optional<std::string> metrics_address;
   int metrics_port = 0;
   bool help = false;
+  // What the command line asks for that is allowed but likely a mistake, one
+  // sentence each, for standard error.
+  std::vector<std::string> warnings;
 };
 
 // Why the command line cannot be used.

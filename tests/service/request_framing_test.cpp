@@ -20,6 +20,7 @@ struct FramingCase {
   int status;
   std::string reason;
   std::size_t address_bytes_in_line = 0;
+  std::size_t head_bytes = 0;
 };
 
 std::vector<HeaderField> Fields(std::string_view lines) {
@@ -68,16 +69,57 @@ TEST(RequestFramingTest, VerdictForEachHead) {
        "a request body is not accepted"},
       {"the method before the body", "PUT", "/", "HTTP/1.1", "Host:x\nContent-Length:3", 405,
        get_only},
+      {"an address over the head's limit", "GET", "/" + std::string(64, 'a'), "HTTP/1.1", "Host:x",
+       414, "request address too long"},
+      {"a head over its limit", "GET", "/", "HTTP/1.1", "Host:x", 431, "request headers too large",
+       0, 65},
+      {"a head at its limit", "GET", "/", "HTTP/1.1", "Host:x", 0, "", 0, 64},
+      {"more headers than allowed", "GET", "/", "HTTP/1.1", "Host:x\na:1\nb:2\nc:3", 431,
+       "too many request headers"},
+      {"an encoded NUL in the path", "GET", "/download/1%00xyz", "HTTP/1.1", "Host:x", 400,
+       "an encoded NUL in the address"},
+      {"an encoded NUL in the query", "GET", "/a?q=%00", "HTTP/1.1", "Host:x", 0, ""},
+      {"the absolute form", "GET", "http://x/a?b=c", "HTTP/1.1", "Host:x", 0, ""},
+      {"the absolute form in capitals", "GET", "HTTPS://X:8080", "HTTP/1.1", "host:x:8080", 0, ""},
+      {"the absolute form naming another host", "GET", "http://y/a", "HTTP/1.1", "Host:x", 400,
+       "the address and the Host header name different hosts"},
+      {"the absolute form with user information", "GET", "http://u@x/a", "HTTP/1.1", "Host:x", 400,
+       "no plain host name in the address"},
+      {"the absolute form without a host", "GET", "http:///a", "HTTP/1.1", "Host:x", 400,
+       "no plain host name in the address"},
   };
+  HttpLimits limits;
+  limits.max_head_bytes = 64;
+  limits.max_headers = 3;
   for (const FramingCase& c : cases) {
     const std::vector<HeaderField> headers = Fields(c.headers);
-    const FramingVerdict verdict =
-        CheckFraming({c.method, c.target, c.version, c.address_bytes_in_line, headers});
+    const FramingVerdict verdict = CheckFraming(
+        {c.method, c.target, c.version, c.address_bytes_in_line, headers, c.head_bytes}, limits);
     EXPECT_EQ(verdict.status, c.status) << c.name;
     EXPECT_EQ(verdict.reason, c.reason) << c.name;
     EXPECT_EQ(verdict.allow != nullptr ? std::string(verdict.allow) : "",
               c.status == 405 ? "GET, HEAD" : "")
         << c.name;
+  }
+}
+
+}  // namespace
+}  // namespace quorvel::service
+
+namespace quorvel::service {
+namespace {
+
+TEST(RequestFramingTest, AbsoluteFormIsServedAsItsPath) {
+  struct Case {
+    const char* target;
+    const char* path;
+    const char* authority;
+  };
+  for (const Case& c : {Case{"http://x/a?b=c", "/a?b=c", "x"}, Case{"HTTPS://x:1", "/", "x:1"},
+                        Case{"http://x?q", "/", "x"}, Case{"/a?http://x/", "/a?http://x/", ""},
+                        Case{"*", "*", ""}}) {
+    EXPECT_EQ(OriginForm(c.target), c.path) << c.target;
+    EXPECT_EQ(AbsoluteFormAuthority(c.target), c.authority) << c.target;
   }
 }
 

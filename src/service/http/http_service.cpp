@@ -20,11 +20,13 @@
 
 #include "service/http/connection_deadlines.h"
 #include "service/http/listen_address.h"
+#include "service/http/query_arguments.h"
 #include "service/http/request_framing.h"
 #include "service/http/request_log.h"
 #include "service/http/served_request.h"
 #include "service/http/service_metrics.h"
 #include "service/http/service_routes.h"
+#include "service/http/tracked_connection.h"
 #include "service/store/catalogue_store.h"
 #include "service/store/sqlite_handle.h"
 
@@ -66,7 +68,7 @@ class CatalogueHttpService::Impl {
       : store_(store),
         limits_(limits),
         deadlines_(std::chrono::seconds(limits.request_timeout_seconds)),
-        routes_(store, page_size, limits, caching, log_) {
+        routes_(store, page_size, caching, log_) {
     store_.SetNotices([this](std::string_view line) { log_.Note(line); });
   }
 
@@ -103,6 +105,10 @@ class CatalogueHttpService::Impl {
                          MHD_OPTION_NOTIFY_COMPLETED, &Impl::Completed, this,             //
                          MHD_OPTION_NOTIFY_CONNECTION, &Impl::ConnectionEvent, this,      //
                          MHD_OPTION_EXTERNAL_LOGGER, &Impl::LibraryMessage, this,         //
+#if MHD_VERSION < 0x01000000
+                         MHD_OPTION_UNESCAPE_CALLBACK, &QueryArguments::Unescape,  //
+                         &deadlines_,                                              //
+#endif
 #if MHD_VERSION >= 0x00097701
                          // By default 1.0 answers white space in the address
                          // with a redirect to a guessed encoding of it; this
@@ -166,50 +172,44 @@ class CatalogueHttpService::Impl {
   // exceptions: none may leave them.  Running out of memory costs the request
   // at hand its answer or its log line, never the service.
 
-  static void* Begin(void*, const char* uri, MHD_Connection*) {
+  static void* Begin(void*, const char* uri, MHD_Connection* connection) {
+    void* request = nullptr;
     try {
-      auto request = std::make_unique<ServedRequest>();
-      request->target = uri != nullptr ? uri : "";
-      return request.release();
+      auto made = std::make_unique<ServedRequest>();
+      made->target = uri != nullptr ? uri : "";
+      request = made.release();
     } catch (const std::exception&) {
-      return nullptr;  // Answer() makes do without the address
+      // Answer() makes do without the address.
     }
+    QueryArguments::LeaveUnsplit(uri, connection);
+    return request;
   }
 
   static void ConnectionEvent(void* self, MHD_Connection* connection, void** socket_context,
                               MHD_ConnectionNotificationCode code) {
-    auto& deadlines = static_cast<Impl*>(self)->deadlines_;
     auto& metrics = static_cast<Impl*>(self)->metrics_;
     if (code == MHD_CONNECTION_NOTIFY_STARTED) {
-      const MHD_ConnectionInfo* info =
-          MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
-      try {
-        *socket_context = info != nullptr ? deadlines.Opened(info->connect_fd) : nullptr;
-      } catch (const std::exception&) {
-        *socket_context = nullptr;  // served, but not held to the request timeout
-      }
       metrics.ConnectionOpened();
     } else {
       metrics.ConnectionClosed();
-      deadlines.Closed(static_cast<ConnectionDeadlines::Connection*>(*socket_context));
-      *socket_context = nullptr;
     }
-  }
-
-  static ConnectionDeadlines::Connection* Tracked(MHD_Connection* connection) {
-    const MHD_ConnectionInfo* info =
-        MHD_get_connection_info(connection, MHD_CONNECTION_INFO_SOCKET_CONTEXT);
-    return info != nullptr ? static_cast<ConnectionDeadlines::Connection*>(info->socket_context)
-                           : nullptr;
+    TrackConnection(static_cast<Impl*>(self)->deadlines_, connection, socket_context, code);
   }
 
   static void Completed(void* cls, MHD_Connection* connection, void** con_cls,
-                        MHD_RequestTerminationCode) {
+                        MHD_RequestTerminationCode ending) {
     auto* self = static_cast<Impl*>(cls);
     auto* request = static_cast<ServedRequest*>(*con_cls);
     *con_cls = nullptr;
-    self->deadlines_.ReplyDone(Tracked(connection));
+    self->deadlines_.ReplyDone(TrackedConnection(connection));
     if (request == nullptr) return;
+    // A reply queued is not a reply sent: when the connection ended first
+    // (the client went, the library gave up on it), the log and the counters
+    // say so rather than the status that was meant.
+    if (request->status != 0 && ending != MHD_REQUEST_TERMINATED_COMPLETED_OK) {
+      request->status = kUnsent;
+      request->body_bytes = 0;
+    }
     // A request the library refused by itself was logged when it said so.
     if (request->status != 0) {
       const auto micros =
@@ -239,12 +239,21 @@ class CatalogueHttpService::Impl {
     const unsigned status = va_arg(copy, unsigned);
     const char* body = va_arg(copy, const char*);
     va_end(copy);
-    const std::size_t body_bytes = body != nullptr ? std::strlen(body) : 0;
+    std::size_t body_bytes = body != nullptr ? std::strlen(body) : 0;
+    int sent = static_cast<int>(status);
+#if MHD_VERSION < 0x01000000
+    // Memory used up by the arguments of a query given up on: the library's
+    // refusal is never sent, and the connection is ended instead.
+    if (QueryArguments::GivenUp()) {
+      sent = kUnsent;
+      body_bytes = 0;
+    }
+#endif
     try {
-      static_cast<Impl*>(cls)->log_.Write("", "", static_cast<int>(status), body_bytes, -1);
+      static_cast<Impl*>(cls)->log_.Write("", "", sent, body_bytes, -1);
     } catch (const std::exception&) {
     }
-    static_cast<Impl*>(cls)->metrics_.RequestDone(RequestKind::kOther, static_cast<int>(status),
+    static_cast<Impl*>(cls)->metrics_.RequestDone(RequestKind::kOther, sent,
                                                   std::chrono::microseconds(0), body_bytes,
                                                   ContentCoding::kIdentity);
   }
@@ -271,6 +280,8 @@ class CatalogueHttpService::Impl {
 
   MHD_Result Handle(MHD_Connection* connection, const char* url, const char* method,
                     const char* version, const char*, std::size_t* upload_size, void** con_cls) {
+    // A connection given up on is served no more: the library ends it.
+    if (ConnectionDeadlines::Closing(TrackedConnection(connection))) return MHD_NO;
     auto* request = static_cast<ServedRequest*>(*con_cls);
     if (request == nullptr) *con_cls = request = new ServedRequest;  // Begin() had no memory
     if (request->status != 0) {
@@ -281,16 +292,23 @@ class CatalogueHttpService::Impl {
     if (!request->head_seen) {
       request->head_seen = true;
       request->method = method;
-      deadlines_.HeadReceived(Tracked(connection));
+      deadlines_.HeadReceived(TrackedConnection(connection));
       // Refusals that end the connection go out at once, before any body is read.
-      const FramingVerdict verdict = Framing(connection, *request, url, version);
+      const FramingVerdict verdict = Framing(connection, *request, url, version, limits_);
       if (!verdict.answerable()) {
         return AnswerText(connection, *request, verdict.status, verdict.reason, verdict.allow);
       }
-      return MHD_YES;
+      // A client that expects "100 Continue" before it sends a body (which
+      // these requests may not have) is answered at once instead; the
+      // library would otherwise send that interim reply, then read what
+      // follows as a body and end the connection without the answer.
+      if (MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_EXPECT) ==
+          nullptr) {
+        return MHD_YES;
+      }
     }
     *upload_size = 0;
-    return routes_.Route(connection, *request, url);
+    return routes_.Route(connection, *request, OriginForm(url != nullptr ? url : ""));
   }
 
   // The request's head as the framing rules read it.  libmicrohttpd 0.9
@@ -302,7 +320,7 @@ class CatalogueHttpService::Impl {
   // that is not a number, a request line without a version); those get its
   // 400.
   static FramingVerdict Framing(MHD_Connection* connection, const ServedRequest& request,
-                                const char* url, const char* version) {
+                                const char* url, const char* version, const HttpLimits& limits) {
     std::size_t address_bytes = 0;
     if (url != nullptr && version != nullptr) {
       const auto gap =
@@ -321,8 +339,12 @@ class CatalogueHttpService::Impl {
       list.fields = many;
     }
     MHD_get_connection_values(connection, MHD_HEADER_KIND, &ListHeader, &list);
-    return CheckFraming({request.method, request.target, version != nullptr ? version : "",
-                         address_bytes, list.fields.first(list.filled)});
+    const MHD_ConnectionInfo* head_size =
+        MHD_get_connection_info(connection, MHD_CONNECTION_INFO_REQUEST_HEADER_SIZE);
+    return CheckFraming(
+        {request.method, request.target, version != nullptr ? version : "", address_bytes,
+         list.fields.first(list.filled), head_size != nullptr ? head_size->header_size : 0},
+        limits);
   }
 
   struct HeaderList {

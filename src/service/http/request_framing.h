@@ -4,6 +4,8 @@
 #include <span>
 #include <string_view>
 
+#include "service/http/http_limits.h"
+
 namespace quorvel::service {
 
 // One request header as it was received.
@@ -22,6 +24,7 @@ struct RequestHead {
   // `target` holds means a NUL cut it short.
   std::size_t address_bytes_in_line = 0;
   std::span<const HeaderField> headers;  // in the order received
+  std::size_t head_bytes = 0;            // request line and headers as received (0: not known)
 };
 
 // What to do with a request before its body: answer it (status 0), or refuse
@@ -35,11 +38,23 @@ struct FramingVerdict {
   bool answerable() const { return status == 0; }
 };
 
-// The rules a request's framing is held to.  Whatever two parties could read
+// The rules a request's framing is held to.  A head beyond `limits` gets 414
+// (the address alone is too long) or 431.  Whatever two parties could read
 // differently is refused with 400 rather than guessed at: control characters
-// in the request line, white space in a header name, more than one Host
-// header, HTTP/1.1 without one, Content-Length headers that differ.  A method
-// other than GET and HEAD gets 405, a request with a body 413.
-FramingVerdict CheckFraming(const RequestHead& head);
+// in the request line, an encoded NUL in the path (it would end the decoded
+// path early), white space in a header name, more than one Host header,
+// HTTP/1.1 without one, Content-Length headers that differ, an absolute-form
+// address ("http://host/path") whose host is not a plain host name or is not
+// the Host header's.  A method other than GET and HEAD gets 405, a request
+// with a body 413.
+FramingVerdict CheckFraming(const RequestHead& head, const HttpLimits& limits);
+
+// The address in origin form: "/path?query" of an absolute-form address
+// ("http://host/path?query", any letter case in the scheme; "/" when it has
+// no path), `target` itself otherwise.
+std::string_view OriginForm(std::string_view target);
+
+// The host and port of an absolute-form address; empty for any other.
+std::string_view AbsoluteFormAuthority(std::string_view target);
 
 }  // namespace quorvel::service

@@ -18,13 +18,17 @@ class RequestLog;
 inline constexpr const char* kTextType = "text/plain; charset=utf-8";
 inline constexpr const char* kHtmlType = "text/html; charset=utf-8";
 
+// The status noted for a request whose reply was queued but not sent whole:
+// the connection ended first.
+inline constexpr int kUnsent = -1;
+
 // One request, from its request line to its log line.
 struct ServedRequest {
   std::string target;  // as sent
   std::string method;
   bool head_seen = false;
   std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
-  int status = 0;  // 0 until answered here
+  int status = 0;  // 0 until answered here; kUnsent
   std::size_t body_bytes = 0;
   RequestKind kind = RequestKind::kOther;
   ContentCoding coding = ContentCoding::kIdentity;

@@ -40,14 +40,9 @@ std::string ListingSubject(const protocol::ListingQuery& query, int page_size,
 
 }  // namespace
 
-ServiceRoutes::ServiceRoutes(CatalogueStore& store, int page_size, const HttpLimits& limits,
-                             const CachingOptions& caching, RequestLog& log)
-    : store_(store),
-      page_size_(page_size),
-      limits_(limits),
-      origin_(caching.origin),
-      log_(log),
-      replies_(caching) {}
+ServiceRoutes::ServiceRoutes(CatalogueStore& store, int page_size, const CachingOptions& caching,
+                             RequestLog& log)
+    : store_(store), page_size_(page_size), origin_(caching.origin), log_(log), replies_(caching) {}
 
 void ServiceRoutes::SetListenAddress(const std::string& address, int port) {
   address_ = address;
@@ -56,18 +51,6 @@ void ServiceRoutes::SetListenAddress(const std::string& address, int port) {
 
 MHD_Result ServiceRoutes::Route(MHD_Connection* connection, ServedRequest& request,
                                 std::string_view path) {
-  if (request.target.size() > limits_.max_head_bytes) {
-    return AnswerText(connection, request, 414, "request address too long");
-  }
-  const MHD_ConnectionInfo* head =
-      MHD_get_connection_info(connection, MHD_CONNECTION_INFO_REQUEST_HEADER_SIZE);
-  if (head != nullptr && head->header_size > limits_.max_head_bytes) {
-    return AnswerText(connection, request, 431, "request headers too large");
-  }
-  const int headers = MHD_get_connection_values(connection, MHD_HEADER_KIND, nullptr, nullptr);
-  if (headers < 0 || static_cast<std::size_t>(headers) > limits_.max_headers) {
-    return AnswerText(connection, request, 431, "too many request headers");
-  }
   if (path == protocol::kListingPath) return ServeListing(connection, request);
   if (path == "/") return Page(connection, request, path, PartnerHomePage());
   if (path == protocol::kTipPagePath) return Page(connection, request, path, TipPage());

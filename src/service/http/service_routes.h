@@ -7,7 +7,6 @@
 
 #include "service/http/cacheable_replies.h"
 #include "service/http/caching_options.h"
-#include "service/http/http_limits.h"
 #include "service/http/served_request.h"
 
 namespace quorvel::service {
@@ -16,20 +15,19 @@ class CatalogueStore;
 class RequestLog;
 
 // Which page a request asks for, and its reply: the listing script, the three
-// web pages and the per-entry download pages; 404 for anything else, and 414
-// or 431 for a head beyond the limits.  Listings and pages go out as replies
-// that caches can hold.  Safe from any thread.
+// web pages and the per-entry download pages; 404 for anything else.  Listings and pages go out as
+// replies that caches can hold.  Safe from any thread.
 class ServiceRoutes {
  public:
-  ServiceRoutes(CatalogueStore& store, int page_size, const HttpLimits& limits,
-                const CachingOptions& caching, RequestLog& log);
+  ServiceRoutes(CatalogueStore& store, int page_size, const CachingOptions& caching,
+                RequestLog& log);
 
   // Where the service listens: the origin of its links when none is set and
   // the client's Host header cannot be trusted.  Set before serving starts.
   void SetListenAddress(const std::string& address, int port);
 
   // Answers `request`, whose head was found answerable, for `path` (the
-  // address without its query).
+  // address in origin form without its query, decoded).
   MHD_Result Route(MHD_Connection* connection, ServedRequest& request, std::string_view path);
 
   const CacheableReplies& replies() const { return replies_; }
@@ -44,7 +42,6 @@ class ServiceRoutes {
 
   CatalogueStore& store_;
   const int page_size_;
-  const HttpLimits limits_;
   const std::string origin_;  // empty: from the Host header
   RequestLog& log_;
   CacheableReplies replies_;
