@@ -5,6 +5,7 @@
 #include <sys/resource.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -64,7 +65,9 @@ int Serve(const ServiceOptions& options, const std::string& db_path) {
               << "\n";
     return 1;
   }
-  quorvel::service::MetricsListener metrics([&service] { return service.MetricsText(); });
+  quorvel::service::MetricsListener metrics(
+      [&service] { return service.MetricsText(); },
+      std::chrono::seconds(options.limits.request_timeout_seconds));
   const int metrics_port =
       options.metrics_address ? metrics.Start(*options.metrics_address, options.metrics_port) : 0;
   if (metrics_port < 0) {
@@ -112,6 +115,9 @@ int main(int argc, char** argv) {
   if (options.help) {
     std::cout << quorvel::service::UsageText();
     return 0;
+  }
+  for (const std::string& warning : options.warnings) {
+    std::cerr << "catalogue-service: warning: " << warning << "\n";
   }
   const std::string given_path = !options.db_path.empty()
                                      ? options.db_path

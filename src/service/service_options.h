@@ -6,12 +6,17 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 #include "service/http/caching_options.h"
 #include "service/http/http_limits.h"
 
 namespace quorvel::service {
 
+// The service's settings, each at its default until the command line says
+// otherwise.  The defaults are set here and in HttpLimits and CachingOptions
+// alone: the usage text shows them from a default ServiceOptions
+// (service_option_table.h).
 struct ServiceOptions {
   int port = 8731;  // 0: any free port
   std::string bind = "127.0.0.1";
@@ -26,6 +31,9 @@ struct ServiceOptions {
   std::optional<std::string> metrics_address;
   int metrics_port = 0;
   bool help = false;
+  // What the command line asks for that is allowed but likely a mistake, one
+  // sentence each, for standard error.
+  std::vector<std::string> warnings;
 };
 
 // Why the command line cannot be used.
@@ -33,8 +41,9 @@ struct OptionsError {
   std::string message;
 };
 
-// Reads the arguments after the program name.  Each option takes its value
-// either as the next argument or after "=" (--port=8080).
+// Reads the arguments after the program name, as ServiceOptionRows() says.
+// Each option takes its value either as the next argument or after "="
+// (--port=8080).
 std::variant<ServiceOptions, OptionsError> ParseServiceOptions(
     std::span<const char* const> arguments);
 
@@ -43,6 +52,8 @@ std::variant<ServiceOptions, OptionsError> ParseServiceOptions(
 // is usable.  Either argument may be null.
 std::string DefaultDatabasePath(const char* xdg_data_home, const char* home);
 
+// What --help shows: the paths served, then every option of
+// ServiceOptionRows() with its default, group by group.
 std::string_view UsageText();
 
 }  // namespace quorvel::service

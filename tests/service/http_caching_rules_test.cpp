@@ -43,6 +43,8 @@ TEST(ContentCodingTest, FollowsTheClientsQualities) {
       {"gzip;q=0.5x, br;q=0.0001", ContentCoding::kIdentity},
       {"gzip;level=9", ContentCoding::kIdentity},
       {",,, ;q=1, gzip", ContentCoding::kGzip},
+      {"br, br;q=0", ContentCoding::kIdentity},
+      {"gzip;q=0, br;q=0.5, x-gzip", ContentCoding::kBrotli},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ChooseCoding(c.accept_encoding), c.expected)
@@ -92,8 +94,14 @@ TEST(ConditionalReplyTest, AnswersNotModifiedOnlyForTheSameReply) {
   EXPECT_FALSE(
       ConditionalReply::NotModified(nullptr, "Mon, 07 Nov 1994 00:00:00 GMT", tag, std::nullopt))
       << "no date to compare with";
+  // The request's part is the first 128 bits of its SHA-256 ("abc": the
+  // standard's own example), so that no one can find two requests with one tag.
+  EXPECT_EQ(ConditionalReply::EntityTag("catalogue-1", "abc", ContentCoding::kBrotli),
+            "\"catalogue-1.ba7816bf8f01cfea414140de5dae2223.br\"");
   EXPECT_EQ(ConditionalReply::CacheControl(10), "public, max-age=10");
   EXPECT_EQ(ConditionalReply::CacheControl(0), "no-cache");
+  EXPECT_EQ(ConditionalReply::CacheControl(10, /*shared=*/false), "private, max-age=10");
+  EXPECT_EQ(ConditionalReply::CacheControl(0, /*shared=*/false), "no-cache");
 }
 
 TEST(HttpDateTest, ReadsTheThreeFormsAndWritesOne) {

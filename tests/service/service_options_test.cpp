@@ -98,6 +98,25 @@ TEST(ServiceOptionsTest, RefusesBadCommandLines) {
   }
 }
 
+TEST(ServiceOptionsTest, WarnsOfMetricsOnEveryAddress) {
+  struct Case {
+    const char* listen;
+    bool warned;
+  };
+  for (const Case& c :
+       {Case{"0.0.0.0:9731", true}, Case{"[::]:9731", true}, Case{"127.0.0.1:9731", false},
+        Case{"[::1]:9731", false}, Case{"10.0.0.6:9731", false}}) {
+    const auto parsed = Parse({"--metrics", c.listen});
+    ASSERT_TRUE(std::holds_alternative<ServiceOptions>(parsed)) << c.listen;
+    const std::vector<std::string>& warnings = std::get<ServiceOptions>(parsed).warnings;
+    EXPECT_EQ(warnings.size(), c.warned ? 1u : 0u) << c.listen;
+    if (c.warned) {
+      EXPECT_NE(warnings[0].find("every address"), std::string::npos) << warnings[0];
+    }
+  }
+  EXPECT_TRUE(std::get<ServiceOptions>(Parse({})).warnings.empty());
+}
+
 TEST(ServiceOptionsTest, DefaultDatabasePathFollowsXdg) {
   EXPECT_EQ(DefaultDatabasePath("/data", "/home/u"), "/data/quorvel/catalogue.sqlite3");
   EXPECT_EQ(DefaultDatabasePath("relative", "/home/u"),

@@ -39,7 +39,10 @@ struct ReplySubject {
 // the subject and the coding asked for, so a hot page is built and
 // compressed once, or twice: a body is first compressed quickly, under a
 // weak tag, as most terms are asked once; when it is asked again it is
-// compressed thoroughly, under the strong tag, and kept so.
+// compressed thoroughly, under the strong tag, and kept so.  The quick body
+// is for the client alone (Cache-Control: private): a shared cache that kept
+// it would keep it for good, since revalidating it gets 304 (either tag
+// matches the other), and its clients would never get the smaller body.
 //
 // Safe from any thread.
 class CacheableReplies {
@@ -71,6 +74,7 @@ class CacheableReplies {
                                           const BodyBuilder& build, CompressionEffort effort) const;
 
   const std::string cache_control_;
+  const std::string quick_cache_control_;  // of a quickly compressed body
   const bool caching_;
   Cache cache_;
 };

@@ -44,11 +44,13 @@ struct ListingRows {
 // has a write-ahead log or a rollback journal.  A load checks the schema
 // version as start-up does.
 //
-// Every request looks at the file and its log (CatalogueFileState, two stat
-// calls).  The first request that finds them changed since the catalogue held
-// was loaded (an import, an edit committed in place by another program)
-// starts a load of the new content on a thread of the store's own, and is
-// answered from the catalogue held, as is every request while the load runs:
+// Requests look at the file and its log (CatalogueFileState, two stat calls)
+// once a millisecond: the first request after a millisecond has passed looks,
+// the others take the catalogue held.  The request that finds them changed
+// since the catalogue held was loaded (an import, an edit committed in place
+// by another program) starts a load of the new content on a thread of the
+// store's own, and is answered from the catalogue held, as is every request
+// while the load runs:
 // no request waits for a load while there is a catalogue to answer from.  The
 // new catalogue takes over the moment its load is complete: every request
 // that takes its catalogue from then on gets it, never the old one again,
