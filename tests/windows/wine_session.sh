@@ -59,12 +59,17 @@ ENV
 
 wine wineboot --init >"$state/wineboot.log" 2>&1 || true
 # The faces Chinese Windows has, drawn with the one CJK font installed here;
-# and a program that crashes ends without a dialog waiting on the screen.
+# a program that crashes ends without a dialog waiting on the screen; and the
+# windows are Wine's own, not a window manager's: with none running, Wine would
+# wait two seconds for one at every window that goes.
 cat >"$state/session.reg" <<'REG'
 Windows Registry Editor Version 5.00
 
 [HKEY_CURRENT_USER\Software\Wine\WineDbg]
 "ShowCrashDialog"=dword:00000000
+
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+"Managed"="N"
 
 [HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]
 "Microsoft YaHei UI"="WenQuanYi Micro Hei"
