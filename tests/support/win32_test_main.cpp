@@ -1,9 +1,10 @@
 // main() for the tests of the Win32 windows: the common controls and OLE on
 // the test thread, as the program has them.
 
+#include <windows.h>
+
 #include <commctrl.h>
 #include <ole2.h>
-#include <windows.h>
 
 #include <gtest/gtest.h>
 

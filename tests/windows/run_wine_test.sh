@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Usage: run_wine_test.sh STATE_DIR NAME PROGRAM.exe NEEDS [SCENARIO_SERVER]
+# Usage: run_wine_test.sh STATE_DIR NAME PROGRAM.exe NEEDS [SCENARIO_SERVER [LISTING_SERVICE]]
 #
 # Runs one Windows GoogleTest program under the session wine_session.sh
 # started, and judges it by the XML report the program writes, never by
@@ -7,9 +7,13 @@
 # them failed.  NEEDS (comma-separated) may ask for "server", the Linux
 # transfer scenario server, whose address goes to the program in
 # QUORVEL_SCENARIO_SERVER, and "browser", a fake xdg-open first on PATH that
-# writes each address it is given to the file in QUORVEL_OPENED_LOG.
+# writes each address it is given to the file in QUORVEL_OPENED_LOG, and
+# "service", the Linux catalogue-service on loopback with its starter
+# catalogue, 111 entries a page and one entry more whose first link must never
+# reach the system: its host:port goes to the program in
+# QUORVEL_LISTING_SERVICE, its request log in QUORVEL_SERVICE_LOG.
 set -euo pipefail
-state=$1 name=$2 program=$3 needs=${4:-} scenario_server=${5:-}
+state=$1 name=$2 program=$3 needs=${4:-} scenario_server=${5:-} listing_service=${6:-}
 me=run_wine_test
 # shellcheck disable=SC1091
 . "$state/env"
@@ -36,6 +40,39 @@ if [[ ",$needs," == *,server,* ]]; then
   read -r address refused <"$work/server.out" ||
     { echo "$me: the scenario server did not start" >&2; cat "$work/server.log" >&2; exit 1; }
   export QUORVEL_SCENARIO_SERVER=$address QUORVEL_REFUSING_SERVER=$refused
+fi
+# The port of the service whose output is $1, once it says it listens.
+service_port() {
+  local line
+  for _ in $(seq 300); do
+    line=$(head -n 1 "$1" 2>/dev/null || true)
+    if [[ $line =~ ^listening\ on\ http://127\.0\.0\.1:([0-9]+)/ ]]; then
+      echo "${BASH_REMATCH[1]}"
+      return 0
+    fi
+    sleep 0.1
+  done
+  return 1
+}
+if [[ ",$needs," == *,service,* ]]; then
+  db="$work/catalogue.sqlite3"
+  # The first start makes the starter catalogue; the import adds to it.
+  "$listing_service" --db "$db" --bind 127.0.0.1 --port 0 >"$work/seed.out" 2>"$work/seed.log" &
+  seed=$!
+  service_port "$work/seed.out" >/dev/null ||
+    { echo "$me: the listing service did not start" >&2; cat "$work/seed.log" >&2; exit 1; }
+  kill "$seed" && wait "$seed" || true
+  printf '测试分类\t危险链接条目\t免费\t2024-01-01 00:00:00\t%s\t900001\n' \
+    '本地文件/*/file:///etc/passwd/**/网页/*/http://127.0.0.1:9/x/**/' >"$work/extra.tsv"
+  "$listing_service" --db "$db" --import "$work/extra.tsv" >"$work/import.log" 2>&1
+  "$listing_service" --db "$db" --page-size 111 --bind 127.0.0.1 --port 0 \
+    >"$work/service.out" 2>"$work/service.log" &
+  helpers+=("$!")
+  port=$(service_port "$work/service.out") ||
+    { echo "$me: the listing service did not start" >&2; cat "$work/service.log" >&2; exit 1; }
+  export QUORVEL_LISTING_SERVICE="127.0.0.1:$port"
+  QUORVEL_SERVICE_LOG=$(to_windows "$work/service.log")
+  export QUORVEL_SERVICE_LOG
 fi
 if [[ ",$needs," == *,browser,* ]]; then
   mkdir -p "$work/bin"

@@ -2,8 +2,9 @@
 // it: its columns at each resolution, its rows and cells, and when it says
 // the user chose a row.
 
-#include <commctrl.h>
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 

@@ -4,8 +4,9 @@
 // and when the program ends.  What the clicks do to the page is the main
 // window's logic, tested without a window.
 
-#include <commctrl.h>
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,9 @@
 // The two Win32 windows as drawn, at 100 %, 125 % and 150 %: places, sizes,
 // captions, colours, the face, nothing clipped, and the tab order.
 
-#include <commctrl.h>
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
