@@ -80,9 +80,9 @@ void Win32ListView::AddColumn(int position, std::u16string_view caption, int wid
 
 void Win32ListView::ApplyDisplaySettings() {
   // Rows under the column headers, chosen whole, with grid lines, on white.
+  // No tips of its own on cut-off cells: the list has a tooltip of its own.
   SetWindowLongPtrW(list_, GWL_STYLE, GetWindowLongPtrW(list_, GWL_STYLE) & ~LVS_NOCOLUMNHEADER);
-  const DWORD extended =
-      LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_DOUBLEBUFFER | LVS_EX_LABELTIP;
+  const DWORD extended = LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_DOUBLEBUFFER;
   ListView_SetExtendedListViewStyleEx(list_, extended, extended);
   ListView_SetBkColor(list_, RGB(0xFF, 0xFF, 0xFF));
   ListView_SetTextBkColor(list_, RGB(0xFF, 0xFF, 0xFF));

@@ -1,7 +1,8 @@
 #pragma once
 
-#include <commctrl.h>
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <cstdint>
 #include <string_view>

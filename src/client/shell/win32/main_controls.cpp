@@ -36,11 +36,12 @@ MainControls::MainControls(HWND window, int dpi) : window_(window) {
                    LBS_HASSTRINGS,
                WS_EX_CLIENTEDGE, kIdList1, L"");
   list_view_ = std::make_unique<catalogue::Win32ListView>(window, kIdListView, dpi);
+  // Its name for a screen reader.
+  SetWindowTextW(list_view_->hwnd(), L"外挂列表");
   Add(std::string(kListView.name), list_view_->hwnd(), kListView.rect);
   ShowWindow(list_view_->hwnd(), SW_SHOWNA);
   qian = Make(WC_BUTTONW, kQian, kButton, 0, kIdQian);
   hou = Make(WC_BUTTONW, kHou, kButton, 0, kIdHou);
-  jilu_text = Make(WC_STATICW, kJiLuText, kLabel, 0, kIdJiLuText);
   text1 = Make(WC_EDITW, kText1, WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
                WS_EX_CLIENTEDGE, kIdText1);
   soso = Make(WC_BUTTONW, kSoSo, kButton, 0, kIdSoSo);
@@ -53,6 +54,9 @@ MainControls::MainControls(HWND window, int dpi) : window_(window) {
                 WS_EX_CONTROLPARENT, kIdFrame1);
   for (std::size_t i = 1; i < kCategoryButtons.size(); ++i) category[i] = MakeButton(frame1, i);
   command19 = Make(WC_BUTTONW, kCommand19, kButton, 0, kIdCommand19);
+  // Not before the search box: a screen reader names a box by the label
+  // just before it, and the counter is no name for it.
+  jilu_text = Make(WC_STATICW, kJiLuText, kLabel, 0, kIdJiLuText);
   list3 = Make(WC_LISTBOXW, kList3, kStoreList, 0, kIdList3);
   web_browser1 = Add(std::string(kWebBrowser1.name), MakeHostWindow(window_, kIdWebBrowser1),
                      kWebBrowser1.rect);
