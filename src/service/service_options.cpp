@@ -146,10 +146,12 @@ it exits with status 0.
 
 --db refuses anything that is not a regular file, a symbolic link to one, or a
 path that does not exist yet (exit status 2).  An import builds the new
-catalogue beside the old one and replaces it whole.  A running service notices
-within a millisecond, at a request, loads the new catalogue in the background,
-answering from the old one meanwhile, and serves the new one once it is loaded
-(it logs "loaded PATH: N entries" then).  To push a catalogue to running
+catalogue beside the old one and replaces it whole.  A running service watches
+its catalogue's folder and loads a new catalogue as soon as it is there, in the
+background, answering from the old one meanwhile with "Cache-Control:
+no-cache", so that no cache keeps those replies beyond the load, and serves the
+new one once it is loaded (it logs "loaded PATH: N entries" then); the old
+one's replies leave the reply cache at once.  To push a catalogue to running
 services, import into a new file on the same file system and rename it over
 the live one: from that log line on, every reply comes from the new catalogue,
 with new ETags.

@@ -21,10 +21,11 @@ constexpr std::size_t kRowsBetweenLooks = 4096;
 
 }  // namespace
 
-CatalogueReader::CatalogueReader(const std::string& path)
+CatalogueReader::CatalogueReader(const std::string& path, int patience_ms)
     : path_(path),
       file_(CatalogueFileState::Observe(path)),
-      db_(path, SqliteDatabase::Mode::kReadOnly),
+      // The statements below read the schema, so they wait for writers too.
+      db_(path, SqliteDatabase::Mode::kReadOnly, patience_ms),
       begin_(Prepare("BEGIN")),
       commit_(Prepare("COMMIT")),
       stamp_(Prepare("SELECT value FROM meta WHERE key = 'stamp'")),

@@ -38,8 +38,9 @@ struct CatalogueLoadCost {
 // thread at a time.
 class CatalogueReader {
  public:
-  // Throws StoreError when `path` cannot be opened.
-  explicit CatalogueReader(const std::string& path);
+  // Throws StoreError when `path` cannot be opened, or when a writer holds it
+  // for longer than `patience_ms` (see SetPatience()).
+  CatalogueReader(const std::string& path, int patience_ms);
   ~CatalogueReader();
   CatalogueReader(const CatalogueReader&) = delete;
   CatalogueReader& operator=(const CatalogueReader&) = delete;

@@ -31,8 +31,8 @@ class CatalogueWriter {
   // beside `path` and renamed over it, so `path` always holds the old
   // catalogue or the whole new one; scratch folders left by imports that were
   // killed are cleared first (nothing else is removed), and imports into one
-  // catalogue take turns.  Running services notice the new catalogue at their
-  // next request and load it in the background.
+  // catalogue take turns.  Running services notice the new catalogue at once
+  // and load it in the background.
   static ImportCounts Import(const std::string& path, const std::vector<CatalogueEntry>& entries);
 };
 
