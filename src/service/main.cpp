@@ -11,9 +11,11 @@
 #include <thread>
 
 #include "service/database_path.h"
+#include "service/export_command.h"
 #include "service/http/http_service.h"
 #include "service/http/metrics_listener.h"
 #include "service/import_command.h"
+#include "service/remove_command.h"
 #include "service/service_options.h"
 #include "service/store/catalogue_store.h"
 #include "service/store/catalogue_writer.h"
@@ -130,10 +132,17 @@ int main(int argc, char** argv) {
   signal(SIGPIPE, SIG_IGN);
 
   try {
-    return options.import_file
-               ? quorvel::service::RunImport(*options.import_file, db_path, options.max_skipped,
-                                             std::cout, std::cerr)
-               : Serve(options, db_path);
+    if (options.import_file) {
+      return quorvel::service::RunImport(*options.import_file, db_path, options.max_skipped,
+                                         std::cout, std::cerr);
+    }
+    if (!options.remove_ids.empty()) {
+      return quorvel::service::RunRemove(db_path, options.remove_ids, std::cout, std::cerr);
+    }
+    if (options.export_file) {
+      return quorvel::service::RunExport(db_path, *options.export_file, std::cout, std::cerr);
+    }
+    return Serve(options, db_path);
   } catch (const quorvel::service::StoreError& error) {
     std::cerr << "catalogue-service: " << error.what() << "\n";
     return 1;

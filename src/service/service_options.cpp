@@ -49,10 +49,21 @@ std::variant<ServiceOptions, OptionsError> ParseServiceOptions(
     if (std::optional<std::string> refusal = TakeOptionValue(*row, *value, options)) {
       return OptionsError{std::move(*refusal)};
     }
+    while (row->more && i + 1 < arguments.size() &&
+           !std::string_view(arguments[i + 1]).starts_with('-')) {
+      if (std::optional<std::string> refusal = TakeOptionValue(*row, arguments[++i], options)) {
+        return OptionsError{std::move(*refusal)};
+      }
+    }
     if (name == "--max-skipped") max_skipped_given = true;
   }
   if (max_skipped_given && !options.import_file) {
     return OptionsError{"--max-skipped goes with --import"};
+  }
+  if (int{options.import_file.has_value()} + int{!options.remove_ids.empty()} +
+          int{options.export_file.has_value()} >
+      1) {
+    return OptionsError{"--import, --remove and --export go one at a time"};
   }
   // Metrics tell more than a client should learn, so never where clients are.
   if (options.metrics_address && options.metrics_port == options.port && options.port != 0) {

@@ -125,6 +125,16 @@ void CatalogueReader::FinishIndex(SearchIndex& index) {
   index.Finish(order);
 }
 
+void CatalogueReader::ForEachEntry(const std::function<bool(const CatalogueEntry&)>& each) {
+  StatementReset reset(*entries_);
+  while (entries_->Step()) {
+    CatalogueEntry entry{entries_->ColumnText(1), entries_->ColumnText(2), entries_->ColumnText(3),
+                         entries_->ColumnText(4), entries_->ColumnText(5), entries_->ColumnText(6)};
+    CleanEntry(entry);
+    if (!each(entry)) return;
+  }
+}
+
 std::vector<std::string> CatalogueReader::CategoryKeys(std::size_t limit) {
   StatementReset reset(*categories_);
   categories_->BindInt64(1, static_cast<std::int64_t>(limit));
