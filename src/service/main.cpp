@@ -3,11 +3,13 @@
 #include <pthread.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 #include <thread>
 
 #include "service/database_path.h"
@@ -129,6 +131,23 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string& db_path = checked.path;
+  // Root stays out of folders that someone else can change, such as the
+  // state folder of the system's service, which its own user owns: a link
+  // planted there would send root's writes, or its reads into a catalogue
+  // served to anyone, wherever the planter likes.
+  if (::geteuid() == 0) {
+    for (const std::optional<std::string>& path :
+         {std::optional<std::string>(given_path), options.import_file, options.export_file}) {
+      if (!path || *path == "-") continue;
+      const std::string changeable = quorvel::service::FolderOthersCanChange(*path, 0);
+      if (changeable.empty()) continue;
+      std::cerr << "catalogue-service: " << changeable
+                << ", so root will not use it: a link planted there could make root "
+                   "overwrite or reveal any file; run this as the folder's owner instead "
+                   "(see quorvel-catalogue-service(1)); nothing was touched\n";
+      return 2;
+    }
+  }
   signal(SIGPIPE, SIG_IGN);
 
   try {

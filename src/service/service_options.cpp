@@ -156,7 +156,9 @@ replies under way get most of that time to finish and the log the rest, and
 it exits with status 0.
 
 --db refuses anything that is not a regular file, a symbolic link to one, or a
-path that does not exist yet (exit status 2).  An import builds the new
+path that does not exist yet (exit status 2).  Run as root, the service also
+refuses a database or file in a folder that anyone but root can change, where
+a planted link could make root overwrite or reveal any file (exit status 2).  An import builds the new
 catalogue beside the old one and replaces it whole.  A running service watches
 its catalogue's folder and loads a new catalogue as soon as it is there, in the
 background, answering from the old one meanwhile with "Cache-Control:

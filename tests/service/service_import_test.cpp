@@ -3,6 +3,7 @@
 // removed.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -157,6 +158,40 @@ TEST(ServiceImportTest, AnExportThatCannotBeWholeLeavesTheFileAsItWas) {
   EXPECT_EQ(LastLine(run.err), "catalogue-service: " + db +
                                    ": the entry 'g2' has a tab in its Title; nothing was exported");
   EXPECT_EQ(Snapshot(dir.path()), before);
+}
+
+// The old push recipe ran the import as root in the state folder of the
+// system's service, which the service's own user owns: a link it planted
+// there made root replace a root-only file with a catalogue anyone may read.
+TEST(ServiceImportTest, RootWillNotFollowALinkPlantedInAFolderAnotherUserOwns) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can be led astray this way";
+  TempDir dir;
+  const std::string state = dir.File("state");
+  const std::string secret = dir.File("secret");
+  std::filesystem::create_directory(state);
+  ASSERT_EQ(::chown(state.c_str(), 65534, 65534), 0);
+  ASSERT_EQ(::chmod(state.c_str(), 0750), 0);
+  std::ofstream(secret).close();
+  ASSERT_EQ(::chmod(secret.c_str(), 0600), 0);
+  const std::string planted = state + "/catalogue.next.sqlite3";
+  ASSERT_EQ(::symlink(secret.c_str(), planted.c_str()), 0);
+  std::ofstream(dir.File("in.tsv")) << kGoodLine;
+
+  for (const std::vector<std::string>& arguments :
+       {std::vector<std::string>{"--db", planted, "--import", dir.File("in.tsv")},
+        std::vector<std::string>{"--db", planted, "--remove", "g1"},
+        std::vector<std::string>{"--db", dir.File("c.sqlite3"), "--import", planted}}) {
+    const ProgramResult run = RunProgram(kService, arguments);
+    EXPECT_EQ(run.exit_code, 2) << arguments[3] << ": " << run.out << run.err;
+    EXPECT_TRUE(
+        LastLine(run.err).starts_with("catalogue-service: " + state + " can be changed by user "))
+        << run.err;
+  }
+  struct stat info {};
+  ASSERT_EQ(::stat(secret.c_str(), &info), 0);
+  EXPECT_EQ(info.st_size, 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+  EXPECT_FALSE(std::filesystem::exists(dir.File("c.sqlite3")));
 }
 
 // Files an operator keeps beside the catalogue, some named much as an import's
