@@ -188,6 +188,32 @@ TEST_F(CatalogueStoreTest, AnswersFromTheCatalogueHeldWhileTheNextOneLoads) {
   store_->SetNotices(nullptr);
 }
 
+// A push made while the one before it loads is loaded next, with nobody asking.
+TEST_F(CatalogueStoreTest, APushMadeDuringALoadIsLoadedNext) {
+  std::promise<void> first_loaded;
+  std::promise<void> second_loaded;
+  std::promise<void> let_go;
+  const std::shared_future<void> going = let_go.get_future().share();
+  int loads = 0;
+  store_->SetNotices([&](std::string_view line) {
+    if (!line.starts_with("loaded ")) return;
+    if (++loads == 1) {
+      first_loaded.set_value();
+      going.wait_for(std::chrono::seconds(10));
+    } else if (loads == 2) {
+      second_loaded.set_value();
+    }
+  });
+  CatalogueWriter::Import(db_, {CatalogueEntry{"c", "t", "l", "u", "", "first"}});
+  first_loaded.get_future().wait();
+  CatalogueWriter::Import(db_, {CatalogueEntry{"c", "t", "l", "u", "", "second"}});
+  let_go.set_value();
+  EXPECT_EQ(second_loaded.get_future().wait_for(std::chrono::seconds(10)),
+            std::future_status::ready);
+  EXPECT_TRUE(store_->FindEntry("second").has_value());
+  store_->SetNotices(nullptr);
+}
+
 TEST(CatalogueWriterTest, SeedsAnEmptyFileAndKeepsAnExistingCatalogue) {
   TempDir dir;
   const std::string db = dir.File("empty.sqlite3");

@@ -181,8 +181,12 @@ void CatalogueStore::RunRefresher() {
       std::lock_guard load(load_mutex_);
       Refresh();
     }
+    // A change made while the load ran (a second push) found a load under
+    // way and started none: it is loaded next, without waiting for a look.
+    const CatalogueFileState file = CatalogueFileState::Observe(path_, keeps_log_);
     lock.lock();
     refreshing_ = false;
+    if (loaded_ != nullptr && !retry_wanted_) LoadIfChanged(file);
   }
 }
 
