@@ -6,7 +6,6 @@
 
 #include <cstdint>
 
-
 namespace quorvel::progressbar::pixel_kernels {
 
 enum class VectorForms { kNone, kAvx2 };

@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <optional>
 
-
 namespace quorvel::progressbar {
 
 // Every conversion from floating point to an integer in the control rounds to
