@@ -6,7 +6,8 @@
 # Wine's exit status: the report must be there, fresh, list tests, and none of
 # them failed.  NEEDS (comma-separated) may ask for "server", the Linux
 # transfer scenario server, whose address goes to the program in
-# QUORVEL_SCENARIO_SERVER, and "browser", a fake xdg-open first on PATH that
+# QUORVEL_SCENARIO_SERVER (QUORVEL_SCENARIO_RELEASE: the file that lets its
+# held replies go), and "browser", a fake xdg-open first on PATH that
 # writes each address it is given to the file in QUORVEL_OPENED_LOG.
 set -euo pipefail
 state=$1 name=$2 program=$3 needs=${4:-} scenario_server=${5:-}
@@ -18,6 +19,19 @@ rm -rf "$work"
 mkdir -p "$work"
 report="$work/report.xml"
 to_windows() { printf 'Z:%s' "${1//\//\\}"; }
+# Runs a command with no descriptor of ours but its log: Wine's daemons, which
+# a Wine start may launch and which outlive it, must not hold ctest's pipe.
+detached() {
+  local log=$1
+  shift
+  (
+    for fd in /proc/self/fd/*; do
+      fd=${fd##*/}
+      [ "$fd" -gt 2 ] && eval "exec $fd>&-" 2>/dev/null
+    done
+    exec "$@"
+  ) </dev/null >>"$log" 2>&1
+}
 
 helpers=()
 cleanup() {
@@ -27,6 +41,7 @@ cleanup() {
 trap cleanup EXIT
 
 if [[ ",$needs," == *,server,* ]]; then
+  export QUORVEL_SCENARIO_RELEASE="$work/release"
   "$scenario_server" >"$work/server.out" 2>"$work/server.log" &
   helpers+=("$!")
   for _ in $(seq 100); do
@@ -48,7 +63,10 @@ OPEN
 fi
 
 status=0
-(cd "$work" && timeout 600 wine "$program" "--gtest_output=xml:$(to_windows "$report")") || status=$?
+cd "$work"
+detached "$work/wine.log" timeout 600 wine "$program" "--gtest_output=xml:$(to_windows "$report")" ||
+  status=$?
+cat "$work/wine.log"
 python3 - "$report" "$status" <<'PY'
 import sys, xml.etree.ElementTree as ET
 report, status = sys.argv[1], sys.argv[2]
@@ -57,11 +75,13 @@ try:
 except (OSError, ET.ParseError) as error:
     sys.exit(f"run_wine_test: no readable report ({error}); wine ended with {status}")
 tests, failures, errors = (int(root.get(k, "0")) for k in ("tests", "failures", "errors"))
+# Everything this run provides is there, so a skipped test is a fault too.
+skipped = sum(int(suite.get("skipped", "0")) for suite in root.iter("testsuite"))
 failed = [f"{case.get('classname')}.{case.get('name')}" for case in root.iter("testcase")
           if case.find("failure") is not None or case.find("error") is not None]
-print(f"run_wine_test: {tests} tests, {failures} failed, {errors} errors in the report")
+print(f"run_wine_test: {tests} tests, {failures} failed, {errors} errors, {skipped} skipped in the report")
 for name in failed:
     print(f"run_wine_test: FAILED {name}")
-if tests == 0 or failures or errors or failed:
+if tests == 0 or failures or errors or skipped or failed:
     sys.exit(1)
 PY

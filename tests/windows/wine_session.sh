@@ -10,6 +10,20 @@ set -euo pipefail
 action=$1 state=$2
 me=wine_session
 
+# Runs a command with no descriptor of ours but its log: the daemons of this
+# session outlive it and must not hold ctest's pipes.
+detached() {
+  local log=$1
+  shift
+  (
+    for fd in /proc/self/fd/*; do
+      fd=${fd##*/}
+      [ "$fd" -gt 2 ] && eval "exec $fd>&-" 2>/dev/null
+    done
+    exec "$@"
+  ) </dev/null >>"$log" 2>&1
+}
+
 stop() {
   if [ -f "$state/env" ]; then
     # shellcheck disable=SC1091
@@ -36,7 +50,13 @@ done
 
 # A display number Xvfb picks itself and reports.
 exec {display_fd}<> <(:)
-Xvfb -displayfd "$display_fd" -screen 0 1280x1024x24 -nolisten tcp >"$state/xvfb.log" 2>&1 &
+(
+  for fd in /proc/self/fd/*; do
+    fd=${fd##*/}
+    [ "$fd" -gt 2 ] && [ "$fd" != "$display_fd" ] && eval "exec $fd>&-" 2>/dev/null
+  done
+  exec Xvfb -displayfd "$display_fd" -screen 0 1280x1024x24 -nolisten tcp
+) </dev/null >"$state/xvfb.log" 2>&1 &
 echo $! >"$state/xvfb.pid"
 display=
 for _ in $(seq 100); do
@@ -51,13 +71,14 @@ export DISPLAY=:$display
 export WINEPREFIX='$state/prefix'
 export WINEDEBUG=-all
 # No .NET and no HTML engine to fetch: Wine would ask to download them.
-export WINEDLLOVERRIDES='mscoree,mshtml='
+# Nor any menu entry or file type of this machine made for what the tests install.
+export WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d'
 unset WAYLAND_DISPLAY
 ENV
 # shellcheck disable=SC1091
 . "$state/env"
 
-wine wineboot --init >"$state/wineboot.log" 2>&1 || true
+detached "$state/wineboot.log" wine wineboot --init || true
 # The faces Chinese Windows has, drawn with the one CJK font installed here;
 # and a program that crashes ends without a dialog waiting on the screen.
 cat >"$state/session.reg" <<'REG'
@@ -74,7 +95,7 @@ Windows Registry Editor Version 5.00
 "MS Shell Dlg"="WenQuanYi Micro Hei"
 "MS Shell Dlg 2"="WenQuanYi Micro Hei"
 REG
-wine regedit /S 'Z:'"${state//\//\\}"'\session.reg' >>"$state/wineboot.log" 2>&1 || true
+detached "$state/wineboot.log" wine regedit /S 'Z:'"${state//\//\\}"'\session.reg' || true
 # The registry reaches its files when the server ends.
 wineserver -w 2>/dev/null || true
 # Judged by what is there, not by Wine's exit codes.
@@ -83,5 +104,5 @@ if [ ! -f "$WINEPREFIX/system.reg" ] || ! grep -q 'WenQuanYi Micro Hei' "$WINEPR
   cat "$state/wineboot.log" >&2
   exit 1
 fi
-wineserver -p >/dev/null 2>&1 </dev/null
+detached "$state/wineserver.log" wineserver -p
 echo "$me: Wine $(wine --version 2>/dev/null) on display :$display, prefix $WINEPREFIX"
