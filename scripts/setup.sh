@@ -9,8 +9,11 @@ set -euo pipefail
 release=$(. /etc/os-release 2>/dev/null && echo "${PRETTY_NAME:-}")
 release=${release:-this system}
 
+# Everything debian/control's Build-Depends names is here too (with
+# build-essential, which dpkg-buildpackage requires of every build), so that
+# the package test inside ./test builds on a machine set up by this alone.
 packages=(
-  cmake ninja-build g++ clang libclang-rt-dev pkg-config
+  build-essential cmake ninja-build g++ clang libclang-rt-dev pkg-config pkgconf
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-webengine-dev qt6-multimedia-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev libmicrohttpd-dev libicu-dev
   libcurl4-openssl-dev libssl-dev openssl ca-certificates zlib1g-dev libbrotli-dev nginx

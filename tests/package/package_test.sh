@@ -224,6 +224,7 @@ ${template_path#./}
 usr/bin/quorvel-catalogue-service
 usr/share/man/man1/quorvel-catalogue-service.1.gz
 $service_doc/deploy.md.gz
+$service_doc/examples/push-catalogue
 $service_doc/examples/quorvel-catalogue.conf
 $(docs quorvel-catalogue-service)
 EOF

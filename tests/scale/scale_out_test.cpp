@@ -35,14 +35,16 @@
 #include <vector>
 
 #include "client/catalogue/browsing_session.h"
-#include "client/catalogue/qt/qt_transfer.h"
+#include "client/catalogue/curl/qt/qt_transfer.h"
+#include "client/catalogue/text16.h"
+#include "client/shell/addresses.h"
 #include "doubles/client/catalogue/fake_list_view.h"
 #include "doubles/client/catalogue/recording_shell_open.h"
 #include "loopback_connection.h"
 #include "loopback_socket.h"
 #include "nginx_process.h"
 #include "service_process.h"
-#include "client/shell/addresses.h"
+#include "text_checks.h"
 
 namespace quorvel {
 namespace {
@@ -222,43 +224,80 @@ class LoadClient {
   Reply reply_;
 };
 
-TEST(ScaleOutTest, ThreeReplicasBehindNginxWithTls) {
-  signal(SIGPIPE, SIG_IGN);
-  if (NginxProcess::Executable().empty()) GTEST_SKIP() << "nginx is not installed";
-  TempDir dir;
+// Three replicas of the service on `db`, each with `arguments` besides its
+// catalogue and --origin, behind nginx with the configuration in deploy/,
+// its ports and paths filled in.  The server that refuses other host names
+// listens on ports of its own here: the test's clients name no host (an
+// address sends none in TLS), so they meet the catalogue's server.
+struct Fronted {
+  std::vector<std::unique_ptr<ServiceProcess>> replicas;
+  std::unique_ptr<NginxProcess> nginx;
+  std::string origin;  // https://127.0.0.1:PORT
+  std::string folder;  // nginx's
+};
+
+void StartFronted(const TempDir& dir, const std::string& db,
+                  const std::vector<std::string>& arguments, Fronted* fronted) {
   std::string error;
   ASSERT_TRUE(MakeCertificates(dir, &error)) << error;
-  const std::string live = dir.File("catalogue.sqlite3");
-  Import(dir, live, "old", kOldEntries);
   const int tls_port = quorvel::testing::FreeLoopbackPort();
   const int http_port = quorvel::testing::FreeLoopbackPort();
-  const std::string origin = "https://127.0.0.1:" + std::to_string(tls_port);
-
-  std::vector<std::unique_ptr<ServiceProcess>> replicas;
+  fronted->origin = "https://127.0.0.1:" + std::to_string(tls_port);
   for (int i = 0; i < kReplicas; ++i) {
-    replicas.push_back(ServiceProcess::Start(kService,
-                                             {"--db", live, "--max-age", "1", "--origin", origin},
-                                             dir.File("replica" + std::to_string(i)), &error));
-    ASSERT_NE(replicas.back(), nullptr) << error;
+    std::vector<std::string> replica = {"--db", db, "--origin", fronted->origin};
+    replica.insert(replica.end(), arguments.begin(), arguments.end());
+    fronted->replicas.push_back(
+        ServiceProcess::Start(kService, replica, dir.File("replica" + std::to_string(i)), &error));
+    ASSERT_NE(fronted->replicas.back(), nullptr) << error;
   }
   std::string site = ReadFile(QUORVEL_SOURCE_DIR "/deploy/nginx/quorvel-catalogue.conf");
-  const std::string folder = dir.File("nginx");
-  std::filesystem::create_directory(folder);
+  fronted->folder = dir.File("nginx");
+  std::filesystem::create_directory(fronted->folder);
   for (int i = 0; i < kReplicas; ++i) {
     ASSERT_TRUE(Fill(site, "server 127.0.0.1:874" + std::to_string(i + 1) + " ",
-                     "server 127.0.0.1:" + std::to_string(replicas[i]->port()) + " "));
+                     "server 127.0.0.1:" + std::to_string(fronted->replicas[i]->port()) + " "));
   }
   // Loopback only, on the ports picked here; no IPv6, which a test machine may lack.
   ASSERT_TRUE(Fill(site, "listen 80;", "listen 127.0.0.1:" + std::to_string(http_port) + ";"));
-  ASSERT_TRUE(Fill(site, "listen [::]:80;", ""));
   ASSERT_TRUE(
       Fill(site, "listen 443 ssl;", "listen 127.0.0.1:" + std::to_string(tls_port) + " ssl;"));
+  for (const std::string other : {"80 default_server;", "443 ssl default_server;"}) {
+    ASSERT_TRUE(Fill(site, "listen " + other,
+                     "listen 127.0.0.1:" + std::to_string(quorvel::testing::FreeLoopbackPort()) +
+                         other.substr(other.find(' '))));
+    ASSERT_TRUE(Fill(site, "listen [::]:" + other, ""));
+  }
+  ASSERT_TRUE(Fill(site, "listen [::]:80;", ""));
   ASSERT_TRUE(Fill(site, "listen [::]:443 ssl;", ""));
-  ASSERT_TRUE(Fill(site, "/var/cache/nginx/quorvel-catalogue", folder + "/cache"));
+  // Every client of the test comes from 127.0.0.1.
+  ASSERT_TRUE(Fill(site, "rate=20r/s", "rate=100000r/s"));
+  ASSERT_TRUE(Fill(site, "/var/cache/nginx/quorvel-catalogue", fronted->folder + "/cache"));
   ASSERT_TRUE(Fill(site, "/etc/ssl/certs/catalogue.example.org.pem", dir.File("server.pem")));
   ASSERT_TRUE(Fill(site, "/etc/ssl/private/catalogue.example.org.key", dir.File("server.key")));
-  auto nginx = NginxProcess::Start(folder, site, tls_port, &error);
-  ASSERT_NE(nginx, nullptr) << error;
+  fronted->nginx = NginxProcess::Start(fronted->folder, site, tls_port, &error);
+  ASSERT_NE(fronted->nginx, nullptr) << error;
+}
+
+// Each test starts with the old catalogue in its own folder.
+class ScaleOutTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    signal(SIGPIPE, SIG_IGN);
+    if (NginxProcess::Executable().empty()) GTEST_SKIP() << "nginx is not installed";
+    Import(dir, live, "old", kOldEntries);
+  }
+
+  TempDir dir;
+  const std::string live = dir.File("catalogue.sqlite3");
+};
+
+TEST_F(ScaleOutTest, ThreeReplicasBehindNginxWithTls) {
+  Fronted fronted;
+  ASSERT_NO_FATAL_FAILURE(StartFronted(dir, live, {"--max-age", "1"}, &fronted));
+  const auto& replicas = fronted.replicas;
+  const auto& nginx = fronted.nginx;
+  const std::string& origin = fronted.origin;
+  const std::string& folder = fronted.folder;
   const std::string page_one = kListing + "page=1&q=scale";
   const quorvel::testing::HttpReply old_reply =
       quorvel::testing::Get(replicas[0]->port(), page_one);
@@ -351,24 +390,87 @@ TEST(ScaleOutTest, ThreeReplicasBehindNginxWithTls) {
   // The client, built for https, lists page 1 through nginx.
   qputenv("SSL_CERT_FILE", QByteArray::fromStdString(dir.File("ca.pem")));
   qunsetenv("CURL_CA_BUNDLE");
-  const QString tls_origin = QString::fromStdString(origin);
+  const std::u16string tls_origin = catalogue::FromAscii(origin);
   const shell::ShellAddresses addresses =
       shell::AddressesForOrigins(tls_origin, tls_origin, tls_origin);
   catalogue::QtTransfer transfer;
   catalogue::testing::FakeListView list;
   catalogue::testing::RecordingShellOpen shell_open;
-  catalogue::BrowsingSession session(transfer, list, shell_open, QString());
+  catalogue::BrowsingSession session(transfer, list, shell_open, u"");
   session.SetServerUrl(addresses.listing_base);
   session.StartUpLoad();
-  EXPECT_TRUE(session.Notice().isEmpty()) << session.Notice().toStdString();
+  EXPECT_TRUE(session.Notice().empty()) << testing::Utf8(session.Notice());
   EXPECT_EQ(list.rows().size(), 20u);
-  EXPECT_EQ(session.CounterText(), QString::fromUtf16(u"Quorvel共有 %1 个外挂").arg(kNewEntries));
+  EXPECT_EQ(session.CounterText(), u"Quorvel共有 " + catalogue::Decimal(kNewEntries) + u" 个外挂");
   // The entries' links, on the public https origin the replicas were given.
-  EXPECT_TRUE(std::any_of(session.List3().begin(), session.List3().end(),
-                          [&](const QString& links) {
-                            return links.contains(tls_origin + QStringLiteral("/download/"));
-                          }))
-      << session.List3().join(QLatin1Char('\n')).toStdString();
+  std::string all_links;
+  for (const std::u16string& links : session.List3()) all_links += testing::Utf8(links) + "\n";
+  EXPECT_NE(all_links.find(origin + "/download/"), std::string::npos) << all_links;
+}
+
+// Requests with 400 query arguments, three every two seconds, take no replica
+// out of service: every request of another client, each for a term no cache
+// holds, is answered, and so is every one of those requests.  Then a page
+// asked for twice ends up in nginx's cache as its thoroughly compressed copy,
+// which is what the clients after get.
+TEST_F(ScaleOutTest, BadRequestsTakeNoReplicaOutOfService) {
+  Fronted fronted;
+  // A replica that gave up on a request would close it within two seconds.
+  ASSERT_NO_FATAL_FAILURE(StartFronted(dir, live, {"--request-timeout", "2"}, &fronted));
+  std::string arguments;
+  for (int i = 0; i < 400; ++i) arguments += "a&";
+
+  std::atomic<bool> stop{false};
+  std::mutex mutex;
+  std::vector<std::string> unanswered;
+  std::thread sender([&] {
+    LoadClient client(dir.File("ca.pem"));
+    for (int round = 0; !stop; ++round) {
+      for (int i = 0; i < 3 && !stop; ++i) {
+        const LoadClient::Reply reply = client.Get(fronted.origin + "/?" + arguments);
+        if (reply.status == 0 || reply.status >= 500) {
+          std::lock_guard lock(mutex);
+          unanswered.push_back(reply.error.empty() ? std::to_string(reply.status) : reply.error);
+        }
+      }
+      for (int tick = 0; tick < 20 && !stop; ++tick) std::this_thread::sleep_for(100ms);
+    }
+  });
+  LoadClient client(dir.File("ca.pem"));
+  std::vector<std::string> failures;
+  int served = 0;
+  const auto until = Clock::now() + 8s;
+  for (int i = 0; Clock::now() < until; ++i) {
+    const LoadClient::Reply reply =
+        client.Get(fronted.origin + kListing + "page=1&q=term" + std::to_string(i));
+    if (reply.status == 200) {
+      ++served;
+    } else {
+      failures.push_back(reply.error.empty() ? std::to_string(reply.status) : reply.error);
+    }
+    std::this_thread::sleep_for(20ms);
+  }
+  stop = true;
+  sender.join();
+  EXPECT_GT(served, 0);
+  EXPECT_TRUE(failures.empty()) << failures.size() << " failed against " << served
+                                << " served, the first: " << failures.front();
+  EXPECT_TRUE(unanswered.empty()) << unanswered.size()
+                                  << " unanswered, the first: " << unanswered.front();
+
+  // Each replica compresses a page quickly the first time it is asked for
+  // it and thoroughly from then on; nginx passes the quick copies on without
+  // keeping them, and keeps the first thorough one.
+  const std::string page = fronted.origin + kListing + "page=1";
+  std::vector<LoadClient::Reply> replies = {client.Get(page)};
+  while (replies.back().etag.starts_with("W/") && replies.size() <= 2 * kReplicas) {
+    replies.push_back(client.Get(page));
+  }
+  EXPECT_TRUE(replies.front().etag.starts_with("W/")) << replies.front().etag;
+  ASSERT_FALSE(replies.back().etag.starts_with("W/")) << "no thorough copy in " << replies.size();
+  const LoadClient::Reply kept = client.Get(page);
+  EXPECT_EQ(kept.etag, replies.back().etag);
+  EXPECT_EQ(kept.body, replies.front().body);
 }
 
 }  // namespace

@@ -43,6 +43,8 @@ TEST(ContentCodingTest, FollowsTheClientsQualities) {
       {"gzip;q=0.5x, br;q=0.0001", ContentCoding::kIdentity},
       {"gzip;level=9", ContentCoding::kIdentity},
       {",,, ;q=1, gzip", ContentCoding::kGzip},
+      {"br, br;q=0", ContentCoding::kIdentity},
+      {"gzip;q=0, br;q=0.5, x-gzip", ContentCoding::kBrotli},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ChooseCoding(c.accept_encoding), c.expected)
@@ -92,8 +94,14 @@ TEST(ConditionalReplyTest, AnswersNotModifiedOnlyForTheSameReply) {
   EXPECT_FALSE(
       ConditionalReply::NotModified(nullptr, "Mon, 07 Nov 1994 00:00:00 GMT", tag, std::nullopt))
       << "no date to compare with";
+  // The request's part is the first 128 bits of its SHA-256 ("abc": the
+  // standard's own example), so that no one can find two requests with one tag.
+  EXPECT_EQ(ConditionalReply::EntityTag("catalogue-1", "abc", ContentCoding::kBrotli),
+            "\"catalogue-1.ba7816bf8f01cfea414140de5dae2223.br\"");
   EXPECT_EQ(ConditionalReply::CacheControl(10), "public, max-age=10");
   EXPECT_EQ(ConditionalReply::CacheControl(0), "no-cache");
+  EXPECT_EQ(ConditionalReply::CacheControl(10, /*shared=*/false), "private, max-age=10");
+  EXPECT_EQ(ConditionalReply::CacheControl(0, /*shared=*/false), "no-cache");
 }
 
 TEST(HttpDateTest, ReadsTheThreeFormsAndWritesOne) {
@@ -149,6 +157,23 @@ TEST(CompressedReplyCacheTest, StaysUnderItsLimitDroppingTheLeastRecentlyUsed) {
   const std::size_t before = cache.bytes();
   cache.Insert("key 4999", std::make_shared<Sized>(Sized{value}));
   EXPECT_EQ(cache.bytes(), before);
+}
+
+// The scope is the catalogue a reply came from: once another has taken over,
+// its replies go, and a request still answering from it keeps none.
+TEST(CompressedReplyCacheTest, KeepsOnlyTheScopeOfTheCatalogueThatAnswers) {
+  CompressedReplyCache<Sized> cache(64 * 1024);
+  const auto value = std::make_shared<Sized>(Sized{100});
+  for (const std::string key : {"old\na", "old\nb", "new\na", "\n/page"}) cache.Insert(key, value);
+  cache.KeepOnlyScope("new");
+  EXPECT_EQ(cache.Find("old\na"), nullptr);
+  EXPECT_EQ(cache.Find("old\nb"), nullptr);
+  EXPECT_NE(cache.Find("new\na"), nullptr);
+  EXPECT_NE(cache.Find("\n/page"), nullptr) << "content of no catalogue stays";
+  EXPECT_EQ(cache.entries(), 2u);
+  EXPECT_EQ(cache.bytes(), 5 + 6 + 2 * (100 + CompressedReplyCache<Sized>::kEntryOverhead));
+  cache.Insert("old\nc", value);
+  EXPECT_EQ(cache.Find("old\nc"), nullptr);
 }
 
 }  // namespace

@@ -9,12 +9,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <thread>
 
+#include "loopback_socket.h"
 #include "running_service.h"
 #include "service/store/catalogue_store.h"
 
@@ -94,24 +96,107 @@ struct HeadCase {
   int status;
 };
 
-TEST_F(ServiceLimitsTest, OversizedHeadsAreRefusedAndTheConnectionEnds) {
-  std::string many_headers = "GET / HTTP/1.1\r\nHost: x\r\n";
+std::string Repeated(const std::string& text, int times) {
+  std::string out;
+  for (int i = 0; i < times; ++i) out += text;
+  return out;
+}
+
+// Whatever takes up a connection's memory (the address's arguments, many
+// headers, many cookies, sheer size), a head is answered at once: a refusal
+// ends the connection, anything else is served.
+TEST(ServiceHeadTest, EveryHeadIsAnsweredAtOnce) {
+  signal(SIGPIPE, SIG_IGN);
+  TempDir dir;
+  std::string error;
+  // A request timeout far beyond the patience below: a head left unanswered
+  // shows as no reply, not as a late close.
+  auto service =
+      ServiceProcess::Start(kService, {"--db", dir.File("c.sqlite3"), "--request-timeout", "60"},
+                            dir.File("log"), &error);
+  ASSERT_NE(service, nullptr) << error;
+  const std::string head = "GET / HTTP/1.1\r\nHost: x\r\n";
+  std::string many_headers = head;
   for (int i = 0; i < 100; ++i) many_headers += "X-" + std::to_string(i) + ": v\r\n";
   const std::vector<HeadCase> cases = {
-      {"101 headers", many_headers + "\r\n", 431},
-      {"17 KiB of headers",
-       "GET / HTTP/1.1\r\nHost: x\r\nX-Big: " + std::string(17 * 1024, 'b') + "\r\n\r\n", 431},
+      {"400 arguments", Request("/?" + Repeated("a&", 400)), 200},
+      {"a listing with 400 arguments", Request(kListing + "page=18&" + Repeated("a&", 400)), 200},
+      {"16,000 empty arguments", Request("/?" + Repeated("&", 16000)), 200},
+      {"20,000 empty arguments", Request("/?" + Repeated("&", 20000)), 414},
       {"100 KiB request line", Request(kListing + "page=1&q=" + std::string(100 << 10, 'x')), 414},
       {"100 headers", many_headers.substr(0, many_headers.rfind("X-99")) + "\r\n", 200},
+      {"101 headers", many_headers + "\r\n", 431},
+      {"3,000 empty headers", head + Repeated("a:\r\n", 3000) + "\r\n", 431},
+      {"2,000 cookies", head + "Cookie: " + Repeated("a=b; ", 2000) + "\r\n\r\n", 431},
+      {"17 KiB of headers", head + "X-Big: " + std::string(17 * 1024, 'b') + "\r\n\r\n", 431},
   };
   for (const HeadCase& c : cases) {
-    LoopbackConnection connection(port());
+    LoopbackConnection connection(service->port());
     connection.Send(c.request);
-    const auto reply = connection.Read();
+    const auto reply = connection.Read(false, std::chrono::seconds(5));
     ASSERT_TRUE(reply.has_value()) << c.name;
     EXPECT_EQ(reply->status, c.status) << c.name;
+    if (c.status >= 400) {
+      EXPECT_TRUE(connection.ClosedWithin(std::chrono::seconds(5))) << c.name;
+    }
   }
-  ExpectServing();
+  EXPECT_EQ(testing::Get(service->port(), kListing + "page=18").body, kSeedTrailer);
+}
+
+// A GET that asks for "100 Continue" before a body it may not have is
+// answered at once, without it, whatever follows; the log says what was sent.
+TEST_F(ServiceLimitsTest, AnExpectationOfContinueIsAnsweredAtOnce) {
+  LoopbackConnection connection(port());
+  connection.Send("GET /download/1 HTTP/1.1\r\nHost: x\r\nExpect: 100-continue\r\n\r\nx");
+  const auto reply = connection.Read(false, std::chrono::seconds(5));
+  ASSERT_TRUE(reply.has_value());
+  EXPECT_EQ(reply->status, 200);
+  EXPECT_EQ(reply->Header("Content-Length"), std::to_string(reply->body.size()));
+  EXPECT_NE(reply->body.find("</html>"), std::string::npos);
+  ASSERT_EQ(service_->Stop(), 0);
+  std::ifstream log(dir_.File("log"));
+  const std::string logged((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
+  EXPECT_NE(logged.find("GET /download/1 200 " + std::to_string(reply->body.size()) + "B"),
+            std::string::npos)
+      << logged;
+}
+
+// The metrics listener keeps the public port's deadline: clients trickling
+// their heads byte by byte lose their connections, and the metrics can be
+// read again.
+TEST(ServiceMetricsListenerTest, TricklingClientsCannotHoldIt) {
+  signal(SIGPIPE, SIG_IGN);
+  TempDir dir;
+  std::string error;
+  const int metrics_port = testing::FreeLoopbackPort();
+  auto service = ServiceProcess::Start(kService,
+                                       {"--db", dir.File("c.sqlite3"), "--request-timeout", "1",
+                                        "--metrics", "127.0.0.1:" + std::to_string(metrics_port)},
+                                       dir.File("log"), &error);
+  ASSERT_NE(service, nullptr) << error;
+  // As many as the listener takes, each sending a byte well within its idle
+  // timeout, for eight seconds at most or until the metrics have been read.
+  std::vector<std::unique_ptr<LoopbackConnection>> tricklers;
+  for (int i = 0; i < 16; ++i) {
+    tricklers.push_back(std::make_unique<LoopbackConnection>(metrics_port));
+    tricklers.back()->Send("GET /metrics HTTP/1.1\r\nHost: x\r\nX-Slow: ");
+  }
+  std::atomic<bool> done{false};
+  std::atomic<bool> trickling{true};
+  std::thread trickle([&] {
+    for (int tick = 0; tick < 80 && !done; ++tick) {
+      for (auto& trickler : tricklers) trickler->Send("a");
+      std::this_thread::sleep_for(milliseconds(100));
+    }
+    trickling = false;
+  });
+  const bool read = testing::Get(metrics_port, "/metrics").status == 200;
+  const bool read_while_trickling = trickling;
+  done = true;
+  trickle.join();
+  EXPECT_TRUE(read);
+  EXPECT_TRUE(read_while_trickling) << "the metrics were read only once the clients stopped";
+  for (auto& trickler : tricklers) EXPECT_TRUE(trickler->ClosedWithin(std::chrono::seconds(2)));
 }
 
 TEST_F(ServiceLimitsTest, AHeaderFloodIsCutOffEarly) {

@@ -128,9 +128,17 @@ TEST(ServiceResilienceTest, FramingTheProtocolForbidsIsRefused) {
       {"NUL in the address", "GET /download/1\0abc HTTP/1.1\r\nHost: x\r\n\r\n"s,
        kNulInRequestLine},
       {"NUL in the query", "GET /d?a\0b HTTP/1.1\r\nHost: x\r\n\r\n"s, kNulInRequestLine},
+      // The library splits a query the NUL hides from the service and runs
+      // out of the connection's memory for its arguments.
+      {"NUL before 800 query arguments",
+       "GET /\0?"s + std::string(800, '&') + " HTTP/1.1\r\nHost: x\r\n\r\n"s, 0},
       {"a control character in the address", "GET /download/1\x01 HTTP/1.1\r\nHost: x\r\n\r\n",
        400},
       {"a tab in the address", "GET /download/1\tx HTTP/1.1\r\nHost: x\r\n\r\n", 400},
+      {"an encoded NUL in the path", "GET /download/1%00xyz HTTP/1.1\r\nHost: x\r\n\r\n", 400},
+      {"the absolute form", "GET http://x/download/1 HTTP/1.1\r\nHost: x\r\n\r\n", 200},
+      {"the absolute form of another host", "GET http://y/download/1 HTTP/1.1\r\nHost: x\r\n\r\n",
+       400},
       // The library refuses this one by itself, before the service sees it
       // (and libmicrohttpd 0.9.75 sends its head twice).
       {"a Content-Length below zero", get + "Content-Length: -1\r\n\r\n", 400},

@@ -1,6 +1,7 @@
 #pragma once
 
-// Lets GoogleTest print Qt values in failure messages.
+// Lets GoogleTest print Qt values in failure messages, and compare the
+// windows' Qt text with the client logic's UTF-16 text unit for unit.
 
 #include <QPoint>
 #include <QRect>
@@ -9,6 +10,8 @@
 #include <QVariant>
 
 #include <ostream>
+#include <string>
+#include <vector>
 
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 inline void PrintTo(const QRect& r, std::ostream* os) {
@@ -22,4 +25,15 @@ inline void PrintTo(const QSize& s, std::ostream* os) {
 }
 inline void PrintTo(const QVariant& v, std::ostream* os) {
   *os << (v.isValid() ? v.typeName() : "invalid") << "(" << v.toString().toStdString() << ")";
+}
+
+inline bool operator==(const QString& qt, const std::u16string& text) {
+  return QStringView(qt) == QStringView(text);
+}
+inline bool operator==(const QStringList& qt, const std::vector<std::u16string>& lines) {
+  if (qt.size() != static_cast<qsizetype>(lines.size())) return false;
+  for (qsizetype i = 0; i < qt.size(); ++i) {
+    if (!(qt[i] == lines[static_cast<std::size_t>(i)])) return false;
+  }
+  return true;
 }

@@ -8,7 +8,7 @@
 #include <chrono>
 #include <string>
 
-#include "client/catalogue/qt/qt_transfer.h"
+#include "client/catalogue/curl/qt/qt_transfer.h"
 #include "scripted_http_server.h"
 
 namespace quorvel::catalogue {
@@ -39,11 +39,11 @@ void BM_OpenURL(benchmark::State& state, bool compressed) {
       [&](ScriptedHttpServer::Connection& c, const std::string&) { c.Send(response); },
       std::chrono::minutes(10));
   QtTransfer transfer;
-  const QString address = server.Url("/adminphp/admin_upload.php?page=1");
+  const std::u16string address = server.Url("/adminphp/admin_upload.php?page=1").toStdU16String();
   for (auto _ : state) {
     const TransferResult result = transfer.OpenURL(address);
-    if (!result.ok() || result.body.size() != body.size()) {
-      state.SkipWithError(result.reason.toStdString().c_str());
+    if (!result.ok() || result.body.size() != static_cast<std::size_t>(body.size())) {
+      state.SkipWithError(QString::fromStdU16String(result.reason).toStdString().c_str());
       break;
     }
   }

@@ -30,11 +30,11 @@
 #include <map>
 #include <string>
 
-#include "scripted_http_server.h"
 #include "client/shell/addresses.h"
-#include "client/shell/qt/main_window.h"
 #include "client/shell/qt/components/qt_main_components.h"
+#include "client/shell/qt/main_window.h"
 #include "client/shell/web_browser.h"
+#include "scripted_http_server.h"
 
 namespace {
 
@@ -169,7 +169,7 @@ class PaintWatch : public QObject {
 // The client side: the window, page 1, then the click; prints one line.
 int LoadInWindow(int argc, char** argv, int port) {
   QApplication app(argc, argv);
-  const QString host = QStringLiteral("127.0.0.1:%1").arg(port);
+  const std::u16string host = QStringLiteral("127.0.0.1:%1").arg(port).toStdU16String();
   quorvel::shell::QtMainComponents components(
       [](QWidget*) { return std::make_unique<quorvel::shell::NullWebBrowser>(); });
   quorvel::shell::Main window(components, quorvel::shell::AddressesForHosts(host, host, host),

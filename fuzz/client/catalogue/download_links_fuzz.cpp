@@ -3,9 +3,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <string_view>
 
 #include "client/catalogue/address_guard.h"
-#include "client/catalogue/listing_service.h"
+#include "encoding/utf8_decoder.h"
 #include "protocol/listing_reply_parser.h"
 
 namespace {
@@ -17,24 +19,31 @@ void Check(bool condition, const char* what) {
   }
 }
 
+// Occurrences of `part` in `text`, overlapping ones too: an upper bound.
+std::size_t Count(std::u16string_view text, std::u16string_view part) {
+  std::size_t count = 0;
+  for (std::size_t at = text.find(part); at != std::u16string_view::npos;
+       at = text.find(part, at + 1)) {
+    ++count;
+  }
+  return count;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace quorvel::catalogue;
-  const QString field =
-      QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-  const auto links = quorvel::protocol::SplitDownloadLinks(View16(field));
-  Check(links.size() <= static_cast<std::size_t>(field.count(QStringLiteral("/**/"))),
-        "more links than terminators");
+  const std::u16string field =
+      quorvel::encoding::Utf8ToUnicode(std::string_view(reinterpret_cast<const char*>(data), size));
+  const auto links = quorvel::protocol::SplitDownloadLinks(field);
+  Check(links.size() <= Count(field, u"/**/"), "more links than terminators");
   for (const quorvel::protocol::DownloadLink& link : links) {
-    const QString name = ToQString(link.name);
-    const QString address = ToQString(link.address);
-    Check(!name.contains(QStringLiteral("/*/")), "separator inside a name");
-    Check(!address.contains(QStringLiteral("/*/")), "separator inside an address");
-    Check(!address.contains(QStringLiteral("/**/")), "terminator inside an address");
-    const AddressCheck check = CheckOpenableAddress(address);
-    Check(check.allowed == check.reason.isEmpty(), "refusal without a reason");
-    if (check.allowed) Check(!address.startsWith('-'), "option-like address allowed");
+    Check(link.name.find(u"/*/") == std::u16string_view::npos, "separator inside a name");
+    Check(link.address.find(u"/*/") == std::u16string_view::npos, "separator inside an address");
+    Check(link.address.find(u"/**/") == std::u16string_view::npos, "terminator inside an address");
+    const AddressCheck check = CheckOpenableAddress(link.address);
+    Check(check.allowed == check.reason.empty(), "refusal without a reason");
+    if (check.allowed) Check(!link.address.starts_with(u'-'), "option-like address allowed");
   }
   return 0;
 }

@@ -4,16 +4,18 @@
 #include <initializer_list>
 #include <string_view>
 
+#include "client/catalogue/text16.h"
+
 namespace quorvel::catalogue {
 namespace {
 
 constexpr std::array<std::u16string_view, 6> kOpenableSchemes = {u"http",   u"https", u"ftp",
                                                                  u"magnet", u"ed2k",  u"thunder"};
-constexpr qsizetype kShownAddressLength = 120;
+constexpr std::size_t kShownAddressLength = 120;
 // Far beyond any real download address (a magnet link with many trackers is a
 // few thousand characters), and well inside what one program argument may
 // hold on Linux (128 KiB).
-constexpr qsizetype kMaxAddressLength = 32768;
+constexpr std::size_t kMaxAddressLength = 32768;
 
 bool IsAsciiLetter(char16_t u) { return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z'); }
 
@@ -21,49 +23,46 @@ bool IsSchemeChar(char16_t u) {
   return IsAsciiLetter(u) || (u >= u'0' && u <= u'9') || u == u'+' || u == u'-' || u == u'.';
 }
 
-bool IsOpenableScheme(QStringView scheme) {
+bool IsOpenableScheme(std::u16string_view scheme) {
   for (const std::u16string_view allowed : kOpenableSchemes) {
-    if (scheme.compare(QStringView(allowed.data(), static_cast<qsizetype>(allowed.size())),
-                       Qt::CaseInsensitive) == 0) {
-      return true;
-    }
+    if (EqualIgnoringAsciiCase(scheme, allowed)) return true;
   }
   return false;
 }
 
-QString Shown(QStringView address) {
-  if (address.size() <= kShownAddressLength) return address.toString();
-  return address.first(kShownAddressLength).toString() + QStringLiteral("…");
+std::u16string Shown(std::u16string_view address) {
+  if (address.size() <= kShownAddressLength) return std::u16string(address);
+  return std::u16string(address.substr(0, kShownAddressLength)) + u"…";
 }
 
-AddressCheck Refused(QString reason) { return {false, std::move(reason)}; }
+AddressCheck Refused(std::u16string reason) { return {false, std::move(reason)}; }
+
+bool IsHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
 // C0 and C1 control characters and DEL: line breaks, NUL and terminal escapes.
 bool IsControl(char16_t u) { return u < 0x20 || (u >= 0x7F && u <= 0x9F); }
 
 // A surrogate without its partner has no form in UTF-8: the system would be
 // handed some other address than the one listed.
-bool HasUnpairedSurrogate(QStringView address) {
-  for (qsizetype i = 0; i < address.size(); ++i) {
-    const QChar c = address[i];
-    if (c.isHighSurrogate()) {
-      if (i + 1 < address.size() && address[i + 1].isLowSurrogate()) {
+bool HasUnpairedSurrogate(std::u16string_view address) {
+  for (std::size_t i = 0; i < address.size(); ++i) {
+    const char16_t c = address[i];
+    if (IsHighSurrogate(c)) {
+      if (i + 1 < address.size() && IsLowSurrogate(address[i + 1])) {
         ++i;
         continue;
       }
       return true;
     }
-    if (c.isLowSurrogate()) return true;
+    if (IsLowSurrogate(c)) return true;
   }
   return false;
 }
 
-bool IsOneOf(QStringView scheme, std::initializer_list<std::u16string_view> names) {
+bool IsOneOf(std::u16string_view scheme, std::initializer_list<std::u16string_view> names) {
   for (const std::u16string_view name : names) {
-    if (scheme.compare(QStringView(name.data(), static_cast<qsizetype>(name.size())),
-                       Qt::CaseInsensitive) == 0) {
-      return true;
-    }
+    if (EqualIgnoringAsciiCase(scheme, name)) return true;
   }
   return false;
 }
@@ -71,50 +70,44 @@ bool IsOneOf(QStringView scheme, std::initializer_list<std::u16string_view> name
 // What follows "scheme:" must name something: a host after "//" for the web
 // and file-transfer schemes, anything after "//" for ed2k and thunder, and
 // anything at all for magnet.
-bool HasSomethingToOpen(QStringView scheme, QStringView rest) {
-  if (IsOneOf(scheme, {u"magnet"})) return !rest.isEmpty();
-  if (!rest.startsWith(u"//")) return false;
-  const QStringView after_slashes = rest.sliced(2);
-  if (IsOneOf(scheme, {u"ed2k", u"thunder"})) return !after_slashes.isEmpty();
-  return !after_slashes.isEmpty() && after_slashes.front() != u'/' &&
-         after_slashes.front() != u'?' && after_slashes.front() != u'#';
+bool HasSomethingToOpen(std::u16string_view scheme, std::u16string_view rest) {
+  if (IsOneOf(scheme, {u"magnet"})) return !rest.empty();
+  if (!rest.starts_with(u"//")) return false;
+  const std::u16string_view after_slashes = rest.substr(2);
+  if (IsOneOf(scheme, {u"ed2k", u"thunder"})) return !after_slashes.empty();
+  return !after_slashes.empty() && after_slashes.front() != u'/' && after_slashes.front() != u'?' &&
+         after_slashes.front() != u'#';
 }
 
 }  // namespace
 
-AddressCheck CheckOpenableAddress(QStringView address) {
-  if (address.isEmpty()) return Refused(QStringLiteral("这个下载项没有地址，无法打开。"));
+AddressCheck CheckOpenableAddress(std::u16string_view address) {
+  if (address.empty()) return Refused(u"这个下载项没有地址，无法打开。");
   if (address.size() > kMaxAddressLength) {
-    return Refused(QStringLiteral("地址长达 %1 个字符，超过了 %2 的上限，不予打开。")
-                       .arg(address.size())
-                       .arg(kMaxAddressLength));
+    return Refused(u"地址长达 " + Decimal(static_cast<std::int64_t>(address.size())) +
+                   u" 个字符，超过了 " + Decimal(kMaxAddressLength) + u" 的上限，不予打开。");
   }
-  for (const QChar c : address) {
-    if (IsControl(c.unicode())) {
-      return Refused(QStringLiteral("地址中含有控制字符，出于安全考虑不予打开。"));
-    }
+  for (const char16_t c : address) {
+    if (IsControl(c)) return Refused(u"地址中含有控制字符，出于安全考虑不予打开。");
   }
-  if (HasUnpairedSurrogate(address)) {
-    return Refused(QStringLiteral("地址中含有无效的字符，无法原样打开。"));
-  }
-  const QString refused_tail =
-      QStringLiteral("”，只打开 http、https、ftp、magnet、ed2k 和 thunder 地址。");
+  if (HasUnpairedSurrogate(address)) return Refused(u"地址中含有无效的字符，无法原样打开。");
+  constexpr std::u16string_view kRefusedTail =
+      u"”，只打开 http、https、ftp、magnet、ed2k 和 thunder 地址。";
   if (address.front() == u'-') {
-    return Refused(QStringLiteral("出于安全考虑不打开以“-”开头的地址“") + Shown(address) +
-                   refused_tail);
+    return Refused(u"出于安全考虑不打开以“-”开头的地址“" + Shown(address) +
+                   std::u16string(kRefusedTail));
   }
-  qsizetype colon = 0;
-  while (colon < address.size() && IsSchemeChar(address[colon].unicode())) ++colon;
-  const bool has_scheme = colon > 0 && colon < address.size() && address[colon] == u':' &&
-                          IsAsciiLetter(address[0].unicode());
-  if (!has_scheme || !IsOpenableScheme(address.first(colon))) {
-    return Refused(QStringLiteral("出于安全考虑不打开地址“") + Shown(address) + refused_tail);
+  std::size_t colon = 0;
+  while (colon < address.size() && IsSchemeChar(address[colon])) ++colon;
+  const bool has_scheme =
+      colon > 0 && colon < address.size() && address[colon] == u':' && IsAsciiLetter(address[0]);
+  if (!has_scheme || !IsOpenableScheme(address.substr(0, colon))) {
+    return Refused(u"出于安全考虑不打开地址“" + Shown(address) + std::u16string(kRefusedTail));
   }
-  if (!HasSomethingToOpen(address.first(colon), address.sliced(colon + 1))) {
-    return Refused(QStringLiteral("地址“") + Shown(address) +
-                   QStringLiteral("”不完整，没有可以打开的内容。"));
+  if (!HasSomethingToOpen(address.substr(0, colon), address.substr(colon + 1))) {
+    return Refused(u"地址“" + Shown(address) + u"”不完整，没有可以打开的内容。");
   }
-  return {true, QString()};
+  return {true, {}};
 }
 
 }  // namespace quorvel::catalogue

@@ -3,14 +3,14 @@
 // Download addresses come from the network, so only kinds of address that a
 // browser or a download manager opens are handed to the system.
 
-#include <QString>
-#include <QStringView>
+#include <string>
+#include <string_view>
 
 namespace quorvel::catalogue {
 
 struct AddressCheck {
   bool allowed = false;
-  QString reason;  // one sentence for the user when refused
+  std::u16string reason;  // one sentence for the user when refused
 };
 
 // Allowed: the schemes http, https, ftp, magnet, ed2k and thunder, in any
@@ -19,6 +19,6 @@ struct AddressCheck {
 // data:, unknown schemes), an empty address, an address starting with "-"
 // (a handler would read it as an option), one holding control characters or
 // a lone surrogate, and one too long to be a download address.
-AddressCheck CheckOpenableAddress(QStringView address);
+AddressCheck CheckOpenableAddress(std::u16string_view address);
 
 }  // namespace quorvel::catalogue

@@ -2,13 +2,13 @@
 
 // The two outside components the catalogue leans on: the list view that shows
 // a page and the transfer that fetches it, plus the shell "open" that hands a
-// download address to the system.  Each has one Qt adapter, in qt/, and one
-// test double, in testing/.
-
-#include <QByteArray>
-#include <QString>
+// download address to the system.  Each has one adapter per platform, in qt/
+// (the transfer in curl/) and win32/, and one test double, under tests/doubles.
+// Text is UTF-16 throughout; a reply's body is bytes.
 
 #include <functional>
+#include <string>
+#include <string_view>
 
 namespace quorvel::catalogue {
 
@@ -27,8 +27,8 @@ struct TransferResult {
   };
   Failure failure = Failure::kNone;
   int http_status = 0;
-  QByteArray body;  // the whole body when ok()
-  QString reason;   // one plain sentence for the user when !ok()
+  std::string body;       // the whole body when ok()
+  std::u16string reason;  // one plain sentence for the user when !ok()
 
   bool ok() const { return failure == Failure::kNone; }
 };
@@ -37,7 +37,7 @@ class Transfer {
  public:
   virtual ~Transfer() = default;
   // Blocks until the whole body has arrived or the fetch has failed.
-  virtual TransferResult OpenURL(const QString& address) = 0;
+  virtual TransferResult OpenURL(std::u16string_view address) = 0;
 };
 
 class ListView {
@@ -47,13 +47,14 @@ class ListView {
   virtual ~ListView() = default;
   virtual void PrepareView() = 0;
   // A width of 0 hides the column until the user widens it.
-  virtual void AddColumn(int position, const QString& caption, int width) = 0;
+  virtual void AddColumn(int position, std::u16string_view caption, int width) = 0;
   // Rows under the column headers, full-row choice, grid lines, white ground.
   virtual void ApplyDisplaySettings() = 0;
   virtual void ClearRows() = 0;
   virtual int RowCount() const = 0;
-  virtual void AddRow(int index, const QString& text) = 0;
-  virtual void SetCell(int row, int column, const QString& text) = 0;
+  // The text lives only for the call: a list keeps its own copy.
+  virtual void AddRow(int index, std::u16string_view text) = 0;
+  virtual void SetCell(int row, int column, std::u16string_view text) = 0;
   // Raised when the user chooses a row, by mouse or keyboard.
   virtual void SetRowChosenHandler(RowChosenHandler handler) = 0;
 };
@@ -63,7 +64,8 @@ class ShellOpen {
   virtual ~ShellOpen() = default;
   // Hands `address` to the system's default handler, started in
   // `working_directory`.  Returns false and says why when nothing was started.
-  virtual bool Open(const QString& address, const QString& working_directory, QString* error) = 0;
+  virtual bool Open(std::u16string_view address, std::u16string_view working_directory,
+                    std::u16string* error) = 0;
 };
 
 }  // namespace quorvel::catalogue

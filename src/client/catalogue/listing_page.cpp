@@ -3,14 +3,13 @@
 namespace quorvel::catalogue {
 namespace {
 
-QString CounterText(const PageLoad& load, QStringView entry_count) {
+std::u16string CounterText(const PageLoad& load, std::u16string_view entry_count) {
   const LoadKindRules& rules = RulesFor(load.kind);
-  const QStringView suffix = load.counter_suffix.isEmpty()
-                                 ? QStringView(rules.counter_suffix.data(),
-                                               static_cast<qsizetype>(rules.counter_suffix.size()))
-                                 : load.counter_suffix;
-  QString text = ToQString(rules.counter_prefix);
-  text.reserve(text.size() + entry_count.size() + suffix.size());
+  const std::u16string_view suffix =
+      load.counter_suffix.empty() ? rules.counter_suffix : load.counter_suffix;
+  std::u16string text;
+  text.reserve(rules.counter_prefix.size() + entry_count.size() + suffix.size());
+  text.append(rules.counter_prefix);
   text.append(entry_count);
   text.append(suffix);
   return text;
@@ -18,11 +17,10 @@ QString CounterText(const PageLoad& load, QStringView entry_count) {
 
 }  // namespace
 
-PageOutcome ConcludeLoad(QStringView text, const PageLoad& load) {
+PageOutcome ConcludeLoad(std::u16string_view text, const PageLoad& load) {
   PageOutcome outcome;
   const bool paging = load.kind == LoadKind::kPaging;
-  const ListingTrailer trailer =
-      protocol::ReadTrailer(View16(text), /*whole_text_without_marker=*/paging);
+  const ListingTrailer trailer = protocol::ReadTrailer(text, /*whole_text_without_marker=*/paging);
   outcome.fault = trailer.fault;
   outcome.page_count = trailer.page_count;
   if (trailer.counter_defined) outcome.counter_text = CounterText(load, trailer.entry_count);

@@ -3,11 +3,10 @@
 // How one load ends, worked out from the decoded reply alone: the counter
 // text and the page buttons.  The rows are FillRows' (page_fill.h).
 
-#include <QString>
-#include <QStringView>
-
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <string_view>
 
 #include "client/catalogue/listing_service.h"
 #include "client/catalogue/page_buttons.h"
@@ -23,7 +22,7 @@ struct PageLoad {
   LoadKind kind = LoadKind::kStartUp;
   // Used instead of the kind's own suffix when not empty: each category
   // button names its result its own way.
-  QStringView counter_suffix;
+  std::u16string_view counter_suffix;
   // Paging only: which button, and the page number after the step.
   PagingStep step = PagingStep::kNext;
   std::int32_t page_no = 1;
@@ -33,7 +32,7 @@ struct PageLoad {
 // optional leaves the counter or the buttons as they were.
 struct PageOutcome {
   ListingTrailer::Fault fault = ListingTrailer::Fault::kNone;
-  std::optional<QString> counter_text;
+  std::optional<std::u16string> counter_text;
   std::int32_t page_count = 0;
   std::optional<PageButtons> buttons;
 };
@@ -42,6 +41,6 @@ struct PageOutcome {
 // reads an unreadable page count as 0; paging reads a reply without marker as
 // a whole; category and search stop at a faulty trailer, so the counter (no
 // marker) or the buttons (no readable page count) keep what they showed.
-PageOutcome ConcludeLoad(QStringView text, const PageLoad& load);
+PageOutcome ConcludeLoad(std::u16string_view text, const PageLoad& load);
 
 }  // namespace quorvel::catalogue

@@ -33,7 +33,7 @@ const LoadKindRules& RulesFor(LoadKind kind) {
 void PrepareListColumns(ListView& list) {
   list.PrepareView();
   for (std::size_t i = 0; i < kListColumns.size(); ++i) {
-    list.AddColumn(static_cast<int>(i), ToQString(kListColumns[i].caption), kListColumns[i].width);
+    list.AddColumn(static_cast<int>(i), kListColumns[i].caption, kListColumns[i].width);
   }
   list.ApplyDisplaySettings();
 }

@@ -3,9 +3,6 @@
 // The listing service as the client sees it: the four kinds of page load, the
 // list's columns, and what each kind writes where.
 
-#include <QString>
-#include <QStringView>
-
 #include <array>
 #include <span>
 #include <string_view>
@@ -52,14 +49,5 @@ const LoadKindRules& RulesFor(LoadKind kind);
 // The start-up preparation of the list: PrepareView, the six columns in
 // order, then the display settings.
 void PrepareListColumns(ListView& list);
-
-inline QString ToQString(std::u16string_view text) {
-  return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
-}
-
-// The same characters as the plain view the listing parser reads.
-inline std::u16string_view View16(QStringView text) {
-  return std::u16string_view(text.utf16(), static_cast<std::size_t>(text.size()));
-}
 
 }  // namespace quorvel::catalogue

@@ -1,10 +1,9 @@
 #pragma once
 
-#include <QString>
-#include <QStringList>
-#include <QStringView>
-
 #include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "client/catalogue/components.h"
 #include "client/catalogue/listing_service.h"
@@ -24,9 +23,8 @@ inline constexpr std::int64_t kMaxListedRows = 1'000'000;
 // field appended to `list3` where the kind puts it.  A missing field is empty
 // text, so `list3` always holds one line per row added.
 //
-// The texts handed to the list live only for the call: one scratch string
-// is refilled for every cell so that a list which copies what it is given
-// costs no allocation per cell.
+// The texts handed to the list are views into `text`: no cell is copied on
+// the way to the list.
 //
 // Only the first `max_rows` records become rows (and lines of `list3`); the
 // rest are counted.
@@ -34,11 +32,11 @@ struct FillCount {
   std::int64_t records = 0;  // in the reply
   std::int64_t listed = 0;   // rows added
 };
-FillCount FillRows(QStringView text, LoadKind kind, ListView& list, QStringList& list3,
-                   std::int64_t max_rows = kMaxListedRows);
+FillCount FillRows(std::u16string_view text, LoadKind kind, ListView& list,
+                   std::vector<std::u16string>& list3, std::int64_t max_rows = kMaxListedRows);
 
 // The sentence that tells the user a page had more records than were listed;
 // empty when all were.
-QString RowsLeftOutNotice(const FillCount& count);
+std::u16string RowsLeftOutNotice(const FillCount& count);
 
 }  // namespace quorvel::catalogue

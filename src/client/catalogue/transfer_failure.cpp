@@ -1,7 +1,10 @@
 #include "client/catalogue/transfer_failure.h"
 
 #include <cstddef>
+#include <cstdio>
 #include <iterator>
+
+#include "client/catalogue/text16.h"
 
 namespace quorvel::catalogue {
 namespace {
@@ -66,34 +69,36 @@ constexpr bool InKindOrder() {
 }
 static_assert(InKindOrder(), "one wording per kind, in the order of the kinds");
 
-QString Seconds(std::int64_t ms) {
-  if (ms % 1000 == 0) return QString::number(ms / 1000);
-  return QString::number(static_cast<double>(ms) / 1000.0, 'g', 3);
+std::u16string Seconds(std::int64_t ms) {
+  if (ms % 1000 == 0) return Decimal(ms / 1000);
+  char text[32];
+  std::snprintf(text, sizeof text, "%.3g", static_cast<double>(ms) / 1000.0);
+  return FromAscii(text);
 }
 
-QString Size(std::int64_t bytes) {
-  if (bytes % (1 << 20) == 0) return QStringLiteral("%1 MiB").arg(bytes >> 20);
-  if (bytes % (1 << 10) == 0) return QStringLiteral("%1 KiB").arg(bytes >> 10);
-  return QStringLiteral("%1 字节").arg(bytes);
+std::u16string Size(std::int64_t bytes) {
+  if (bytes % (1 << 20) == 0) return Decimal(bytes >> 20) + u" MiB";
+  if (bytes % (1 << 10) == 0) return Decimal(bytes >> 10) + u" KiB";
+  return Decimal(bytes) + u" 字节";
 }
 
-QString Sentence(const Wording& wording, const TransferFault& fault) {
-  const QString sentence = QString::fromUtf16(wording.sentence);
+std::u16string Sentence(const Wording& wording, const TransferFault& fault) {
+  const std::u16string_view sentence = wording.sentence;
   switch (wording.fill) {
     case kNothing:
-      return sentence;
+      return std::u16string(sentence);
     case kDetail:
-      return sentence.arg(fault.detail);
+      return FillIn(sentence, fault.detail);
     case kStatus:
-      return sentence.arg(fault.http_status);
+      return FillIn(sentence, Decimal(fault.http_status));
     case kCount:
-      return sentence.arg(fault.limit);
+      return FillIn(sentence, Decimal(fault.limit));
     case kBytes:
-      return sentence.arg(Size(fault.limit));
+      return FillIn(sentence, Size(fault.limit));
     case kSeconds:
-      return sentence.arg(Seconds(fault.limit));
+      return FillIn(sentence, Seconds(fault.limit));
   }
-  return sentence;
+  return std::u16string(sentence);
 }
 
 }  // namespace

@@ -4,9 +4,8 @@
 // sentence the user reads for it.  Kept apart from the network code so that
 // every sentence can be read and tested without a connection.
 
-#include <QString>
-
 #include <cstdint>
+#include <string>
 #include <utility>
 
 #include "client/catalogue/components.h"
@@ -19,7 +18,7 @@ struct TransferFault {
     kNotReady,     // no application object yet
     kBusy,         // the last fetch has not returned
     kBadAddress,   // detail: the address
-    kCannotStart,  // libcurl would not give a handle
+    kCannotStart,  // the platform would not give a handle
     // Connecting.
     kRefused,
     kCannotConnect,
@@ -49,15 +48,15 @@ struct TransferFault {
     kTimedOut,  // limit: milliseconds in all
     kQuitting,  // the application quit under the fetch
     kOutOfMemory,
-    kNetwork,  // anything else; detail: libcurl's own words
+    kNetwork,  // anything else; detail: the platform's own words
   };
 
-  TransferFault(Kind kind, int http_status = 0, QString detail = {}, std::int64_t limit = 0)
+  TransferFault(Kind kind, int http_status = 0, std::u16string detail = {}, std::int64_t limit = 0)
       : kind(kind), http_status(http_status), detail(std::move(detail)), limit(limit) {}
 
   Kind kind;
   int http_status;  // of the last reply, 0 before one
-  QString detail;
+  std::u16string detail;
   std::int64_t limit;
 };
 

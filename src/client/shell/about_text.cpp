@@ -1,22 +1,26 @@
 #include "client/shell/about_text.h"
 
-#include <QStringList>
+#include <array>
 
 namespace quorvel::shell {
 
-QString AboutText(const ShellAddresses& addresses) {
-  const QStringList lines{
-      QStringLiteral(u"Quorvel由Brannoc开发,旗下网站"),
-      QString(),
-      QStringLiteral(u"Quorvel官网：") + addresses.product_site,
-      QStringLiteral(u"Brannoc：") + addresses.maker_site,
-      QStringLiteral(u"Brannoc论坛") + QStringLiteral(u"：") + addresses.forum_site,
-      QString(),
-      QStringLiteral(u"您可以通过Quorvel或以上网站进行下载外挂"),
-      QStringLiteral(u"如有任何问题可以咨询我：") + QStringLiteral(u"QQ") +
-          QStringLiteral(u"800012345"),
+std::u16string AboutText(const ShellAddresses& addresses) {
+  const std::array<std::u16string, 8> lines{
+      u"Quorvel由Brannoc开发,旗下网站",
+      u"",
+      u"Quorvel官网：" + addresses.product_site,
+      u"Brannoc：" + addresses.maker_site,
+      u"Brannoc论坛" + std::u16string(u"：") + addresses.forum_site,
+      u"",
+      u"您可以通过Quorvel或以上网站进行下载外挂",
+      u"如有任何问题可以咨询我：" + std::u16string(u"QQ") + u"800012345",
   };
-  return lines.join(QStringLiteral("\r\n"));
+  std::u16string text;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (i > 0) text += u"\r\n";
+    text += lines[i];
+  }
+  return text;
 }
 
 }  // namespace quorvel::shell

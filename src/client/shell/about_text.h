@@ -1,14 +1,15 @@
 #pragma once
 
-#include <QString>
+#include <string>
+#include <string_view>
 
 #include "client/shell/addresses.h"
 
 namespace quorvel::shell {
 
-inline constexpr char16_t kAboutTitle[] = u"关于";
+inline constexpr std::u16string_view kAboutTitle = u"关于";
 
 // The About box's eight lines, joined by carriage return and line feed.
-QString AboutText(const ShellAddresses& addresses);
+std::u16string AboutText(const ShellAddresses& addresses);
 
 }  // namespace quorvel::shell

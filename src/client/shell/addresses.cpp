@@ -1,6 +1,7 @@
 #include "client/shell/addresses.h"
 
-#include "client/catalogue/listing_service.h"
+#include "client/catalogue/text16.h"
+#include "protocol/site_pages.h"
 #include "protocol/wire_format.h"
 
 #ifndef QUORVEL_LISTING_ORIGIN
@@ -14,31 +15,42 @@
 #endif
 
 namespace quorvel::shell {
+namespace {
 
-ShellAddresses AddressesForOrigins(const QString& listing_origin, const QString& site_origin,
-                                   const QString& partner_origin) {
+std::u16string Join(std::u16string_view origin, std::u16string_view path) {
+  std::u16string address(origin);
+  address.append(path);
+  return address;
+}
+
+}  // namespace
+
+ShellAddresses AddressesForOrigins(std::u16string_view listing_origin,
+                                   std::u16string_view site_origin,
+                                   std::u16string_view partner_origin) {
   ShellAddresses a;
-  a.listing_base =
-      listing_origin + catalogue::ToQString(protocol::kUtf16<protocol::kListingFolder>);
-  a.tip_page = site_origin + QStringLiteral("/tishi1.8.html");
-  a.notice_page = site_origin + QStringLiteral("/gonggao.html");
-  a.partner_page = partner_origin;
-  a.product_site = listing_origin + QStringLiteral("/");
-  a.maker_site = site_origin + QStringLiteral("/");
-  a.forum_site = site_origin + QStringLiteral("/bbs/");
+  a.listing_base = Join(listing_origin, protocol::kUtf16<protocol::kListingFolder>);
+  a.tip_page = Join(site_origin, protocol::kUtf16<protocol::kTipPagePath>);
+  a.notice_page = Join(site_origin, protocol::kUtf16<protocol::kNoticePagePath>);
+  a.partner_page = std::u16string(partner_origin);
+  a.product_site = Join(listing_origin, u"/");
+  a.maker_site = Join(site_origin, u"/");
+  a.forum_site = Join(site_origin, u"/bbs/");
   return a;
 }
 
-ShellAddresses AddressesForHosts(const QString& listing_host, const QString& site_host,
-                                 const QString& partner_host) {
-  const QString http = QStringLiteral("http://");
-  return AddressesForOrigins(http + listing_host, http + site_host, http + partner_host);
+ShellAddresses AddressesForHosts(std::u16string_view listing_host, std::u16string_view site_host,
+                                 std::u16string_view partner_host) {
+  constexpr std::u16string_view kHttp = u"http://";
+  return AddressesForOrigins(Join(kHttp, listing_host), Join(kHttp, site_host),
+                             Join(kHttp, partner_host));
 }
 
 ShellAddresses BuiltInAddresses() {
-  return AddressesForOrigins(QStringLiteral(QUORVEL_LISTING_ORIGIN),
-                             QStringLiteral(QUORVEL_SITE_ORIGIN),
-                             QStringLiteral(QUORVEL_PARTNER_ORIGIN));
+  // The build checks that each origin is ASCII: a scheme, a host and a port.
+  return AddressesForOrigins(catalogue::FromAscii(QUORVEL_LISTING_ORIGIN),
+                             catalogue::FromAscii(QUORVEL_SITE_ORIGIN),
+                             catalogue::FromAscii(QUORVEL_PARTNER_ORIGIN));
 }
 
 }  // namespace quorvel::shell

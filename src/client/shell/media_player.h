@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QString>
+#include <string_view>
 
 namespace quorvel::shell {
 
@@ -8,7 +8,7 @@ namespace quorvel::shell {
 class MediaPlayer {
  public:
   virtual ~MediaPlayer() = default;
-  virtual void SetURL(const QString& file_path) = 0;
+  virtual void SetURL(std::u16string_view file_path) = 0;
 };
 
 }  // namespace quorvel::shell

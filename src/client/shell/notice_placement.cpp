@@ -8,20 +8,20 @@
 
 namespace quorvel::shell {
 
-QPoint NoticeWindowPosition(const QRect& screen_geometry, const QSize& outer_size,
-                            double pixel_ratio) {
+ScreenPoint NoticeWindowPosition(const ScreenRect& screen_geometry, const ScreenSize& outer_size,
+                                 double pixel_ratio) {
   const int gap = int(std::lround(TwipsToPixels(notice_design::kBottomGap) * pixel_ratio));
-  const int left = screen_geometry.x() + screen_geometry.width() - outer_size.width();
-  const int top = screen_geometry.y() + screen_geometry.height() - outer_size.height() - gap;
-  return QPoint(left, top);
+  const int left = screen_geometry.left + screen_geometry.width - outer_size.width;
+  const int top = screen_geometry.top + screen_geometry.height - outer_size.height - gap;
+  return {left, top};
 }
 
-QPoint MainWindowPosition(const QRect& available_geometry, const QSize& outer_size) {
+ScreenPoint MainWindowPosition(const ScreenRect& available_geometry, const ScreenSize& outer_size) {
   const int left =
-      available_geometry.x() + std::max(0, (available_geometry.width() - outer_size.width()) / 2);
+      available_geometry.left + std::max(0, (available_geometry.width - outer_size.width) / 2);
   const int top =
-      available_geometry.y() + std::max(0, (available_geometry.height() - outer_size.height()) / 2);
-  return QPoint(left, top);
+      available_geometry.top + std::max(0, (available_geometry.height - outer_size.height) / 2);
+  return {left, top};
 }
 
 }  // namespace quorvel::shell

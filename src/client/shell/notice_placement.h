@@ -1,8 +1,6 @@
 #pragma once
 
-#include <QPoint>
-#include <QRect>
-#include <QSize>
+#include "client/shell/screen_geometry.h"
 
 namespace quorvel::shell {
 
@@ -10,12 +8,12 @@ namespace quorvel::shell {
 // the whole screen (not its work area) and 450 twips above its bottom edge.
 // With a pixel ratio, the screen and the size are in device pixels and so is
 // the gap.
-QPoint NoticeWindowPosition(const QRect& screen_geometry, const QSize& outer_size,
-                            double pixel_ratio = 1.0);
+ScreenPoint NoticeWindowPosition(const ScreenRect& screen_geometry, const ScreenSize& outer_size,
+                                 double pixel_ratio = 1.0);
 
 // Where the main window's outer frame goes: centred in the screen's work
 // area; where it does not fit, its top left corner stays in the area, so
 // that the caption can always be reached.
-QPoint MainWindowPosition(const QRect& available_geometry, const QSize& outer_size);
+ScreenPoint MainWindowPosition(const ScreenRect& available_geometry, const ScreenSize& outer_size);
 
 }  // namespace quorvel::shell

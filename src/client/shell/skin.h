@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QString>
+#include <string_view>
 
 namespace quorvel::shell {
 
@@ -10,7 +10,7 @@ class Skin {
   virtual ~Skin() = default;
   // False when the skin could not be applied; the windows then keep the
   // platform's standard look.
-  virtual bool SkinH_AttachEx(const QString& skin_file, const QString& password) = 0;
+  virtual bool SkinH_AttachEx(std::u16string_view skin_file, std::u16string_view password) = 0;
 };
 
 }  // namespace quorvel::shell

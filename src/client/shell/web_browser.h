@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QString>
+#include <string_view>
 
 namespace quorvel::shell {
 
@@ -9,13 +9,13 @@ namespace quorvel::shell {
 class WebBrowser {
  public:
   virtual ~WebBrowser() = default;
-  virtual void Navigate(const QString& address) = 0;
+  virtual void Navigate(std::u16string_view address) = 0;
 };
 
 // Stands in where the program is built without web pages.
 class NullWebBrowser final : public WebBrowser {
  public:
-  void Navigate(const QString&) override {}
+  void Navigate(std::u16string_view) override {}
 };
 
 }  // namespace quorvel::shell

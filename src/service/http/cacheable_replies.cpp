@@ -1,6 +1,9 @@
 #include "service/http/cacheable_replies.h"
 
 #include <microhttpd.h>
+#include <strings.h>
+
+#include <string>
 
 #include "service/http/conditional_reply.h"
 
@@ -10,9 +13,37 @@ namespace {
 constexpr const char* kVaryCoding = "Accept-Encoding";
 constexpr const char* kVaryCodingAndHost = "Accept-Encoding, Host";
 
-const char* Header(MHD_Connection* connection, const char* name) {
-  return MHD_lookup_connection_value(connection, MHD_HEADER_KIND, name);
-}
+// Every line of the list header `name` as one list, as the lines of a list
+// combine (RFC 9110, 5.3): "br" and "br;q=0" on two lines decline br.  A
+// single line is passed on as the server holds it.
+class ListHeader {
+ public:
+  ListHeader(MHD_Connection* connection, const char* name) : name_(name) {
+    MHD_get_connection_values(connection, MHD_HEADER_KIND, &ListHeader::Gather, this);
+  }
+  ListHeader(const ListHeader&) = delete;
+  ListHeader& operator=(const ListHeader&) = delete;
+
+  // Null when no line names the header.
+  const char* value() const { return joined_.empty() ? first_ : joined_.c_str(); }
+
+ private:
+  static MHD_Result Gather(void* cls, MHD_ValueKind, const char* key, const char* value) {
+    auto& self = *static_cast<ListHeader*>(cls);
+    if (key == nullptr || value == nullptr || strcasecmp(key, self.name_) != 0) return MHD_YES;
+    if (self.first_ == nullptr) {
+      self.first_ = value;
+    } else {
+      if (self.joined_.empty()) self.joined_.assign(self.first_);
+      self.joined_.append(", ").append(value);
+    }
+    return MHD_YES;
+  }
+
+  const char* name_;
+  const char* first_ = nullptr;
+  std::string joined_;
+};
 
 bool CompressedQuickly(const ReadyReply& reply) {
   return reply.headers().entity_tag.starts_with("W/");
@@ -22,19 +53,24 @@ bool CompressedQuickly(const ReadyReply& reply) {
 
 CacheableReplies::CacheableReplies(const CachingOptions& options)
     : cache_control_(ConditionalReply::CacheControl(options.max_age_seconds)),
+      quick_cache_control_(ConditionalReply::CacheControl(options.max_age_seconds, false)),
+      cache_control_replaced_(ConditionalReply::CacheControl(0)),
       caching_(options.reply_cache_bytes > 0),
       cache_(options.reply_cache_bytes) {}
 
 CacheableReplies::Prepared CacheableReplies::Prepare(MHD_Connection* connection,
                                                      const ReplySubject& subject,
                                                      const BodyBuilder& build) {
-  const ContentCoding wanted = ChooseCoding(Header(connection, MHD_HTTP_HEADER_ACCEPT_ENCODING));
+  const ContentCoding wanted =
+      ChooseCoding(ListHeader(connection, MHD_HTTP_HEADER_ACCEPT_ENCODING).value());
   std::shared_ptr<const ReadyReply> reply;
   std::string key;
   if (caching_) {
     key.reserve(subject.identity_tag.size() + subject.key.size() + 2);
     key.append(subject.identity_tag).append(1, '\n').append(subject.key);
     key.push_back(static_cast<char>('0' + static_cast<int>(wanted)));
+    // Sent with other headers; dropped with the rest of its catalogue's.
+    if (subject.catalogue_replaced) key.push_back('-');
     reply = cache_.Find(key);
   }
   if (reply == nullptr || CompressedQuickly(*reply)) {
@@ -52,10 +88,10 @@ CacheableReplies::Prepared CacheableReplies::Prepare(MHD_Connection* connection,
       cache_.Insert(std::move(key), reply);
     }
   }
-  const bool not_modified =
-      ConditionalReply::NotModified(Header(connection, MHD_HTTP_HEADER_IF_NONE_MATCH),
-                                    Header(connection, MHD_HTTP_HEADER_IF_MODIFIED_SINCE),
-                                    reply->headers().entity_tag, reply->headers().last_modified);
+  const bool not_modified = ConditionalReply::NotModified(
+      ListHeader(connection, MHD_HTTP_HEADER_IF_NONE_MATCH).value(),
+      MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_IF_MODIFIED_SINCE),
+      reply->headers().entity_tag, reply->headers().last_modified);
   return Prepared{std::move(reply), not_modified ? 304 : 200};
 }
 
@@ -84,7 +120,9 @@ std::shared_ptr<const ReadyReply> CacheableReplies::Build(const ReplySubject& su
   const bool weak = coding != ContentCoding::kIdentity && effort == CompressionEffort::kQuick;
   headers.entity_tag = ConditionalReply::EntityTag(subject.identity_tag, tagged, coding, weak);
   headers.last_modified = subject.last_modified;
-  headers.cache_control = cache_control_;
+  headers.cache_control = subject.catalogue_replaced ? cache_control_replaced_
+                          : weak                     ? quick_cache_control_
+                                                     : cache_control_;
   headers.vary = subject.varies_by_host ? kVaryCodingAndHost : kVaryCoding;
   return ReadyReply::Make(std::move(body), coding, std::move(headers));
 }

@@ -1,20 +1,32 @@
 #include "service/http/conditional_reply.h"
 
+#include <openssl/evp.h>
+
 #include <cstdint>
+#include <stdexcept>
 
 namespace quorvel::service {
 namespace {
 
 constexpr char kHex[] = "0123456789abcdef";
 
-std::uint64_t Fnv1a(std::string_view text) {
-  std::uint64_t hash = 14695981039346656037ULL;
-  for (const char c : text) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
-  return hash;
-}
-
-void AppendHex(std::uint64_t value, std::string& out) {
-  for (int shift = 60; shift >= 0; shift -= 4) out.push_back(kHex[(value >> shift) & 15]);
+// The first 128 bits of the SHA-256 of `subject`, in hex.  Anyone may choose
+// what a subject holds (the term, the Host), so the tag needs a digest no one
+// can find two subjects for: with a 64-bit hash two Hosts with one tag and two
+// bodies are a few billion tries away.
+void AppendDigest(std::string_view subject, std::string& out) {
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned int length = 0;
+  if (EVP_Digest(subject.data(), subject.size(), digest, &length, EVP_sha256(), nullptr) != 1 ||
+      length < 16) {
+    // Never seen: SHA-256 is built into libcrypto and needs no memory of its
+    // own.  A tag that cannot be made must not be shared.
+    throw std::runtime_error("no digest for an entity tag");
+  }
+  for (std::size_t i = 0; i < 16; ++i) {
+    out.push_back(kHex[digest[i] >> 4]);
+    out.push_back(kHex[digest[i] & 15]);
+  }
 }
 
 bool IsSpace(char c) { return c == ' ' || c == '\t'; }
@@ -51,15 +63,15 @@ std::string ConditionalReply::EntityTag(std::string_view identity_tag, std::stri
   std::string tag = weak ? "W/\"" : "\"";
   tag.append(identity_tag.empty() ? std::string_view("built-in") : identity_tag);
   tag.push_back('.');
-  AppendHex(Fnv1a(subject), tag);
+  AppendDigest(subject, tag);
   if (coding != ContentCoding::kIdentity) tag.append(".").append(CodingName(coding));
   tag.push_back('"');
   return tag;
 }
 
-std::string ConditionalReply::CacheControl(int max_age_seconds) {
+std::string ConditionalReply::CacheControl(int max_age_seconds, bool shared) {
   if (max_age_seconds <= 0) return "no-cache";
-  return "public, max-age=" + std::to_string(max_age_seconds);
+  return (shared ? "public, max-age=" : "private, max-age=") + std::to_string(max_age_seconds);
 }
 
 bool ConditionalReply::NotModified(const char* if_none_match, const char* if_modified_since,

@@ -13,7 +13,8 @@ namespace quorvel::service {
 // request may be answered with 304 Not Modified.
 //
 // The entity tag names the catalogue loaded (its identity, which no other
-// content can share), what the request asked of it, and the coding of the
+// content can share), what the request asked of it (as the first 128 bits of
+// its SHA-256, so that no two requests share a tag), and the coding of the
 // body.  A strong tag names those bytes alone.  A weak one ("W/" before it)
 // names a body that decodes to the same text but was compressed with less
 // effort than the strong one's: a client or cache that holds either gets 304
@@ -26,8 +27,9 @@ struct ConditionalReply {
                                ContentCoding coding, bool weak = false);
 
   // Cache-Control for a reply that may be held `max_age_seconds`: 0 lets
-  // caches keep it only to ask again each time ("no-cache").
-  static std::string CacheControl(int max_age_seconds);
+  // caches keep it only to ask again each time ("no-cache").  A reply that
+  // is not `shared` may be kept by the client alone ("private").
+  static std::string CacheControl(int max_age_seconds, bool shared = true);
 
   // Whether a GET or HEAD that sent these headers (null: not sent) may be
   // answered 304 for a reply with `entity_tag` and `last_modified`.

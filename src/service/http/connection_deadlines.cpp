@@ -11,7 +11,9 @@ class ConnectionDeadlines::Connection {
   const int fd;
   // Clock::duration::max() while no head is due.
   std::atomic<Clock::duration> deadline;
-  bool busy = false;  // touched only by the connection's serving thread
+  // Touched only by the connection's serving thread.
+  bool busy = false;
+  bool closing = false;
 };
 
 ConnectionDeadlines::~ConnectionDeadlines() {
@@ -26,7 +28,7 @@ ConnectionDeadlines::Connection* ConnectionDeadlines::Opened(int fd) {
 }
 
 void ConnectionDeadlines::HeadReceived(Connection* connection) {
-  if (connection == nullptr || connection->busy) return;
+  if (connection == nullptr || connection->busy || connection->closing) return;
   connection->busy = true;
   connection->deadline = Clock::duration::max();
   ++replies_under_way_;
@@ -35,8 +37,18 @@ void ConnectionDeadlines::HeadReceived(Connection* connection) {
 void ConnectionDeadlines::ReplyDone(Connection* connection) {
   if (connection == nullptr || !connection->busy) return;
   connection->busy = false;
-  connection->deadline = (Clock::now() + allowance_).time_since_epoch();
+  if (!connection->closing) connection->deadline = (Clock::now() + allowance_).time_since_epoch();
   --replies_under_way_;
+}
+
+void ConnectionDeadlines::CloseAtOnce(Connection* connection) {
+  if (connection == nullptr) return;
+  connection->closing = true;
+  connection->deadline = Clock::duration::min();
+}
+
+bool ConnectionDeadlines::Closing(const Connection* connection) {
+  return connection != nullptr && connection->closing;
 }
 
 void ConnectionDeadlines::Closed(Connection* connection) {

@@ -36,6 +36,12 @@ class ConnectionDeadlines {
   void ReplyDone(Connection* connection);
   // Deletes `connection`.
   void Closed(Connection* connection);
+  // Makes `connection` overdue for good: the next CloseOverdue() shuts it
+  // down, whatever it sends meanwhile.  From its serving thread.
+  void CloseAtOnce(Connection* connection);
+  // Whether CloseAtOnce() was called for `connection`, which is then served
+  // no more.  From its serving thread.
+  static bool Closing(const Connection* connection);
 
   // Shuts down the socket of every connection past its deadline, so that the
   // server sees it end and closes it.  Returns how many.

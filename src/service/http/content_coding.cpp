@@ -77,15 +77,19 @@ ContentCoding ChooseCoding(const char* accept_encoding) {
       if (!parsed) continue;
       quality = *parsed;
     }
+    // A coding named more than once, as when the header came in several
+    // lines, counts at its least: one that the client declined anywhere is
+    // not sent to it.
+    const auto take = [quality](int& slot) { slot = slot < 0 ? quality : std::min(slot, quality); };
     const std::string_view name = Trim(element);
     if (SameLetters(name, "identity")) {
-      named[0] = quality;
+      take(named[0]);
     } else if (SameLetters(name, "gzip") || SameLetters(name, "x-gzip")) {
-      named[1] = std::max(named[1], quality);
+      take(named[1]);
     } else if (SameLetters(name, "br")) {
-      named[2] = quality;
+      take(named[2]);
     } else if (name == "*") {
-      others = quality;
+      take(others);
     }
   }
   const auto of = [&](std::size_t i) { return named[i] >= 0 ? named[i] : others; };

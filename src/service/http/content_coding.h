@@ -17,7 +17,8 @@ std::string_view CodingName(ContentCoding coding);
 // on a tie br before gzip before identity.  Identity is the answer when the
 // header is absent or empty, names nothing this service makes, or refuses
 // everything: a reply the client did not ask to have coded is always one it
-// can read.  "x-gzip" counts as gzip, "*" stands for every coding not named.
+// can read.  "x-gzip" counts as gzip, "*" stands for every coding not named;
+// a coding named twice counts at the lesser of its q-values.
 ContentCoding ChooseCoding(const char* accept_encoding);
 
 }  // namespace quorvel::service

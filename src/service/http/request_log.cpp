@@ -194,7 +194,7 @@ void RequestLog::Write(std::string_view method, std::string_view target, int sta
                        std::size_t body_bytes, long long micros) {
   std::string line = method.empty() ? std::string("-") : Capped(method, kMaxMethodChars);
   line.append(" ").append(target.empty() ? std::string("-") : Capped(target, kMaxTargetChars));
-  line.append(" ").append(std::to_string(status));
+  line.append(" ").append(status < 0 ? std::string("-") : std::to_string(status));
   line.append(" ").append(std::to_string(body_bytes)).append("B");
   line.append(" ").append(micros < 0 ? std::string("-") : std::to_string(micros)).append("us\n");
   Enqueue(std::move(line));

@@ -32,7 +32,7 @@ class RequestLog {
   RequestLog(const RequestLog&) = delete;
   RequestLog& operator=(const RequestLog&) = delete;
 
-  // `micros` below 0: not timed.
+  // `status` below 0: no reply was sent whole; `micros` below 0: not timed.
   void Write(std::string_view method, std::string_view target, int status, std::size_t body_bytes,
              long long micros);
   // A line of its own, "catalogue-service: " and `line`, for what is not a

@@ -45,8 +45,10 @@ std::size_t ServiceMetrics::SlotOfThisThread() {
 void ServiceMetrics::RequestDone(RequestKind kind, int status, std::chrono::microseconds taken,
                                  std::size_t body_bytes, ContentCoding coding) {
   Slot& slot = slots_[SlotOfThisThread()];
-  const std::size_t status_class =
-      status >= 100 && status < 600 ? static_cast<std::size_t>(status / 100 - 1) : kClasses - 1;
+  const std::size_t status_class = status < 0 ? kClasses - 1
+                                   : status >= 100 && status < 600
+                                       ? static_cast<std::size_t>(status / 100 - 1)
+                                       : 4;
   slot.requests[static_cast<std::size_t>(kind) * kClasses + status_class].fetch_add(
       1, std::memory_order_relaxed);
   const double seconds = static_cast<double>(taken.count()) / 1e6;
@@ -68,14 +70,16 @@ std::string ServiceMetrics::Render(const Holdings& holdings) const {
   };
   std::string out;
   Head(out, "quorvel_catalogue_requests_total", "counter",
-       "Requests answered, by what they asked for and the class of their status.");
+       "Requests answered, by what they asked for and the class of their status; \"unsent\": the "
+       "connection ended before the reply was sent whole.");
   for (std::size_t kind = 0; kind < kKinds; ++kind) {
     for (std::size_t status_class = 0; status_class < kClasses; ++status_class) {
       out.append("quorvel_catalogue_requests_total{kind=\"")
           .append(kKindNames[kind])
           .append("\",status=\"")
-          .append(std::to_string(status_class + 1))
-          .append("xx\"} ")
+          .append(status_class + 1 < kClasses ? std::to_string(status_class + 1) + "xx"
+                                              : std::string("unsent"))
+          .append("\"} ")
           .append(std::to_string(total(&Slot::requests, kind * kClasses + status_class)))
           .append("\n");
     }

@@ -40,6 +40,7 @@ class ServiceMetrics {
 
   void ConnectionOpened() { open_connections_.fetch_add(1, std::memory_order_relaxed); }
   void ConnectionClosed() { open_connections_.fetch_sub(1, std::memory_order_relaxed); }
+  // `status` below 0: the connection ended before the reply was sent whole.
   void RequestDone(RequestKind kind, int status, std::chrono::microseconds taken,
                    std::size_t body_bytes, ContentCoding coding);
 
@@ -47,7 +48,8 @@ class ServiceMetrics {
 
  private:
   static constexpr std::size_t kKinds = 4;
-  static constexpr std::size_t kClasses = 5;  // 1xx to 5xx
+  // 1xx to 5xx, then replies queued but not sent whole (status below 0).
+  static constexpr std::size_t kClasses = 6;
   static constexpr std::size_t kSlots = 8;
   struct alignas(64) Slot {
     std::array<std::atomic<std::uint64_t>, kKinds * kClasses> requests{};

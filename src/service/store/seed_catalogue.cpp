@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "protocol/site_pages.h"
 #include "protocol/wire_format.h"
 
 namespace quorvel::service {
@@ -28,12 +29,14 @@ class SeedRandom {
   std::uint64_t state_;
 };
 
-// The game's own name as it appears in titles (the first button's term has a
-// typo the game's players would not write).
-constexpr std::array<std::string_view, 18> kGameNames = {
-    "跑跑卡丁车", "穿越火线", "QQ飞车", "QQ炫舞",        "CSOL",     "洛克王国",
-    "造梦西游",   "机甲旋风", "QQ逆战", "西游大战僵尸2", "传奇",     "斩魂",
-    "英雄联盟",   "QQ游戏",   "QQ活动", "梦三国",        "反恐行动", "风暴战区"};
+// The game's own name as it appears in titles: its category term, but where
+// the term is not what the game's players write (the first button's term has
+// a typo, and the ninth's leaves out the name's "QQ").
+std::string_view GameName(std::size_t term) {
+  if (term == 0) return "跑跑卡丁车";
+  if (term == 8) return "QQ逆战";
+  return kCategoryTerms[term];
+}
 
 constexpr std::array<std::string_view, 18> kFeatures = {
     "透视自瞄辅助", "自动挂机助手",      "一键连招脚本",   "多开器",       "内存修改器",
@@ -74,7 +77,7 @@ std::string MakeLinks(const std::string& id, SeedRandom& random) {
   std::string links;
   for (std::uint64_t k = 0; k < count; ++k) {
     links.append(kLinkNames[(first_name + k) % kLinkNames.size()]);
-    links.append(protocol::kLinkNameSeparator).append("/download/").append(id);
+    links.append(protocol::kLinkNameSeparator).append(protocol::kDownloadPrefix).append(id);
     if (k > 0) links.append("?mirror=").append(std::to_string(k + 1));
     links.append(protocol::kLinkSeparator);
   }
@@ -111,7 +114,7 @@ std::vector<CatalogueEntry> FictionalCatalogue(std::span<const int, 18> count_pe
     const std::uint64_t minor = random.Below(20);
     const std::uint64_t licence = random.Below(kLicenceModes.size());
     const std::uint64_t update = random.Below(kUpdateSpan);
-    entry.title = std::string(kGameNames[term]) + " " + std::string(kFeatures[feature]) + " v" +
+    entry.title = std::string(GameName(term)) + " " + std::string(kFeatures[feature]) + " v" +
                   std::to_string(major) + "." + std::to_string(minor);
     entry.licence_mode = std::string(kLicenceModes[licence]);
     entry.update_time = FormatTime(kFirstUpdate + static_cast<std::int64_t>(update));

@@ -6,24 +6,22 @@
 #include <string_view>
 #include <vector>
 
+#include "protocol/category_terms.h"
 #include "service/store/catalogue_entry.h"
 
 namespace quorvel::service {
 
-// The eighteen category terms the client's buttons send, in button order.
-inline constexpr std::array<std::string_view, 18> kCategoryTerms = {
-    "跑炮卡丁车", "穿越火线", "QQ飞车", "QQ炫舞",        "CSOL",     "洛克王国",
-    "造梦西游",   "机甲旋风", "逆战",   "西游大战僵尸2", "传奇",     "斩魂",
-    "英雄联盟",   "QQ游戏",   "QQ活动", "梦三国",        "反恐行动", "风暴战区"};
+// The category terms, in button order; written once for client and service.
+using protocol::kCategoryTerms;
 
 // How many seed entries each term of kCategoryTerms gets.  The spread is uneven
-// on purpose so that, at 20 entries a page, the client meets every case:
+// on purpose so that, at 20 entries a page, the client meets every case; by
+// button, with the pages each term fills:
 //
-//   跑炮卡丁车 41 (3 pages)   穿越火线 64 (4)   QQ飞车 40 (2, exactly full)
-//   QQ炫舞 21 (2, one over)   CSOL 20 (1, exactly full)   洛克王国 13 (1)
-//   造梦西游 9 (1)   机甲旋风 1 (1)   逆战 27 (2)   西游大战僵尸2 0 (0)
-//   传奇 33 (2)   斩魂 0 (0)   英雄联盟 48 (3)   QQ游戏 6 (1)   QQ活动 2 (1)
-//   梦三国 4 (1)   反恐行动 0 (0)   风暴战区 1 (1)
+//    1: 41 (3 pages)   2: 64 (4)   3: 40 (2, exactly full)   4: 21 (2, one over)
+//    5: 20 (1, exactly full)   6: 13 (1)   7: 9 (1)   8: 1 (1)   9: 27 (2)
+//   10: 0 (0)   11: 33 (2)   12: 0 (0)   13: 48 (3)   14: 6 (1)   15: 2 (1)
+//   16: 4 (1)   17: 0 (0)   18: 1 (1)
 //
 // 330 entries in all, 17 pages.  Titles never contain another category's term,
 // so a request for a term matches exactly the entries counted here.

@@ -4,6 +4,8 @@
 
 #include <string_view>
 
+#include "encoding/utf8_encoder.h"
+
 namespace quorvel::catalogue {
 namespace {
 
@@ -15,23 +17,18 @@ struct GuardCase {
   bool allowed;
 };
 
-// Unit for unit: fromUtf16 would drop a leading byte order mark.
-QString Text(std::u16string_view s) {
-  return QString(reinterpret_cast<const QChar*>(s.data()), static_cast<qsizetype>(s.size()));
-}
-
 void PrintTo(const GuardCase& c, std::ostream* os) {
-  *os << '"' << Text(c.address).toStdString() << "\" (" << c.address.size() << " units) "
+  *os << '"' << encoding::Utf16ToUtf8(c.address) << "\" (" << c.address.size() << " units) "
       << (c.allowed ? "allowed" : "refused");
 }
 
 class CheckOpenableAddressTest : public ::testing::TestWithParam<GuardCase> {};
 
 TEST_P(CheckOpenableAddressTest, OnlyKnownDownloadSchemes) {
-  const AddressCheck check = CheckOpenableAddress(Text(GetParam().address));
+  const AddressCheck check = CheckOpenableAddress(GetParam().address);
   EXPECT_EQ(check.allowed, GetParam().allowed);
   // A refusal always says why; an allowed address needs no words.
-  EXPECT_EQ(check.reason.isEmpty(), GetParam().allowed);
+  EXPECT_EQ(check.reason.empty(), GetParam().allowed);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -93,24 +90,22 @@ INSTANTIATE_TEST_SUITE_P(
         GuardCase{u"http://x/\xDC00y", false}, GuardCase{u"\xFEFFhttp://x", false}));
 
 TEST(CheckOpenableAddressLength, LongAddressesUpToTheLimitOpen) {
-  const QString base = QStringLiteral("http://example.com/?");
-  EXPECT_TRUE(CheckOpenableAddress(base + QString(32768 - base.size(), QLatin1Char('a'))).allowed);
-  const AddressCheck over =
-      CheckOpenableAddress(base + QString(32769 - base.size(), QLatin1Char('a')));
+  const std::u16string base = u"http://example.com/?";
+  EXPECT_TRUE(CheckOpenableAddress(base + std::u16string(32768 - base.size(), u'a')).allowed);
+  const AddressCheck over = CheckOpenableAddress(base + std::u16string(32769 - base.size(), u'a'));
   EXPECT_FALSE(over.allowed);
-  EXPECT_FALSE(over.reason.isEmpty());
+  EXPECT_FALSE(over.reason.empty());
 }
 
 TEST(CheckOpenableAddressLength, AMebibyteAddressIsRefusedWithAShortReason) {
-  const QString huge = QStringLiteral("http://example.com/") + QString(1 << 20, QLatin1Char('x'));
+  const std::u16string huge = u"http://example.com/" + std::u16string(1 << 20, u'x');
   const AddressCheck check = CheckOpenableAddress(huge);
   EXPECT_FALSE(check.allowed);
-  EXPECT_LT(check.reason.size(), 200);
+  EXPECT_LT(check.reason.size(), 200u);
   // A refused address is quoted, but never at full length.
-  const AddressCheck quoted =
-      CheckOpenableAddress(QStringLiteral("javascript:") + QString(30000, QLatin1Char('x')));
+  const AddressCheck quoted = CheckOpenableAddress(u"javascript:" + std::u16string(30000, u'x'));
   EXPECT_FALSE(quoted.allowed);
-  EXPECT_LT(quoted.reason.size(), 300);
+  EXPECT_LT(quoted.reason.size(), 300u);
 }
 
 }  // namespace

@@ -6,9 +6,11 @@
 namespace quorvel::catalogue {
 namespace {
 
+using testing::Contains;
 using testing::kFolder;
-using testing::kServer;
 using testing::kScript;
+using testing::kServer;
+using testing::Lines;
 using testing::Record;
 using testing::Records;
 using testing::Reply;
@@ -25,18 +27,23 @@ TEST_F(SessionTest, ChoosingARowFillsTheLinkLists) {
   session_.StartUpLoad();
   struct Case {
     int row;
-    QStringList names;
-    QStringList addresses;
+    Lines names;
+    Lines addresses;
   };
-  const Case cases[] = {
-      {0, {"a", "b"}, {"x", "y"}}, {1, {"a"}, {"x"}}, {2, {"a"}, {"x"}}, {3, {}, {}},
-      {4, {"a"}, {"x"}},           {5, {}, {}},       {-1, {}, {}}};
+  const Case cases[] = {{0, {u"a", u"b"}, {u"x", u"y"}},
+                        {1, {u"a"}, {u"x"}},
+                        {2, {u"a"}, {u"x"}},
+                        {3, {}, {}},
+                        {4, {u"a"}, {u"x"}},
+                        {5, {}, {}},
+                        {-1, {}, {}}};
   for (const Case& c : cases) {
     session_.RowChosen(c.row);
     EXPECT_EQ(session_.List1(), c.names) << c.row;
     EXPECT_EQ(session_.List2(), c.addresses) << c.row;
-    EXPECT_EQ(session_.HaunCunText(),
-              c.row >= 0 && c.row < 5 ? session_.List3()[c.row] : QString());
+    EXPECT_EQ(session_.HaunCunText(), c.row >= 0 && c.row < 5
+                                          ? session_.List3()[static_cast<std::size_t>(c.row)]
+                                          : std::u16string());
   }
 }
 
@@ -49,10 +56,10 @@ TEST_F(SessionTest, SelectingANameOpensItsAddressFromTheProgramFolder) {
   // The arrow keys pass over every line: each one opens.
   session_.LinkSelected(0);
   ASSERT_EQ(shell_.opened().size(), 2u);
-  EXPECT_EQ(shell_.opened()[0].address, "https://y");
+  EXPECT_EQ(shell_.opened()[0].address, u"https://y");
   EXPECT_EQ(shell_.opened()[0].working_directory, kFolder);
-  EXPECT_EQ(shell_.opened()[1].address, "http://x");
-  EXPECT_TRUE(session_.Notice().isEmpty());
+  EXPECT_EQ(shell_.opened()[1].address, u"http://x");
+  EXPECT_TRUE(session_.Notice().empty());
   session_.LinkSelected(2);
   session_.LinkSelected(-1);
   EXPECT_EQ(shell_.opened().size(), 2u);
@@ -62,15 +69,15 @@ TEST_F(SessionTest, RefusedAddressesStartNothing) {
   const char* refused[] = {
       "file:///etc/passwd", "/bin/sh", "javascript:alert(1)", "data:text/html,x", "gopher://x",
       "--version",          ""};
-  QString links;
-  for (const char* address : refused) links += QStringLiteral("n/*/%1/**/").arg(address);
+  std::string links;
+  for (const char* address : refused) links += std::string("n/*/") + address + "/**/";
   transfer_.QueueReply(Reply({{"c", "t", "m", "u", links, "1"}}, "1?1"));
   session_.StartUpLoad();
   session_.RowChosen(0);
-  ASSERT_EQ(session_.List2().size(), static_cast<qsizetype>(std::size(refused)));
-  for (int line = 0; line < session_.List2().size(); ++line) {
+  ASSERT_EQ(session_.List2().size(), std::size(refused));
+  for (int line = 0; line < static_cast<int>(session_.List2().size()); ++line) {
     session_.LinkSelected(line);
-    EXPECT_FALSE(session_.Notice().isEmpty()) << refused[line];
+    EXPECT_FALSE(session_.Notice().empty()) << refused[line];
   }
   EXPECT_TRUE(shell_.opened().empty());
 }
@@ -79,9 +86,9 @@ TEST_F(SessionTest, ShellFailureIsTold) {
   transfer_.QueueReply(Reply({Record(0)}, "1?1"));
   session_.StartUpLoad();
   session_.RowChosen(0);
-  shell_.FailWith("xdg-open could not be started");
+  shell_.FailWith(u"xdg-open could not be started");
   session_.LinkSelected(0);
-  EXPECT_TRUE(session_.Notice().contains("xdg-open could not be started"));
+  EXPECT_TRUE(Contains(session_.Notice(), u"xdg-open could not be started"));
 }
 
 TEST_F(SessionTest, LinkListsOutliveANewLoadUntilARowIsChosen) {
@@ -90,11 +97,11 @@ TEST_F(SessionTest, LinkListsOutliveANewLoadUntilARowIsChosen) {
   session_.RowChosen(0);
   transfer_.QueueReply(Reply({{"c", "t", "m", "u", "new/*/http://new/**/", "1"}}, "1?2"));
   session_.NextPage();
-  EXPECT_EQ(session_.List1(), QStringList{"old"});
+  EXPECT_EQ(session_.List1(), Lines{u"old"});
   session_.LinkSelected(0);
-  EXPECT_EQ(shell_.opened().back().address, "http://old");
+  EXPECT_EQ(shell_.opened().back().address, u"http://old");
   session_.RowChosen(0);
-  EXPECT_EQ(session_.List1(), QStringList{"new"});
+  EXPECT_EQ(session_.List1(), Lines{u"new"});
 }
 
 TEST_F(SessionTest, ChoosingAfterPagingShowsThatPagesLinks) {
@@ -102,8 +109,8 @@ TEST_F(SessionTest, ChoosingAfterPagingShowsThatPagesLinks) {
   transfer_.QueueReply(Reply({Record(7), Record(8)}, "30?3"));
   session_.NextPage();
   session_.RowChosen(1);
-  EXPECT_EQ(session_.List1(), QStringList{"n8"});
-  EXPECT_EQ(session_.List2(), QStringList{"http://h/8"});
+  EXPECT_EQ(session_.List1(), Lines{u"n8"});
+  EXPECT_EQ(session_.List2(), Lines{u"http://h/8"});
 }
 
 }  // namespace

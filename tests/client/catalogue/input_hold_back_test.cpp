@@ -1,4 +1,4 @@
-#include "client/catalogue/qt/input_hold_back.h"
+#include "client/catalogue/curl/qt/input_hold_back.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>

@@ -22,9 +22,9 @@ class ListTableModelTest : public ::testing::Test {
 TEST_F(ListTableModelTest, StoredRowsCountAtOnceViewsHearInOneBatch) {
   QSignalSpy inserted(&model_, &QAbstractItemModel::rowsInserted);
   for (int r = 0; r < 100; ++r) {
-    ASSERT_TRUE(model_.InsertRow(model_.StoredRowCount(), QStringLiteral("row%1").arg(r)));
+    ASSERT_TRUE(model_.InsertRow(model_.StoredRowCount(), QStringLiteral(u"row%1").arg(r)));
     EXPECT_EQ(model_.StoredRowCount(), r + 1);
-    ASSERT_TRUE(model_.SetCellText(model_.StoredRowCount() - 1, 1, QStringLiteral("t%1").arg(r)));
+    ASSERT_TRUE(model_.SetCellText(model_.StoredRowCount() - 1, 1, QStringLiteral(u"t%1").arg(r)));
   }
   EXPECT_EQ(model_.rowCount(), 0);
   EXPECT_EQ(inserted.count(), 0);
@@ -54,12 +54,12 @@ TEST_F(ListTableModelTest, ACellShowsAtMostItsCapAndKeepsTheWholeText) {
 }
 
 TEST_F(ListTableModelTest, ChangedCellsOfShownRowsAreAnnouncedOnce) {
-  model_.InsertRow(0, "a");
-  model_.InsertRow(1, "b");
+  model_.InsertRow(0, u"a");
+  model_.InsertRow(1, u"b");
   model_.CommitRows();
   QSignalSpy changed(&model_, &QAbstractItemModel::dataChanged);
-  model_.SetCellText(0, 2, "x");
-  model_.SetCellText(1, 3, "y");
+  model_.SetCellText(0, 2, u"x");
+  model_.SetCellText(1, 3, u"y");
   model_.CommitRows();
   ASSERT_EQ(changed.count(), 1);
   EXPECT_EQ(changed[0][0].value<QModelIndex>().row(), 0);
@@ -68,33 +68,33 @@ TEST_F(ListTableModelTest, ChangedCellsOfShownRowsAreAnnouncedOnce) {
 }
 
 TEST_F(ListTableModelTest, ClearRowsRestartsAtZero) {
-  model_.InsertRow(0, "a");
+  model_.InsertRow(0, u"a");
   model_.CommitRows();
-  model_.InsertRow(1, "pending");
+  model_.InsertRow(1, u"pending");
   model_.ClearRows();
   EXPECT_EQ(model_.StoredRowCount(), 0);
   EXPECT_EQ(model_.rowCount(), 0);
-  EXPECT_TRUE(model_.InsertRow(0, "new"));
+  EXPECT_TRUE(model_.InsertRow(0, u"new"));
   model_.CommitRows();
   EXPECT_EQ(model_.rowCount(), 1);
   EXPECT_EQ(model_.CellText(0, 0), "new");
 }
 
 TEST_F(ListTableModelTest, OutOfRangeCallsChangeNothing) {
-  EXPECT_FALSE(model_.InsertRow(1, "gap"));
-  EXPECT_FALSE(model_.InsertRow(-1, "negative"));
-  EXPECT_FALSE(model_.SetCellText(0, 1, "no row"));
-  model_.InsertRow(0, "a");
-  EXPECT_FALSE(model_.SetCellText(0, 6, "no column"));
-  EXPECT_FALSE(model_.SetCellText(-1, 1, "negative"));
+  EXPECT_FALSE(model_.InsertRow(1, u"gap"));
+  EXPECT_FALSE(model_.InsertRow(-1, u"negative"));
+  EXPECT_FALSE(model_.SetCellText(0, 1, u"no row"));
+  model_.InsertRow(0, u"a");
+  EXPECT_FALSE(model_.SetCellText(0, 6, u"no column"));
+  EXPECT_FALSE(model_.SetCellText(-1, 1, u"negative"));
   EXPECT_EQ(model_.StoredRowCount(), 1);
   EXPECT_EQ(model_.CellText(5, 5), QString());
 }
 
 TEST_F(ListTableModelTest, RowInsertedInsideTheTableTakesItsPlace) {
-  model_.InsertRow(0, "a");
-  model_.InsertRow(1, "c");
-  model_.InsertRow(1, "b");
+  model_.InsertRow(0, u"a");
+  model_.InsertRow(1, u"c");
+  model_.InsertRow(1, u"b");
   EXPECT_EQ(model_.rowCount(), 3);
   EXPECT_EQ(model_.CellText(0, 0), "a");
   EXPECT_EQ(model_.CellText(1, 0), "b");
@@ -102,17 +102,17 @@ TEST_F(ListTableModelTest, RowInsertedInsideTheTableTakesItsPlace) {
 }
 
 TEST_F(ListTableModelTest, OverwrittenCellShowsTheLastText) {
-  model_.InsertRow(0, "a");
-  model_.SetCellText(0, 1, "first");
-  model_.SetCellText(0, 1, "second, longer");
-  model_.SetCellText(0, 1, "");
+  model_.InsertRow(0, u"a");
+  model_.SetCellText(0, 1, u"first");
+  model_.SetCellText(0, 1, u"second, longer");
+  model_.SetCellText(0, 1, u"");
   EXPECT_EQ(model_.CellText(0, 1), "");
-  model_.SetCellText(0, 1, "third");
+  model_.SetCellText(0, 1, u"third");
   EXPECT_EQ(model_.CellText(0, 1), "third");
 }
 
 TEST_F(ListTableModelTest, NetworkTextIsPlainDataOnly) {
-  model_.InsertRow(0, "<b>bold</b><img src=x>");
+  model_.InsertRow(0, u"<b>bold</b><img src=x>");
   model_.CommitRows();
   const QModelIndex cell = model_.index(0, 0);
   EXPECT_EQ(model_.data(cell).toString(), "<b>bold</b><img src=x>");
@@ -130,11 +130,11 @@ TEST_F(ListTableModelTest, HeadersAreTheColumnCaptions) {
 TEST(ListTableModelColumnsTest, ColumnAddedLaterKeepsTheCells) {
   ListTableModel model;
   QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
-  model.InsertRow(0, "row text");
+  model.InsertRow(0, u"row text");
   model.InsertColumn(0, "first");
   model.InsertColumn(1, "third");
   model.InsertColumn(1, "second");
-  model.SetCellText(0, 2, "cell");
+  model.SetCellText(0, 2, u"cell");
   EXPECT_EQ(model.CellText(0, 0), "row text");
   EXPECT_EQ(model.CellText(0, 1), "");
   EXPECT_EQ(model.CellText(0, 2), "cell");
@@ -146,7 +146,7 @@ TEST(ListTableModelColumnsTest, ManyRowsWithTesterAttached) {
   QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
   for (int c = 0; c < 6; ++c) model.InsertColumn(c, "h");
   for (int r = 0; r < 40000; ++r) {
-    model.InsertRow(model.StoredRowCount(), "c");
+    model.InsertRow(model.StoredRowCount(), u"c");
     model.SetCellText(model.StoredRowCount() - 1, 5, QString::number(r));
   }
   model.CommitRows();

@@ -8,15 +8,17 @@
 namespace quorvel::catalogue {
 namespace {
 
+using testing::Lines;
 using testing::ListingPage;
 using testing::ReadListingPage;
 using testing::Record;
 using testing::Records;
 using testing::Reply;
+using testing::U;
 
-ListingPage Read(const QByteArray& reply, LoadKind kind, PagingStep step = PagingStep::kNext,
-                 std::int32_t page_no = 1, QStringView suffix = {}) {
-  const QString text = DecodeReply(reply);
+ListingPage Read(std::string_view reply, LoadKind kind, PagingStep step = PagingStep::kNext,
+                 std::int32_t page_no = 1, std::u16string_view suffix = {}) {
+  const std::u16string text = DecodeReply(reply);
   PageLoad load;
   load.kind = kind;
   load.step = step;
@@ -40,15 +42,15 @@ TEST_P(KindTest, TwoRecordsGiveTwoRowsWithTheKindsCells) {
   const ListingPage page = Read(Reply(Records(2), "2?1"), c.kind, PagingStep::kNext, 2);
   ASSERT_EQ(page.rows.size(), 2u);
   for (int r = 0; r < 2; ++r) {
-    const QStringList record = Record(r);
-    for (int col = 0; col < 6; ++col) {
-      EXPECT_EQ(page.rows[r][col], c.written[col] ? record[col] : QString())
+    const testing::Fields record = Record(r);
+    for (std::size_t col = 0; col < 6; ++col) {
+      EXPECT_EQ(page.rows[r][col], c.written[col] ? U(record[col]) : std::u16string())
           << "row " << r << " column " << col;
     }
   }
-  EXPECT_EQ(page.list3, (QStringList{Record(0)[4], Record(1)[4]}));
+  EXPECT_EQ(page.list3, (Lines{U(Record(0)[4]), U(Record(1)[4])}));
   ASSERT_TRUE(page.outcome.counter_text.has_value());
-  EXPECT_EQ(*page.outcome.counter_text, QString::fromUtf16(c.counter));
+  EXPECT_EQ(*page.outcome.counter_text, c.counter);
   EXPECT_EQ(page.outcome.page_count, 1);
   EXPECT_EQ(page.outcome.fault, ListingTrailer::Fault::kNone);
 }
@@ -56,49 +58,48 @@ TEST_P(KindTest, TwoRecordsGiveTwoRowsWithTheKindsCells) {
 TEST_P(KindTest, RecordWithFewerFieldsKeepsList3LineForLine) {
   const ListingPage page = Read(Reply({{"a", "b"}, Record(1), {"only"}}, "3?1"), GetParam().kind);
   ASSERT_EQ(page.rows.size(), 3u);
-  ASSERT_EQ(page.list3.size(), 3);
-  EXPECT_EQ(page.list3[0], QString());
-  EXPECT_EQ(page.list3[1], Record(1)[4]);
-  EXPECT_EQ(page.list3[2], QString());
-  EXPECT_EQ(page.rows[0][0], "a");
-  EXPECT_EQ(page.rows[0][1], "b");
-  EXPECT_EQ(page.rows[2][0], "only");
+  ASSERT_EQ(page.list3.size(), 3u);
+  EXPECT_EQ(page.list3[0], u"");
+  EXPECT_EQ(page.list3[1], U(Record(1)[4]));
+  EXPECT_EQ(page.list3[2], u"");
+  EXPECT_EQ(page.rows[0][0], u"a");
+  EXPECT_EQ(page.rows[0][1], u"b");
+  EXPECT_EQ(page.rows[2][0], u"only");
 }
 
 TEST_P(KindTest, LastRecordWithoutSeparatorIsNotListed) {
-  QByteArray reply = Reply(Records(2), QString());
-  reply.chop(QByteArray("?TtbBa?").size());
-  reply += QStringLiteral("c9\u0002t9?TtbBa?3?2").toUtf8();
+  std::string reply = Reply(Records(2), "");
+  reply.resize(reply.size() - std::string_view("?TtbBa?").size());
+  reply += "c9\x02t9?TtbBa?3?2";
   const ListingPage page = Read(reply, GetParam().kind);
   EXPECT_EQ(page.rows.size(), 2u);
-  EXPECT_EQ(page.list3.size(), 2);
+  EXPECT_EQ(page.list3.size(), 2u);
   EXPECT_EQ(page.outcome.page_count, 2);
 }
 
 TEST_P(KindTest, EntryCountShownAsSentWhateverTheRows) {
   const ListingPage page = Read(Reply(Records(1), " 1 000 ?5"), GetParam().kind);
   ASSERT_TRUE(page.outcome.counter_text.has_value());
-  EXPECT_TRUE(page.outcome.counter_text->contains(QStringLiteral(" 1 000 ")));
+  EXPECT_NE(page.outcome.counter_text->find(u" 1 000 "), std::u16string::npos);
 }
 
 TEST_P(KindTest, NoRowsButValidTrailer) {
   const ListingPage page = Read(Reply({}, "0?0"), GetParam().kind);
   EXPECT_TRUE(page.rows.empty());
-  EXPECT_TRUE(page.list3.isEmpty());
+  EXPECT_TRUE(page.list3.empty());
   ASSERT_TRUE(page.outcome.counter_text.has_value());
 }
 
 TEST_P(KindTest, ManyRowsBeyondSixteenBits) {
   const int count = 40000;
-  QString text;
-  for (int i = 0; i < count; ++i)
-    text += QStringLiteral("c\u0002t\u0002m\u0002u\u0002l\u0002i\u0001");
-  text += QStringLiteral("?TtbBa?40000?1");
+  std::u16string text;
+  for (int i = 0; i < count; ++i) text += u"c\u0002t\u0002m\u0002u\u0002l\u0002i\u0001";
+  text += u"?TtbBa?40000?1";
   PageLoad load;
   load.kind = GetParam().kind;
   const ListingPage page = ReadListingPage(text, load);
   EXPECT_EQ(page.rows.size(), static_cast<std::size_t>(count));
-  EXPECT_EQ(page.list3.size(), count);
+  EXPECT_EQ(page.list3.size(), static_cast<std::size_t>(count));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -119,7 +120,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ListingPageTest, CategoryUsesTheButtonsSuffix) {
   const ListingPage page =
       Read(Reply(Records(1), "5?2"), LoadKind::kCategory, PagingStep::kNext, 1, u" 个穿越火线外挂");
-  EXPECT_EQ(page.outcome.counter_text, QStringLiteral("当前有 5 个穿越火线外挂"));
+  EXPECT_EQ(page.outcome.counter_text, u"当前有 5 个穿越火线外挂");
 }
 
 // Page buttons after the first page of start-up, category and search.
@@ -148,8 +149,10 @@ INSTANTIATE_TEST_SUITE_P(
                           FirstPageCase{"9?-1", true}, FirstPageCase{"9? 2 ?extra", true})));
 
 TEST(ListingPageTest, StartUpWithoutMarkerKeepsCounterAndDisablesButtons) {
-  const ListingPage page =
-      Read(QStringLiteral("a\u0002b\u0001rest 3?4").toUtf8(), LoadKind::kStartUp);
+  const ListingPage page = Read(
+      "a\x02"
+      "b\x01rest 3?4",
+      LoadKind::kStartUp);
   EXPECT_EQ(page.rows.size(), 1u);
   EXPECT_FALSE(page.outcome.counter_text.has_value());
   EXPECT_EQ(page.outcome.buttons, (PageButtons{false, false}));
@@ -159,14 +162,14 @@ TEST(ListingPageTest, StartUpWithoutMarkerKeepsCounterAndDisablesButtons) {
 TEST(ListingPageTest, StartUpWithUnreadablePageCountDisablesBoth) {
   for (const char* trailer : {"4", "4?", "4?many"}) {
     const ListingPage page = Read(Reply(Records(1), trailer), LoadKind::kStartUp);
-    EXPECT_EQ(page.outcome.counter_text, QStringLiteral("Quorvel共有 4 个外挂")) << trailer;
+    EXPECT_EQ(page.outcome.counter_text, u"Quorvel共有 4 个外挂") << trailer;
     EXPECT_EQ(page.outcome.buttons, (PageButtons{false, false})) << trailer;
   }
 }
 
 TEST(ListingPageTest, CategoryAndSearchStopAtAFaultyTrailer) {
   for (const LoadKind kind : {LoadKind::kCategory, LoadKind::kSearch}) {
-    const ListingPage no_marker = Read(QStringLiteral("a\u0001x?1").toUtf8(), kind);
+    const ListingPage no_marker = Read("a\x01x?1", kind);
     EXPECT_EQ(no_marker.rows.size(), 1u);
     EXPECT_FALSE(no_marker.outcome.counter_text.has_value());
     EXPECT_FALSE(no_marker.outcome.buttons.has_value());
@@ -213,10 +216,12 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<PagingCase>& info) { return std::string(info.param.name); });
 
 TEST(ListingPageTest, PagingWithoutMarkerReadsTheWholeText) {
-  const ListingPage page = Read(QStringLiteral("a\u0002b\u0001tail?2?9").toUtf8(),
-                                LoadKind::kPaging, PagingStep::kNext, 2);
+  const ListingPage page = Read(
+      "a\x02"
+      "b\x01tail?2?9",
+      LoadKind::kPaging, PagingStep::kNext, 2);
   EXPECT_EQ(page.rows.size(), 1u);
-  EXPECT_EQ(page.outcome.counter_text, QStringLiteral("当页共有 a\u0002b\u0001tail 外挂"));
+  EXPECT_EQ(page.outcome.counter_text, u"当页共有 a\u0002b\u0001tail 外挂");
   EXPECT_EQ(page.outcome.page_count, 2);
   EXPECT_EQ(page.outcome.buttons, (PageButtons{true, false}));
   EXPECT_EQ(page.outcome.fault, ListingTrailer::Fault::kNoMarker);

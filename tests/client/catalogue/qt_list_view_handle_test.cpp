@@ -19,11 +19,11 @@ class QtListViewOwnership : public ::testing::Test {
  protected:
   static void Fill(ListView& list) {
     list.PrepareView();
-    list.AddColumn(0, QStringLiteral("a"), 90);
-    list.AddColumn(1, QStringLiteral("b"), 200);
+    list.AddColumn(0, u"a", 90);
+    list.AddColumn(1, u"b", 200);
     list.ApplyDisplaySettings();
-    list.AddRow(list.RowCount(), QStringLiteral("r0"));
-    list.SetCell(list.RowCount() - 1, 1, QStringLiteral("c1"));
+    list.AddRow(list.RowCount(), u"r0");
+    list.SetCell(list.RowCount() - 1, 1, u"c1");
   }
 };
 
@@ -36,7 +36,7 @@ TEST_F(QtListViewOwnership, TheHostOwnsTheWidgetTheHandleReachesIt) {
   ASSERT_NE(view, nullptr);
   EXPECT_EQ(view->parentWidget(), &host);
   EXPECT_EQ(list->RowCount(), 1);
-  EXPECT_EQ(view->table()->CellText(0, 1), QStringLiteral("c1"));
+  EXPECT_EQ(view->table()->CellText(0, 1), u"c1");
 }
 
 TEST_F(QtListViewOwnership, TheHostMayGoFirst) {
@@ -47,8 +47,8 @@ TEST_F(QtListViewOwnership, TheHostMayGoFirst) {
   // The widget went with its host; the handle is harmless and goes alone.
   EXPECT_EQ(list->RowCount(), 0);
   list->ClearRows();
-  list->AddRow(0, QStringLiteral("late"));
-  list->SetCell(0, 1, QStringLiteral("late"));
+  list->AddRow(0, u"late");
+  list->SetCell(0, 1, u"late");
   list->SetRowChosenHandler([](int) {});
   list.reset();
 }

@@ -13,6 +13,7 @@
 
 #include "client/catalogue/browsing_session.h"
 #include "client/catalogue/listing_service.h"
+#include "client/catalogue/text16.h"
 #include "doubles/client/catalogue/recording_shell_open.h"
 #include "doubles/client/catalogue/scripted_transfer.h"
 #include "reply_builder.h"
@@ -35,8 +36,8 @@ class QtListViewTest : public ::testing::Test {
   void Fill(int rows) {
     view_.ClearRows();
     for (int r = 0; r < rows; ++r) {
-      view_.AddRow(view_.RowCount(), QStringLiteral("c%1").arg(r));
-      view_.SetCell(view_.RowCount() - 1, 1, QStringLiteral("t%1").arg(r));
+      view_.AddRow(view_.RowCount(), u"c" + Decimal(r));
+      view_.SetCell(view_.RowCount() - 1, 1, u"t" + Decimal(r));
     }
     view_.CommitPendingRows();
   }
@@ -58,7 +59,7 @@ TEST_F(QtListViewTest, SixColumnsWithTheirCaptionsAndWidths) {
   for (int c = 0; c < 6; ++c) {
     EXPECT_EQ(view_.header()->sectionSize(c), widths[c]) << c;
     EXPECT_EQ(view_.table()->headerData(c, Qt::Horizontal).toString(),
-              ToQString(kListColumns[static_cast<std::size_t>(c)].caption));
+              QStringView(kListColumns[static_cast<std::size_t>(c)].caption).toString());
     EXPECT_FALSE(view_.header()->isSectionHidden(c));
   }
   EXPECT_TRUE(view_.uniformRowHeights());
@@ -75,14 +76,14 @@ TEST_F(QtListViewTest, ColumnWidthsHoldThroughAStyleChange) {
 
 TEST_F(QtListViewTest, RowCountCountsARowAddedByThePreviousCall) {
   EXPECT_EQ(view_.RowCount(), 0);
-  view_.AddRow(0, "a");
+  view_.AddRow(0, u"a");
   EXPECT_EQ(view_.RowCount(), 1);
-  view_.SetCell(view_.RowCount() - 1, 5, "id");
-  view_.AddRow(view_.RowCount(), "b");
+  view_.SetCell(view_.RowCount() - 1, 5, u"id");
+  view_.AddRow(view_.RowCount(), u"b");
   EXPECT_EQ(view_.RowCount(), 2);
   view_.ClearRows();
   EXPECT_EQ(view_.RowCount(), 0);
-  view_.AddRow(view_.RowCount(), "again");
+  view_.AddRow(view_.RowCount(), u"again");
   view_.CommitPendingRows();
   EXPECT_EQ(view_.table()->CellText(0, 0), "again");
   EXPECT_EQ(view_.table()->CellText(0, 4), "");
@@ -139,10 +140,11 @@ TEST_F(QtListViewTest, UserCanWidenTheHiddenColumns) {
 // A screen reader reads rows, each as the cells a user can see: the links
 // and the id in their zero-width columns stay unread until widened.
 TEST_F(QtListViewTest, ScreenReadersReadWholeRowsOfTheVisibleColumns) {
-  view_.AddRow(0, QStringLiteral("CF"));
-  const QString cells[] = {"title", "free", "2014-06-30", "a/*/http://x.test/a/**/", "7"};
+  view_.AddRow(0, u"CF");
+  const std::u16string_view cells[] = {u"title", u"free", u"2014-06-30", u"a/*/http://x.test/a/**/",
+                                       u"7"};
   for (int c = 1; c <= 5; ++c) view_.SetCell(0, c, cells[c - 1]);
-  view_.AddRow(1, QStringLiteral("QQ"));
+  view_.AddRow(1, u"QQ");
   view_.CommitPendingRows();
   QAccessibleInterface* list = QAccessible::queryAccessibleInterface(&view_);
   ASSERT_NE(list, nullptr);
@@ -164,31 +166,31 @@ TEST_F(QtListViewTest, ScreenReadersReadWholeRowsOfTheVisibleColumns) {
 TEST_F(QtListViewTest, SessionFillsTheRealList) {
   testing::ScriptedTransfer transfer;
   testing::RecordingShellOpen shell;
-  BrowsingSession session(transfer, view_, shell, "/tmp");
-  session.SetServerUrl("http://127.0.0.1:1/adminphp/");
+  BrowsingSession session(transfer, view_, shell, u"/tmp");
+  session.SetServerUrl(u"http://127.0.0.1:1/adminphp/");
   transfer.QueueReply(Reply(Records(3), "3?1"));
   session.StartUpLoad();
   view_.CommitPendingRows();
   ListTableModel* table = view_.table();
   ASSERT_EQ(table->rowCount(), 3);
   for (int r = 0; r < 3; ++r) {
-    const QStringList record = Record(r);
-    EXPECT_EQ(table->CellText(r, 0), record[0]);
-    EXPECT_EQ(table->CellText(r, 1), record[1]);
+    const testing::Fields record = Record(r);
+    EXPECT_EQ(table->CellText(r, 0), QString::fromStdString(record[0]));
+    EXPECT_EQ(table->CellText(r, 1), QString::fromStdString(record[1]));
     EXPECT_EQ(table->CellText(r, 4), "");
-    EXPECT_EQ(table->CellText(r, 5), record[5]);
+    EXPECT_EQ(table->CellText(r, 5), QString::fromStdString(record[5]));
   }
   transfer.QueueReply(Reply({Record(9)}, "1?2"));
   session.NextPage();
   QCoreApplication::processEvents();
   ASSERT_EQ(table->rowCount(), 1);
-  EXPECT_EQ(table->CellText(0, 4), Record(9)[4]);
+  EXPECT_EQ(table->CellText(0, 4), QString::fromStdString(Record(9)[4]));
 
   // Choosing the row in the window shows its links.
   view_.SetRowChosenHandler([&](int row) { session.RowChosen(row); });
   ShowAndWait();
   QTest::mouseClick(view_.viewport(), Qt::LeftButton, Qt::NoModifier, RowPoint(0));
-  EXPECT_EQ(session.List1(), QStringList{"n9"});
+  EXPECT_EQ(session.List1(), std::vector<std::u16string>{u"n9"});
 }
 
 TEST_F(QtListViewTest, NoHorizontalScrollBarAtTheDesignedSize) {

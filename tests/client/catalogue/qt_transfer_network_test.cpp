@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include "reply_builder.h"
+#include "text_checks.h"
+
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -15,13 +18,20 @@
 #include <utility>
 #include <vector>
 
-#include "client/catalogue/qt/qt_transfer.h"
+#include "client/catalogue/curl/qt/qt_transfer.h"
 #include "loopback_socket.h"
 #include "scripted_http_server.h"
 #include "tls_test_server.h"
 
 namespace quorvel::catalogue {
 namespace {
+
+using quorvel::testing::Contains;
+using quorvel::testing::Utf8;
+
+TransferResult Open(QtTransfer& transfer, const QString& address) {
+  return transfer.OpenURL(address.toStdU16String());
+}
 
 using namespace std::chrono_literals;
 using quorvel::testing::HttpResponse;
@@ -89,16 +99,16 @@ TEST_P(TransferTlsTest, TrustsOnlyTheNamedCa) {
                                  {"all_proxy", std::nullopt},
                                  {"ALL_PROXY", std::nullopt}});
   QtTransfer transfer(ShortLimits());
-  const TransferResult result = transfer.OpenURL(
-      server.Url(QString::fromLatin1(c.host), "/adminphp/admin_upload.php?page=1"));
-  EXPECT_EQ(result.failure, c.failure) << result.reason.toStdString();
+  const TransferResult result =
+      Open(transfer, server.Url(QString::fromLatin1(c.host), "/adminphp/admin_upload.php?page=1"));
+  EXPECT_EQ(result.failure, c.failure) << Utf8(result.reason);
   if (c.failure == Failure::kNone) {
     EXPECT_EQ(result.body, "secret listing");
     EXPECT_EQ(server.targets(), std::vector<std::string>{"/adminphp/admin_upload.php?page=1"});
   } else {
-    EXPECT_TRUE(result.reason.contains(QString::fromUtf8(c.reason_part)))
-        << result.reason.toStdString();
-    EXPECT_TRUE(result.body.isEmpty());
+    EXPECT_TRUE(Contains(result.reason, quorvel::catalogue::testing::U(c.reason_part)))
+        << Utf8(result.reason);
+    EXPECT_TRUE(result.body.empty());
   }
 }
 
@@ -168,8 +178,8 @@ TEST_P(TransferProxyTest, FollowsTheEnvironment) {
        {"no_proxy", GetParam().no_proxy},
        {"NO_PROXY", std::nullopt}});
   QtTransfer transfer(ShortLimits());
-  const TransferResult result = transfer.OpenURL(address);
-  ASSERT_TRUE(result.ok()) << result.reason.toStdString();
+  const TransferResult result = Open(transfer, address);
+  ASSERT_TRUE(result.ok()) << Utf8(result.reason);
   EXPECT_EQ(result.body, "listed");
   EXPECT_EQ(origin.targets(), std::vector<std::string>{"/adminphp/admin_upload.php?page=2"});
   const std::vector<std::string> via_proxy = GetParam().through_proxy

@@ -1,4 +1,4 @@
-#include "client/catalogue/qt/qt_transfer.h"
+#include "client/catalogue/curl/qt/qt_transfer.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include "reply_builder.h"
+#include "text_checks.h"
+
 #include <string>
 #include <string_view>
 
@@ -18,6 +21,13 @@
 
 namespace quorvel::catalogue {
 namespace {
+
+using quorvel::testing::Contains;
+using quorvel::testing::Utf8;
+
+TransferResult Open(QtTransfer& transfer, const QString& address) {
+  return transfer.OpenURL(address.toStdU16String());
+}
 
 using namespace std::chrono_literals;
 using namespace std::string_view_literals;
@@ -64,10 +74,10 @@ class TransferFailureTest : public ::testing::TestWithParam<FailureCase> {};
 TEST_P(TransferFailureTest, IsReportedAsItsKind) {
   ScriptedHttpServer server(GetParam().script);
   QtTransfer transfer(TestLimits());
-  const TransferResult result = transfer.OpenURL(server.Url("/adminphp/admin_upload.php?page=1"));
-  EXPECT_EQ(result.failure, GetParam().failure) << result.reason.toStdString();
-  EXPECT_FALSE(result.reason.isEmpty());
-  EXPECT_TRUE(result.body.isEmpty());
+  const TransferResult result = Open(transfer, server.Url("/adminphp/admin_upload.php?page=1"));
+  EXPECT_EQ(result.failure, GetParam().failure) << Utf8(result.reason);
+  EXPECT_FALSE(result.reason.empty());
+  EXPECT_TRUE(result.body.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -169,9 +179,9 @@ class TransferBodyTest : public ::testing::TestWithParam<BodyCase> {};
 TEST_P(TransferBodyTest, ArrivesWhole) {
   ScriptedHttpServer server(GetParam().script);
   QtTransfer transfer(TestLimits());
-  const TransferResult result = transfer.OpenURL(server.Url("/adminphp/admin_upload.php?page=1"));
-  ASSERT_TRUE(result.ok()) << result.reason.toStdString();
-  EXPECT_EQ(result.body, QByteArray(GetParam().body));
+  const TransferResult result = Open(transfer, server.Url("/adminphp/admin_upload.php?page=1"));
+  ASSERT_TRUE(result.ok()) << Utf8(result.reason);
+  EXPECT_EQ(result.body, std::string(GetParam().body));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -250,9 +260,9 @@ TEST_P(UnreadableReplyTest, IsAFailureWithAReason) {
   const std::string response = GetParam().response;
   ScriptedHttpServer server([&](Connection& c, const std::string&) { c.Send(response); });
   QtTransfer transfer(TestLimits());
-  const TransferResult result = transfer.OpenURL(server.Url("/"));
+  const TransferResult result = Open(transfer, server.Url("/"));
   EXPECT_EQ(result.failure, Failure::kOther);
-  EXPECT_FALSE(result.reason.isEmpty());
+  EXPECT_FALSE(result.reason.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -276,17 +286,17 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(QtTransferTest, RefusedConnection) {
   QtTransfer transfer(TestLimits());
-  const TransferResult result = transfer.OpenURL(ScriptedHttpServer::RefusingUrl());
+  const TransferResult result = Open(transfer, ScriptedHttpServer::RefusingUrl());
   EXPECT_EQ(result.failure, Failure::kRefused);
-  EXPECT_FALSE(result.reason.isEmpty());
+  EXPECT_FALSE(result.reason.empty());
 }
 
 TEST(QtTransferTest, BadAddressesFailWithoutAFetch) {
   QtTransfer transfer(TestLimits());
   for (const char* address : {"", "not an address", "file:///etc/passwd", "ftp://127.0.0.1/x"}) {
-    const TransferResult result = transfer.OpenURL(QString::fromUtf8(address));
+    const TransferResult result = Open(transfer, QString::fromUtf8(address));
     EXPECT_EQ(result.failure, Failure::kOther) << address;
-    EXPECT_FALSE(result.reason.isEmpty());
+    EXPECT_FALSE(result.reason.empty());
   }
 }
 
@@ -295,10 +305,10 @@ TEST(QtTransferTest, WholeBodyWithLength) {
   ScriptedHttpServer server(
       [&](Connection& c, const std::string&) { c.Send(HttpResponse(200, body)); });
   QtTransfer transfer(TestLimits());
-  const TransferResult result = transfer.OpenURL(server.Url("/adminphp/admin_upload.php?page=1"));
-  ASSERT_TRUE(result.ok()) << result.reason.toStdString();
+  const TransferResult result = Open(transfer, server.Url("/adminphp/admin_upload.php?page=1"));
+  ASSERT_TRUE(result.ok()) << Utf8(result.reason);
   EXPECT_EQ(result.http_status, 200);
-  EXPECT_EQ(result.body, QByteArray::fromStdString(body));
+  EXPECT_EQ(result.body, body);
   EXPECT_EQ(server.targets(), std::vector<std::string>{"/adminphp/admin_upload.php?page=1"});
 }
 
@@ -307,8 +317,8 @@ TEST(QtTransferTest, QueryIsSentAsGiven) {
       [](Connection& c, const std::string&) { c.Send(HttpResponse(200, "")); });
   QtTransfer transfer(TestLimits());
   const TransferResult result =
-      transfer.OpenURL(server.Url("/adminphp/admin_upload.php?page=1&q=%E7%A9%BF%20C%2B%2B"));
-  ASSERT_TRUE(result.ok()) << result.reason.toStdString();
+      Open(transfer, server.Url("/adminphp/admin_upload.php?page=1&q=%E7%A9%BF%20C%2B%2B"));
+  ASSERT_TRUE(result.ok()) << Utf8(result.reason);
   EXPECT_EQ(server.targets(),
             std::vector<std::string>{"/adminphp/admin_upload.php?page=1&q=%E7%A9%BF%20C%2B%2B"});
 }
@@ -325,9 +335,9 @@ TEST(QtTransferTest, ChunkedBodyInSmallPiecesArrivesWhole) {
     c.Send("0\r\n\r\n");
   });
   QtTransfer transfer(TestLimits());
-  const TransferResult result = transfer.OpenURL(server.Url("/"));
-  ASSERT_TRUE(result.ok()) << result.reason.toStdString();
-  EXPECT_EQ(result.body, QByteArray::fromStdString(text));
+  const TransferResult result = Open(transfer, server.Url("/"));
+  ASSERT_TRUE(result.ok()) << Utf8(result.reason);
+  EXPECT_EQ(result.body, text);
 }
 
 TEST(QtTransferTest, BodyUpToTheLimitIsKept) {
@@ -335,9 +345,9 @@ TEST(QtTransferTest, BodyUpToTheLimitIsKept) {
   ScriptedHttpServer server(
       [&](Connection& c, const std::string&) { c.Send(HttpResponse(200, body)); });
   QtTransfer transfer(TestLimits());
-  const TransferResult result = transfer.OpenURL(server.Url("/"));
-  ASSERT_TRUE(result.ok()) << result.reason.toStdString();
-  EXPECT_EQ(result.body.size(), static_cast<qsizetype>(body.size()));
+  const TransferResult result = Open(transfer, server.Url("/"));
+  ASSERT_TRUE(result.ok()) << Utf8(result.reason);
+  EXPECT_EQ(result.body.size(), body.size());
 }
 
 TEST(QtTransferTest, FiveRedirectsAreFollowedSixAreNot) {
@@ -352,10 +362,10 @@ TEST(QtTransferTest, FiveRedirectsAreFollowedSixAreNot) {
   };
   ScriptedHttpServer server(chain);
   QtTransfer transfer(TestLimits());
-  const TransferResult five = transfer.OpenURL(server.Url("/hop/5"));
-  ASSERT_TRUE(five.ok()) << five.reason.toStdString();
+  const TransferResult five = Open(transfer, server.Url("/hop/5"));
+  ASSERT_TRUE(five.ok()) << Utf8(five.reason);
   EXPECT_EQ(five.body, "arrived");
-  const TransferResult six = transfer.OpenURL(server.Url("/hop/6"));
+  const TransferResult six = Open(transfer, server.Url("/hop/6"));
   EXPECT_EQ(six.failure, Failure::kTooManyRedirects);
 }
 
@@ -367,8 +377,8 @@ TEST(QtTransferTest, RedirectWithoutAPathAsksForTheRoot) {
   });
   origin = server.Url("").toStdString();
   QtTransfer transfer(TestLimits());
-  const TransferResult result = transfer.OpenURL(server.Url("/start"));
-  ASSERT_TRUE(result.ok()) << result.reason.toStdString();
+  const TransferResult result = Open(transfer, server.Url("/start"));
+  ASSERT_TRUE(result.ok()) << Utf8(result.reason);
   EXPECT_EQ(result.body, "root");
   EXPECT_EQ(server.targets(), (std::vector<std::string>{"/start", "/?x=1"}));
 }
@@ -379,9 +389,9 @@ TEST(QtTransferTest, RunsAgainAfterAFailure) {
     c.Send(++calls == 1 ? HttpResponse(503, "") : HttpResponse(200, "fine"));
   });
   QtTransfer transfer(TestLimits());
-  EXPECT_EQ(transfer.OpenURL(server.Url("/")).failure, Failure::kHttpStatus);
-  const TransferResult second = transfer.OpenURL(server.Url("/"));
-  EXPECT_TRUE(second.ok()) << second.reason.toStdString();
+  EXPECT_EQ(Open(transfer, server.Url("/")).failure, Failure::kHttpStatus);
+  const TransferResult second = Open(transfer, server.Url("/"));
+  EXPECT_TRUE(second.ok()) << Utf8(second.reason);
   EXPECT_EQ(second.body, "fine");
 }
 
@@ -430,8 +440,8 @@ TEST(QtTransferTest, WindowsPaintAndInputIsDroppedDuringTheFetch) {
   limits.stall = 5s;
   limits.total = 10s;
   QtTransfer transfer(limits);
-  const TransferResult result = transfer.OpenURL(server.Url("/"));
-  ASSERT_TRUE(result.ok()) << result.reason.toStdString();
+  const TransferResult result = Open(transfer, server.Url("/"));
+  ASSERT_TRUE(result.ok()) << Utf8(result.reason);
   QCoreApplication::processEvents();
   EXPECT_TRUE(busy_cursor_seen);
   EXPECT_GT(paints_during, paints_before);

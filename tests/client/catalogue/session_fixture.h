@@ -10,13 +10,17 @@
 #include "doubles/client/catalogue/fake_list_view.h"
 #include "doubles/client/catalogue/recording_shell_open.h"
 #include "doubles/client/catalogue/scripted_transfer.h"
+#include "encoding/utf8_encoder.h"
 #include "reply_builder.h"
+#include "text_checks.h"
 
 namespace quorvel::catalogue::testing {
 
-inline const QString kServer = QStringLiteral("http://127.0.0.1:8731/adminphp/");
-inline const QString kScript = QStringLiteral("http://127.0.0.1:8731/adminphp/admin_upload.php?");
-inline const QString kFolder = QStringLiteral("/opt/quorvel");
+using quorvel::testing::Contains;
+
+inline const std::u16string kServer = u"http://127.0.0.1:8731/adminphp/";
+inline const std::u16string kScript = u"http://127.0.0.1:8731/adminphp/admin_upload.php?";
+inline const std::u16string kFolder = u"/opt/quorvel";
 
 class SessionTest : public ::testing::Test {
  protected:
@@ -27,14 +31,14 @@ class SessionTest : public ::testing::Test {
 
   // Start-up on page 1 of a catalogue of `pages` pages.
   void StartUp(int pages = 3) {
-    transfer_.QueueReply(Reply(Records(2), QStringLiteral("30?%1").arg(pages)));
+    transfer_.QueueReply(Reply(Records(2), "30?" + std::to_string(pages)));
     session_.StartUpLoad();
-    ASSERT_TRUE(session_.Notice().isEmpty()) << session_.Notice().toStdString();
+    ASSERT_TRUE(session_.Notice().empty()) << encoding::Utf16ToUtf8(session_.Notice());
   }
 
-  QStringList Column(int column) const {
-    QStringList cells;
-    for (const QStringList& row : list_.rows()) cells.append(row[column]);
+  Lines Column(std::size_t column) const {
+    Lines cells;
+    for (const Lines& row : list_.rows()) cells.push_back(row[column]);
     return cells;
   }
 

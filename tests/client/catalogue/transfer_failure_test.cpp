@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "encoding/utf8_encoder.h"
+
 namespace quorvel::catalogue {
 namespace {
 
@@ -19,15 +21,15 @@ TEST(TransferFailureTest, EachFaultHasItsClassAndSentence) {
   const SentenceCase cases[] = {
       {{Kind::kNotReady}, Failure::kOther, u"程序还没有准备好联网。"},
       {{Kind::kBusy}, Failure::kOther, u"上一个请求还没有结束。"},
-      {{Kind::kBadAddress, 0, "ftp://x/"}, Failure::kOther, u"请求地址无效：ftp://x/"},
+      {{Kind::kBadAddress, 0, u"ftp://x/"}, Failure::kOther, u"请求地址无效：ftp://x/"},
       {{Kind::kCannotStart}, Failure::kOther, u"程序无法开始联网。"},
       {{Kind::kRefused}, Failure::kRefused, u"服务器拒绝了连接。"},
       {{Kind::kCannotConnect}, Failure::kOther, u"无法连接到服务器。"},
-      {{Kind::kHostNotFound, 0, "a.example"}, Failure::kOther, u"找不到服务器“a.example”。"},
+      {{Kind::kHostNotFound, 0, u"a.example"}, Failure::kOther, u"找不到服务器“a.example”。"},
       {{Kind::kProxyNotFound}, Failure::kOther, u"找不到设置的代理服务器。"},
       {{Kind::kNoEncryption}, Failure::kOther, u"无法与服务器建立加密连接。"},
       {{Kind::kCaFileUnreadable}, Failure::kOther, u"受信任证书的文件无法读取。"},
-      {{Kind::kCertificateName, 0, "localhost"},
+      {{Kind::kCertificateName, 0, u"localhost"},
        Failure::kOther,
        u"服务器的证书不属于“localhost”，连接已中止。"},
       {{Kind::kCertificateOutOfDate}, Failure::kOther, u"服务器的证书不在有效期内，连接已中止。"},
@@ -56,16 +58,16 @@ TEST(TransferFailureTest, EachFaultHasItsClassAndSentence) {
       {{Kind::kTimedOut, 200, {}, 1500}, Failure::kTimedOut, u"回复在 1.5 秒内没有收完。"},
       {{Kind::kQuitting}, Failure::kOther, u"程序正在退出，请求已取消。"},
       {{Kind::kOutOfMemory}, Failure::kOther, u"内存不足，请求已取消。"},
-      {{Kind::kNetwork, 0, "Timeout was reached"},
+      {{Kind::kNetwork, 0, u"Timeout was reached"},
        Failure::kOther,
        u"网络错误：Timeout was reached"},
   };
   for (const SentenceCase& c : cases) {
     const TransferResult result = FailedTransfer(c.fault);
-    const QString expected = QString::fromUtf16(c.sentence);
+    const std::u16string expected = c.sentence;
     EXPECT_EQ(result.reason, expected);
-    EXPECT_EQ(result.failure, c.failure) << expected.toStdString();
-    EXPECT_EQ(result.http_status, c.fault.http_status) << expected.toStdString();
+    EXPECT_EQ(result.failure, c.failure) << encoding::Utf16ToUtf8(expected);
+    EXPECT_EQ(result.http_status, c.fault.http_status) << encoding::Utf16ToUtf8(expected);
     EXPECT_FALSE(result.ok());
   }
 }

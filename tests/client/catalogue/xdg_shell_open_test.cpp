@@ -46,9 +46,10 @@ TEST(XdgShellOpenTest, StartsTheOpenerInTheProgramFolder) {
   FakeOpener opener;
   QTemporaryDir program_folder;
   XdgShellOpen shell(opener.program());
-  QString error;
-  ASSERT_TRUE(shell.Open("https://example.com/a b?x=1&y=$(id)", program_folder.path(), &error))
-      << error.toStdString();
+  std::u16string error;
+  ASSERT_TRUE(shell.Open(u"https://example.com/a b?x=1&y=$(id)",
+                         program_folder.path().toStdU16String(), &error))
+      << QString::fromStdU16String(error).toStdString();
   const QStringList output = opener.Output();
   ASSERT_EQ(output.size(), 2);
   EXPECT_EQ(QDir(output[0]).canonicalPath(), QDir(program_folder.path()).canonicalPath());
@@ -58,10 +59,11 @@ TEST(XdgShellOpenTest, StartsTheOpenerInTheProgramFolder) {
 TEST(XdgShellOpenTest, RefusedAddressStartsNothing) {
   FakeOpener opener;
   XdgShellOpen shell(opener.program());
-  for (const char* address : {"--help", "file:///etc/passwd", "javascript:x", "/bin/sh"}) {
-    QString error;
-    EXPECT_FALSE(shell.Open(address, opener.folder(), &error)) << address;
-    EXPECT_FALSE(error.isEmpty());
+  for (const char16_t* address : {u"--help", u"file:///etc/passwd", u"javascript:x", u"/bin/sh"}) {
+    std::u16string error;
+    EXPECT_FALSE(shell.Open(address, opener.folder().toStdU16String(), &error))
+        << QString::fromUtf16(address).toStdString();
+    EXPECT_FALSE(error.empty());
   }
   QTest::qWait(50);
   EXPECT_FALSE(QFile::exists(opener.folder() + "/out"));
@@ -69,9 +71,9 @@ TEST(XdgShellOpenTest, RefusedAddressStartsNothing) {
 
 TEST(XdgShellOpenTest, MissingOpenerIsReported) {
   XdgShellOpen shell("/nonexistent/xdg-open");
-  QString error;
-  EXPECT_FALSE(shell.Open("http://example.com/", QDir::tempPath(), &error));
-  EXPECT_FALSE(error.isEmpty());
+  std::u16string error;
+  EXPECT_FALSE(shell.Open(u"http://example.com/", QDir::tempPath().toStdU16String(), &error));
+  EXPECT_FALSE(error.empty());
 }
 
 }  // namespace

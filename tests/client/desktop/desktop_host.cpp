@@ -34,8 +34,7 @@ int main(int argc, char** argv) {
       list->setFocus(Qt::TabFocusReason);
       QTest::keyClick(list, Qt::Key_Down);
     } else if (line == "next") {
-      desktop.components().scripted.QueueReply(
-          quorvel::shell::testing::OrdinaryPage(QStringLiteral("57")));
+      desktop.components().scripted.QueueReply(quorvel::shell::testing::OrdinaryPage("57"));
       QTest::mouseClick(desktop.window().findChild<QWidget*>(QStringLiteral("Hou")),
                         Qt::LeftButton);
     }

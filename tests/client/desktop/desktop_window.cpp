@@ -3,42 +3,36 @@
 #include <QTest>
 #include <QTreeView>
 
-#include "reply_text.h"
 #include "client/shell/addresses.h"
 #include "client/shell/qt/components/style_sheet_skin.h"
+#include "reply_text.h"
 
 namespace quorvel::shell::testing {
 
-QByteArray OrdinaryPage(const QString& count) {
-  const QString links =
-      QStringLiteral(u"网通下载/*/http://dl.test/a.zip/**/电信下载/*/http://dl.test/b.zip/**/");
-  return ListingReply({{QStringLiteral(u"西游大战僵尸2"),
-                        QStringLiteral(u"QQ飞车 自动漂移辅助 v2.3"), QStringLiteral(u"免费"),
-                        QStringLiteral("2014-06-30 09:59:43"), links, QStringLiteral("101")},
-                       {QStringLiteral(u"穿越火线"), QStringLiteral(u"穿越火线 透视自瞄 稳定版"),
-                        QStringLiteral(u"VIP授权"), QStringLiteral("2014-07-01 18:20:05"), links,
-                        QStringLiteral("102")}},
-                      count, QStringLiteral("3"));
+std::string OrdinaryPage(std::string_view count) {
+  const std::string links =
+      "网通下载/*/http://dl.test/a.zip/**/电信下载/*/http://dl.test/b.zip/**/";
+  return ListingReply(
+      {{"西游大战僵尸2", "QQ飞车 自动漂移辅助 v2.3", "免费", "2014-06-30 09:59:43", links, "101"},
+       {"穿越火线", "穿越火线 透视自瞄 稳定版", "VIP授权", "2014-07-01 18:20:05", links, "102"}},
+      count, "3");
 }
 
 DesktopWindow::DesktopWindow(bool skinned) {
   if (skinned) {
     components_.skin_probe = [] {
-      StyleSheetSkin().SkinH_AttachEx(QStringLiteral(QUORVEL_SOURCE_DIR "/assets/Skin/Skin.she"),
-                                      QString());
+      StyleSheetSkin().SkinH_AttachEx(u"" QUORVEL_SOURCE_DIR "/assets/Skin/Skin.she", u"");
     };
   }
-  window_ = std::make_unique<Main>(
-      components_,
-      AddressesForHosts(QStringLiteral("list.test"), QStringLiteral("site.test"),
-                        QStringLiteral("partner.test")),
-      QStringLiteral("/nonexistent/quorvel"));
+  window_ = std::make_unique<Main>(components_,
+                                   AddressesForHosts(u"list.test", u"site.test", u"partner.test"),
+                                   QStringLiteral("/nonexistent/quorvel"));
 }
 
 DesktopWindow::~DesktopWindow() = default;
 
 void DesktopWindow::StartAndChooseFirstRow() {
-  components_.scripted.QueueReply(OrdinaryPage(QStringLiteral("42")));
+  components_.scripted.QueueReply(OrdinaryPage("42"));
   window_->StartUp();
   static_cast<void>(QTest::qWaitForWindowExposed(window_.get()));
   auto* list = window_->findChild<QTreeView*>();

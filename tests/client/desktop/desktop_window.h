@@ -9,12 +9,12 @@
 #include <memory>
 
 #include "client/shell/qt/main_window.h"
-#include "doubles/client/shell/shell_doubles.h"
+#include "doubles/client/shell/qt/shell_doubles.h"
 
 namespace quorvel::shell::testing {
 
 // Rows as the service lists them: a game, a title, a licence, an update time.
-QByteArray OrdinaryPage(const QString& count);
+std::string OrdinaryPage(std::string_view count);
 
 class DesktopWindow {
  public:

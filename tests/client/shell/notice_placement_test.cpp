@@ -1,21 +1,20 @@
-#include <QGuiApplication>
-#include <QScreen>
-#include <QTest>
+#include "client/shell/notice_placement.h"
 
 #include <gtest/gtest.h>
 
-#include "client/shell/addresses.h"
-#include "client/shell/notice_placement.h"
-#include "client/shell/qt/notice_window.h"
-#include "doubles/client/shell/shell_doubles.h"
+#include <ostream>
+#include <string>
 
 namespace quorvel::shell {
+
+void PrintTo(const ScreenPoint& p, std::ostream* os) { *os << "(" << p.x << ", " << p.y << ")"; }
+
 namespace {
 
 struct Case {
-  QRect screen;
-  QSize outer;
-  QPoint expected;
+  ScreenRect screen;
+  ScreenSize outer;
+  ScreenPoint expected;
 };
 
 // Right edge flush with the screen's, bottom edge 450 twips (30 px) above it.
@@ -32,25 +31,24 @@ const Case kCases[] = {
 
 TEST(NoticeWindowPosition, FlushRightAndThirtyPixelsAboveTheBottom) {
   for (const Case& c : kCases) {
-    SCOPED_TRACE(::testing::PrintToString(c.screen.width()) + "x" +
-                 ::testing::PrintToString(c.screen.height()));
-    const QPoint at = NoticeWindowPosition(c.screen, c.outer);
+    SCOPED_TRACE(std::to_string(c.screen.width) + "x" + std::to_string(c.screen.height));
+    const ScreenPoint at = NoticeWindowPosition(c.screen, c.outer);
     EXPECT_EQ(at, c.expected);
-    EXPECT_EQ(at.x() + c.outer.width(), c.screen.x() + c.screen.width());
-    EXPECT_EQ(c.screen.y() + c.screen.height() - (at.y() + c.outer.height()), 30);
+    EXPECT_EQ(at.x + c.outer.width, c.screen.left + c.screen.width);
+    EXPECT_EQ(c.screen.top + c.screen.height - (at.y + c.outer.height), 30);
   }
 }
 
 // In device pixels the gap is 30 pixels times the ratio.
 TEST(NoticeWindowPosition, InDevicePixelsTheGapScales) {
-  EXPECT_EQ(NoticeWindowPosition({0, 0, 1366, 768}, {498, 581}, 2.0), QPoint(868, 127));
-  EXPECT_EQ(NoticeWindowPosition({0, 0, 1366, 768}, {312, 371}, 1.25), QPoint(1054, 359));
+  EXPECT_EQ(NoticeWindowPosition({0, 0, 1366, 768}, {498, 581}, 2.0), (ScreenPoint{868, 127}));
+  EXPECT_EQ(NoticeWindowPosition({0, 0, 1366, 768}, {312, 371}, 1.25), (ScreenPoint{1054, 359}));
 }
 
 struct MainCase {
-  QRect available;
-  QSize outer;
-  QPoint expected;
+  ScreenRect available;
+  ScreenSize outer;
+  ScreenPoint expected;
 };
 
 // Centred where it fits; where it does not, from the area's top left corner.
@@ -64,31 +62,9 @@ const MainCase kMainCases[] = {
 
 TEST(MainWindowPosition, CentredInTheWorkAreaAndNeverAboveOrLeftOfIt) {
   for (const MainCase& c : kMainCases) {
-    SCOPED_TRACE(::testing::PrintToString(c.available.width()) + "x" +
-                 ::testing::PrintToString(c.available.height()));
+    SCOPED_TRACE(std::to_string(c.available.width) + "x" + std::to_string(c.available.height));
     EXPECT_EQ(MainWindowPosition(c.available, c.outer), c.expected);
   }
-}
-
-TEST(NoticeWindowShown, SitsInTheScreensBottomRightCorner) {
-  shell::testing::TestComponents components;
-  NoticeWindow notice([&](QWidget* host) { return components.MakeWebBrowser(host); },
-                      AddressesForHosts(QStringLiteral("l.test"), QStringLiteral("s.test"),
-                                        QStringLiteral("p.test")));
-  notice.ShowNotice();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&notice));
-  const QRect screen = notice.screen()->geometry();
-  const QRect outer = notice.frameGeometry();
-  EXPECT_EQ(outer.x() + outer.width(), screen.x() + screen.width());
-  EXPECT_EQ(screen.y() + screen.height() - (outer.y() + outer.height()), 30);
-  EXPECT_TRUE(notice.isVisible());
-  EXPECT_EQ(notice.parentWidget(), nullptr);
-  EXPECT_FALSE(notice.isModal());
-
-  ASSERT_EQ(components.browsers.size(), 2u);
-  EXPECT_EQ(components.browsers[0]->addresses(), QStringList{QStringLiteral("http://p.test")});
-  EXPECT_EQ(components.browsers[1]->addresses(),
-            QStringList{QStringLiteral("http://s.test/gonggao.html")});
 }
 
 }  // namespace

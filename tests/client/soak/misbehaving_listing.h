@@ -52,6 +52,7 @@ class MisbehavingListing {
   // How the next request is answered; kRefuse closes the listening socket
   // and any other answer opens it again.  False when that could not be done.
   bool AnswerNextWith(Answer answer);
+  Answer next_answer() const { return next_.load(); }
 
   // Requests read so far (refused connections never make one).
   std::int64_t requests() const { return requests_.load(); }

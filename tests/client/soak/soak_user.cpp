@@ -13,12 +13,20 @@
 #include <utility>
 
 #include "client/catalogue/qt/qt_list_view.h"
-#include "listing_bodies.h"
 #include "client/shell/qt/main_window.h"
-#include "doubles/client/shell/shell_doubles.h"
+#include "doubles/client/shell/qt/shell_doubles.h"
+#include "listing_bodies.h"
 
 namespace quorvel::soak {
 namespace {
+
+// The window's logic keeps UTF-16 text; the soak compares it with the widgets'.
+QString Q(const std::u16string& text) { return QString::fromStdU16String(text); }
+QStringList Q(const std::vector<std::u16string>& lines) {
+  QStringList list;
+  for (const std::u16string& line : lines) list.append(Q(line));
+  return list;
+}
 
 struct Weighted {
   Answer answer;
@@ -146,8 +154,8 @@ void SoakUser::LoadClick(Load load, int which, Answer answer) {
   const int page_no_before = s.PageNo();
   const std::int64_t requests_before = server_.requests();
   const int rows_before = ListedRows();
-  const QStringList list3_before = s.List3();
-  const QString counter_before = s.CounterText();
+  const QStringList list3_before = Q(s.List3());
+  const QString counter_before = Q(s.CounterText());
   const bool qian_before = s.QianEnabled();
   const bool hou_before = s.HouEnabled();
 
@@ -172,7 +180,7 @@ void SoakUser::LoadClick(Load load, int which, Answer answer) {
     EXPECT_EQ(server_.requests(), requests_before);
     EXPECT_EQ(s.PageNo(), page_no_before);
     EXPECT_EQ(ListedRows(), rows_before);
-    EXPECT_FALSE(s.Notice().isEmpty());
+    EXPECT_FALSE(Q(s.Notice()).isEmpty());
     EXPECT_FALSE(notice_->isHidden());
     return;
   }
@@ -204,7 +212,7 @@ void SoakUser::LoadClick(Load load, int which, Answer answer) {
   const std::int64_t made = server_.requests() - requests_before;
   ASSERT_EQ(made, answer == Answer::kRefuse ? 0 : 1)
       << "load " << static_cast<int>(load) << " answered " << AnswerName(answer)
-      << ", told: " << Std(s.Notice());
+      << ", told: " << Std(Q(s.Notice()));
   if (answer != Answer::kRefuse) {
     const MisbehavingListing::Served served = server_.last();
     EXPECT_EQ(served.page, requested) << served.target;
@@ -214,7 +222,7 @@ void SoakUser::LoadClick(Load load, int which, Answer answer) {
     }
   }
 
-  const QString& notice = s.Notice();
+  const QString& notice = Q(s.Notice());
   if (ToldAsFailure(answer)) {
     ++tally_.failed_loads;
     if (!notice.isEmpty() && !notice_->isHidden() && notice_->text() == notice) {
@@ -232,7 +240,7 @@ void SoakUser::LoadClick(Load load, int which, Answer answer) {
     EXPECT_EQ(ListedRows(), answer == Answer::kManyRecords ? kManyRows : kRowsPerPage);
     if (answer != Answer::kNoTrailer) {
       const int rows = ListedRows();
-      EXPECT_TRUE(s.CounterText().contains(QString::number(rows))) << Std(s.CounterText());
+      EXPECT_TRUE(Q(s.CounterText()).contains(QString::number(rows))) << Std(Q(s.CounterText()));
       switch (load) {
         case Load::kCategory:
         case Load::kSearch:
@@ -254,8 +262,8 @@ void SoakUser::LoadClick(Load load, int which, Answer answer) {
     // PageNo goes back to the page on show, whatever the kind of load.
     expected_page_no_ = page_no_before;
     EXPECT_EQ(ListedRows(), rows_before);
-    EXPECT_TRUE(s.List3() == list3_before);
-    EXPECT_EQ(s.CounterText(), counter_before);
+    EXPECT_TRUE(Q(s.List3()) == list3_before);
+    EXPECT_EQ(Q(s.CounterText()), counter_before);
     EXPECT_EQ(s.QianEnabled(), qian_before);
     EXPECT_EQ(s.HouEnabled(), hou_before);
   }
@@ -263,11 +271,11 @@ void SoakUser::LoadClick(Load load, int which, Answer answer) {
 
 void SoakUser::ChooseRowWithMouse(std::mt19937& rng) {
   const int rows = ListedRows();
-  const QString chosen_before = window_.Session().HaunCunText();
+  const QString chosen_before = Q(window_.Session().HaunCunText());
   if (rows == 0) {
     QTest::mouseClick(list_->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
     AfterClick();
-    EXPECT_EQ(window_.Session().HaunCunText(), chosen_before);
+    EXPECT_EQ(Q(window_.Session().HaunCunText()), chosen_before);
     return;
   }
   const int row = static_cast<int>(rng() % static_cast<unsigned>(rows));
@@ -281,7 +289,7 @@ void SoakUser::ChooseRowWithMouse(std::mt19937& rng) {
 }
 
 void SoakUser::ChooseRowWithKeyboard(std::mt19937& rng) {
-  const QString chosen_before = window_.Session().HaunCunText();
+  const QString chosen_before = Q(window_.Session().HaunCunText());
   const int before = list_->currentIndex().isValid() ? list_->currentIndex().row() : -1;
   QTest::keyClick(list_, rng() % 3 == 0 ? Qt::Key_Up : Qt::Key_Down);
   AfterClick();
@@ -290,25 +298,25 @@ void SoakUser::ChooseRowWithKeyboard(std::mt19937& rng) {
     CheckChosenRow(after);
   } else {
     // At either end of the list, or in an empty one: nothing is chosen.
-    EXPECT_EQ(window_.Session().HaunCunText(), chosen_before);
+    EXPECT_EQ(Q(window_.Session().HaunCunText()), chosen_before);
   }
 }
 
 void SoakUser::CheckChosenRow(int row) {
   const catalogue::BrowsingSession& s = window_.Session();
   ++tally_.rows_chosen;
-  ASSERT_LT(row, s.List3().size());
-  EXPECT_EQ(s.HaunCunText(), s.List3()[row]);
+  ASSERT_LT(row, Q(s.List3()).size());
+  EXPECT_EQ(Q(s.HaunCunText()), Q(s.List3())[row]);
   int page = -1;
   int listed_row = -1;
   ASSERT_TRUE(ParseTitle(list_->table()->CellText(row, 1), &page, &listed_row))
       << Std(list_->table()->CellText(row, 1));
   EXPECT_EQ(listed_row, row);
-  EXPECT_EQ(s.List1(), QStringList({QString::fromUtf16(kOpenableLinkName),
-                                    QString::fromUtf16(kRefusedLinkName)}));
-  EXPECT_EQ(s.List2(), QStringList({OpenableAddress(page, row),
-                                    QStringLiteral("javascript:alert(%1)").arg(row)}));
-  EXPECT_TRUE(s.Notice().isEmpty()) << Std(s.Notice());
+  EXPECT_EQ(Q(s.List1()), QStringList({QString::fromUtf16(kOpenableLinkName),
+                                       QString::fromUtf16(kRefusedLinkName)}));
+  EXPECT_EQ(Q(s.List2()), QStringList({OpenableAddress(page, row),
+                                       QStringLiteral("javascript:alert(%1)").arg(row)}));
+  EXPECT_TRUE(Q(s.Notice()).isEmpty()) << Std(Q(s.Notice()));
 }
 
 void SoakUser::SelectLink(std::mt19937& rng) {
@@ -326,8 +334,8 @@ void SoakUser::SelectLink(std::mt19937& rng) {
   int line = static_cast<int>(rng() % static_cast<unsigned>(lines));
   if (line == selected) line = (line + 1) % lines;
   if (line == selected) return;
-  ASSERT_LT(line, s.List2().size());
-  const QString address = s.List2()[line];
+  ASSERT_LT(line, Q(s.List2()).size());
+  const QString address = Q(s.List2())[line];
   const QRect rect = list1_->visualItemRect(list1_->item(line));
   QTest::mouseClick(list1_->viewport(), Qt::LeftButton, {}, rect.center());
   AfterClick();
@@ -337,11 +345,11 @@ void SoakUser::SelectLink(std::mt19937& rng) {
     ASSERT_EQ(opened.size(), opened_before + 1);
     EXPECT_EQ(opened.back().address, address);
     EXPECT_EQ(opened.back().working_directory, program_folder_);
-    EXPECT_TRUE(s.Notice().isEmpty()) << Std(s.Notice());
+    EXPECT_TRUE(Q(s.Notice()).isEmpty()) << Std(Q(s.Notice()));
   } else {
     ++tally_.links_refused;
     EXPECT_EQ(opened.size(), opened_before) << Std(address);
-    EXPECT_FALSE(s.Notice().isEmpty());
+    EXPECT_FALSE(Q(s.Notice()).isEmpty());
     EXPECT_FALSE(notice_->isHidden());
   }
 }
@@ -352,7 +360,7 @@ void SoakUser::CheckWindow() {
   const int rows = ListedRows();
   EXPECT_EQ(list_->model()->rowCount(), rows);
   // List3 has one line per row, in the window's store too.
-  EXPECT_EQ(s.List3().size(), rows);
+  EXPECT_EQ(Q(s.List3()).size(), rows);
   EXPECT_EQ(list3_->model()->rowCount(), rows);
   if (rows > 0) {
     // The rows on show are one whole page: the first and the last came with it.
@@ -363,17 +371,17 @@ void SoakUser::CheckWindow() {
           << Std(list_->table()->CellText(row, 1));
       EXPECT_EQ(page, page_on_show_);
       EXPECT_EQ(listed_row, row);
-      EXPECT_TRUE(s.List3()[row].contains(OpenableAddress(page_on_show_, row)));
+      EXPECT_TRUE(Q(s.List3())[row].contains(OpenableAddress(page_on_show_, row)));
     }
   }
-  EXPECT_EQ(counter_->text(), s.CounterText());
+  EXPECT_EQ(counter_->text(), Q(s.CounterText()));
   EXPECT_EQ(qian_->isEnabled(), s.QianEnabled());
   EXPECT_EQ(hou_->isEnabled(), s.HouEnabled());
-  EXPECT_EQ(Lines(*list1_), s.List1());
-  EXPECT_EQ(list2_->model()->rowCount(), s.List2().size());
-  EXPECT_EQ(s.List1().size(), s.List2().size());
-  EXPECT_EQ(notice_->isHidden(), s.Notice().isEmpty());
-  EXPECT_EQ(notice_->text(), s.Notice());
+  EXPECT_EQ(Lines(*list1_), Q(s.List1()));
+  EXPECT_EQ(list2_->model()->rowCount(), Q(s.List2()).size());
+  EXPECT_EQ(Q(s.List1()).size(), Q(s.List2()).size());
+  EXPECT_EQ(notice_->isHidden(), Q(s.Notice()).isEmpty());
+  EXPECT_EQ(notice_->text(), Q(s.Notice()));
 }
 
 }  // namespace quorvel::soak

@@ -1,7 +1,5 @@
 #include "client/catalogue/curl/curl_event_driver.h"
 
-#include <QSocketNotifier>
-
 #include <utility>
 
 namespace quorvel::catalogue {
@@ -20,7 +18,7 @@ class CurlLibrary {
 
 }  // namespace
 
-CurlEventDriver::CurlEventDriver() {
+CurlEventDriver::CurlEventDriver(CurlLoop& loop) : loop_(loop) {
   CurlLibrary::Ensure();
   easy_ = curl_easy_init();
   multi_ = curl_multi_init();
@@ -28,12 +26,12 @@ CurlEventDriver::CurlEventDriver() {
     curl_easy_cleanup(easy_);
     easy_ = nullptr;
   }
-  wake_.setSingleShot(true);
-  QObject::connect(&wake_, &QTimer::timeout, [this] { Drive(CURL_SOCKET_TIMEOUT, 0); });
+  loop_.SetAction([this](curl_socket_t socket, int events) { Drive(socket, events); });
 }
 
 CurlEventDriver::~CurlEventDriver() {
   Stop();
+  loop_.SetAction({});
   if (multi_ != nullptr) curl_multi_cleanup(multi_);
   if (easy_ != nullptr) curl_easy_cleanup(easy_);
 }
@@ -51,7 +49,7 @@ bool CurlEventDriver::Start(DoneHandler done) {
 }
 
 void CurlEventDriver::Stop() {
-  wake_.stop();
+  loop_.WakeAfter(-1);
   if (attached_) {
     attached_ = false;
     curl_multi_remove_handle(multi_, easy_);
@@ -59,46 +57,13 @@ void CurlEventDriver::Stop() {
 }
 
 int CurlEventDriver::OnSocket(CURL*, curl_socket_t socket, int what, void* self, void*) {
-  static_cast<CurlEventDriver*>(self)->SetWatch(socket, what);
+  static_cast<CurlEventDriver*>(self)->loop_.Watch(socket, what);
   return 0;
 }
 
 int CurlEventDriver::OnTimer(CURLM*, long timeout_ms, void* self) {
-  QTimer& wake = static_cast<CurlEventDriver*>(self)->wake_;
-  if (timeout_ms < 0) {
-    wake.stop();
-  } else {
-    wake.start(static_cast<int>(timeout_ms));
-  }
+  static_cast<CurlEventDriver*>(self)->loop_.WakeAfter(timeout_ms);
   return 0;
-}
-
-void CurlEventDriver::SetWatch(curl_socket_t socket, int what) {
-  if (what == CURL_POLL_REMOVE) {
-    const auto found = watches_.find(socket);
-    if (found == watches_.end()) return;
-    for (auto* notifier : {found->second.read.get(), found->second.write.get()}) {
-      if (notifier != nullptr) notifier->setEnabled(false);
-    }
-    retired_.push_back(std::move(found->second));
-    watches_.erase(found);
-    return;
-  }
-  Watch& watch = watches_[socket];
-  const auto ensure = [&](std::unique_ptr<QSocketNotifier>& notifier, QSocketNotifier::Type type,
-                          int events, bool wanted) {
-    if (!notifier) {
-      if (!wanted) return;
-      notifier = std::make_unique<QSocketNotifier>(socket, type);
-      QObject::connect(notifier.get(), &QSocketNotifier::activated,
-                       [this, socket, events] { Drive(socket, events); });
-    }
-    notifier->setEnabled(wanted);
-  };
-  ensure(watch.read, QSocketNotifier::Read, CURL_CSELECT_IN,
-         what == CURL_POLL_IN || what == CURL_POLL_INOUT);
-  ensure(watch.write, QSocketNotifier::Write, CURL_CSELECT_OUT,
-         what == CURL_POLL_OUT || what == CURL_POLL_INOUT);
 }
 
 void CurlEventDriver::Drive(curl_socket_t socket, int events) {

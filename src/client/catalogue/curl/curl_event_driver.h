@@ -1,30 +1,23 @@
 #pragma once
 
-#include <QTimer>
-
-#include <functional>
-#include <map>
-#include <memory>
-#include <vector>
-
 #include <curl/curl.h>
 
-class QSocketNotifier;
+#include <functional>
+
+#include "client/catalogue/curl/curl_loop.h"
 
 namespace quorvel::catalogue {
 
-// One libcurl transfer driven by the calling thread's Qt event loop.
-//
-// libcurl's multi interface tells us which sockets to watch and when to wake
-// it; Qt socket notifiers and a timer do the watching.  So a transfer stays
-// on the user-interface thread with no worker to stop or join, and whoever
-// owns this object can end it at once.
+// One libcurl transfer driven by the calling thread's event loop: libcurl's
+// multi interface tells which sockets to watch and when to wake it, and the
+// loop (see CurlLoop) does the watching.
 class CurlEventDriver {
  public:
   using DoneHandler = std::function<void(CURLcode code)>;
 
-  // Makes the handles; easy() is null when libcurl could not.
-  CurlEventDriver();
+  // Makes the handles; easy() is null when libcurl could not.  `loop` must
+  // outlive this driver.
+  explicit CurlEventDriver(CurlLoop& loop);
   ~CurlEventDriver();
   CurlEventDriver(const CurlEventDriver&) = delete;
   CurlEventDriver& operator=(const CurlEventDriver&) = delete;
@@ -40,25 +33,15 @@ class CurlEventDriver {
   void Stop();
 
  private:
-  struct Watch {
-    std::unique_ptr<QSocketNotifier> read;
-    std::unique_ptr<QSocketNotifier> write;
-  };
-
   static int OnSocket(CURL* easy, curl_socket_t socket, int what, void* self, void* socket_data);
   static int OnTimer(CURLM* multi, long timeout_ms, void* self);
-  void SetWatch(curl_socket_t socket, int what);
   void Drive(curl_socket_t socket, int events);
 
+  CurlLoop& loop_;
   CURL* easy_ = nullptr;
   CURLM* multi_ = nullptr;
   bool attached_ = false;
   DoneHandler done_;
-  QTimer wake_;
-  std::map<curl_socket_t, Watch> watches_;
-  // Notifiers libcurl is done with; kept until this object goes, because one
-  // may be the sender whose signal is still being delivered.
-  std::vector<Watch> retired_;
 };
 
 }  // namespace quorvel::catalogue

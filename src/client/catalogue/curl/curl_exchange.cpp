@@ -1,13 +1,16 @@
 #include "client/catalogue/curl/curl_exchange.h"
 
-#include <QUrl>
-
 #include <openssl/x509_vfy.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
+#include <string_view>
 #include <utility>
 
 #include "client/catalogue/curl/tls_closing_message.h"
+#include "client/catalogue/text16.h"
+#include "encoding/utf8_decoder.h"
 
 namespace quorvel::catalogue {
 namespace {
@@ -16,14 +19,32 @@ using Kind = TransferFault::Kind;
 
 // Status lines and headers of one exchange together, interim heads
 // included; a longer head is not a listing reply, and libcurl would keep it all.
-constexpr qsizetype kMaxHeadBytes = 64 * 1024;
+constexpr std::size_t kMaxHeadBytes = 64 * 1024;
 
 bool IsRedirect(int status) {
   return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
 
-std::optional<std::int64_t> ParseDecimal(const QByteArray& text) {
-  if (text.isEmpty() || text.size() > 18) return std::nullopt;
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+std::string_view Trimmed(std::string_view text) {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+std::string Lower(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lower;
+}
+
+std::optional<std::int64_t> ParseDecimal(std::string_view text) {
+  if (text.empty() || text.size() > 18) return std::nullopt;
   std::int64_t value = 0;
   for (const char c : text) {
     if (c < '0' || c > '9') return std::nullopt;
@@ -35,12 +56,30 @@ std::optional<std::int64_t> ParseDecimal(const QByteArray& text) {
 // libcurl built for Debian reads its own fixed bundle and no variable, so the
 // two usual ways to name a CA file are passed on by hand: curl's own and
 // OpenSSL's.  Without either, the system's store is used.
-QByteArray CaFileFromEnvironment() {
+std::string CaFileFromEnvironment() {
   for (const char* name : {"CURL_CA_BUNDLE", "SSL_CERT_FILE"}) {
-    const QByteArray path = qgetenv(name);
-    if (!path.isEmpty()) return path;
+    const char* path = std::getenv(name);
+    if (path != nullptr && *path != '\0') return path;
   }
   return {};
+}
+
+// The host of `url` as the user reads it: no brackets around an IPv6 address.
+std::u16string HostOf(const std::string& url) {
+  std::u16string host;
+  CURLU* address = curl_url();
+  char* text = nullptr;
+  if (address != nullptr && curl_url_set(address, CURLUPART_URL, url.c_str(), 0) == CURLUE_OK &&
+      curl_url_get(address, CURLUPART_HOST, &text, 0) == CURLUE_OK) {
+    std::string_view name(text);
+    if (name.size() >= 2 && name.front() == '[' && name.back() == ']') {
+      name = name.substr(1, name.size() - 2);
+    }
+    host = FromAscii(Lower(name));
+  }
+  curl_free(text);
+  curl_url_cleanup(address);
+  return host;
 }
 
 // Which of the certificate's faults stopped the handshake.
@@ -59,8 +98,8 @@ Kind CertificateFault(long verdict) {
 
 }  // namespace
 
-CurlExchange::CurlExchange(QByteArray url, std::int64_t max_body_bytes, QObject* parent)
-    : QObject(parent), url_(std::move(url)), max_body_bytes_(max_body_bytes) {}
+CurlExchange::CurlExchange(std::string url, std::int64_t max_body_bytes, CurlLoop& loop)
+    : url_(std::move(url)), max_body_bytes_(max_body_bytes), driver_(loop) {}
 
 CurlExchange::~CurlExchange() = default;
 
@@ -74,7 +113,7 @@ void CurlExchange::Start() {
 
 void CurlExchange::SetOptions() {
   CURL* easy = driver_.easy();
-  curl_easy_setopt(easy, CURLOPT_URL, url_.constData());
+  curl_easy_setopt(easy, CURLOPT_URL, url_.c_str());
   curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
   // Redirects are followed by the caller, which refuses a step down from
   // https to http; libcurl cannot be told to.
@@ -87,8 +126,8 @@ void CurlExchange::SetOptions() {
   curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
   curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, error_buffer_);
-  const QByteArray ca_file = CaFileFromEnvironment();
-  if (!ca_file.isEmpty()) curl_easy_setopt(easy, CURLOPT_CAINFO, ca_file.constData());
+  const std::string ca_file = CaFileFromEnvironment();
+  if (!ca_file.empty()) curl_easy_setopt(easy, CURLOPT_CAINFO, ca_file.c_str());
   WatchForTlsClosingMessage(easy, &tls_closing_message_);
   curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &CurlExchange::OnHeader);
   curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
@@ -105,28 +144,33 @@ void CurlExchange::Abort(const TransferFault& why) { Finish(FailedTransfer(why))
 
 std::size_t CurlExchange::OnHeader(char* data, std::size_t size, std::size_t count, void* self) {
   auto* exchange = static_cast<CurlExchange*>(self);
-  const QByteArray line = QByteArray(data, static_cast<qsizetype>(size * count)).trimmed();
-  Q_EMIT exchange->Progress();
-  exchange->head_bytes_ += static_cast<qsizetype>(size * count);
+  const std::string_view line = Trimmed(std::string_view(data, size * count));
+  exchange->Progress();
+  exchange->head_bytes_ += size * count;
   if (exchange->head_bytes_ > kMaxHeadBytes) {
     exchange->stop_ = exchange->Fault(Kind::kHeadTooLong);
     return 0;
   }
-  if (line.startsWith("HTTP/")) {
+  if (line.starts_with("HTTP/")) {
     // A new response (an interim one may come first): forget the last one's headers.
     exchange->location_.clear();
     exchange->content_length_.reset();
     exchange->bad_length_ = false;
     exchange->chunked_ = false;
-  } else if (line.isEmpty()) {
+  } else if (line.empty()) {
     if (!exchange->HeadersDone()) return 0;  // ends the transfer; stop_ says why
-  } else if (const qsizetype colon = line.indexOf(':'); colon > 0) {
-    const QByteArray name = line.first(colon).trimmed().toLower();
-    const QByteArray value = line.sliced(colon + 1).trimmed();
+  } else if (const std::size_t colon = line.find(':');
+             colon != std::string_view::npos && colon > 0) {
+    const std::string name = Lower(Trimmed(line.substr(0, colon)));
+    const std::string_view value = Trimmed(line.substr(colon + 1));
     if (name == "location") {
       exchange->location_ = value;
     } else if (name == "transfer-encoding") {
-      exchange->chunked_ = value.toLower().split(',').last().trimmed() == "chunked";
+      // The last coding decides how the body ends.
+      const std::size_t comma = value.rfind(',');
+      const std::string_view last =
+          comma == std::string_view::npos ? value : value.substr(comma + 1);
+      exchange->chunked_ = Lower(Trimmed(last)) == "chunked";
     } else if (name == "content-length") {
       const std::optional<std::int64_t> length = ParseDecimal(value);
       if (!length || (exchange->content_length_ && *exchange->content_length_ != *length)) {
@@ -149,7 +193,7 @@ bool CurlExchange::HeadersDone() {
   head_done_ = true;
   if (status_ >= 400) {
     stop_ = Fault(Kind::kHttpStatus);
-  } else if (IsRedirect(status_) && !location_.isEmpty()) {
+  } else if (IsRedirect(status_) && !location_.empty()) {
     redirect_url_ = ResolveLocation();
     redirected_ = true;
   } else if (status_ >= 300) {
@@ -166,15 +210,14 @@ bool CurlExchange::HeadersDone() {
   return !stop_ && !redirected_;
 }
 
-QByteArray CurlExchange::ResolveLocation() const {
+std::string CurlExchange::ResolveLocation() const {
   // libcurl's own parser, so the address is the one libcurl would have
   // followed: "http://host:port?x=1" asks for "/?x=1".
   CURLU* address = curl_url();
-  QByteArray resolved;
+  std::string resolved;
   char* text = nullptr;
-  if (address != nullptr &&
-      curl_url_set(address, CURLUPART_URL, url_.constData(), 0) == CURLUE_OK &&
-      curl_url_set(address, CURLUPART_URL, location_.constData(),
+  if (address != nullptr && curl_url_set(address, CURLUPART_URL, url_.c_str(), 0) == CURLUE_OK &&
+      curl_url_set(address, CURLUPART_URL, location_.c_str(),
                    CURLU_URLENCODE | CURLU_ALLOW_SPACE) == CURLUE_OK &&
       curl_url_get(address, CURLUPART_URL, &text, 0) == CURLUE_OK) {
     resolved = text;
@@ -189,11 +232,12 @@ std::size_t CurlExchange::OnBody(char* data, std::size_t size, std::size_t count
   const std::size_t bytes = size * count;
   // Checked on the decoded bytes, before they are kept: a small compressed
   // reply that unpacks past the limit stops here.
-  if (static_cast<std::int64_t>(bytes) > exchange->max_body_bytes_ - exchange->body_.size()) {
+  if (static_cast<std::int64_t>(bytes) >
+      exchange->max_body_bytes_ - static_cast<std::int64_t>(exchange->body_.size())) {
     exchange->stop_ = exchange->Fault(Kind::kTooLarge);
     return 0;
   }
-  exchange->body_.append(data, static_cast<qsizetype>(bytes));
+  exchange->body_.append(data, bytes);
   return bytes;
 }
 
@@ -201,27 +245,31 @@ int CurlExchange::OnProgress(void* self, curl_off_t, curl_off_t received, curl_o
   auto* exchange = static_cast<CurlExchange*>(self);
   if (received != exchange->last_received_) {
     exchange->last_received_ = received;
-    Q_EMIT exchange->Progress();
+    exchange->Progress();
   }
   return 0;
 }
 
 int CurlExchange::OnConnected(void* self, char*, char*, int, int) {
-  Q_EMIT static_cast<CurlExchange*>(self)->Progress();
+  static_cast<CurlExchange*>(self)->Progress();
   return CURL_PREREQFUNC_OK;
+}
+
+void CurlExchange::Progress() const {
+  if (on_progress_) on_progress_();
 }
 
 void CurlExchange::Conclude(CURLcode code) {
   if (stop_) return Finish(FailedTransfer(*stop_));
-  if (redirected_) return Finish(Succeeded(QByteArray()));
+  if (redirected_) return Finish(Succeeded(std::string()));
   if (code != CURLE_OK) return Finish(FailedTransfer(FaultOf(code)));
-  if (until_close_ && url_.startsWith("https:") && !tls_closing_message_) {
+  if (until_close_ && url_.starts_with("https:") && !tls_closing_message_) {
     return Finish(FailedTransfer(Fault(Kind::kCutShort)));
   }
   Finish(Succeeded(std::move(body_)));
 }
 
-TransferResult CurlExchange::Succeeded(QByteArray body) const {
+TransferResult CurlExchange::Succeeded(std::string body) const {
   TransferResult result;
   result.http_status = status_;
   result.body = std::move(body);
@@ -246,7 +294,8 @@ TransferFault CurlExchange::FaultOf(CURLcode code) const {
       // a body cut short; with no socket error it was a reply libcurl could
       // not read.
       if (!head_done_) return Fault(Kind::kDroppedBeforeAnswer);
-      return Fault(os_error != 0 || url_.startsWith("https:") ? Kind::kCutShort : Kind::kMalformed);
+      return Fault(os_error != 0 || url_.starts_with("https:") ? Kind::kCutShort
+                                                               : Kind::kMalformed);
     case CURLE_GOT_NOTHING:
       return Fault(Kind::kClosedBeforeAnswer);
     case CURLE_WEIRD_SERVER_REPLY:
@@ -274,8 +323,8 @@ TransferFault CurlExchange::FaultOf(CURLcode code) const {
       break;
   }
   TransferFault fault = Fault(Kind::kNetwork);
-  fault.detail = error_buffer_[0] != '\0' ? QString::fromUtf8(error_buffer_)
-                                          : QString::fromUtf8(curl_easy_strerror(code));
+  fault.detail =
+      encoding::Utf8ToUnicode(error_buffer_[0] != '\0' ? error_buffer_ : curl_easy_strerror(code));
   return fault;
 }
 
@@ -285,7 +334,7 @@ TransferFault CurlExchange::Fault(TransferFault::Kind kind) const {
   switch (kind) {
     case Kind::kHostNotFound:
     case Kind::kCertificateName:
-      fault.detail = QUrl::fromEncoded(url_).host();
+      fault.detail = HostOf(url_);
       break;
     case Kind::kTooLarge:
       fault.limit = max_body_bytes_;
@@ -301,7 +350,7 @@ void CurlExchange::Finish(TransferResult result) {
   result_ = std::move(result);
   body_.clear();
   driver_.Stop();
-  Q_EMIT Finished();
+  if (on_finished_) on_finished_();
 }
 
 }  // namespace quorvel::catalogue

@@ -1,31 +1,37 @@
 #pragma once
 
-#include <QByteArray>
-#include <QObject>
-
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <string>
 
 #include "client/catalogue/components.h"
 #include "client/catalogue/curl/curl_event_driver.h"
+#include "client/catalogue/curl/curl_loop.h"
 #include "client/catalogue/transfer_failure.h"
 
 namespace quorvel::catalogue {
 
 // One HTTP GET by libcurl, without following redirects, run on the caller's
-// event loop (see CurlEventDriver), so a stall, the overall timeout or the
-// program quitting ends it at once, and the size check runs on the thread
-// that owns the body.  The protocol (framing, TLS, proxies from the
+// event loop (see CurlLoop), so a stall, the overall timeout or the program
+// quitting ends it at once, and the size check runs on the thread that owns
+// the body.  The protocol (framing, TLS, proxies from the
 // environment, decompression) is libcurl's; what this class adds is the
 // policy: which replies count, how big a decoded body may grow, and which
 // fault each failure is.
-class CurlExchange : public QObject {
-  Q_OBJECT
-
+class CurlExchange {
  public:
-  // `url` must be an absolute http or https address.
-  CurlExchange(QByteArray url, std::int64_t max_body_bytes, QObject* parent = nullptr);
-  ~CurlExchange() override;
+  // `url` must be an absolute http or https address; `loop` must outlive
+  // the exchange.
+  CurlExchange(std::string url, std::int64_t max_body_bytes, CurlLoop& loop);
+  ~CurlExchange();
+  CurlExchange(const CurlExchange&) = delete;
+  CurlExchange& operator=(const CurlExchange&) = delete;
+
+  // Called when bytes came in or the connection was made, and once when
+  // the exchange has ended; set them before Start.
+  void SetProgressHandler(std::function<void()> handler) { on_progress_ = std::move(handler); }
+  void SetFinishedHandler(std::function<void()> handler) { on_finished_ = std::move(handler); }
 
   void Start();
   // Ends the exchange at once, failed for `why`, unless it has ended already.
@@ -39,12 +45,7 @@ class CurlExchange : public QObject {
   bool redirected() const { return redirected_; }
   // The Location of a redirect resolved against this request's address, or
   // empty when libcurl could not make an address of it.
-  const QByteArray& redirect_url() const { return redirect_url_; }
-
- Q_SIGNALS:
-  // Bytes came in, or the connection was made.
-  void Progress();
-  void Finished();
+  const std::string& redirect_url() const { return redirect_url_; }
 
  private:
   static std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* self);
@@ -56,15 +57,18 @@ class CurlExchange : public QObject {
 
   void SetOptions();
   bool HeadersDone();
-  QByteArray ResolveLocation() const;
+  std::string ResolveLocation() const;
+  void Progress() const;
   void Conclude(CURLcode code);
   TransferFault FaultOf(CURLcode code) const;
   TransferFault Fault(TransferFault::Kind kind) const;
-  TransferResult Succeeded(QByteArray body) const;
+  TransferResult Succeeded(std::string body) const;
   void Finish(TransferResult result);
 
-  QByteArray url_;
+  std::string url_;
   std::int64_t max_body_bytes_;
+  std::function<void()> on_progress_;
+  std::function<void()> on_finished_;
   CurlEventDriver driver_;
   char error_buffer_[CURL_ERROR_SIZE] = {};
 
@@ -73,16 +77,16 @@ class CurlExchange : public QObject {
   bool redirected_ = false;
   int status_ = 0;
   bool head_done_ = false;
-  qsizetype head_bytes_ = 0;
+  std::size_t head_bytes_ = 0;
   curl_off_t last_received_ = 0;
-  QByteArray location_;
+  std::string location_;
   std::optional<std::int64_t> content_length_;
   bool bad_length_ = false;
   bool chunked_ = false;
   bool until_close_ = false;  // the body ends only where the connection does
   bool tls_closing_message_ = false;
-  QByteArray redirect_url_;
-  QByteArray body_;
+  std::string redirect_url_;
+  std::string body_;
 };
 
 }  // namespace quorvel::catalogue

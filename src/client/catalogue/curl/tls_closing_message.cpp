@@ -1,8 +1,8 @@
 #include "client/catalogue/curl/tls_closing_message.h"
 
-#include <QByteArray>
-
 #include <openssl/ssl.h>
+
+#include <string_view>
 
 namespace quorvel::catalogue {
 namespace {
@@ -10,7 +10,7 @@ namespace {
 bool TlsIsOpenSsl() {
   const curl_version_info_data* info = curl_version_info(CURLVERSION_NOW);
   return info != nullptr && info->ssl_version != nullptr &&
-         QByteArray(info->ssl_version).startsWith("OpenSSL/");
+         std::string_view(info->ssl_version).starts_with("OpenSSL/");
 }
 
 int SeenSlot() {

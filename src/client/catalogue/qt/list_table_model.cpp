@@ -45,7 +45,7 @@ void ListTableModel::ClearRows() {
   if (reset) endResetModel();
 }
 
-bool ListTableModel::InsertRow(int index, const QString& text) {
+bool ListTableModel::InsertRow(int index, QStringView text) {
   if (index < 0 || index > stored_rows_ || stored_rows_ == std::numeric_limits<int>::max()) {
     return false;
   }
@@ -68,7 +68,7 @@ bool ListTableModel::InsertRow(int index, const QString& text) {
   return true;
 }
 
-bool ListTableModel::SetCellText(int row, int column, const QString& text) {
+bool ListTableModel::SetCellText(int row, int column, QStringView text) {
   if (row < 0 || row >= stored_rows_ || column < 0 || column >= Stride()) return false;
   cells_[static_cast<std::size_t>(row) * Stride() + column] = Store(text);
   if (row < committed_rows_) {
@@ -96,14 +96,14 @@ QString ListTableModel::ShownText(int row, int column) const {
   return shown;
 }
 
-ListTableModel::Span ListTableModel::Store(const QString& text) {
+ListTableModel::Span ListTableModel::Store(QStringView text) {
   const std::size_t length = static_cast<std::size_t>(text.size());
   if (length == 0) return Span{};
   // Offsets are 32-bit: a buffer that would outgrow them keeps the cell empty.
   if (characters_.size() + length > std::numeric_limits<std::uint32_t>::max()) return Span{};
   const Span span{static_cast<std::uint32_t>(characters_.size()),
                   static_cast<std::uint32_t>(length)};
-  const char16_t* const begin = reinterpret_cast<const char16_t*>(text.constData());
+  const char16_t* const begin = text.utf16();
   characters_.insert(characters_.end(), begin, begin + length);
   return span;
 }

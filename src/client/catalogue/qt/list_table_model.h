@@ -2,6 +2,7 @@
 
 #include <QAbstractTableModel>
 #include <QString>
+#include <QStringView>
 
 #include <cstdint>
 #include <vector>
@@ -34,9 +35,9 @@ class ListTableModel : public QAbstractTableModel {
   int StoredRowCount() const { return stored_rows_; }
   // Adds a row at `index` (0 to StoredRowCount) with `text` in column 0.
   // Returns false, changing nothing, for any other index.
-  bool InsertRow(int index, const QString& text);
+  bool InsertRow(int index, QStringView text);
   // Returns false, changing nothing, for a cell outside the table.
-  bool SetCellText(int row, int column, const QString& text);
+  bool SetCellText(int row, int column, QStringView text);
   QString CellText(int row, int column) const;
   // What the cell shows: its text, cut to kShownCharacters.
   QString ShownText(int row, int column) const;
@@ -58,7 +59,7 @@ class ListTableModel : public QAbstractTableModel {
   };
 
   int Stride() const { return stride_; }
-  Span Store(const QString& text);
+  Span Store(QStringView text);
   QString Text(Span span) const;
   void ScheduleCommit();
 

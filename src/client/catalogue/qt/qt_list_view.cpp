@@ -87,8 +87,8 @@ void QtListView::PrepareView() {
   clearSelection();
 }
 
-void QtListView::AddColumn(int position, const QString& caption, int width) {
-  table_->InsertColumn(position, caption);
+void QtListView::AddColumn(int position, std::u16string_view caption, int width) {
+  table_->InsertColumn(position, QStringView(caption).toString());
   const int column = std::clamp(position, 0, table_->columnCount() - 1);
   header()->resizeSection(column, std::max(0, width));
 }
@@ -109,10 +109,12 @@ void QtListView::ClearRows() { table_->ClearRows(); }
 
 int QtListView::RowCount() const { return table_->StoredRowCount(); }
 
-void QtListView::AddRow(int index, const QString& text) { table_->InsertRow(index, text); }
+void QtListView::AddRow(int index, std::u16string_view text) {
+  table_->InsertRow(index, QStringView(text));
+}
 
-void QtListView::SetCell(int row, int column, const QString& text) {
-  table_->SetCellText(row, column, text);
+void QtListView::SetCell(int row, int column, std::u16string_view text) {
+  table_->SetCellText(row, column, QStringView(text));
 }
 
 void QtListView::SetRowChosenHandler(RowChosenHandler handler) { handler_ = std::move(handler); }

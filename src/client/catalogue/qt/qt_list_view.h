@@ -18,12 +18,12 @@ class QtListView : public QTreeView, public ListView {
   explicit QtListView(QWidget* parent = nullptr);
 
   void PrepareView() override;
-  void AddColumn(int position, const QString& caption, int width) override;
+  void AddColumn(int position, std::u16string_view caption, int width) override;
   void ApplyDisplaySettings() override;
   void ClearRows() override;
   int RowCount() const override;
-  void AddRow(int index, const QString& text) override;
-  void SetCell(int row, int column, const QString& text) override;
+  void AddRow(int index, std::u16string_view text) override;
+  void SetCell(int row, int column, std::u16string_view text) override;
   void SetRowChosenHandler(RowChosenHandler handler) override;
 
   ListTableModel* table() const { return table_; }

@@ -27,7 +27,7 @@ class QtListViewHandle final : public ListView {
   void PrepareView() override {
     if (view_) view_->PrepareView();
   }
-  void AddColumn(int position, const QString& caption, int width) override {
+  void AddColumn(int position, std::u16string_view caption, int width) override {
     if (view_) view_->AddColumn(position, caption, width);
   }
   void ApplyDisplaySettings() override {
@@ -37,10 +37,10 @@ class QtListViewHandle final : public ListView {
     if (view_) view_->ClearRows();
   }
   int RowCount() const override { return view_ ? view_->RowCount() : 0; }
-  void AddRow(int index, const QString& text) override {
+  void AddRow(int index, std::u16string_view text) override {
     if (view_) view_->AddRow(index, text);
   }
-  void SetCell(int row, int column, const QString& text) override {
+  void SetCell(int row, int column, std::u16string_view text) override {
     if (view_) view_->SetCell(row, column, text);
   }
   void SetRowChosenHandler(RowChosenHandler handler) override {

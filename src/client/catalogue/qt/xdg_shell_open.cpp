@@ -10,7 +10,8 @@ namespace quorvel::catalogue {
 
 XdgShellOpen::XdgShellOpen(QString program) : program_(std::move(program)) {}
 
-bool XdgShellOpen::Open(const QString& address, const QString& working_directory, QString* error) {
+bool XdgShellOpen::Open(std::u16string_view address, std::u16string_view working_directory,
+                        std::u16string* error) {
   const AddressCheck check = CheckOpenableAddress(address);
   if (!check.allowed) {
     if (error != nullptr) *error = check.reason;
@@ -18,12 +19,14 @@ bool XdgShellOpen::Open(const QString& address, const QString& working_directory
   }
   QProcess process;
   process.setProgram(program_);
-  process.setArguments({address});
-  process.setWorkingDirectory(working_directory);
+  process.setArguments({QStringView(address).toString()});
+  process.setWorkingDirectory(QStringView(working_directory).toString());
   process.setStandardInputFile(QProcess::nullDevice());
   if (!process.startDetached()) {
     if (error != nullptr) {
-      *error = QStringLiteral("无法启动 %1（%2）。").arg(program_, process.errorString());
+      *error = QStringLiteral("无法启动 %1（%2）。")
+                   .arg(program_, process.errorString())
+                   .toStdU16String();
     }
     return false;
   }

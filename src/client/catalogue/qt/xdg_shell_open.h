@@ -14,7 +14,8 @@ class XdgShellOpen : public ShellOpen {
  public:
   explicit XdgShellOpen(QString program = QStringLiteral("xdg-open"));
 
-  bool Open(const QString& address, const QString& working_directory, QString* error) override;
+  bool Open(std::u16string_view address, std::u16string_view working_directory,
+            std::u16string* error) override;
 
  private:
   QString program_;

@@ -14,17 +14,16 @@
 #include <QStringListModel>
 #include <QVBoxLayout>
 
-#include <exception>
 #include <utility>
 
 #include "client/catalogue/category_table.h"
-#include "client/catalogue/listing_service.h"
 #include "client/shell/about_text.h"
-#include "client/shell/qt/app_icon.h"
 #include "client/shell/main_layout.h"
 #include "client/shell/notice_placement.h"
+#include "client/shell/qt/app_icon.h"
 #include "client/shell/qt/notice_window.h"
-#include "client/shell/twips.h"
+#include "client/shell/qt/qt_geometry.h"
+#include "client/shell/qt/qt_text.h"
 #include "client/shell/qt/window_accessible.h"
 #include "client/shell/qt/window_font.h"
 
@@ -40,16 +39,6 @@ W* Place(W* widget, const ControlDesign& design) {
   widget->setObjectName(Name(design.name));
   widget->setGeometry(ToPixels(design.rect));
   return widget;
-}
-
-// A start-up step that fails is skipped and the next one runs.
-template <typename Step>
-void Guarded(Step&& step) noexcept {
-  try {
-    std::forward<Step>(step)();
-  } catch (const std::exception&) {
-  } catch (...) {
-  }
 }
 
 // The players beyond the window's edge: nothing in them may take the focus
@@ -94,17 +83,14 @@ Main::Main(MainComponents& components, const ShellAddresses& addresses,
     view->setAccessibleDescription(list_view_host_->toolTip());
   }
 
-  session_ = std::make_unique<catalogue::BrowsingSession>(*inet1_, *list_view_, *shell_open_,
-                                                          program_folder_);
-  list_view_->SetRowChosenHandler([this](int row) {
-    Handle([&] {
-      session_->RowChosen(row);
-      list1_refill_due_ = true;
-    });
-  });
-
   main1_ = std::make_unique<NoticeWindow>(
       [this](QWidget* host) { return components_.MakeWebBrowser(host); }, addresses_);
+
+  const MainParts parts{*inet1_, *list_view_, *shell_open_, *web_browser1_, *windows_media_player1_,
+                        *skin_};
+  MainView& view = *this;
+  controller_ = std::make_unique<MainController>(view, parts, addresses_,
+                                                 ProgramFilesIn(ToU16(program_folder_), u'/'));
 
   ChainTabOrder();
   SetWindowFont(*this);
@@ -124,7 +110,7 @@ void Main::BuildControls() {
   // Enter in the box presses the button; the box keeps its text.
   connect(text1_, &QLineEdit::returnPressed, soso_, &QPushButton::click);
   connect(soso_, &QPushButton::clicked, this,
-          [this] { Handle([&] { session_->SearchClicked(text1_->text()); }); });
+          [this] { controller_->SearchClicked(ToU16(text1_->text())); });
 
   jilu_text_ = new QLabel(this);
   // Before its first text: a screen reader's view of a widget is made once.
@@ -145,10 +131,9 @@ void Main::BuildControls() {
   list_view_host_->setToolTip(Text(kListView.caption));
 
   qian_ = Place(new QPushButton(Text(kQian.caption), this), kQian);
-  connect(qian_, &QPushButton::clicked, this,
-          [this] { Handle([&] { session_->PreviousPage(); }); });
+  connect(qian_, &QPushButton::clicked, this, [this] { controller_->PreviousPage(); });
   hou_ = Place(new QPushButton(Text(kHou.caption), this), kHou);
-  connect(hou_, &QPushButton::clicked, this, [this] { Handle([&] { session_->NextPage(); }); });
+  connect(hou_, &QPushButton::clicked, this, [this] { controller_->NextPage(); });
 
   label1_ = Place(new QLabel(Text(kLabel1.caption), this), kLabel1);
   label1_->setTextFormat(Qt::PlainText);
@@ -190,7 +175,7 @@ void Main::BuildCategoryButtons() {
     button->setGeometry(ToPixels(main_design::kCategoryButtonRects[i]));
     const int index = int(i);
     connect(button, &QPushButton::clicked, this,
-            [this, index] { Handle([&] { session_->CategoryClicked(index); }); });
+            [this, index] { controller_->CategoryClicked(index); });
     category_buttons_[i] = button;
   }
   // Command1 lies over the frame's second row, so it must be drawn above it.
@@ -228,33 +213,8 @@ void Main::ChainTabOrder() {
   tab_chain_ = chain;
 }
 
-void Main::PrepareListView() { catalogue::PrepareListColumns(*list_view_); }
-
 void Main::StartUp() {
-  main1_->ShowNotice();
-  web_browser1_->Navigate(addresses_.tip_page);
-  windows_media_player1_->SetURL(program_folder_ + QStringLiteral("/mp3/mp3.mp3"));
-
-  Guarded([&] { setWindowTitle(Text(main_design::kCaption)); });
-  Guarded([&] { session_->SetServerUrl(addresses_.listing_base); });
-  Guarded([&] {
-    qian_->setEnabled(false);
-    hou_->setEnabled(false);
-    soso_->setEnabled(false);
-  });
-  Guarded([&] { PrepareListView(); });
-  Guarded([&] {
-    skin_->SkinH_AttachEx(program_folder_ + QStringLiteral("/Skin/Skin.she"), QString());
-  });
-  Guarded([&] { soso_->setEnabled(true); });
-  Guarded([&] {
-    busy_ = true;
-    session_->StartUpLoad();
-    busy_ = false;
-  });
-  busy_ = false;
-  Guarded([&] { ShowSessionState(); });
-
+  controller_->StartUp();
   PlaceOnScreen();
   FocusFirstVisibleControl();
   show();
@@ -265,7 +225,8 @@ void Main::PlaceOnScreen() {
   const QScreen* on = screen();
   if (on == nullptr) return;
   placed_for_ = frameGeometry().size();
-  move(MainWindowPosition(on->availableGeometry(), placed_for_));
+  move(ToQPoint(
+      MainWindowPosition(ToScreenRect(on->availableGeometry()), ToScreenSize(placed_for_))));
 }
 
 void Main::moveEvent(QMoveEvent* event) {
@@ -293,29 +254,32 @@ void Main::FocusFirstVisibleControl() {
 
 int Main::ListedRows() const { return list_view_->RowCount(); }
 
-template <typename Action>
-void Main::Handle(Action&& action) {
-  // The transfer keeps the windows painting while it waits, so an event could
-  // reach a handler while another action is still under way; it is dropped.
-  if (busy_) return;
-  busy_ = true;
-  bool completed = true;
-  try {
-    std::forward<Action>(action)();
-  } catch (const std::exception&) {
-    // Nothing may escape into Qt's event loop; the window stays usable.
-    completed = false;
-  }
-  busy_ = false;
-  ShowSessionState();
-  if (!completed) TellUser(QStringLiteral(u"操作没有完成：程序内部出错。"));
+void Main::ShowNoticeWindow() { main1_->ShowNotice(); }
+
+void Main::SetCaption(std::u16string_view caption) { setWindowTitle(ToQString(caption)); }
+
+void Main::SetButtonsEnabled(bool qian, bool hou, bool soso) {
+  qian_->setEnabled(qian);
+  hou_->setEnabled(hou);
+  soso_->setEnabled(soso);
 }
 
-void Main::ShowSessionState() {
-  const catalogue::BrowsingSession& s = *session_;
-  if (jilu_text_->text() != s.CounterText()) {
-    jilu_text_->setText(s.CounterText());
-    AnnounceCount(jilu_text_, s.CounterText());
+namespace {
+
+QStringList ToQStringList(const catalogue::BrowsingSession::Lines& lines) {
+  QStringList list;
+  list.reserve(static_cast<qsizetype>(lines.size()));
+  for (const std::u16string& line : lines) list.append(ToQString(line));
+  return list;
+}
+
+}  // namespace
+
+void Main::ShowSession(const catalogue::BrowsingSession& s, bool refill_list1) {
+  const QString counter = ToQString(s.CounterText());
+  if (jilu_text_->text() != counter) {
+    jilu_text_->setText(counter);
+    AnnounceCount(jilu_text_, counter);
   }
   qian_->setEnabled(s.QianEnabled());
   hou_->setEnabled(s.HouEnabled());
@@ -324,23 +288,24 @@ void Main::ShowSessionState() {
   // no name may stay selected, or the first click on it would open nothing.
   // Otherwise (after a link was opened) the lines are kept, and so is the
   // selection the user just made.
+  const QStringList names = ToQStringList(s.List1());
   QStringList shown;
   shown.reserve(list1_->count());
   for (int i = 0; i < list1_->count(); ++i) shown.append(list1_->item(i)->text());
-  if (list1_refill_due_ || shown != s.List1()) {
+  if (refill_list1 || shown != names) {
     const QSignalBlocker quiet(list1_);
     list1_->clear();
-    list1_->addItems(s.List1());
+    list1_->addItems(names);
   }
-  list1_refill_due_ = false;
-  list2_lines_->setStringList(s.List2());
-  list3_lines_->setStringList(s.List3());
-  haun_cun_text_->setText(s.HaunCunText());
+  list2_lines_->setStringList(ToQStringList(s.List2()));
+  list3_lines_->setStringList(ToQStringList(s.List3()));
+  haun_cun_text_->setText(ToQString(s.HaunCunText()));
 
   TellUser(s.Notice());
 }
 
-void Main::TellUser(const QString& notice) {
+void Main::TellUser(std::u16string_view text) {
+  const QString notice = ToQString(text);
   notice_->setText(notice);
   // Tooltips guess rich text; a sentence that may quote the network is
   // escaped inside markup of our own so that it shows as it is.
@@ -352,7 +317,7 @@ void Main::TellUser(const QString& notice) {
 }
 
 void Main::ShowAboutBox() {
-  QMessageBox box(QMessageBox::NoIcon, QStringView(kAboutTitle).toString(), AboutText(addresses_),
+  QMessageBox box(QMessageBox::NoIcon, ToQString(kAboutTitle), ToQString(AboutText(addresses_)),
                   QMessageBox::Ok, this);
   box.setTextFormat(Qt::PlainText);
   box.exec();
@@ -361,8 +326,7 @@ void Main::ShowAboutBox() {
 void Main::OnList1SelectionChanged() {
   const QList<QListWidgetItem*> selected = list1_->selectedItems();
   if (selected.isEmpty()) return;
-  const int line = list1_->row(selected.front());
-  Handle([&] { session_->LinkSelected(line); });
+  controller_->LinkSelected(list1_->row(selected.front()));
 }
 
 bool Main::eventFilter(QObject* watched, QEvent* event) {
@@ -371,8 +335,7 @@ bool Main::eventFilter(QObject* watched, QEvent* event) {
     // box searches.
     const int key = static_cast<QKeyEvent*>(event)->key();
     if ((key == Qt::Key_Return || key == Qt::Key_Enter) && list1_->currentRow() >= 0) {
-      const int line = list1_->currentRow();
-      Handle([&] { session_->LinkSelected(line); });
+      controller_->LinkSelected(list1_->currentRow());
       return true;
     }
   }

@@ -8,7 +8,9 @@
 
 #include "client/catalogue/browsing_session.h"
 #include "client/shell/addresses.h"
-#include "client/shell/main_components.h"
+#include "client/shell/main_controller.h"
+#include "client/shell/main_view.h"
+#include "client/shell/qt/main_components.h"
 
 class QGroupBox;
 class QLabel;
@@ -22,10 +24,11 @@ namespace quorvel::shell {
 
 class NoticeWindow;
 
-// The main window.  It lays out the controls, runs the start-up sequence and
-// hands every click to the browsing session; afterwards it shows what the
-// session says.  It parses nothing and fetches nothing itself.
-class Main : public QWidget {
+// The main window on Qt Widgets.  It lays out the controls and hands the
+// start-up and every click to the main window's logic (MainController);
+// afterwards it shows what that says.  It parses nothing and fetches nothing
+// itself.
+class Main : public QWidget, private MainView {
   Q_OBJECT
 
  public:
@@ -38,7 +41,7 @@ class Main : public QWidget {
   void StartUp();
 
   NoticeWindow& main1() { return *main1_; }
-  const catalogue::BrowsingSession& Session() const { return *session_; }
+  const catalogue::BrowsingSession& Session() const { return controller_->Session(); }
   WebBrowser& WebBrowser1() { return *web_browser1_; }
   // Rows now in the catalogue list.
   int ListedRows() const;
@@ -52,17 +55,16 @@ class Main : public QWidget {
   void BuildCategoryButtons();
   void BuildStores();
   void ChainTabOrder();
-  void PrepareListView();
   void PlaceOnScreen();
   void FocusFirstVisibleControl();
 
-  // Runs one action of the session unless another is still under way, then
-  // shows its outcome.
-  template <typename Action>
-  void Handle(Action&& action);
-  void ShowSessionState();
-  // One sentence over the foot of the list; an empty one puts it away.
-  void TellUser(const QString& notice);
+  // MainView.
+  void ShowNoticeWindow() override;
+  void SetCaption(std::u16string_view caption) override;
+  void SetButtonsEnabled(bool qian, bool hou, bool soso) override;
+  void ShowSession(const catalogue::BrowsingSession& session, bool refill_list1) override;
+  void TellUser(std::u16string_view notice) override;
+
   void ShowAboutBox();
   void OnList1SelectionChanged();
 
@@ -96,18 +98,15 @@ class Main : public QWidget {
   std::unique_ptr<WebBrowser> web_browser1_;
   std::unique_ptr<MediaPlayer> windows_media_player1_;
   std::unique_ptr<Skin> skin_;
-  std::unique_ptr<catalogue::BrowsingSession> session_;
   std::unique_ptr<NoticeWindow> main1_;
+  std::unique_ptr<MainController> controller_;
 
   // The controls in the design's tab order.
   QList<QWidget*> tab_chain_;
-  bool busy_ = false;
   // As the notice window: the outer size last placed for, and how many more
   // times a new frame may move the window back into place.
   QSize placed_for_;
   int replacements_left_ = 3;
-  // Set by a row choice: List1 is cleared and filled anew when next shown.
-  bool list1_refill_due_ = false;
 };
 
 }  // namespace quorvel::shell

@@ -6,11 +6,11 @@
 #include <QScreen>
 #include <QTimer>
 
-#include "client/shell/qt/app_icon.h"
 #include "client/shell/main_layout.h"
-#include "client/shell/qt/native_frame.h"
 #include "client/shell/notice_placement.h"
-#include "client/shell/twips.h"
+#include "client/shell/qt/app_icon.h"
+#include "client/shell/qt/native_frame.h"
+#include "client/shell/qt/qt_geometry.h"
 #include "client/shell/qt/window_accessible.h"
 #include "client/shell/qt/window_font.h"
 
@@ -100,7 +100,7 @@ void NoticeWindow::PlaceOnScreen() {
   const QScreen* on = screen();
   if (on == nullptr) return;
   placed_for_ = frameGeometry().size();
-  move(NoticeWindowPosition(on->geometry(), placed_for_));
+  move(ToQPoint(NoticeWindowPosition(ToScreenRect(on->geometry()), ToScreenSize(placed_for_))));
 
   // Qt places to its own pixel; where the display server keeps the frame,
   // the place is made good to the device pixel.
@@ -120,7 +120,8 @@ void NoticeWindow::PlaceOnScreen() {
   const qreal ratio = devicePixelRatioF();
   const QSize outer(qRound(width() * ratio) + frame->left() + frame->right(),
                     qRound(height() * ratio) + frame->top() + frame->bottom());
-  native.MoveFrameTo(NoticeWindowPosition(*screen, outer, ratio), *frame);
+  native.MoveFrameTo(
+      ToQPoint(NoticeWindowPosition(ToScreenRect(*screen), ToScreenSize(outer), ratio)), *frame);
 }
 
 }  // namespace quorvel::shell

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "client/shell/addresses.h"
-#include "client/shell/web_browser_factory.h"
+#include "client/shell/qt/web_browser_factory.h"
 
 class QFrame;
 class QLabel;

@@ -9,53 +9,52 @@ constexpr int kMinimumColumns = 6;
 
 }  // namespace
 
-void FakeListView::PrepareView() { Log("PrepareView"); }
+void FakeListView::PrepareView() { Log(u"PrepareView"); }
 
-void FakeListView::AddColumn(int position, const QString& caption, int width) {
-  Log("AddColumn(%1,%2,%3)", position, caption, width);
+void FakeListView::AddColumn(int position, std::u16string_view caption, int width) {
+  Log(u"AddColumn(", position, u",", caption, u",", width, u")");
   const auto at =
       std::min<std::size_t>(static_cast<std::size_t>(std::max(position, 0)), columns_.size());
-  columns_.insert(columns_.begin() + static_cast<std::ptrdiff_t>(at), {position, caption, width});
+  columns_.insert(columns_.begin() + static_cast<std::ptrdiff_t>(at),
+                  {position, std::u16string(caption), width});
 }
 
 void FakeListView::ApplyDisplaySettings() {
-  Log("ApplyDisplaySettings");
+  Log(u"ApplyDisplaySettings");
   display_settings_applied_ = true;
 }
 
 void FakeListView::ClearRows() {
-  Log("ClearRows");
+  Log(u"ClearRows");
   rows_.clear();
 }
 
 int FakeListView::RowCount() const {
   const int count = static_cast<int>(rows_.size());
-  Log("RowCount=%1", count);
+  Log(u"RowCount=", count);
   return count;
 }
 
-void FakeListView::AddRow(int index, const QString& text) {
-  Log("AddRow(%1,%2)", index, text);
+void FakeListView::AddRow(int index, std::u16string_view text) {
+  Log(u"AddRow(", index, u",", text, u")");
   if (index != static_cast<int>(rows_.size())) {
     ++rejected_calls_;
     return;
   }
-  QStringList cells;
   const int width = std::max<int>(kMinimumColumns, static_cast<int>(columns_.size()));
-  cells.reserve(width);
-  for (int i = 0; i < width; ++i) cells.append(QString());
+  Lines cells(static_cast<std::size_t>(width));
   cells[0] = text;
   rows_.push_back(std::move(cells));
 }
 
-void FakeListView::SetCell(int row, int column, const QString& text) {
-  Log("SetCell(%1,%2,%3)", row, column, text);
+void FakeListView::SetCell(int row, int column, std::u16string_view text) {
+  Log(u"SetCell(", row, u",", column, u",", text, u")");
   if (row < 0 || row >= static_cast<int>(rows_.size()) || column < 1 ||
-      column >= rows_[static_cast<std::size_t>(row)].size()) {
+      static_cast<std::size_t>(column) >= rows_[static_cast<std::size_t>(row)].size()) {
     ++rejected_calls_;
     return;
   }
-  rows_[static_cast<std::size_t>(row)][column] = text;
+  rows_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = text;
 }
 
 void FakeListView::SetRowChosenHandler(RowChosenHandler handler) { handler_ = std::move(handler); }

@@ -1,11 +1,10 @@
 #include "doubles/client/catalogue/listing_page_reader.h"
 
 #include "client/catalogue/page_fill.h"
-#include "doubles/client/catalogue/fake_list_view.h"
 
 namespace quorvel::catalogue::testing {
 
-ListingPage ReadListingPage(QStringView text, const PageLoad& load) {
+ListingPage ReadListingPage(std::u16string_view text, const PageLoad& load) {
   ListingPage page;
   FakeListView list;
   list.SetLogging(false);

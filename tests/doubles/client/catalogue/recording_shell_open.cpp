@@ -4,14 +4,14 @@
 
 namespace quorvel::catalogue::testing {
 
-bool RecordingShellOpen::Open(const QString& address, const QString& working_directory,
-                              QString* error) {
-  opened_.push_back({address, working_directory});
+bool RecordingShellOpen::Open(std::u16string_view address, std::u16string_view working_directory,
+                              std::u16string* error) {
+  opened_.push_back({std::u16string(address), std::u16string(working_directory)});
   if (fail_ && error != nullptr) *error = error_;
   return !fail_;
 }
 
-void RecordingShellOpen::FailWith(QString error) {
+void RecordingShellOpen::FailWith(std::u16string error) {
   fail_ = true;
   error_ = std::move(error);
 }

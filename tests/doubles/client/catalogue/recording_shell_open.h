@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QString>
-
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "client/catalogue/components.h"
@@ -12,21 +12,22 @@ namespace quorvel::catalogue::testing {
 class RecordingShellOpen : public ShellOpen {
  public:
   struct Opened {
-    QString address;
-    QString working_directory;
+    std::u16string address;
+    std::u16string working_directory;
   };
 
-  bool Open(const QString& address, const QString& working_directory, QString* error) override;
+  bool Open(std::u16string_view address, std::u16string_view working_directory,
+            std::u16string* error) override;
 
   // Makes every later Open fail with `error`, as when no handler is installed.
-  void FailWith(QString error);
+  void FailWith(std::u16string error);
 
   const std::vector<Opened>& opened() const { return opened_; }
 
  private:
   std::vector<Opened> opened_;
   bool fail_ = false;
-  QString error_;
+  std::u16string error_;
 };
 
 }  // namespace quorvel::catalogue::testing

@@ -2,9 +2,9 @@
 
 #include <utility>
 
+#include "client/catalogue/curl/qt/qt_transfer.h"
 #include "client/catalogue/qt/qt_list_view_handle.h"
 #include "client/catalogue/qt/xdg_shell_open.h"
-#include "client/catalogue/qt/qt_transfer.h"
 #include "client/shell/qt/components/qt_media_player.h"
 #include "client/shell/qt/components/style_sheet_skin.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "client/shell/main_components.h"
-#include "client/shell/web_browser_factory.h"
+#include "client/shell/qt/main_components.h"
+#include "client/shell/qt/web_browser_factory.h"
 
 namespace quorvel::shell {
 

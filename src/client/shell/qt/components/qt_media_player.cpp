@@ -18,8 +18,8 @@ QtMediaPlayer::~QtMediaPlayer() {
   player_->setAudioOutput(nullptr);
 }
 
-void QtMediaPlayer::SetURL(const QString& file_path) {
-  player_->setSource(QUrl::fromLocalFile(file_path));
+void QtMediaPlayer::SetURL(std::u16string_view file_path) {
+  player_->setSource(QUrl::fromLocalFile(QStringView(file_path).toString()));
   player_->play();
 }
 

@@ -17,7 +17,7 @@ class QtMediaPlayer final : public MediaPlayer {
   QtMediaPlayer();
   ~QtMediaPlayer() override;
 
-  void SetURL(const QString& file_path) override;
+  void SetURL(std::u16string_view file_path) override;
 
   const QMediaPlayer& Player() const { return *player_; }
   const QAudioOutput& Output() const { return *output_; }

@@ -21,8 +21,8 @@ QtWebBrowser::QtWebBrowser(QWidget* host) : view_(new QWebEngineView(host)) {
 // The view belongs to its host widget and goes with it.
 QtWebBrowser::~QtWebBrowser() = default;
 
-void QtWebBrowser::Navigate(const QString& address) {
-  if (view_) view_->load(QUrl(address));
+void QtWebBrowser::Navigate(std::u16string_view address) {
+  if (view_) view_->load(QUrl(QStringView(address).toString()));
 }
 
 QWebEngineView* QtWebBrowser::View() const { return view_; }

@@ -18,7 +18,7 @@ class QtWebBrowser final : public WebBrowser {
   explicit QtWebBrowser(QWidget* host);
   ~QtWebBrowser() override;
 
-  void Navigate(const QString& address) override;
+  void Navigate(std::u16string_view address) override;
 
   QWebEngineView* View() const;
 

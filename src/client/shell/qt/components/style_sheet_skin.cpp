@@ -40,10 +40,11 @@ QPalette StyleSheetSkin::SkinPalette() {
   return palette;
 }
 
-bool StyleSheetSkin::SkinH_AttachEx(const QString& skin_file, const QString& /*password*/) {
+bool StyleSheetSkin::SkinH_AttachEx(std::u16string_view skin_file,
+                                    std::u16string_view /*password*/) {
   auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
   if (app == nullptr) return false;
-  QFile file(skin_file);
+  QFile file(QStringView(skin_file).toString());
   if (!file.open(QIODevice::ReadOnly)) return false;
   if (file.size() > kMaxSkinBytes) return false;
   const QByteArray bytes = file.read(kMaxSkinBytes + 1);

@@ -12,7 +12,7 @@ namespace quorvel::shell {
 // password is accepted for the call's sake; skin files are not encrypted.
 class StyleSheetSkin final : public Skin {
  public:
-  bool SkinH_AttachEx(const QString& skin_file, const QString& password) override;
+  bool SkinH_AttachEx(std::u16string_view skin_file, std::u16string_view password) override;
 
   // Every role in every colour group.
   static QPalette SkinPalette();

@@ -1,28 +1,10 @@
-#include "doubles/client/shell/shell_doubles.h"
+#include "doubles/client/shell/qt/shell_doubles.h"
 
 #include <QWidget>
 
 #include "client/catalogue/qt/qt_list_view_handle.h"
 
 namespace quorvel::shell::testing {
-
-void RecordingWebBrowser::Navigate(const QString& address) {
-  addresses_.append(address);
-  log_->append(name_ + QStringLiteral(".Navigate ") + address);
-}
-
-void RecordingMediaPlayer::SetURL(const QString& file_path) {
-  urls_.append(file_path);
-  log_->append(QStringLiteral("WindowsMediaPlayer1.URL ") + file_path);
-}
-
-bool RecordingSkin::SkinH_AttachEx(const QString& skin_file, const QString& password) {
-  files_.append(skin_file);
-  log_->append(QStringLiteral("SkinH_AttachEx ") + skin_file + QStringLiteral(" [") + password +
-               QStringLiteral("]"));
-  if (probe_) probe_();
-  return result_;
-}
 
 TestComponents::TestComponents(bool qt_list_view) : qt_list_view_(qt_list_view) {
   scripted.WriteLogTo(&log);
@@ -48,8 +30,8 @@ std::unique_ptr<catalogue::ShellOpen> TestComponents::MakeShellOpen() {
 }
 
 std::unique_ptr<WebBrowser> TestComponents::MakeWebBrowser(QWidget* host) {
-  auto browser = std::make_unique<RecordingWebBrowser>(
-      host->window()->objectName() + QStringLiteral(".") + host->objectName(), &log);
+  const QString name = host->window()->objectName() + QStringLiteral(".") + host->objectName();
+  auto browser = std::make_unique<RecordingWebBrowser>(name.toStdU16String(), &log);
   browsers.push_back(browser.get());
   return browser;
 }

@@ -13,11 +13,11 @@
 #include <gtest/gtest.h>
 
 #include "client/catalogue/components.h"
-#include "reply_text.h"
 #include "client/shell/about_text.h"
 #include "client/shell/addresses.h"
 #include "client/shell/qt/main_window.h"
-#include "doubles/client/shell/shell_doubles.h"
+#include "doubles/client/shell/qt/shell_doubles.h"
+#include "reply_text.h"
 
 namespace quorvel::shell {
 namespace {
@@ -27,17 +27,16 @@ using testing::ListingReply;
 using testing::TestComponents;
 
 ShellAddresses TestAddresses() {
-  return AddressesForHosts(QStringLiteral("list.test"), QStringLiteral("site.test"),
-                           QStringLiteral("partner.test"));
+  return AddressesForHosts(u"list.test", u"site.test", u"partner.test");
 }
 
 const QString kBase = QStringLiteral("http://list.test/adminphp/admin_upload.php?");
 
-QByteArray LinksReply() {
+std::string LinksReply() {
   return ListingReply(
       {{"CF", "one", "free", "2024", "a/*/http://x.test/a/**/b/*/http://x.test/b/**/", "1"},
        {"CF", "two", "free", "2024", "c/*/file:///etc/passwd/**/d/*/ed2k://d/**/", "2"}},
-      QStringLiteral("2"), QStringLiteral("1"));
+      "2", "1");
 }
 
 class MainWindowTest : public ::testing::Test {
@@ -63,39 +62,15 @@ class MainWindowTest : public ::testing::Test {
   }
   QStringList Opened() {
     QStringList opened;
-    for (const auto& o : components_.shell_open->opened()) opened.append(o.address);
+    for (const auto& o : components_.shell_open->opened()) {
+      opened.append(QString::fromStdU16String(o.address));
+    }
     return opened;
   }
 
   TestComponents components_;
   Main window_;
 };
-
-TEST(AboutText, EightLinesJoinedByCarriageReturnAndLineFeed) {
-  const QString text = AboutText(TestAddresses());
-  const QStringList lines = text.split(QStringLiteral("\r\n"));
-  ASSERT_EQ(lines.size(), 8);
-  EXPECT_EQ(lines[0], QString::fromUtf16(u"Quorvel由Brannoc开发,旗下网站"));
-  EXPECT_EQ(lines[1], QString());
-  EXPECT_EQ(lines[2], QString::fromUtf16(u"Quorvel官网：http://list.test/"));
-  EXPECT_EQ(lines[3], QString::fromUtf16(u"Brannoc：http://site.test/"));
-  EXPECT_EQ(lines[4], QString::fromUtf16(u"Brannoc论坛：http://site.test/bbs/"));
-  EXPECT_EQ(lines[5], QString());
-  EXPECT_EQ(lines[6], QString::fromUtf16(u"您可以通过Quorvel或以上网站进行下载外挂"));
-  EXPECT_TRUE(lines[7].startsWith(QString::fromUtf16(u"如有任何问题可以咨询我：QQ")));
-  EXPECT_GT(lines[7].size(), QString::fromUtf16(u"如有任何问题可以咨询我：QQ").size());
-  EXPECT_EQ(text.count(QLatin1Char('\n')), text.count(QStringLiteral("\r\n")));
-}
-
-TEST(BuiltInAddresses, FollowTheHostsTheProgramWasBuiltFor) {
-  const ShellAddresses a = BuiltInAddresses();
-  const QString site = QStringLiteral(QUORVEL_SITE_ORIGIN);
-  EXPECT_EQ(a.listing_base, QStringLiteral(QUORVEL_LISTING_ORIGIN "/adminphp/"));
-  EXPECT_EQ(a.tip_page, site + QStringLiteral("/tishi1.8.html"));
-  EXPECT_EQ(a.notice_page, site + QStringLiteral("/gonggao.html"));
-  EXPECT_EQ(a.partner_page, QStringLiteral(QUORVEL_PARTNER_ORIGIN));
-  EXPECT_TRUE(AboutText(a).contains(site));
-}
 
 TEST_F(MainWindowTest, AboutBoxHasItsTitleTextAndOnlyAnOkButton) {
   bool seen = false;
@@ -110,7 +85,7 @@ TEST_F(MainWindowTest, AboutBoxHasItsTitleTextAndOnlyAnOkButton) {
     EXPECT_EQ(box->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
     box->button(QMessageBox::Ok)->click();
   });
-  const QStringList log_before = components_.log;
+  const testing::Lines log_before = components_.log;
   Child<QAbstractButton>("Command19")->click();
   EXPECT_TRUE(seen);
   // Nothing else happens: no fetch, nothing opened.
@@ -129,7 +104,7 @@ TEST_F(MainWindowTest, EveryClickIntoTheSearchBoxEmptiesIt) {
 }
 
 TEST_F(MainWindowTest, SearchWithoutClickingSendsThePromptItself) {
-  components_.scripted.QueueReply(ListingReply({}, QStringLiteral("0"), QStringLiteral("0")));
+  components_.scripted.QueueReply(ListingReply({}, "0", "0"));
   Child<QAbstractButton>("SoSo")->click();
   EXPECT_EQ(components_.scripted.addresses().back(),
             kBase + QStringLiteral("page=1&q=%E8%AF%B7%E8%BE%93%E5%85%A5%E5%A4%96%E6%8C%82%E7%9A%84"
@@ -140,8 +115,7 @@ TEST_F(MainWindowTest, EnterInTheSearchBoxPressesSearchAndKeepsTheTerm) {
   auto* text1 = Child<QLineEdit>("Text1");
   text1->setFocus();
   text1->setText(QString::fromUtf16(u"  穿越 "));
-  components_.scripted.QueueReply(
-      ListingReply({{"CF", "t", "m", "u", "", "1"}}, QStringLiteral("25"), QStringLiteral("2")));
+  components_.scripted.QueueReply(ListingReply({{"CF", "t", "m", "u", "", "1"}}, "25", "2"));
   QTest::keyClick(text1, Qt::Key_Return);
   EXPECT_EQ(components_.scripted.addresses().back(),
             kBase + QStringLiteral("page=1&q=%E7%A9%BF%E8%B6%8A"));
@@ -150,14 +124,13 @@ TEST_F(MainWindowTest, EnterInTheSearchBoxPressesSearchAndKeepsTheTerm) {
   EXPECT_FALSE(Child<QAbstractButton>("Qian")->isEnabled());
   EXPECT_TRUE(Child<QAbstractButton>("Hou")->isEnabled());
 
-  components_.scripted.QueueReply(ListingReply({}, QStringLiteral("0"), QStringLiteral("0")));
+  components_.scripted.QueueReply(ListingReply({}, "0", "0"));
   QTest::keyClick(text1, Qt::Key_Enter);  // the keypad's key too
   EXPECT_EQ(components_.scripted.addresses().size(), 3);
 }
 
 TEST_F(MainWindowTest, CounterShowsMarkupFromTheNetworkAsText) {
-  components_.scripted.QueueReply(
-      ListingReply({}, QStringLiteral("<b>9</b><img src=x>"), QStringLiteral("1")));
+  components_.scripted.QueueReply(ListingReply({}, "<b>9</b><img src=x>", "1"));
   Child<QAbstractButton>("Command2")->click();
   auto* counter = Child<QLabel>("JiLu_Text");
   EXPECT_EQ(counter->textFormat(), Qt::PlainText);
@@ -167,8 +140,7 @@ TEST_F(MainWindowTest, CounterShowsMarkupFromTheNetworkAsText) {
 TEST_F(MainWindowTest, AFailedLoadIsToldInTheWindowAndTheNextClickWorks) {
   auto* notice = Child<QLabel>("Notice");
   EXPECT_FALSE(notice->isVisible());
-  components_.scripted.QueueFailure(TransferResult::Failure::kRefused,
-                                    QStringLiteral("the service refused."));
+  components_.scripted.QueueFailure(TransferResult::Failure::kRefused, u"the service refused.");
   Child<QAbstractButton>("Command5")->click();
   EXPECT_TRUE(notice->isVisible());
   EXPECT_EQ(notice->text(), window_.Session().Notice());
@@ -178,15 +150,14 @@ TEST_F(MainWindowTest, AFailedLoadIsToldInTheWindowAndTheNextClickWorks) {
   // What was on show stays on show.
   EXPECT_EQ(window_.ListedRows(), 2);
 
-  components_.scripted.QueueReply(ListingReply({}, QStringLiteral("0"), QStringLiteral("0")));
+  components_.scripted.QueueReply(ListingReply({}, "0", "0"));
   Child<QAbstractButton>("Command5")->click();
   EXPECT_FALSE(notice->isVisible());
   EXPECT_EQ(Child<QLabel>("JiLu_Text")->text(), QString::fromUtf16(u"当前有 0 个反恐精英外挂"));
 }
 
 TEST_F(MainWindowTest, ANoticeQuotingMarkupShowsItAsText) {
-  components_.scripted.QueueFailure(TransferResult::Failure::kOther,
-                                    QStringLiteral("<b>reset</b> & <img src=x>"));
+  components_.scripted.QueueFailure(TransferResult::Failure::kOther, u"<b>reset</b> & <img src=x>");
   Child<QAbstractButton>("Command4")->click();
   auto* notice = Child<QLabel>("Notice");
   ASSERT_TRUE(notice->isVisible());
@@ -198,7 +169,7 @@ TEST_F(MainWindowTest, ANoticeQuotingMarkupShowsItAsText) {
 
 TEST_F(MainWindowTest, ClickingTheNoticePutsItAway) {
   components_.scripted.QueueFailure(TransferResult::Failure::kHttpStatus,
-                                    QStringLiteral("the service answered 500."));
+                                    u"the service answered 500.");
   Child<QAbstractButton>("Command3")->click();
   auto* notice = Child<QLabel>("Notice");
   ASSERT_TRUE(notice->isVisible());
@@ -223,7 +194,7 @@ TEST_F(MainWindowTest, TheFirstClickOnALinkNameOpensTheChosenRowsAddressWhenName
   components_.scripted.QueueReply(ListingReply(
       {{"CF", "one", "free", "2024", "m1/*/http://x.test/1a/**/m2/*/http://x.test/1b/**/", "1"},
        {"CF", "two", "free", "2024", "m1/*/http://x.test/2a/**/m2/*/http://x.test/2b/**/", "2"}},
-      QStringLiteral("2"), QStringLiteral("1")));
+      "2", "1"));
   Child<QAbstractButton>("Command2")->click();
   auto* list1 = Child<QListWidget>("List1");
   const auto click_line = [&](int line) {
@@ -278,7 +249,7 @@ TEST_F(MainWindowTest, ARefusedAddressIsToldAndNothingStarts) {
 
 TEST_F(MainWindowTest, LinksOfTheChosenRowStayThroughANewLoad) {
   components_.fake_list_view->ChooseRow(0);
-  components_.scripted.QueueReply(ListingReply({}, QStringLiteral("0"), QStringLiteral("0")));
+  components_.scripted.QueueReply(ListingReply({}, "0", "0"));
   Child<QAbstractButton>("Command2")->click();
   EXPECT_EQ(window_.ListedRows(), 0);
   EXPECT_EQ(List1Lines(), (QStringList{"a", "b"}));

@@ -16,18 +16,21 @@
 
 #include "address_sanitizer.h"
 #include "client/catalogue/qt/qt_list_view.h"
-#include "list_checks.h"
-#include "qt_printers.h"
-#include "reply_text.h"
 #include "client/shell/addresses.h"
-#include "client/shell/qt/main_window.h"
 #include "client/shell/qt/components/qt_media_player.h"
 #include "client/shell/qt/components/qt_web_browser.h"
 #include "client/shell/qt/components/style_sheet_skin.h"
-#include "doubles/client/shell/shell_doubles.h"
+#include "client/shell/qt/main_window.h"
+#include "doubles/client/shell/qt/shell_doubles.h"
+#include "list_checks.h"
+#include "qt_printers.h"
+#include "reply_text.h"
 
 namespace quorvel::shell {
 namespace {
+
+// The adapters take the client's UTF-16 text.
+std::u16string S(const QString& text) { return text.toStdU16String(); }
 
 class StyleSheetSkinTest : public ::testing::Test {
  protected:
@@ -51,38 +54,36 @@ class StyleSheetSkinTest : public ::testing::Test {
 
 TEST_F(StyleSheetSkinTest, AppliesTheFileToTheWholeApplication) {
   const QByteArray sheet = "QPushButton { color: #123456; } /* \xe7\x9a\xae\xe8\x82\xa4 */";
-  EXPECT_TRUE(skin_.SkinH_AttachEx(Write("Skin.she", sheet), QString()));
+  EXPECT_TRUE(skin_.SkinH_AttachEx(S(Write("Skin.she", sheet)), u""));
   EXPECT_EQ(qApp->styleSheet(), QString::fromUtf8(sheet));
 }
 
 TEST_F(StyleSheetSkinTest, MissingUnreadableOrEmptyFilesFailAndChangeNothing) {
   qApp->setStyleSheet(QStringLiteral("QLabel { color: red; }"));
   const QString before = qApp->styleSheet();
-  EXPECT_FALSE(skin_.SkinH_AttachEx(dir_.filePath("absent.she"), QString()));
-  EXPECT_FALSE(skin_.SkinH_AttachEx(dir_.path(), QString()));  // a folder
-  EXPECT_FALSE(skin_.SkinH_AttachEx(Write("empty.she", "  \n"), QString()));
-  EXPECT_FALSE(skin_.SkinH_AttachEx(Write("huge.she", QByteArray((1 << 20) + 1, ' ')), QString()));
+  EXPECT_FALSE(skin_.SkinH_AttachEx(S(dir_.filePath("absent.she")), u""));
+  EXPECT_FALSE(skin_.SkinH_AttachEx(S(dir_.path()), u""));  // a folder
+  EXPECT_FALSE(skin_.SkinH_AttachEx(S(Write("empty.she", "  \n")), u""));
+  EXPECT_FALSE(skin_.SkinH_AttachEx(S(Write("huge.she", QByteArray((1 << 20) + 1, ' '))), u""));
   EXPECT_EQ(qApp->styleSheet(), before);
 }
 
 TEST_F(StyleSheetSkinTest, TheShippedSkinIsAccepted) {
   EXPECT_TRUE(
-      skin_.SkinH_AttachEx(QStringLiteral(QUORVEL_SOURCE_DIR "/assets/Skin/Skin.she"), QString()));
+      skin_.SkinH_AttachEx(S(QStringLiteral(QUORVEL_SOURCE_DIR "/assets/Skin/Skin.she")), u""));
   EXPECT_FALSE(qApp->styleSheet().isEmpty());
 }
 
 TEST_F(StyleSheetSkinTest, TheShippedSkinLeavesTheCatalogueListWithoutAHorizontalScrollBar) {
   testing::TestComponents components(/*qt_list_view=*/true);
   components.scripted.QueueReply(testing::TwentyRowReply());
-  Main window(components,
-              AddressesForHosts(QStringLiteral("list.test"), QStringLiteral("site.test"),
-                                QStringLiteral("partner.test")),
+  Main window(components, AddressesForHosts(u"list.test", u"site.test", u"partner.test"),
               QStringLiteral("/nonexistent/quorvel"));
   window.StartUp();
   auto* list = window.findChild<catalogue::QtListView*>();
   ASSERT_NE(list, nullptr);
   ASSERT_TRUE(
-      skin_.SkinH_AttachEx(QStringLiteral(QUORVEL_SOURCE_DIR "/assets/Skin/Skin.she"), QString()));
+      skin_.SkinH_AttachEx(S(QStringLiteral(QUORVEL_SOURCE_DIR "/assets/Skin/Skin.she")), u""));
   EXPECT_GE(list->viewport()->width(), list->header()->length());
   EXPECT_FALSE(testing::HorizontalScrollBarShown(*list));
 }
@@ -93,7 +94,7 @@ TEST(QtMediaPlayer, HalfVolumeOncePlayingFromTheGivenFile) {
   EXPECT_FALSE(player.Output().isMuted());
   EXPECT_EQ(player.Player().loops(), 1);
   const QString file = QStringLiteral(QUORVEL_SOURCE_DIR "/assets/mp3/mp3.mp3");
-  player.SetURL(file);
+  player.SetURL(S(file));
   EXPECT_EQ(player.Player().source(), QUrl::fromLocalFile(file));
   // Without a sound device the backend may play into nothing or give up;
   // either way the program goes on.
@@ -103,7 +104,7 @@ TEST(QtMediaPlayer, HalfVolumeOncePlayingFromTheGivenFile) {
 TEST(QtMediaPlayer, AMissingFileIsTheBackendsAffair) {
   QtMediaPlayer player;
   QSignalSpy failed(&player.Player(), &QMediaPlayer::errorOccurred);
-  player.SetURL(QStringLiteral("/nonexistent/mp3/mp3.mp3"));
+  player.SetURL(S(QStringLiteral("/nonexistent/mp3/mp3.mp3")));
   EXPECT_TRUE(failed.count() > 0 || failed.wait(10000));
   EXPECT_NE(player.Player().error(), QMediaPlayer::NoError);
 }
@@ -124,7 +125,7 @@ TEST(QtWebBrowser, FillsItsHostAndLoadsTheAddress) {
   QSignalSpy finished(browser.View(), &QWebEngineView::loadFinished);
   // Nothing listens on port 9 of the loopback address: the page fails, which
   // is the browser's own affair.
-  browser.Navigate(QStringLiteral("http://127.0.0.1:9/gonggao.html"));
+  browser.Navigate(S(QStringLiteral("http://127.0.0.1:9/gonggao.html")));
   ASSERT_TRUE(finished.count() > 0 || finished.wait(20000));
   EXPECT_EQ(browser.View()->url(), QUrl(QStringLiteral("http://127.0.0.1:9/gonggao.html")));
   EXPECT_EQ(browser.View()->geometry(), QRect(0, 0, 401, 257));

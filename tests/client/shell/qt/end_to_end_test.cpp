@@ -18,12 +18,12 @@
 
 #include <memory>
 
+#include "client/catalogue/curl/qt/qt_transfer.h"
 #include "client/catalogue/qt/qt_list_view.h"
-#include "client/catalogue/qt/qt_transfer.h"
-#include "service_process.h"
 #include "client/shell/addresses.h"
 #include "client/shell/qt/main_window.h"
-#include "doubles/client/shell/shell_doubles.h"
+#include "doubles/client/shell/qt/shell_doubles.h"
+#include "service_process.h"
 
 namespace quorvel::shell {
 namespace {
@@ -64,8 +64,8 @@ QString PreparedDatabase() {
 }
 
 // The entry count of a reply, as the service wrote it in the trailer.
-QString TrailerCount(const QByteArray& reply) {
-  const QString text = QString::fromUtf8(reply);
+QString TrailerCount(const std::string& reply) {
+  const QString text = QString::fromStdString(reply);
   const qsizetype at = text.indexOf(QStringLiteral("?TtbBa?"));
   if (at < 0) return QString();
   return text.mid(at + 7).split(QLatin1Char('?')).value(0);
@@ -83,7 +83,7 @@ class EndToEnd : public ::testing::Test {
     ASSERT_FALSE(db_.isEmpty()) << "could not prepare the catalogue database";
     ASSERT_TRUE(StartService(0));
     components_.scripted.SetResponder(
-        [this](const QString& address) { return transfer_.OpenURL(address); });
+        [this](std::u16string_view address) { return transfer_.OpenURL(address); });
   }
 
   // 330 seeded entries and one imported give three pages of at most 111.
@@ -95,10 +95,11 @@ class EndToEnd : public ::testing::Test {
     return service_ ? ::testing::AssertionSuccess() : ::testing::AssertionFailure() << error;
   }
   QString Host() const { return QStringLiteral("127.0.0.1:%1").arg(service_->port()); }
+  std::u16string Host16() const { return Host().toStdU16String(); }
 
   void Open() {
-    window_ =
-        std::make_unique<Main>(components_, AddressesForHosts(Host(), Host(), Host()), kFolder);
+    window_ = std::make_unique<Main>(components_, AddressesForHosts(Host16(), Host16(), Host16()),
+                                     kFolder);
     window_->StartUp();
   }
 
@@ -123,7 +124,8 @@ class EndToEnd : public ::testing::Test {
     const QString prefix =
         QStringLiteral("OpenURL http://") + Host() + QStringLiteral("/adminphp/admin_upload.php?");
     QStringList queries;
-    for (const QString& line : components_.log) {
+    for (const std::u16string& entry : components_.log) {
+      const QString line = QString::fromStdU16String(entry);
       if (line.startsWith(prefix)) queries.append(line.mid(prefix.size()));
     }
     return queries;
@@ -366,10 +368,11 @@ TEST_F(EndToEnd, ChoosingRowsAndOpeningLinks) {
   ChooseRowByMouse(0);
   QTest::keyClick(list, Qt::Key_Down);
   ASSERT_FALSE(List1Lines().isEmpty());
-  EXPECT_EQ(window_->Session().HaunCunText(), window_->Session().List3().value(1));
+  ASSERT_GT(window_->Session().List3().size(), 1u);
+  EXPECT_EQ(window_->Session().HaunCunText(), window_->Session().List3()[1]);
   list1->setCurrentRow(List1Lines().size() - 1);
   ASSERT_EQ(components_.shell_open->opened().size(), 2u);
-  const QString opened = components_.shell_open->opened()[1].address;
+  const QString opened = QString::fromStdU16String(components_.shell_open->opened()[1].address);
   EXPECT_EQ(opened, window_->Session().List2().back());
   EXPECT_TRUE(opened.startsWith(QStringLiteral("http://") + Host() + QStringLiteral("/download/")))
       << opened.toStdString();

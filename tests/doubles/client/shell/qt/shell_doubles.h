@@ -1,64 +1,20 @@
 #pragma once
 
-// Doubles of the shell's outside components, and a component set for the
-// window built from them and the catalogue's doubles.  Every double writes
-// what it is asked into one shared log, so a test sees the order of the
-// start-up steps across them.
-
-#include <QString>
-#include <QStringList>
+// The Qt window's component set, built from the shell's and the
+// catalogue's doubles, all writing into one shared log.
 
 #include <functional>
 #include <memory>
+#include <vector>
 
+#include "client/shell/qt/main_components.h"
 #include "doubles/client/catalogue/fake_list_view.h"
 #include "doubles/client/catalogue/recording_shell_open.h"
 #include "doubles/client/catalogue/scripted_transfer.h"
+#include "doubles/client/shell/recording_components.h"
 #include "qt_printers.h"
-#include "client/shell/main_components.h"
 
 namespace quorvel::shell::testing {
-
-class RecordingWebBrowser final : public WebBrowser {
- public:
-  RecordingWebBrowser(QString name, QStringList* log) : name_(std::move(name)), log_(log) {}
-  void Navigate(const QString& address) override;
-  const QStringList& addresses() const { return addresses_; }
-  const QString& name() const { return name_; }
-
- private:
-  QString name_;
-  QStringList* log_;
-  QStringList addresses_;
-};
-
-class RecordingMediaPlayer final : public MediaPlayer {
- public:
-  explicit RecordingMediaPlayer(QStringList* log) : log_(log) {}
-  void SetURL(const QString& file_path) override;
-  const QStringList& urls() const { return urls_; }
-
- private:
-  QStringList* log_;
-  QStringList urls_;
-};
-
-class RecordingSkin final : public Skin {
- public:
-  explicit RecordingSkin(QStringList* log) : log_(log) {}
-  bool SkinH_AttachEx(const QString& skin_file, const QString& password) override;
-  // What the next calls answer; true unless told otherwise.
-  void SetResult(bool result) { result_ = result; }
-  // Runs inside the call, before it answers.
-  void SetProbe(std::function<void()> probe) { probe_ = std::move(probe); }
-  const QStringList& files() const { return files_; }
-
- private:
-  QStringList* log_;
-  QStringList files_;
-  bool result_ = true;
-  std::function<void()> probe_;
-};
 
 // The window's components: doubles throughout, or, where a test asks, the
 // real Qt list view.  The components stay owned by the window, except the
@@ -81,7 +37,7 @@ class TestComponents final : public MainComponents {
   std::unique_ptr<MediaPlayer> MakeMediaPlayer() override;
   std::unique_ptr<Skin> MakeSkin() override;
 
-  QStringList log;
+  Lines log;
   catalogue::testing::ScriptedTransfer scripted;
 
   // Valid once the window has made them.

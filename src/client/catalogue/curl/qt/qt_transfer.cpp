@@ -1,4 +1,4 @@
-#include "client/catalogue/qt/qt_transfer.h"
+#include "client/catalogue/curl/qt/qt_transfer.h"
 
 #include <QCoreApplication>
 #include <QCursor>
@@ -10,7 +10,8 @@
 #include <optional>
 
 #include "client/catalogue/curl/curl_exchange.h"
-#include "client/catalogue/qt/input_hold_back.h"
+#include "client/catalogue/curl/qt/input_hold_back.h"
+#include "client/catalogue/curl/qt/qt_curl_loop.h"
 #include "client/catalogue/transfer_failure.h"
 
 namespace quorvel::catalogue {
@@ -62,9 +63,8 @@ class FetchClocks {
 
   // Runs `exchange` until it ends, a clock runs out or the application quits.
   TransferResult Run(CurlExchange& exchange) {
-    QObject::connect(&exchange, &CurlExchange::Progress, &loop_,
-                     [this] { stall_.start(limits_.stall); });
-    QObject::connect(&exchange, &CurlExchange::Finished, &loop_, &QEventLoop::quit);
+    exchange.SetProgressHandler([this] { stall_.start(limits_.stall); });
+    exchange.SetFinishedHandler([this] { loop_.quit(); });
     stall_.start(limits_.stall);
     running_ = &exchange;
     exchange.Start();
@@ -108,24 +108,28 @@ QtTransfer::QtTransfer() : QtTransfer(Limits{}) {}
 
 QtTransfer::QtTransfer(Limits limits) : limits_(limits) {}
 
-TransferResult QtTransfer::OpenURL(const QString& address) {
+TransferResult QtTransfer::OpenURL(std::u16string_view address) {
   if (QCoreApplication::instance() == nullptr) return FailedTransfer({Kind::kNotReady});
   if (busy_) return FailedTransfer({Kind::kBusy});
-  QUrl url(address, QUrl::StrictMode);
-  if (!IsWebAddress(url)) return FailedTransfer({Kind::kBadAddress, 0, address});
+  const QString text(reinterpret_cast<const QChar*>(address.data()),
+                     static_cast<qsizetype>(address.size()));
+  QUrl url(text, QUrl::StrictMode);
+  if (!IsWebAddress(url)) return FailedTransfer({Kind::kBadAddress, 0, std::u16string(address)});
   BusyFlag busy(busy_);
   BusyCursor cursor;
   InputHoldBack hold_back;
   FetchClocks clocks(limits_);
   for (int redirects = 0;; ++redirects) {
-    CurlExchange exchange(url.toEncoded(), limits_.max_body_bytes);
+    QtCurlLoop curl_loop;
+    CurlExchange exchange(url.toEncoded().toStdString(), limits_.max_body_bytes, curl_loop);
     TransferResult result = clocks.Run(exchange);
     if (!result.ok() || !exchange.redirected()) return result;
     if (redirects >= limits_.max_redirects) {
       return FailedTransfer(
           {Kind::kTooManyRedirects, result.http_status, {}, limits_.max_redirects});
     }
-    const QUrl next = QUrl::fromEncoded(exchange.redirect_url(), QUrl::StrictMode);
+    const QUrl next =
+        QUrl::fromEncoded(QByteArray::fromStdString(exchange.redirect_url()), QUrl::StrictMode);
     if (!MayFollow(url, next)) {
       return FailedTransfer({Kind::kRedirectNotFollowable, result.http_status});
     }

@@ -17,7 +17,7 @@
 #include "client/shell/addresses.h"
 #include "client/shell/qt/main_window.h"
 #include "client/shell/qt/notice_window.h"
-#include "doubles/client/shell/shell_doubles.h"
+#include "doubles/client/shell/qt/shell_doubles.h"
 #include "client/shell/qt/window_font.h"
 
 namespace quorvel::shell {
@@ -70,8 +70,7 @@ class LayoutTest : public ::testing::Test {
   LayoutTest()
       : components_(/*qt_list_view=*/true),
         window_(components_,
-                AddressesForHosts(QStringLiteral("list.test"), QStringLiteral("site.test"),
-                                  QStringLiteral("partner.test")),
+                AddressesForHosts(u"list.test", u"site.test", u"partner.test"),
                 QStringLiteral("/nonexistent/quorvel")) {}
 
   template <typename W = QWidget>
@@ -200,8 +199,7 @@ class NoticeLayoutTest : public ::testing::Test {
  protected:
   NoticeLayoutTest()
       : notice_([this](QWidget* host) { return components_.MakeWebBrowser(host); },
-                AddressesForHosts(QStringLiteral("list.test"), QStringLiteral("site.test"),
-                                  QStringLiteral("partner.test"))) {}
+                AddressesForHosts(u"list.test", u"site.test", u"partner.test")) {}
 
   TestComponents components_;
   NoticeWindow notice_;

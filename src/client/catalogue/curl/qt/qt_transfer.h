@@ -1,9 +1,9 @@
 #pragma once
 
-#include <chrono>
-#include <cstdint>
+#include <string_view>
 
 #include "client/catalogue/components.h"
+#include "client/catalogue/transfer_limits.h"
 
 namespace quorvel::catalogue {
 
@@ -17,17 +17,12 @@ namespace quorvel::catalogue {
 // environment as libcurl reads it (http_proxy, https_proxy, no_proxy).
 class QtTransfer : public Transfer {
  public:
-  struct Limits {
-    std::chrono::milliseconds stall{20000};  // no byte and no header for this long
-    std::chrono::milliseconds total{60000};  // the whole fetch
-    int max_redirects = 5;
-    std::int64_t max_body_bytes = std::int64_t{64} << 20;
-  };
+  using Limits = TransferLimits;
 
   QtTransfer();
   explicit QtTransfer(Limits limits);
 
-  TransferResult OpenURL(const QString& address) override;
+  TransferResult OpenURL(std::u16string_view address) override;
 
   const Limits& limits() const { return limits_; }
 
