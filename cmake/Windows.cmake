@@ -35,17 +35,20 @@ add_compile_options("$<$<COMPILE_LANGUAGE:CXX>:-Wall;-Wextra;-Wpedantic;-Werror>
 add_compile_definitions(_GLIBCXX_ASSERTIONS UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN
                         _WIN32_WINNT=0x0A00 WINVER=0x0A00)
 
+include(cmake/PlatformFree.cmake)
 add_subdirectory(src/encoding)
 add_subdirectory(src/protocol)
 add_subdirectory(src/client)
 include(cmake/WindowsPackages.cmake)
 
 if(QUORVEL_TESTS)
+  add_subdirectory(tests/support)
+  add_subdirectory(tests/doubles)
   add_subdirectory(tests/encoding)
   add_subdirectory(tests/protocol)
   add_subdirectory(tests/client/app)
-  add_subdirectory(tests/client/catalogue/win32)
-  add_subdirectory(tests/client/shell/win32)
+  add_subdirectory(tests/client/catalogue)
+  add_subdirectory(tests/client/shell)
 
   set(list "# Made by cmake/Windows.cmake: the Windows test programs for tests/windows.\n")
   get_property(tests GLOBAL PROPERTY QUORVEL_WINDOWS_TESTS)

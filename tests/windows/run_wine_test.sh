@@ -10,7 +10,7 @@
 # held replies go), and "browser", a fake xdg-open first on PATH that
 # writes each address it is given to the file in QUORVEL_OPENED_LOG.
 set -euo pipefail
-state=$1 name=$2 program=$3 needs=${4:-} scenario_server=${5:-}
+state=$1 name=$2 program=$(realpath "$3") needs=${4:-} scenario_server=${5:-}
 me=run_wine_test
 # shellcheck disable=SC1091
 . "$state/env"

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "client/catalogue/address_guard.h"
+
 namespace quorvel::catalogue {
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "client/catalogue/win32/provisional_core.h"
+#include "client/catalogue/components.h"
 
 namespace quorvel::catalogue {
 

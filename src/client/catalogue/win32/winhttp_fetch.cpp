@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+#include "client/catalogue/transfer_failure.h"
 #include "client/catalogue/win32/web_address.h"
 
 namespace quorvel::catalogue {

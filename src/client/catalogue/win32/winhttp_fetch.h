@@ -4,7 +4,8 @@
 #include <functional>
 #include <string>
 
-#include "client/catalogue/win32/provisional_core.h"
+#include "client/catalogue/components.h"
+#include "client/catalogue/transfer_limits.h"
 
 namespace quorvel::catalogue {
 

@@ -7,6 +7,7 @@
 #include <system_error>
 #include <thread>
 
+#include "client/catalogue/transfer_failure.h"
 #include "client/catalogue/win32/busy_wait.h"
 #include "client/catalogue/win32/web_address.h"
 #include "client/catalogue/win32/winhttp_fetch.h"

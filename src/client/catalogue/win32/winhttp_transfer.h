@@ -1,6 +1,7 @@
 #pragma once
 
-#include "client/catalogue/win32/provisional_core.h"
+#include "client/catalogue/components.h"
+#include "client/catalogue/transfer_limits.h"
 
 namespace quorvel::catalogue {
 

@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-#include "client/shell/win32/provisional_shell.h"
+#include "client/shell/web_browser.h"
 
 namespace quorvel::shell {
 

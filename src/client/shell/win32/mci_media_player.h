@@ -3,10 +3,11 @@
 #include <windows.h>
 
 #include <atomic>
+#include <string>
 #include <string_view>
 #include <thread>
 
-#include "client/shell/win32/provisional_shell.h"
+#include "client/shell/media_player.h"
 
 namespace quorvel::shell {
 
