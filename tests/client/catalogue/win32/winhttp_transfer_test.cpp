@@ -143,13 +143,5 @@ TEST_F(WinHttpTransferTest, RunsAgainAfterAFailure) {
   EXPECT_EQ(result.body, "decoded listing");
 }
 
-TEST(WinHttpTransfer, DefaultLimitsAreTheClients) {
-  const WinHttpTransfer transfer;
-  EXPECT_EQ(transfer.limits().stall, 20s);
-  EXPECT_EQ(transfer.limits().total, 60s);
-  EXPECT_EQ(transfer.limits().max_redirects, 5);
-  EXPECT_EQ(transfer.limits().max_body_bytes, 64 << 20);
-}
-
 }  // namespace
 }  // namespace quorvel::catalogue
