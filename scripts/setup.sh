@@ -25,6 +25,8 @@ packages=(
   weston qt6-wayland
   dpkg-dev file desktop-file-utils appstream systemd
   debhelper lintian man-db abigail-tools
+  # The Windows program: MinGW-w64, Wine to test it, NSIS for its installer.
+  g++-mingw-w64-x86-64-posix wine wine64 nsis
 )
 
 missing=()
