@@ -82,7 +82,7 @@ install(FILES "${PROJECT_SOURCE_DIR}/docs/man/quorvel-catalogue-service.1"
 # benchmarks.
 add_custom_target(quorvel_packaged)
 add_dependencies(quorvel_packaged quorvel catalogue-service)
-foreach(target IN ITEMS QuorvelProgressBar quorvel_progressbar_designer)
+foreach(target IN ITEMS QuorvelProgressBar quorvel_progressbar_designer quorvel_progressbar_quickplugin)
   if(TARGET ${target})
     add_dependencies(quorvel_packaged ${target})
   endif()

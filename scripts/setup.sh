@@ -15,6 +15,8 @@ release=${release:-this system}
 packages=(
   build-essential cmake ninja-build g++ clang libclang-rt-dev pkg-config pkgconf
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-webengine-dev qt6-multimedia-dev libgl-dev
+  qt6-declarative-dev qt6-declarative-dev-tools qml-qt6 qml6-module-qtquick
+  qml6-module-qtquick-window qml6-module-qtqml-workerscript qml6-module-qttest
   libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev libmicrohttpd-dev libicu-dev
   libcurl4-openssl-dev libssl-dev openssl ca-certificates zlib1g-dev libbrotli-dev nginx
   gstreamer1.0-plugins-good fonts-wqy-microhei
@@ -22,7 +24,7 @@ packages=(
   openbox x11-utils dbus at-spi2-core python3-pyatspi qt6-gtk-platformtheme
   weston qt6-wayland
   dpkg-dev file desktop-file-utils appstream systemd
-  debhelper lintian man-db
+  debhelper lintian man-db abigail-tools
   # The Windows program: MinGW-w64, Wine to test it, NSIS for its installer.
   g++-mingw-w64-x86-64-posix wine wine64 nsis
 )

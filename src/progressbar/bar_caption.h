@@ -9,7 +9,6 @@
 
 #include "progressbar/colour.h"
 #include "progressbar/drawing_surface.h"
-#include "progressbar/progressbar_export.h"
 #include "progressbar/status.h"
 
 namespace quorvel::progressbar {
@@ -23,14 +22,13 @@ inline constexpr Colour kEffectGrey = Rgb(128, 128, 128);
 // trailing zeros, no exponent unless the number is very large or very small
 // ("50", "33.3333333333333", "5E-08"), with the decimal separator of QLocale()
 // (the user's locale unless the host set another default).
-QUORVEL_PROGRESSBAR_INTERNAL QString GeneralNumber(double value);
+QString GeneralNumber(double value);
 
 // What the caption says for `text_style`: 1 the value, 2 the percentage in the
 // general number format followed by "%", 3 `text`; nullopt (no caption) for
 // any other style.
-QUORVEL_PROGRESSBAR_INTERNAL std::optional<QString> CaptionFor(std::int32_t text_style,
-                                                               std::int32_t value, double percent,
-                                                               const QString& text);
+std::optional<QString> CaptionFor(std::int32_t text_style, std::int32_t value, double percent,
+                                  const QString& text);
 
 // Prints `text` on `surface` at the place `alignment` selects (1 to 9: left,
 // centre and right columns of top, middle and bottom; anything else the
@@ -41,7 +39,7 @@ QUORVEL_PROGRESSBAR_INTERNAL std::optional<QString> CaptionFor(std::int32_t text
 //
 // The first failure (a position that does not fit an integer, a print the
 // surface refuses) ends the procedure and is returned.
-QUORVEL_PROGRESSBAR_INTERNAL Status DrawBarText(DrawingSurface& surface, const ProgressBar& bar,
-                                                const QString& text, std::int32_t alignment);
+Status DrawBarText(DrawingSurface& surface, const ProgressBar& bar, const QString& text,
+                   std::int32_t alignment);
 
 }  // namespace quorvel::progressbar

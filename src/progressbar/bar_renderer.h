@@ -9,7 +9,6 @@
 
 #include "progressbar/drawing_surface.h"
 #include "progressbar/progress_bar.h"
-#include "progressbar/progressbar_export.h"
 #include "progressbar/status.h"
 
 namespace quorvel::progressbar {
@@ -33,17 +32,15 @@ namespace quorvel::progressbar {
 //
 // `theme_colours` is the bar's working palette: it carries over from one
 // repaint to the next, so a Theme() outside 1 to 10 keeps the last one loaded.
-QUORVEL_PROGRESSBAR_INTERNAL void RedrawBar(const ProgressBar& bar, ThemeColourTable& theme_colours,
-                                            DrawingSurface& surface);
+void RedrawBar(const ProgressBar& bar, ThemeColourTable& theme_colours, DrawingSurface& surface);
 
 // Value() * 100 / Max() in double precision; nullopt while Max() is 0.
-QUORVEL_PROGRESSBAR_INTERNAL std::optional<double> BarPercent(const ProgressBar& bar);
+std::optional<double> BarPercent(const ProgressBar& bar);
 
 // The filled length in pixels along the bar for `percent`: `width` for a
 // horizontal bar, `height` for a vertical one (Orientations() 2), times
 // percent / 100, rounded; nullopt when that does not fit an integer.
-QUORVEL_PROGRESSBAR_INTERNAL std::optional<std::int32_t> BarFillLength(std::int32_t orientations,
-                                                                       double percent, float width,
-                                                                       float height);
+std::optional<std::int32_t> BarFillLength(std::int32_t orientations, double percent, float width,
+                                          float height);
 
 }  // namespace quorvel::progressbar

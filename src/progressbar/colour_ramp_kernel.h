@@ -6,8 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#include "progressbar/colour.h"
-#include "progressbar/progressbar_export.h"
+#include "progressbar/colour_ramp.h"
 #include "progressbar/rounding.h"
 #include "progressbar/status.h"
 
@@ -46,7 +45,6 @@ inline std::uint8_t RampByte(float step, std::int32_t i, std::uint8_t from) {
 }
 
 // Writes entries 0 to count as packed triples.
-QUORVEL_PROGRESSBAR_INTERNAL void WriteRamp(std::uint8_t* out, std::int32_t count,
-                                            const RampSteps& steps, PixelTriple from);
+void WriteRamp(std::uint8_t* out, std::int32_t count, const RampSteps& steps, PixelTriple from);
 
 }  // namespace quorvel::progressbar

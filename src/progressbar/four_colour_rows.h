@@ -4,8 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "progressbar/colour.h"
-#include "progressbar/progressbar_export.h"
+#include "progressbar/colour_ramp.h"
 
 namespace quorvel::progressbar {
 
@@ -25,7 +24,7 @@ namespace quorvel::progressbar {
 // The sequences live in a per-thread store that keeps its memory from one
 // painter call to the next (up to 4 MiB), so that repeated calls do not
 // fault in fresh pages; nothing else carries over.
-class QUORVEL_PROGRESSBAR_INTERNAL FourColourRows {
+class FourColourRows {
  public:
   // 1 <= width <= kMaxRampCount.
   explicit FourColourRows(std::int32_t width);

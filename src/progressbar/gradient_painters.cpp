@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <vector>
 
+#include "progressbar/colour_ramp.h"
 #include "progressbar/colour_ramp_kernel.h"
+#include "progressbar/colour_vertex.h"
 #include "progressbar/four_colour_rows.h"
 
 namespace quorvel::progressbar {

@@ -12,10 +12,6 @@
 
 namespace quorvel::progressbar {
 
-// The gradient vertex of a colour at (x, y): each of the colour's three low
-// bytes times 256 as a 16-bit pattern, alpha 0.
-QUORVEL_PROGRESSBAR_INTERNAL TriVertex ColourVertex(std::int32_t x, std::int32_t y, Colour colour);
-
 // Fills the rectangle left, top, right, bottom (right and bottom are
 // coordinates, exclusive) with a linear gradient from `start` to `end` through
 // one GradientFill() call with `direction` as its mode: kGradientFillRectH (0)

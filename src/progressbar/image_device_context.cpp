@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "progressbar/image_device_context_private.h"
 #include "progressbar/pixel_kernels.h"
 
 namespace quorvel::progressbar {
@@ -64,24 +65,29 @@ class ChannelWalk {
 
 }  // namespace
 
-bool ImageDeviceContext::Usable() const {
-  if (image_ == nullptr || image_->isNull()) return false;
-  const QImage::Format format = image_->format();
+ImageDeviceContext::ImageDeviceContext(QImage* image)
+    : d_(std::make_unique<ImageDeviceContextPrivate>(image)) {}
+
+ImageDeviceContext::~ImageDeviceContext() = default;
+
+bool ImageDeviceContextPrivate::Usable() const {
+  if (image == nullptr || image->isNull()) return false;
+  const QImage::Format format = image->format();
   return format == QImage::Format_RGB32 || format == QImage::Format_ARGB32 ||
          format == QImage::Format_ARGB32_Premultiplied;
 }
 
-qreal ImageDeviceContext::Ratio() const { return image_->devicePixelRatio(); }
+qreal ImageDeviceContextPrivate::Ratio() const { return image->devicePixelRatio(); }
 
-std::int64_t ImageDeviceContext::ToDevice(std::int64_t logical) const {
+std::int64_t ImageDeviceContextPrivate::ToDevice(std::int64_t logical) const {
   const qreal ratio = Ratio();
   if (ratio == 1) return logical;
   return std::llround(static_cast<double>(logical) * ratio);
 }
 
 DeviceRect ImageDeviceContext::GetClipBox() const {
-  if (!Usable()) return {};
-  const QSizeF logical = image_->deviceIndependentSize();
+  if (!d_->Usable()) return {};
+  const QSizeF logical = d_->image->deviceIndependentSize();
   return {0, 0, static_cast<std::int32_t>(std::ceil(logical.width())),
           static_cast<std::int32_t>(std::ceil(logical.height()))};
 }
@@ -89,7 +95,7 @@ DeviceRect ImageDeviceContext::GetClipBox() const {
 bool ImageDeviceContext::GradientFill(const TriVertex* vertices, std::uint32_t vertex_count,
                                       const GradientRect* mesh, std::uint32_t mesh_count,
                                       std::uint32_t mode) {
-  if (!Usable()) return false;
+  if (!d_->Usable()) return false;
   if (mode != kGradientFillRectH && mode != kGradientFillRectV) return false;
   if (mesh_count > 0 && (mesh == nullptr || vertices == nullptr)) return false;
   // A bad mesh paints none of its rectangles.
@@ -97,14 +103,14 @@ bool ImageDeviceContext::GradientFill(const TriVertex* vertices, std::uint32_t v
     if (mesh[i].upper_left >= vertex_count || mesh[i].lower_right >= vertex_count) return false;
   }
   for (std::uint32_t i = 0; i < mesh_count; ++i) {
-    FillRect(vertices[mesh[i].upper_left], vertices[mesh[i].lower_right],
-             mode == kGradientFillRectH);
+    d_->FillRect(vertices[mesh[i].upper_left], vertices[mesh[i].lower_right],
+                 mode == kGradientFillRectH);
   }
   return true;
 }
 
-void ImageDeviceContext::FillRect(const TriVertex& upper_left, const TriVertex& lower_right,
-                                  bool horizontal) {
+void ImageDeviceContextPrivate::FillRect(const TriVertex& upper_left, const TriVertex& lower_right,
+                                         bool horizontal) {
   // The gradient runs over the device pixels the logical rectangle covers.
   const std::int64_t left = ToDevice(upper_left.x);
   const std::int64_t top = ToDevice(upper_left.y);
@@ -113,8 +119,8 @@ void ImageDeviceContext::FillRect(const TriVertex& upper_left, const TriVertex& 
   if (right <= left || bottom <= top) return;
   const std::int64_t clip_left = std::max<std::int64_t>(left, 0);
   const std::int64_t clip_top = std::max<std::int64_t>(top, 0);
-  const std::int64_t clip_right = std::min<std::int64_t>(right, image_->width());
-  const std::int64_t clip_bottom = std::min<std::int64_t>(bottom, image_->height());
+  const std::int64_t clip_right = std::min<std::int64_t>(right, image->width());
+  const std::int64_t clip_bottom = std::min<std::int64_t>(bottom, image->height());
   if (clip_right <= clip_left || clip_bottom <= clip_top) return;
 
   // One walk along the gradient's direction, over the columns of a
@@ -136,8 +142,8 @@ void ImageDeviceContext::FillRect(const TriVertex& upper_left, const TriVertex& 
   };
 
   const std::int64_t columns = clip_right - clip_left;
-  const std::int64_t stride = image_->bytesPerLine();
-  std::uint8_t* const origin = image_->bits() + clip_top * stride + clip_left * sizeof(QRgb);
+  const std::int64_t stride = image->bytesPerLine();
+  std::uint8_t* const origin = image->bits() + clip_top * stride + clip_left * sizeof(QRgb);
   const auto row_at = [origin, stride, clip_top](std::int64_t y) {
     return reinterpret_cast<QRgb*>(origin + (y - clip_top) * stride);
   };
@@ -162,7 +168,7 @@ int ImageDeviceContext::SetDIBitsToDevice(std::int32_t x, std::int32_t y, std::u
                                           std::int32_t y_src, std::uint32_t start_scan,
                                           std::uint32_t scan_count, const void* bits,
                                           const BitmapInfo* info, std::uint32_t colour_use) {
-  if (!Usable() || bits == nullptr || info == nullptr) return 0;
+  if (!d_->Usable() || bits == nullptr || info == nullptr) return 0;
   const BitmapInfoHeader& header = info->header;
   if (header.size != sizeof(BitmapInfoHeader) || header.planes != 1 || header.bit_count != 24 ||
       header.compression != kBiRgb || colour_use != kDibRgbColours) {
@@ -177,46 +183,47 @@ int ImageDeviceContext::SetDIBitsToDevice(std::int32_t x, std::int32_t y, std::u
 
   const std::int64_t stride = ScanLineBytes24(header.width);
   const auto* source = static_cast<const std::uint8_t*>(bits);
-  if (Ratio() != 1) {
-    PutScaledLines(x, y, width, height, x_src, y_src, source, stride);
+  if (d_->Ratio() != 1) {
+    d_->PutScaledLines(x, y, width, height, x_src, y_src, source, stride);
     return static_cast<int>(scan_count);
   }
   const std::int64_t clip_left = std::max<std::int64_t>(x, 0);
-  const std::int64_t clip_right = std::min<std::int64_t>(std::int64_t{x} + width, image_->width());
+  const std::int64_t clip_right =
+      std::min<std::int64_t>(std::int64_t{x} + width, d_->image->width());
   if (clip_left < clip_right) {
     // Bottom-up: the source rectangle's lowest line is stored first and lands
     // on the destination's last row.
     for (std::int64_t j = 0; j < height; ++j) {
       const std::int64_t target_y = std::int64_t{y} + height - 1 - j;
-      if (target_y < 0 || target_y >= image_->height()) continue;
+      if (target_y < 0 || target_y >= d_->image->height()) continue;
       const std::uint8_t* line =
           source + (y_src + j) * stride + 3 * (std::int64_t{x_src} + (clip_left - x));
-      auto* target = reinterpret_cast<QRgb*>(image_->scanLine(static_cast<int>(target_y)));
+      auto* target = reinterpret_cast<QRgb*>(d_->image->scanLine(static_cast<int>(target_y)));
       pixel_kernels::TriplesToRgb32(line, target + clip_left, clip_right - clip_left);
     }
   }
   return static_cast<int>(scan_count);
 }
 
-void ImageDeviceContext::PutScaledLines(std::int32_t x, std::int32_t y, std::uint32_t width,
-                                        std::uint32_t height, std::int32_t x_src,
-                                        std::int32_t y_src, const std::uint8_t* source,
-                                        std::int64_t stride) {
+void ImageDeviceContextPrivate::PutScaledLines(std::int32_t x, std::int32_t y, std::uint32_t width,
+                                               std::uint32_t height, std::int32_t x_src,
+                                               std::int32_t y_src, const std::uint8_t* source,
+                                               std::int64_t stride) {
   // Each source pixel covers the device pixels of its logical pixel.
   const qreal ratio = Ratio();
   const std::int64_t device_left = std::max<std::int64_t>(ToDevice(x), 0);
   const std::int64_t device_right =
-      std::min<std::int64_t>(ToDevice(std::int64_t{x} + width), image_->width());
+      std::min<std::int64_t>(ToDevice(std::int64_t{x} + width), image->width());
   const std::int64_t device_top = std::max<std::int64_t>(ToDevice(y), 0);
   const std::int64_t device_bottom =
-      std::min<std::int64_t>(ToDevice(std::int64_t{y} + height), image_->height());
+      std::min<std::int64_t>(ToDevice(std::int64_t{y} + height), image->height());
   for (std::int64_t row = device_top; row < device_bottom; ++row) {
     const std::int64_t logical_row = std::clamp<std::int64_t>(
         static_cast<std::int64_t>(std::floor(static_cast<double>(row) / ratio)) - y, 0,
         std::int64_t{height} - 1);
     // Bottom-up: the source's lowest line is stored first.
     const std::uint8_t* line = source + (y_src + std::int64_t{height} - 1 - logical_row) * stride;
-    auto* target = reinterpret_cast<QRgb*>(image_->scanLine(static_cast<int>(row)));
+    auto* target = reinterpret_cast<QRgb*>(image->scanLine(static_cast<int>(row)));
     for (std::int64_t column = device_left; column < device_right; ++column) {
       const std::int64_t logical_column = std::clamp<std::int64_t>(
           static_cast<std::int64_t>(std::floor(static_cast<double>(column) / ratio)) - x, 0,

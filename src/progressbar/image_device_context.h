@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <memory>
 
 #include "quorvel/progressbar/device_context.h"
 #include "quorvel/progressbar/progressbar_export.h"
@@ -28,9 +29,14 @@ namespace quorvel::progressbar {
 // On an image whose device pixel ratio is not 1 every coordinate is logical:
 // a gradient runs over the device pixels its rectangle covers, and each pixel
 // of a bitmap fills the device pixels of its logical pixel.
+class ImageDeviceContextPrivate;
+
 class QUORVEL_PROGRESSBAR_EXPORT ImageDeviceContext final : public DeviceContext {
  public:
-  explicit ImageDeviceContext(QImage* image) : image_(image) {}
+  explicit ImageDeviceContext(QImage* image);
+  ~ImageDeviceContext() override;
+  ImageDeviceContext(const ImageDeviceContext&) = delete;
+  ImageDeviceContext& operator=(const ImageDeviceContext&) = delete;
 
   // The whole image; empty when the image is unusable.
   DeviceRect GetClipBox() const override;
@@ -42,18 +48,7 @@ class QUORVEL_PROGRESSBAR_EXPORT ImageDeviceContext final : public DeviceContext
                         std::uint32_t colour_use) override;
 
  private:
-  bool Usable() const;
-  // Device pixels per logical pixel of the image, and a logical coordinate in
-  // device pixels.
-  qreal Ratio() const;
-  std::int64_t ToDevice(std::int64_t logical) const;
-  // SetDIBitsToDevice() on an image whose device pixel ratio is not 1.
-  void PutScaledLines(std::int32_t x, std::int32_t y, std::uint32_t width, std::uint32_t height,
-                      std::int32_t x_src, std::int32_t y_src, const std::uint8_t* source,
-                      std::int64_t stride);
-  void FillRect(const TriVertex& upper_left, const TriVertex& lower_right, bool horizontal);
-
-  QImage* image_;
+  const std::unique_ptr<ImageDeviceContextPrivate> d_;
 };
 
 }  // namespace quorvel::progressbar

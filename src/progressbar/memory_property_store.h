@@ -1,7 +1,8 @@
 #pragma once
 
-#include <map>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "quorvel/progressbar/progressbar_export.h"
@@ -9,11 +10,18 @@
 
 namespace quorvel::progressbar {
 
+class MemoryPropertyStorePrivate;
+
 // A property store held in memory, values kept exactly as written (fonts by
 // reference). It also keeps the keys of every read and write in call order,
 // so that the order of a save or a restore can be checked.
 class QUORVEL_PROGRESSBAR_EXPORT MemoryPropertyStore final : public PropertyStore {
  public:
+  MemoryPropertyStore();
+  ~MemoryPropertyStore() override;
+  MemoryPropertyStore(const MemoryPropertyStore& other);
+  MemoryPropertyStore& operator=(const MemoryPropertyStore& other);
+
   QVariant ReadProperty(std::string_view key, const QVariant& default_value) override;
   Status WriteProperty(std::string_view key, const QVariant& value,
                        const QVariant& default_value) override;
@@ -27,16 +35,16 @@ class QUORVEL_PROGRESSBAR_EXPORT MemoryPropertyStore final : public PropertyStor
   std::vector<std::string> Keys() const;
 
   // Keys passed to ReadProperty() and WriteProperty(), in call order.
-  const std::vector<std::string>& Reads() const { return reads_; }
-  const std::vector<std::string>& Writes() const { return writes_; }
+  const std::vector<std::string>& Reads() const;
+  const std::vector<std::string>& Writes() const;
 
-  // When set, WriteProperty() fails for this key (after logging it).
-  std::string fail_write_for;
+  // From now on WriteProperty() fails for `key` (for none when it is empty),
+  // as a store on a full disk would: a host's handling of a failed save can
+  // be tried with it.
+  void FailWritesOf(std::string_view key);
 
  private:
-  std::map<std::string, QVariant, std::less<>> values_;
-  std::vector<std::string> reads_;
-  std::vector<std::string> writes_;
+  const std::unique_ptr<MemoryPropertyStorePrivate> d_;
 };
 
 }  // namespace quorvel::progressbar

@@ -6,17 +6,15 @@
 
 #include <cstdint>
 
-#include "progressbar/progressbar_export.h"
-
 namespace quorvel::progressbar::pixel_kernels {
 
 enum class VectorForms { kNone, kAvx2 };
 
 // The widest vector forms in use: those of the processor, up to the limit.
-QUORVEL_PROGRESSBAR_INTERNAL VectorForms ActiveVectorForms();
+VectorForms ActiveVectorForms();
 // Tests lower the limit to check the narrower forms, and raise it again
 // (kAvx2, the default, means no limit).
-QUORVEL_PROGRESSBAR_INTERNAL void LimitVectorForms(VectorForms limit);
+void LimitVectorForms(VectorForms limit);
 
 // For i < count: even[i] = round(step * i) and odd[i] = round(1 + step * i) - 1,
 // the product in double precision from the single-precision step, rounded to
@@ -24,12 +22,11 @@ QUORVEL_PROGRESSBAR_INTERNAL void LimitVectorForms(VectorForms limit);
 // step * i ends in exactly one half). Every result must lie in 0..255 (true
 // for 0 <= step * count <= 255 + its rounding).
 // With `odd` null only the even sequence is written.
-QUORVEL_PROGRESSBAR_INTERNAL void RampSequences(float step, std::int32_t count, std::uint8_t* even,
-                                                std::uint8_t* odd);
+void RampSequences(float step, std::int32_t count, std::uint8_t* even, std::uint8_t* odd);
 
 // Whether step * i ends in exactly one half for some 0 <= i < count, that is
 // whether the two sequences of RampSequences() differ. step >= 0.
-QUORVEL_PROGRESSBAR_INTERNAL bool HasHalves(float step, std::int32_t count);
+bool HasHalves(float step, std::int32_t count);
 
 // One channel of a scan line: start plus (or, with `negative`, minus)
 // sequence[i], modulo 256.
@@ -40,18 +37,14 @@ struct ChannelSource {
 };
 
 // Packs count pixels as triples blue, green, red into out (3 * count bytes).
-QUORVEL_PROGRESSBAR_INTERNAL void AssembleTriples(const ChannelSource& blue,
-                                                  const ChannelSource& green,
-                                                  const ChannelSource& red, std::int32_t count,
-                                                  std::uint8_t* out);
+void AssembleTriples(const ChannelSource& blue, const ChannelSource& green,
+                     const ChannelSource& red, std::int32_t count, std::uint8_t* out);
 
 // count triples blue, green, red to 0xFFRRGGBB words. Reads no byte past the
 // last triple.
-QUORVEL_PROGRESSBAR_INTERNAL void TriplesToRgb32(const std::uint8_t* triples, std::uint32_t* out,
-                                                 std::int64_t count);
+void TriplesToRgb32(const std::uint8_t* triples, std::uint32_t* out, std::int64_t count);
 
 // out[0..count) = value.
-QUORVEL_PROGRESSBAR_INTERNAL void Fill32(std::uint32_t* out, std::int64_t count,
-                                         std::uint32_t value);
+void Fill32(std::uint32_t* out, std::int64_t count, std::uint32_t value);
 
 }  // namespace quorvel::progressbar::pixel_kernels

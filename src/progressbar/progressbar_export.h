@@ -2,14 +2,11 @@
 
 // Symbols of libQuorvelProgressBar are hidden unless marked here.
 //
-// QUORVEL_PROGRESSBAR_EXPORT marks the control's public interface: the widget,
-// the control, its stores, colour helpers and painters.
-//
-// QUORVEL_PROGRESSBAR_INTERNAL marks internals that this tree's own white-box
-// tests reach. They are exported only in a build configured with
-// QUORVEL_PROGRESSBAR_EXPORT_INTERNALS (the default of a build with the tests,
-// like Qt's developer builds); in any other, the packaged library among them,
-// they stay hidden, so no program can come to depend on them.
+// QUORVEL_PROGRESSBAR_EXPORT marks the control's public interface, and only
+// that: the widget, the control, its stores, colour helpers and painters. The
+// library's internals are never exported; this tree's white-box tests link
+// the static library of the control (quorvel_progressbar) instead, so no
+// program can come to depend on an internal.
 
 #include <QtGlobal>
 
@@ -17,10 +14,4 @@
 #define QUORVEL_PROGRESSBAR_EXPORT Q_DECL_EXPORT
 #else
 #define QUORVEL_PROGRESSBAR_EXPORT Q_DECL_IMPORT
-#endif
-
-#if defined(QUORVEL_PROGRESSBAR_INTERNALS)
-#define QUORVEL_PROGRESSBAR_INTERNAL QUORVEL_PROGRESSBAR_EXPORT
-#else
-#define QUORVEL_PROGRESSBAR_INTERNAL
 #endif

@@ -3,17 +3,15 @@
 #include <cstdint>
 #include <optional>
 
-#include "progressbar/progressbar_export.h"
-
 namespace quorvel::progressbar {
 
 // Every conversion from floating point to an integer in the control rounds to
 // the nearest integer and sends halves to the even neighbour (2.5 -> 2,
 // 3.5 -> 4, -2.5 -> -2), independent of the floating-point environment.
-QUORVEL_PROGRESSBAR_INTERNAL double RoundHalfEven(double x);
+double RoundHalfEven(double x);
 
 // RoundHalfEven() into a 32-bit integer; nullopt when the rounded value does
 // not fit or x is not a number (the conversion would overflow).
-QUORVEL_PROGRESSBAR_INTERNAL std::optional<std::int32_t> RoundToInt32(double x);
+std::optional<std::int32_t> RoundToInt32(double x);
 
 }  // namespace quorvel::progressbar

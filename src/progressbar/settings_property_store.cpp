@@ -3,20 +3,24 @@
 #include <QStringList>
 #include <utility>
 
+#include "progressbar/settings_property_store_private.h"
+
 namespace quorvel::progressbar {
 
 SettingsPropertyStore::SettingsPropertyStore(QSettings& settings, QString group)
-    : settings_(settings), group_(std::move(group)) {}
+    : d_(std::make_unique<SettingsPropertyStorePrivate>(settings, std::move(group))) {}
 
-QString SettingsPropertyStore::FullKey(std::string_view key) const {
+SettingsPropertyStore::~SettingsPropertyStore() = default;
+
+QString SettingsPropertyStorePrivate::FullKey(std::string_view key) const {
   const QString name = QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size()));
-  return group_.isEmpty() ? name : group_ + QLatin1Char('/') + name;
+  return group.isEmpty() ? name : group + QLatin1Char('/') + name;
 }
 
 QVariant SettingsPropertyStore::ReadProperty(std::string_view key, const QVariant& default_value) {
-  const QString full_key = FullKey(key);
-  if (!settings_.contains(full_key)) return default_value;
-  QVariant value = settings_.value(full_key);
+  const QString full_key = d_->FullKey(key);
+  if (!d_->settings.contains(full_key)) return default_value;
+  QVariant value = d_->settings.value(full_key);
   if (value.metaType() == QMetaType::fromType<QStringList>()) {
     value = value.toStringList().join(QLatin1Char(','));
   }
@@ -25,7 +29,7 @@ QVariant SettingsPropertyStore::ReadProperty(std::string_view key, const QVarian
 
 Status SettingsPropertyStore::WriteProperty(std::string_view key, const QVariant& value,
                                             const QVariant& default_value) {
-  const QString full_key = FullKey(key);
+  const QString full_key = d_->FullKey(key);
   QVariant kept = value;
   if (value.metaType() == QMetaType::fromType<FontRef>()) {
     const FontRef font = value.value<FontRef>();
@@ -34,11 +38,11 @@ Status SettingsPropertyStore::WriteProperty(std::string_view key, const QVariant
     kept = value.value<QFont>().toString();
   }
   if (SameStoredValue(value, default_value) || !kept.isValid()) {
-    settings_.remove(full_key);
+    d_->settings.remove(full_key);
   } else {
-    settings_.setValue(full_key, kept);
+    d_->settings.setValue(full_key, kept);
   }
-  if (settings_.status() != QSettings::NoError) {
+  if (d_->settings.status() != QSettings::NoError) {
     return Status::Failure("cannot write " + std::string(key) + " to the settings");
   }
   return Status::Ok();

@@ -2,11 +2,14 @@
 
 #include <QSettings>
 #include <QString>
+#include <memory>
 
 #include "quorvel/progressbar/progressbar_export.h"
 #include "quorvel/progressbar/property_store.h"
 
 namespace quorvel::progressbar {
+
+class SettingsPropertyStorePrivate;
 
 // A property store in QSettings, under a group of its own (one per control,
 // say its object name). Numbers, Booleans and text are kept as QSettings
@@ -19,6 +22,9 @@ class QUORVEL_PROGRESSBAR_EXPORT SettingsPropertyStore final : public PropertySt
   // `settings` must outlive the store. An empty `group` keeps the keys at the
   // top level.
   SettingsPropertyStore(QSettings& settings, QString group);
+  ~SettingsPropertyStore() override;
+  SettingsPropertyStore(const SettingsPropertyStore&) = delete;
+  SettingsPropertyStore& operator=(const SettingsPropertyStore&) = delete;
 
   QVariant ReadProperty(std::string_view key, const QVariant& default_value) override;
   // Fails when QSettings reports an access or format error.
@@ -26,10 +32,7 @@ class QUORVEL_PROGRESSBAR_EXPORT SettingsPropertyStore final : public PropertySt
                        const QVariant& default_value) override;
 
  private:
-  QString FullKey(std::string_view key) const;
-
-  QSettings& settings_;
-  QString group_;
+  const std::unique_ptr<SettingsPropertyStorePrivate> d_;
 };
 
 }  // namespace quorvel::progressbar

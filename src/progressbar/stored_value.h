@@ -10,7 +10,6 @@
 #include <optional>
 
 #include "progressbar/colour.h"
-#include "progressbar/progressbar_export.h"
 #include "progressbar/property_store.h"
 
 namespace quorvel::progressbar {
@@ -23,23 +22,23 @@ inline constexpr double kLargestStoredFontSize = 512;
 // to the nearest integer, halves to even; true as -1 and false as 0; text
 // holding a decimal number (surrounding blanks allowed, '.' as decimal
 // separator) or a hexadecimal one written &Hxxxx.
-QUORVEL_PROGRESSBAR_INTERNAL std::optional<std::int32_t> StoredInt32(const QVariant& value);
+std::optional<std::int32_t> StoredInt32(const QVariant& value);
 
 // A colour: a whole number as above in the range of a signed or an unsigned
 // 32-bit integer, taken as its 32-bit pattern.
-QUORVEL_PROGRESSBAR_INTERNAL std::optional<Colour> StoredColour(const QVariant& value);
+std::optional<Colour> StoredColour(const QVariant& value);
 
 // A Boolean: bool itself; a number, true when it is not 0; the text "true" or
 // "false" in any case, or text holding a number.
-QUORVEL_PROGRESSBAR_INTERNAL std::optional<bool> StoredBoolean(const QVariant& value);
+std::optional<bool> StoredBoolean(const QVariant& value);
 
 // Text: text itself (bytes as UTF-8); a number as its decimal text; a Boolean
 // as "True" or "False". Fonts and invalid values are not text.
-QUORVEL_PROGRESSBAR_INTERNAL std::optional<QString> StoredText(const QVariant& value);
+std::optional<QString> StoredText(const QVariant& value);
 
 // A font object: a FontRef as it is (the same object); a QFont or Qt's font
 // string form as a new object. A null reference, a string QFont cannot read
 // and a font larger than kLargestStoredFontSize are not fonts.
-QUORVEL_PROGRESSBAR_INTERNAL std::optional<FontRef> StoredFont(const QVariant& value);
+std::optional<FontRef> StoredFont(const QVariant& value);
 
 }  // namespace quorvel::progressbar

@@ -7,7 +7,6 @@
 
 #include "progressbar/colour.h"
 #include "progressbar/progress_bar.h"
-#include "progressbar/progressbar_export.h"
 
 namespace quorvel::progressbar {
 
@@ -40,7 +39,7 @@ constexpr Colour FromRrggbb(std::uint32_t rrggbb) {
 // (entries 0 to 7) lightened from `custom2` and the bar and outline (8 to 16)
 // from `custom1`. Any other theme leaves `colours` exactly as it was, so the
 // last palette loaded (greyed or not) stays.
-QUORVEL_PROGRESSBAR_INTERNAL void LoadThemeColours(std::int32_t theme, Colour custom1,
-                                                   Colour custom2, ThemeColourTable& colours);
+void LoadThemeColours(std::int32_t theme, Colour custom1, Colour custom2,
+                      ThemeColourTable& colours);
 
 }  // namespace quorvel::progressbar

@@ -2,8 +2,8 @@
 
 #include <QRegion>
 
-#include "progressbar/drawing_surface.h"
-#include "progressbar/progressbar_export.h"
+#include "quorvel/progressbar/drawing_surface.h"
+#include "quorvel/progressbar/progressbar_export.h"
 
 namespace quorvel::progressbar {
 
@@ -11,7 +11,8 @@ namespace quorvel::progressbar {
 // y1..y2 - 1 less what lies outside the quarter ellipses (of the region's
 // ellipse width and height, each clamped to 0 .. the rectangle's size) in its
 // corners. A row keeps the pixels whose centres lie inside the ellipse at
-// that row's centre line. An empty rectangle gives an empty region.
-QUORVEL_PROGRESSBAR_INTERNAL QRegion ToQRegion(const RoundRectRegion& region);
+// that row's centre line. An empty rectangle gives an empty region. A host
+// shapes its window with it (QWidget::setMask()) or clears what lies outside.
+QUORVEL_PROGRESSBAR_EXPORT QRegion ToQRegion(const RoundRectRegion& region);
 
 }  // namespace quorvel::progressbar

@@ -32,9 +32,14 @@ std::string Lines(std::int64_t count) {
 
 }  // namespace
 
-int RunImport(const std::string& file, const std::string& db_path, std::int64_t max_skipped,
+int RunImport(const std::string& given, const std::string& db_path, std::int64_t max_skipped,
               std::ostream& out, std::ostream& err) {
-  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+  // "-" is standard input, which is how a file the importing user may not
+  // open itself is handed over.
+  const bool from_standard_input = given == "-";
+  const std::string file = from_standard_input ? "standard input" : given;
+  const int fd = from_standard_input ? ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0)
+                                     : ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) {
     err << "catalogue-service: cannot read " << file << ": " << std::strerror(errno) << kUnchanged;
     return 1;

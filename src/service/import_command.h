@@ -11,8 +11,8 @@ namespace quorvel::service {
 // has no more than `max_skipped` lines skipped.  Otherwise the catalogue is
 // left as it was, not even created, and `err` ends with one line naming the
 // cause and the line it was met at.  A regular file, a pipe or a character
-// device is read; anything else is refused.  Returns the exit status: 0 when
-// imported, 1 when not.
+// device is read; anything else is refused.  `file` "-" is standard input.
+// Returns the exit status: 0 when imported, 1 when not.
 int RunImport(const std::string& file, const std::string& db_path, std::int64_t max_skipped,
               std::ostream& out, std::ostream& err);
 

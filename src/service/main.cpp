@@ -3,18 +3,22 @@
 #include <pthread.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 #include <thread>
 
 #include "service/database_path.h"
+#include "service/export_command.h"
 #include "service/http/http_service.h"
 #include "service/http/metrics_listener.h"
 #include "service/import_command.h"
+#include "service/remove_command.h"
 #include "service/service_options.h"
 #include "service/store/catalogue_store.h"
 #include "service/store/catalogue_writer.h"
@@ -133,13 +137,37 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string& db_path = checked.path;
+  // Root stays out of folders that someone else can change, such as the
+  // state folder of the system's service, which its own user owns: a link
+  // planted there would send root's writes, or its reads into a catalogue
+  // served to anyone, wherever the planter likes.
+  if (::geteuid() == 0) {
+    for (const std::optional<std::string>& path :
+         {std::optional<std::string>(given_path), options.import_file, options.export_file}) {
+      if (!path || *path == "-") continue;
+      const std::string changeable = quorvel::service::FolderOthersCanChange(*path, 0);
+      if (changeable.empty()) continue;
+      std::cerr << "catalogue-service: " << changeable
+                << ", so root will not use it: a link planted there could make root "
+                   "overwrite or reveal any file; run this as the folder's owner instead "
+                   "(see quorvel-catalogue-service(1)); nothing was touched\n";
+      return 2;
+    }
+  }
   signal(SIGPIPE, SIG_IGN);
 
   try {
-    return options.import_file
-               ? quorvel::service::RunImport(*options.import_file, db_path, options.max_skipped,
-                                             std::cout, std::cerr)
-               : Serve(options, db_path);
+    if (options.import_file) {
+      return quorvel::service::RunImport(*options.import_file, db_path, options.max_skipped,
+                                         std::cout, std::cerr);
+    }
+    if (!options.remove_ids.empty()) {
+      return quorvel::service::RunRemove(db_path, options.remove_ids, std::cout, std::cerr);
+    }
+    if (options.export_file) {
+      return quorvel::service::RunExport(db_path, *options.export_file, std::cout, std::cerr);
+    }
+    return Serve(options, db_path);
   } catch (const quorvel::service::StoreError& error) {
     std::cerr << "catalogue-service: " << error.what() << "\n";
     return 1;

@@ -106,8 +106,9 @@ constexpr OptionRow kRows[] = {
     {.name = "--import",
      .value_name = "FILE",
      .value = kText,
-     .help = "add the entries of FILE to the database (a new one: FILE's entries alone) and "
-             "exit: one entry a line, six tab-separated fields Category, Title, LicenceMode, "
+     .help = "add the entries of FILE (\"-\": standard input) to the database (a new one: "
+             "FILE's entries alone) and exit: one entry a line, six tab-separated fields Category, "
+             "Title, LicenceMode, "
              "UpdateTime, DownloadLinks, EntryId; an entry whose EntryId is present replaces "
              "it.  Separator characters and the reply marker are removed from fields; a "
              "download address starting with \"/\" is served as an address on this service.  "
@@ -127,6 +128,24 @@ constexpr OptionRow kRows[] = {
      .noun = "whole number",
      .shown_default = [](Defaults d) { return Shown(d.max_skipped); },
      .take = [](Options o, Text, int n) { o.max_skipped = n; }},
+    {.name = "--remove",
+     .value_name = "ENTRY_ID...",
+     .value = kText,
+     .help = "take the entries with these EntryIds out of the database and exit, in one step "
+             "as an import changes it: all of them, or, when one is not there, none, and the "
+             "command exits with status 1 and one line naming it.  An EntryId that starts with "
+             "\"-\" is given as --remove=ID.",
+     .more = true,
+     .take = [](Options o, Text text, int) { o.remove_ids.emplace_back(text); }},
+    {.name = "--export",
+     .value_name = "FILE",
+     .value = kText,
+     .help = "write the database to FILE (\"-\": standard output) as an import file and exit: "
+             "imported into a new database, it gives the same replies, byte for byte.  FILE is "
+             "replaced whole once the export is complete; an entry that an import line cannot "
+             "carry (a tab or a line end in a field, edited in by another program) stops the "
+             "export before anything is written.",
+     .take = [](Options o, Text text, int) { o.export_file = std::string(text); }},
     {.name = "--help",
      .short_name = "-h",
      .help = "show this help and exit",

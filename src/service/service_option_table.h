@@ -39,6 +39,9 @@ struct OptionRow {
   std::string_view noun = "number";
   // What a value that cannot be used is told it needs, but for numbers.
   std::string_view needs = "a non-empty value";
+  // Takes the arguments after its value as values too, up to the next one
+  // that starts with "-".
+  bool more = false;
   // The default as the usage text shows it, from the defaults; null: none.
   std::string (*shown_default)(const ServiceOptions& defaults) = nullptr;
   // Takes a value that was found usable: `text` as given, and `number` read

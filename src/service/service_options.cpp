@@ -49,10 +49,21 @@ std::variant<ServiceOptions, OptionsError> ParseServiceOptions(
     if (std::optional<std::string> refusal = TakeOptionValue(*row, *value, options)) {
       return OptionsError{std::move(*refusal)};
     }
+    while (row->more && i + 1 < arguments.size() &&
+           !std::string_view(arguments[i + 1]).starts_with('-')) {
+      if (std::optional<std::string> refusal = TakeOptionValue(*row, arguments[++i], options)) {
+        return OptionsError{std::move(*refusal)};
+      }
+    }
     if (name == "--max-skipped") max_skipped_given = true;
   }
   if (max_skipped_given && !options.import_file) {
     return OptionsError{"--max-skipped goes with --import"};
+  }
+  if (int{options.import_file.has_value()} + int{!options.remove_ids.empty()} +
+          int{options.export_file.has_value()} >
+      1) {
+    return OptionsError{"--import, --remove and --export go one at a time"};
   }
   // Metrics tell more than a client should learn, so never where clients are.
   if (options.metrics_address && options.metrics_port == options.port && options.port != 0) {
@@ -160,11 +171,15 @@ replies under way get most of that time to finish and the log the rest, and
 it exits with status 0.
 
 --db refuses anything that is not a regular file, a symbolic link to one, or a
-path that does not exist yet (exit status 2).  An import builds the new
-catalogue beside the old one and replaces it whole.  A running service notices
-within a millisecond, at a request, loads the new catalogue in the background,
-answering from the old one meanwhile, and serves the new one once it is loaded
-(it logs "loaded PATH: N entries" then).  To push a catalogue to running
+path that does not exist yet (exit status 2).  Run as root, the service also
+refuses a database or file in a folder that anyone but root can change, where
+a planted link could make root overwrite or reveal any file (exit status 2).  An import builds the new
+catalogue beside the old one and replaces it whole.  A running service watches
+its catalogue's folder and loads a new catalogue as soon as it is there, in the
+background, answering from the old one meanwhile with "Cache-Control:
+no-cache", so that no cache keeps those replies beyond the load, and serves the
+new one once it is loaded (it logs "loaded PATH: N entries" then); the old
+one's replies leave the reply cache at once.  To push a catalogue to running
 services, import into a new file on the same file system and rename it over
 the live one: from that log line on, every reply comes from the new catalogue,
 with new ETags.

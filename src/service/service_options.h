@@ -25,6 +25,8 @@ struct ServiceOptions {
   std::optional<std::string> import_file;
   // Lines an import may skip before it gives up and changes nothing.
   std::int64_t max_skipped = 0;
+  std::vector<std::string> remove_ids;  // --remove: the EntryIds to take out
+  std::optional<std::string> export_file;
   HttpLimits limits;
   CachingOptions caching;
   // Where the metrics listener listens; none: no metrics listener.
@@ -43,7 +45,9 @@ struct OptionsError {
 
 // Reads the arguments after the program name, as ServiceOptionRows() says.
 // Each option takes its value either as the next argument or after "="
-// (--port=8080).
+// (--port=8080); one that takes more values (--remove) takes the arguments
+// after that too, up to the next that starts with "-".  --import, --remove
+// and --export go one at a time.
 std::variant<ServiceOptions, OptionsError> ParseServiceOptions(
     std::span<const char* const> arguments);
 

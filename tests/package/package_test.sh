@@ -51,7 +51,8 @@ failed_step() {
 trap 'failed_step "$LINENO" "$BASH_COMMAND"' ERR
 
 for tool in dpkg-buildpackage dh lintian dpkg dpkg-deb dpkg-architecture dpkg-parsechangelog \
-  desktop-file-validate appstreamcli systemd-analyze file readelf man cmake; do
+  desktop-file-validate appstreamcli systemd-analyze file readelf man cmake nm c++filt convert \
+  /usr/lib/qt6/bin/qml; do
   command -v "$tool" >/dev/null || die "$tool is missing (scripts/setup.sh installs it)"
 done
 
@@ -137,7 +138,8 @@ service_deb=$(deb quorvel-catalogue-service)
 lib_deb=$(deb libquorvelprogressbar1)
 dev_deb=$(deb libquorvelprogressbar-dev)
 designer_deb=$(deb quorvel-progressbar-designer)
-debs=("$client_deb" "$service_deb" "$lib_deb" "$dev_deb" "$designer_deb")
+qml_deb=$(deb qml6-module-quorvel-progressbar)
+debs=("$client_deb" "$service_deb" "$lib_deb" "$dev_deb" "$designer_deb" "$qml_deb")
 for d in "${debs[@]}"; do
   [ -f "$d" ] || die "dpkg-buildpackage made no $(basename "$d"): $(ls "$pkg_dir")"
 done
@@ -169,6 +171,9 @@ expect_field "$service_deb" Depends "zlib1g \(>= "
 expect_field "$lib_deb" Depends "libqt6widgets6(t64)? \(>= "
 expect_field "$dev_deb" Depends "libquorvelprogressbar1 \(= ${deb_version//./\\.}\)"
 expect_field "$designer_deb" Depends "libquorvelprogressbar1 \(>= "
+expect_field "$qml_deb" Depends "libquorvelprogressbar1 \(>= "
+expect_field "$qml_deb" Depends "libqt6quick6(t64)? \(>= "
+expect_field "$qml_deb" Depends "qml6-module-qtquick"
 # The client depends on the library exactly when it links it.
 links_library=no
 dpkg-deb --fsys-tarfile "$client_deb" | tar -xO "./usr/lib/$triplet/quorvel/quorvel" >"$work/client.elf"
@@ -224,6 +229,7 @@ ${template_path#./}
 usr/bin/quorvel-catalogue-service
 usr/share/man/man1/quorvel-catalogue-service.1.gz
 $service_doc/deploy.md.gz
+$service_doc/examples/push-catalogue
 $service_doc/examples/quorvel-catalogue.conf
 $(docs quorvel-catalogue-service)
 EOF
@@ -240,10 +246,64 @@ for file in ./usr/include/quorvel/progressbar/progress_bar_widget.h \
 done
 files "$designer_deb" | grep -Eqx "\./usr/lib/$triplet/qt6/plugins/designer/[^/ ]+\.so" ||
   fail "quorvel-progressbar-designer holds no Designer plugin: $(files "$designer_deb")"
+qml_module=usr/lib/$triplet/qt6/qml/Quorvel/ProgressBar
+expect_files "$qml_deb" <<EOF
+$qml_module/libquorvel_progressbar_quickplugin.so
+$qml_module/qmldir
+$qml_module/quorvel_progressbar_quickplugin.qmltypes
+$(docs qml6-module-quorvel-progressbar)
+EOF
 
 # --- Unpacked: metadata, manual pages, programs ---------------------------------------
 root=$work/root
-for d in "$client_deb" "$service_deb" "$lib_deb"; do dpkg -x "$d" "$root"; done
+for d in "$client_deb" "$service_deb" "$lib_deb" "$qml_deb"; do dpkg -x "$d" "$root"; done
+
+# The library exports its API: no member of a private class, no private member
+# function of an exported one (each exported class keeps its helpers in its
+# private class).
+library=$root/usr/lib/$triplet/libQuorvelProgressBar.so.1
+nm -D --defined-only "$library" | c++filt >"$work/exports"
+grep -E 'Private::|FitSurface|ApplyRegion|AnnounceTyped|StartOnFirstUse|FollowParentFont' \
+  "$work/exports" >"$work/private-exports" &&
+  fail "libQuorvelProgressBar exports private members: $(cat "$work/private-exports")"
+
+# A QML file that imports the module from the unpacked package loads with the
+# qml tool and draws the bar as the widget does: the red theme 40 % full, the
+# fill's lower band ending at column 80 of the bar, which sits at (10, 10).
+cat >"$work/bar.qml" <<EOF
+import QtQuick
+import Quorvel.ProgressBar
+
+Rectangle {
+    id: scene
+    width: 220
+    height: 44
+    color: "#336699"
+    ProgressBar { x: 10; y: 10; width: 200; height: 24; value: 40; theme: 7; textStyle: 0 }
+    Timer {
+        interval: 100
+        running: true
+        onTriggered: scene.grabToImage(result => {
+            result.saveToFile("$work/bar.png")
+            Qt.quit()
+        })
+    }
+}
+EOF
+(cd "$work" && exec env QML_IMPORT_PATH="$root/usr/lib/$triplet/qt6/qml" \
+  LD_LIBRARY_PATH="$root/usr/lib/$triplet" QT_QPA_PLATFORM=offscreen QT_QUICK_BACKEND=software \
+  timeout 60 /usr/lib/qt6/bin/qml "$work/bar.qml") >"$work/qml.log" 2>&1 ||
+  fail "the qml tool did not load the unpacked module: $(cat "$work/qml.log")"
+pixel() { convert "$work/bar.png" -format "%[hex:p{$1,$2}]" info: 2>/dev/null | cut -c1-6; }
+if [ -f "$work/bar.png" ]; then
+  for check in "89 22 CB3939 fill" "90 22 E2B6B6 trough" "5 5 336699 background"; do
+    read -r x y want what <<<"$check"
+    seen=$(pixel "$x" "$y")
+    [ "$seen" = "$want" ] || fail "the QML bar's $what at ($x, $y) is $seen, wanted $want"
+  done
+else
+  fail "the QML bar drew no picture: $(cat "$work/qml.log")"
+fi
 client=$root/usr/bin/quorvel
 service=$root/usr/bin/quorvel-catalogue-service
 for program in "$root/$program_dir/quorvel" "$service"; do

@@ -1,5 +1,7 @@
 #include "progressbar/colour.h"
 
+#include "progressbar/colour_ramp.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>

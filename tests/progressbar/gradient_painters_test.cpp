@@ -1,5 +1,8 @@
 #include "progressbar/gradient_painters.h"
 
+#include "progressbar/colour_ramp.h"
+#include "progressbar/colour_vertex.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>

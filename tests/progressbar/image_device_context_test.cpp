@@ -6,6 +6,8 @@
 #include <random>
 #include <string>
 
+#include "progressbar/colour_ramp.h"
+#include "progressbar/colour_vertex.h"
 #include "progressbar/gradient_painters.h"
 #include "progressbar/pixel_kernels.h"
 #include "two_colour_call.h"

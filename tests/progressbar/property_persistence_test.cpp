@@ -130,7 +130,7 @@ TEST(WriteProperties, StopsAtTheFirstFailedWrite) {
   Restored r;
   ASSERT_TRUE(InitProperties(r.bar, r.host).ok());
   MemoryPropertyStore store;
-  store.fail_write_for = "Theme";
+  store.FailWritesOf("Theme");
   EXPECT_FALSE(WriteProperties(r.bar, r.host, store).ok());
   EXPECT_EQ(store.Writes(), std::vector<std::string>(kWriteOrder.begin(), kWriteOrder.begin() + 7));
 }

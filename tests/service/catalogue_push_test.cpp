@@ -21,8 +21,10 @@
 #include <vector>
 
 #include "decoded_body.h"
+#include "loopback_socket.h"
 #include "running_service.h"
 #include "service/http/http_date.h"
+#include "service/store/sqlite_handle.h"
 
 namespace quorvel::service {
 namespace {
@@ -46,6 +48,104 @@ void Import(const TempDir& dir, const std::string& db, const std::string& title)
       ImportLines(dir, db, "CSOL\t" + title + " push\tfree\t2090-01-01 00:00:00\t\t" + title + "\n",
                   title + ".tsv");
   ASSERT_EQ(run.exit_code, 0) << run.err;
+}
+
+// `count` entries whose titles are "`word` entry N", all of one time.
+void ImportMany(const TempDir& dir, const std::string& db, const std::string& word, int count) {
+  std::string lines;
+  for (int i = 0; i < count; ++i) {
+    const std::string n = std::to_string(i);
+    lines += "CSOL\t" + word + " entry " + n + "\tfree\t2090-01-01 00:00:00\t\t" + word + n + "\n";
+  }
+  const ProgramResult run = ImportLines(dir, db, lines, word + ".tsv");
+  ASSERT_EQ(run.exit_code, 0) << run.err;
+}
+
+// Whether the log at `path` has a line holding `text` within ten seconds.
+bool LogSays(const std::string& path, const std::string& text) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  do {
+    std::ifstream log(path);
+    for (std::string line; std::getline(log, line);) {
+      if (line.find(text) != std::string::npos) return true;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  } while (std::chrono::steady_clock::now() < until);
+  return false;
+}
+
+std::string ReplyCacheEntries(int metrics_port) {
+  const std::string body = testing::Get(metrics_port, "/metrics").body;
+  const std::string name = "\nquorvel_catalogue_reply_cache_entries ";
+  const std::size_t at = body.find(name);
+  if (at == std::string::npos) return "(none)";
+  return body.substr(at + name.size(), body.find('\n', at + 1) - at - name.size());
+}
+
+// The renamed file is loaded as soon as it is there, with no request to
+// prompt it, and every reply the old catalogue left in the reply cache goes
+// once the new one has taken over.
+TEST(CataloguePushTest, TakesOverWithoutARequestAndLetsTheOldRepliesGo) {
+  TempDir dir;
+  const std::string live = dir.File("catalogue.sqlite3");
+  ImportMany(dir, live, "old", 500);
+  const int metrics_port = testing::FreeLoopbackPort();
+  std::string error;
+  auto service = ServiceProcess::Start(
+      kService, {"--db", live, "--metrics", "127.0.0.1:" + std::to_string(metrics_port)},
+      dir.File("log"), &error);
+  ASSERT_NE(service, nullptr) << error;
+  for (int page = 1; page <= 4; ++page) {
+    const HttpReply reply =
+        testing::Get(service->port(), kListing + "page=" + std::to_string(page));
+    ASSERT_NE(reply.body.find("old entry"), std::string::npos) << reply.head;
+  }
+  ASSERT_EQ(ReplyCacheEntries(metrics_port), "4");
+
+  const std::string next = dir.File("catalogue.next.sqlite3");
+  ImportMany(dir, next, "new", 500);
+  ASSERT_EQ(std::rename(next.c_str(), live.c_str()), 0);
+  ASSERT_TRUE(LogSays(dir.File("log"), "loaded " + live + ": 500 entries"))
+      << "not loaded without a request";
+  EXPECT_NE(testing::Get(service->port(), kListing + "page=1").body.find("new entry"),
+            std::string::npos);
+  EXPECT_EQ(ReplyCacheEntries(metrics_port), "1") << "only the new page 1";
+}
+
+// While the next catalogue cannot be loaded yet (here a writer holds it), the
+// old one answers, and no cache may keep its replies beyond that.
+TEST(CataloguePushTest, RepliesOfACatalogueBeingReplacedAreNotForCaches) {
+  TempDir dir;
+  const std::string live = dir.File("catalogue.sqlite3");
+  ImportMany(dir, live, "old", 500);
+  std::string error;
+  auto service = ServiceProcess::Start(kService, {"--db", live}, dir.File("log"), &error);
+  ASSERT_NE(service, nullptr) << error;
+  const int port = service->port();
+  const std::string download = "/download/old7";
+  const HttpReply before = testing::Get(port, kListing + "page=1");
+  ASSERT_EQ(before.Header("Cache-Control"), "public, max-age=10");
+  ASSERT_EQ(testing::Get(port, download).Header("Cache-Control"), "public, max-age=10");
+
+  const std::string next = dir.File("catalogue.next.sqlite3");
+  ImportMany(dir, next, "new", 500);
+  {
+    SqliteDatabase writer(next, SqliteDatabase::Mode::kReadWriteCreate);
+    writer.Execute("BEGIN EXCLUSIVE");
+    ASSERT_EQ(std::rename(next.c_str(), live.c_str()), 0);
+    ASSERT_TRUE(LogSays(dir.File("log"), "cannot load " + live)) << "no load tried";
+    for (const std::string& target : {kListing + "page=1", download}) {
+      const HttpReply during = testing::Get(port, target);
+      EXPECT_EQ(during.status, 200) << target;
+      EXPECT_EQ(TagIdentity(during.Header("ETag")), TagIdentity(before.Header("ETag"))) << target;
+      EXPECT_EQ(during.Header("Cache-Control"), "no-cache") << target;
+    }
+    writer.Execute("COMMIT");
+  }
+  ASSERT_TRUE(LogSays(dir.File("log"), "loaded " + live + " again: 500 entries"));
+  const HttpReply after = testing::Get(port, kListing + "page=1");
+  EXPECT_NE(after.body.find("new entry"), std::string::npos);
+  EXPECT_EQ(after.Header("Cache-Control"), "public, max-age=10");
 }
 
 TEST(CataloguePushTest, RenamedOverTheLiveFileUnderLoad) {

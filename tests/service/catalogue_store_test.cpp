@@ -5,6 +5,7 @@
 #include <fstream>
 #include <future>
 #include <regex>
+#include <thread>
 
 #include "entry_printer.h"
 #include "listing_helpers.h"
@@ -150,8 +151,8 @@ TEST_F(CatalogueStoreTest, IdentityNamesTheContentLoaded) {
 
 // A load holds up no request while there is a catalogue to answer from.  The
 // load of the imported catalogue is held back where it says it has loaded,
-// just before it takes over: until it is let go, every request, the one that
-// noticed the import first of all, is answered from the old catalogue, whole.
+// just before it takes over: until it is let go, every request is answered
+// from the old catalogue, whole, and told that it is being replaced.
 TEST_F(CatalogueStoreTest, AnswersFromTheCatalogueHeldWhileTheNextOneLoads) {
   const CatalogueIdentity seeded = *store_->Identity();
   std::promise<void> loaded;
@@ -171,16 +172,51 @@ TEST_F(CatalogueStoreTest, AnswersFromTheCatalogueHeldWhileTheNextOneLoads) {
   loaded.get_future().wait();
   EXPECT_EQ(store_->Identity()->tag, seeded.tag);
   EXPECT_EQ(Page("", 1, 20).matches, kSeedEntryCount);
-  std::shared_ptr<const CatalogueIdentity> looked_up_in;
+  EXPECT_TRUE(store_->Rows("", 1, 20).replaced);
+  AnswerSource looked_up_in;
   EXPECT_EQ(store_->FindEntry("new", &looked_up_in), std::nullopt);
-  EXPECT_EQ(looked_up_in->tag, seeded.tag);
+  EXPECT_EQ(looked_up_in.identity->tag, seeded.tag);
+  EXPECT_TRUE(looked_up_in.replaced);
 
   let_go.set_value();
   const CatalogueIdentity imported = NextCatalogue(*store_, seeded);
   EXPECT_NE(imported.tag, seeded.tag);
   EXPECT_EQ(Page("", 1, 20).matches, kSeedEntryCount + 1);
+  EXPECT_FALSE(store_->Rows("", 1, 20).replaced);
   EXPECT_EQ(store_->FindEntry("new", &looked_up_in).value_or(CatalogueEntry{}).title, "t");
-  EXPECT_EQ(looked_up_in->tag, imported.tag);
+  EXPECT_EQ(looked_up_in.identity->tag, imported.tag);
+  EXPECT_FALSE(looked_up_in.replaced);
+  store_->SetNotices(nullptr);
+}
+
+// A push made while the one before it loads is loaded next, with nobody asking.
+TEST_F(CatalogueStoreTest, APushMadeDuringALoadIsLoadedNext) {
+  std::promise<void> first_loaded;
+  std::promise<void> second_loaded;
+  std::promise<void> let_go;
+  const std::shared_future<void> going = let_go.get_future().share();
+  int loads = 0;
+  store_->SetNotices([&](std::string_view line) {
+    if (!line.starts_with("loaded ")) return;
+    if (++loads == 1) {
+      first_loaded.set_value();
+      going.wait_for(std::chrono::seconds(10));
+    } else if (loads == 2) {
+      second_loaded.set_value();
+    }
+  });
+  CatalogueWriter::Import(db_, {CatalogueEntry{"c", "t", "l", "u", "", "first"}});
+  first_loaded.get_future().wait();
+  CatalogueWriter::Import(db_, {CatalogueEntry{"c", "t", "l", "u", "", "second"}});
+  let_go.set_value();
+  EXPECT_EQ(second_loaded.get_future().wait_for(std::chrono::seconds(10)),
+            std::future_status::ready);
+  // The notice comes just before the takeover, which a busy machine may delay.
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!store_->FindEntry("second") && std::chrono::steady_clock::now() < until) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  EXPECT_TRUE(store_->FindEntry("second").has_value());
   store_->SetNotices(nullptr);
 }
 

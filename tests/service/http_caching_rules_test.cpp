@@ -159,5 +159,22 @@ TEST(CompressedReplyCacheTest, StaysUnderItsLimitDroppingTheLeastRecentlyUsed) {
   EXPECT_EQ(cache.bytes(), before);
 }
 
+// The scope is the catalogue a reply came from: once another has taken over,
+// its replies go, and a request still answering from it keeps none.
+TEST(CompressedReplyCacheTest, KeepsOnlyTheScopeOfTheCatalogueThatAnswers) {
+  CompressedReplyCache<Sized> cache(64 * 1024);
+  const auto value = std::make_shared<Sized>(Sized{100});
+  for (const std::string key : {"old\na", "old\nb", "new\na", "\n/page"}) cache.Insert(key, value);
+  cache.KeepOnlyScope("new");
+  EXPECT_EQ(cache.Find("old\na"), nullptr);
+  EXPECT_EQ(cache.Find("old\nb"), nullptr);
+  EXPECT_NE(cache.Find("new\na"), nullptr);
+  EXPECT_NE(cache.Find("\n/page"), nullptr) << "content of no catalogue stays";
+  EXPECT_EQ(cache.entries(), 2u);
+  EXPECT_EQ(cache.bytes(), 5 + 6 + 2 * (100 + CompressedReplyCache<Sized>::kEntryOverhead));
+  cache.Insert("old\nc", value);
+  EXPECT_EQ(cache.Find("old\nc"), nullptr);
+}
+
 }  // namespace
 }  // namespace quorvel::service

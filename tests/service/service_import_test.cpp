@@ -3,6 +3,7 @@
 // removed.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -10,6 +11,7 @@
 #include <sstream>
 
 #include "running_service.h"
+#include "service/store/sqlite_handle.h"
 
 namespace quorvel::service {
 namespace {
@@ -100,6 +102,96 @@ TEST(ServiceImportTest, AnImportThatCannotBeTakenWholeChangesNothing) {
     }
     EXPECT_EQ(Snapshot(catalogues), before) << c.name;
   }
+}
+
+std::string GoodLines(int count) {
+  std::string lines;
+  for (int i = 1; i <= count; ++i) {
+    lines += "CSOL\tgood " + std::to_string(i) + "\tfree\t2001\t\tg" + std::to_string(i) + "\n";
+  }
+  return lines;
+}
+
+// --remove takes out every entry it names in one step, or none of them.
+TEST(ServiceImportTest, RemovesAllTheEntriesNamedOrNone) {
+  TempDir dir;
+  const std::string db = dir.File("c.sqlite3");
+  const std::string missing = dir.File("missing.sqlite3");
+  ASSERT_EQ(ImportLines(dir, db, GoodLines(4)).exit_code, 0);
+  const auto before = Snapshot(dir.path());
+  const std::vector<std::pair<std::vector<std::string>, std::string>> failing = {
+      {{"--db", db, "--remove", "g1", "nope", "gone"},
+       "--remove nope: " + db + " has no entry with this EntryId (nor with 1 more of those given)"},
+      {{"--db", missing, "--remove", "g1"},
+       "cannot remove entries from " + missing + ": No such file or directory"},
+  };
+  for (const auto& [arguments, cause] : failing) {
+    const ProgramResult run = RunProgram(kService, arguments);
+    EXPECT_EQ(run.exit_code, 1) << cause;
+    EXPECT_EQ(LastLine(run.err), "catalogue-service: " + cause + "; the catalogue was not changed");
+    EXPECT_EQ(Snapshot(dir.path()), before) << cause;
+  }
+
+  const ProgramResult removed = RunProgram(kService, {"--db", db, "--remove", "g1", "g3"});
+  EXPECT_EQ(removed.exit_code, 0) << removed.err;
+  EXPECT_EQ(removed.out, "removed 2 entries from " + db + "; 2 left\n");
+  const ProgramResult exported = RunProgram(kService, {"--db", db, "--export", "-"});
+  EXPECT_EQ(exported.exit_code, 0) << exported.err;
+  EXPECT_EQ(exported.out, "CSOL\tgood 2\tfree\t2001\t\tg2\nCSOL\tgood 4\tfree\t2001\t\tg4\n");
+}
+
+// An export is written beside its file and renamed over it once whole.
+TEST(ServiceImportTest, AnExportThatCannotBeWholeLeavesTheFileAsItWas) {
+  TempDir dir;
+  const std::string db = dir.File("c.sqlite3");
+  ASSERT_EQ(ImportLines(dir, db, GoodLines(2)).exit_code, 0);
+  const std::string file = dir.File("entries.tsv");
+  ASSERT_EQ(RunProgram(kService, {"--db", db, "--export", file}).exit_code, 0);
+  const std::string whole = Contents(file);
+  EXPECT_EQ(whole, GoodLines(2));
+  // Edited in place by another program: no import line can carry a tab.
+  SqliteDatabase(db, SqliteDatabase::Mode::kReadWriteCreate)
+      .Execute("UPDATE entries SET title = 'a' || char(9) || 'b' WHERE entry_id = 'g2'");
+  const auto before = Snapshot(dir.path());
+  const ProgramResult run = RunProgram(kService, {"--db", db, "--export", file});
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_EQ(LastLine(run.err), "catalogue-service: " + db +
+                                   ": the entry 'g2' has a tab in its Title; nothing was exported");
+  EXPECT_EQ(Snapshot(dir.path()), before);
+}
+
+// The old push recipe ran the import as root in the state folder of the
+// system's service, which the service's own user owns: a link it planted
+// there made root replace a root-only file with a catalogue anyone may read.
+TEST(ServiceImportTest, RootWillNotFollowALinkPlantedInAFolderAnotherUserOwns) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can be led astray this way";
+  TempDir dir;
+  const std::string state = dir.File("state");
+  const std::string secret = dir.File("secret");
+  std::filesystem::create_directory(state);
+  ASSERT_EQ(::chown(state.c_str(), 65534, 65534), 0);
+  ASSERT_EQ(::chmod(state.c_str(), 0750), 0);
+  std::ofstream(secret).close();
+  ASSERT_EQ(::chmod(secret.c_str(), 0600), 0);
+  const std::string planted = state + "/catalogue.next.sqlite3";
+  ASSERT_EQ(::symlink(secret.c_str(), planted.c_str()), 0);
+  std::ofstream(dir.File("in.tsv")) << kGoodLine;
+
+  for (const std::vector<std::string>& arguments :
+       {std::vector<std::string>{"--db", planted, "--import", dir.File("in.tsv")},
+        std::vector<std::string>{"--db", planted, "--remove", "g1"},
+        std::vector<std::string>{"--db", dir.File("c.sqlite3"), "--import", planted}}) {
+    const ProgramResult run = RunProgram(kService, arguments);
+    EXPECT_EQ(run.exit_code, 2) << arguments[3] << ": " << run.out << run.err;
+    EXPECT_TRUE(
+        LastLine(run.err).starts_with("catalogue-service: " + state + " can be changed by user "))
+        << run.err;
+  }
+  struct stat info {};
+  ASSERT_EQ(::stat(secret.c_str(), &info), 0);
+  EXPECT_EQ(info.st_size, 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+  EXPECT_FALSE(std::filesystem::exists(dir.File("c.sqlite3")));
 }
 
 // Files an operator keeps beside the catalogue, some named much as an import's

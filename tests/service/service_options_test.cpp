@@ -18,9 +18,11 @@ std::string Fields(const std::variant<ServiceOptions, OptionsError>& parsed) {
   const ServiceOptions& o = std::get<ServiceOptions>(parsed);
   std::ostringstream out;
   out << "port " << o.port << "\nbind " << o.bind << "\ndb " << o.db_path << "\npage size "
-      << o.page_size << "\nimport " << o.import_file.value_or("(none)") << "\nmax skipped "
-      << o.max_skipped << "\nhelp " << o.help << "\nconnections " << o.limits.max_connections
-      << "\nper address " << o.limits.max_connections_per_address << "\nrequest timeout "
+      << o.page_size << "\nimport " << o.import_file.value_or("(none)") << "\nremove";
+  for (const std::string& id : o.remove_ids) out << " [" << id << "]";
+  out << "\nexport " << o.export_file.value_or("(none)") << "\nmax skipped " << o.max_skipped
+      << "\nhelp " << o.help << "\nconnections " << o.limits.max_connections << "\nper address "
+      << o.limits.max_connections_per_address << "\nrequest timeout "
       << o.limits.request_timeout_seconds << "\nhead bytes " << o.limits.max_head_bytes
       << "\nheaders " << o.limits.max_headers << "\nmax age " << o.caching.max_age_seconds
       << "\nreply cache " << o.caching.reply_cache_bytes << "\norigin " << o.caching.origin
@@ -30,7 +32,8 @@ std::string Fields(const std::variant<ServiceOptions, OptionsError>& parsed) {
 
 TEST(ServiceOptionsTest, DefaultsWithoutArguments) {
   EXPECT_EQ(Fields(Parse({})),
-            "port 8731\nbind 127.0.0.1\ndb \npage size 20\nimport (none)\nmax skipped 0\n"
+            "port 8731\nbind 127.0.0.1\ndb \npage size 20\nimport (none)\nremove\nexport (none)\n"
+            "max skipped 0\n"
             "help 0\nconnections 4096\nper address 1024\nrequest timeout 10\nhead bytes 16384\n"
             "headers 100\nmax age 10\nreply cache 67108864\norigin \nmetrics (none) 0\n");
 }
@@ -60,6 +63,15 @@ TEST(ServiceOptionsTest, TakesValuesInBothForms) {
                 });
 }
 
+// --remove takes every argument up to the next option, and more after "=".
+TEST(ServiceOptionsTest, TakesTheOperatorsCommands) {
+  ExpectChanges({"--remove", "a", "b c", "--db", "x", "--remove=-d", "e"}, [](ServiceOptions& o) {
+    o.remove_ids = {"a", "b c", "-d", "e"};
+    o.db_path = "x";
+  });
+  ExpectChanges({"--export", "-"}, [](ServiceOptions& o) { o.export_file = "-"; });
+}
+
 TEST(ServiceOptionsTest, TakesTheCachingOptions) {
   ExpectChanges({"--max-age", "0", "--reply-cache-mib=3", "--metrics", "[::1]:9731", "--origin",
                  "https://catalogue.example.org:8443"},
@@ -82,6 +94,11 @@ TEST(ServiceOptionsTest, RefusesBadCommandLines) {
                                              {"--verbose"},
                                              {"extra"},
                                              {"--import"},
+                                             {"--remove"},
+                                             {"--export="},
+                                             {"--import", "x", "--remove", "y"},
+                                             {"--export", "x", "--import", "y"},
+                                             {"--remove", "x", "--export", "y"},
                                              {"--request-timeout", "0"},
                                              {"--max-headers", "x"},
                                              {"--max-header-bytes", "10"},

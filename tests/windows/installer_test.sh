@@ -15,6 +15,19 @@ me=installer_test
 work="$state/installer"
 rm -rf "$work"
 mkdir -p "$work"
+# Runs a command with no descriptor of ours but its log: Wine's daemons, which
+# a Wine start may launch and which outlive it, must not hold ctest's pipe.
+detached() {
+  local log=$1
+  shift
+  (
+    for fd in /proc/self/fd/*; do
+      fd=${fd##*/}
+      [ "$fd" -gt 2 ] && eval "exec $fd>&-" 2>/dev/null
+    done
+    exec "$@"
+  ) </dev/null >>"$log" 2>&1
+}
 fail() { echo "$me: FAILED: $*" >&2; exit 1; }
 key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quorvel'
 # Waits up to $1 seconds for the command after it to succeed.
@@ -28,7 +41,7 @@ wait_for() {
   return 1
 }
 
-wine "$installer" /S >"$work/install.log" 2>&1 || true
+detached "$work/install.log" wine "$installer" /S || true
 user_folder=$(find "$WINEPREFIX/drive_c/users" -mindepth 1 -maxdepth 1 -type d ! -name Public | head -n 1)
 target="$user_folder/AppData/Local/Programs/Quorvel"
 shortcut="$user_folder/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Quorvel.lnk"
@@ -45,27 +58,27 @@ while read -r file; do
 done <"$work/expected"
 [ -s "$target/uninstall.exe" ] || fail "no uninstaller"
 [ -s "$shortcut" ] || fail "no Start-menu shortcut"
-wine reg query "$key" >"$work/entry.txt" 2>&1 || true
+detached "$work/entry.txt" wine reg query "$key" || true
 grep -q 'DisplayName.*Quorvel' "$work/entry.txt" &&
   grep -q 'UninstallString.*uninstall\.exe' "$work/entry.txt" ||
   fail "no entry among the installed programs: $(cat "$work/entry.txt")"
 echo "$me: installed $(wc -l <"$work/expected") files, the uninstaller, the shortcut and the entry"
 
 # The installed program starts: its window appears on the session's screen.
-wine "$target/quorvel.exe" >"$work/program.log" 2>&1 &
+detached "$work/program.log" wine "$target/quorvel.exe" &
 program=$!
 shows_window() { xwininfo -root -tree 2>/dev/null | grep -q '"Quorvel1.8"'; }
 started=yes
 wait_for 60 shows_window || started=no
-wine taskkill /IM quorvel.exe >>"$work/program.log" 2>&1 || true
+detached "$work/program.log" wine taskkill /IM quorvel.exe || true
 wait_for 20 bash -c "! kill -0 $program 2>/dev/null" || kill "$program" 2>/dev/null || true
 [ "$started" = yes ] || fail "the installed program showed no window"
 echo "$me: the installed program showed its window"
 
 # The uninstaller copies itself away and returns at once: wait for its effect.
-wine "$target/uninstall.exe" /S >"$work/uninstall.log" 2>&1 || true
+detached "$work/uninstall.log" wine "$target/uninstall.exe" /S || true
 wait_for 60 test ! -e "$target" || fail "left behind: $(cd "$target" && find . | tr '\n' ' ')"
 [ ! -e "$shortcut" ] || fail "the Start-menu shortcut is still there"
-wine reg query "$key" >"$work/entry-after.txt" 2>&1 || true
+detached "$work/entry-after.txt" wine reg query "$key" || true
 ! grep -q 'DisplayName' "$work/entry-after.txt" || fail "the entry is still among the installed programs"
 echo "$me: uninstalled: no file, shortcut or entry left"

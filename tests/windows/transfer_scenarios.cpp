@@ -4,12 +4,16 @@
 // left of a body before it lets a connection go, so every misbehaviour ends
 // by itself a few seconds after the client's limits have passed.
 // The first path segment of a request names what it does; any other target is
-// answered with itself as the body.  It prints "127.0.0.1:PORT 127.0.0.1:PORT2"
+// answered with itself as the body.  /hold/... answers only once the file
+// named in QUORVEL_SCENARIO_RELEASE exists (a minute at most, then it says
+// "expired" in /seen), and /seen lists the targets asked for so far.  It prints "127.0.0.1:PORT 127.0.0.1:PORT2"
 // (PORT2: a port nobody listens on) and serves until it is ended, or at the
 // latest after ten minutes.
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <string>
@@ -121,10 +125,32 @@ const std::map<std::string, std::function<void(Connection&, const std::string&)>
 
 int main() {
   int port = 0;
+  ScriptedHttpServer* self = nullptr;
+  bool expired = false;
+  const char* release = std::getenv("QUORVEL_SCENARIO_RELEASE");
   ScriptedHttpServer server(
-      [&port](Connection& c, const std::string& target) {
+      [&](Connection& c, const std::string& target) {
         const std::size_t end = target.find_first_of("/?", 1);
         const std::string name = target.substr(1, end == std::string::npos ? end : end - 1);
+        if (name == "hold") {
+          for (int i = 0; i < 600 && !c.client_gone(); ++i) {
+            if (release != nullptr && std::filesystem::exists(release)) {
+              c.Send(HttpResponse(200, "<html><body>held</body></html>",
+                                  "Content-Type: text/html\r\n"));
+              return;
+            }
+            c.Pause(100ms);
+          }
+          expired = true;
+          c.Send(HttpResponse(503, ""));
+          return;
+        }
+        if (name == "seen") {
+          std::string list;
+          for (const std::string& seen : self->targets()) list += seen + "\n";
+          c.Send(HttpResponse(200, list + (expired ? "expired\n" : "")));
+          return;
+        }
         if (name == "redirect_to_root") {
           // No path after the port: the root with the query is asked for.
           c.Send(HttpResponse(
@@ -140,6 +166,7 @@ int main() {
       },
       10min);
   if (!server.ok()) return 1;
+  self = &server;
   port = server.port();
   const std::string refusing = ScriptedHttpServer::RefusingUrl().toStdString();
   const std::string refusing_host = refusing.substr(7, refusing.find('/', 7) - 7);

@@ -2,8 +2,6 @@
 
 #include <QAccessibleWidget>
 
-#include "progressbar/progressbar_export.h"
-
 namespace quorvel::progressbar {
 
 class ProgressBarWidget;
@@ -11,8 +9,7 @@ class ProgressBarWidget;
 // What a screen reader sees of a progress bar widget: role ProgressBar, the
 // caption on show as its name (the object name when none shows) and Value
 // within Min and Max as its value, which only the program can change.
-class QUORVEL_PROGRESSBAR_INTERNAL ProgressBarAccessible final : public QAccessibleWidget,
-                                                                 public QAccessibleValueInterface {
+class ProgressBarAccessible final : public QAccessibleWidget, public QAccessibleValueInterface {
  public:
   explicit ProgressBarAccessible(ProgressBarWidget* widget);
 
@@ -32,15 +29,13 @@ class QUORVEL_PROGRESSBAR_INTERNAL ProgressBarAccessible final : public QAccessi
 
 // The accessibility factory that makes the interface above for every
 // ProgressBarWidget; ProgressBarWidget installs it once.
-QUORVEL_PROGRESSBAR_INTERNAL QAccessibleInterface* ProgressBarAccessibleFactory(const QString& key,
-                                                                                QObject* object);
+QAccessibleInterface* ProgressBarAccessibleFactory(const QString& key, QObject* object);
 
 // Where the widgets send their accessibility events: QAccessible, which passes
 // them on only while an assistive technology listens. Tests put a recorder in
 // its place; the previous receiver is returned.
 using AccessibilityUpdate = void (*)(QAccessibleEvent* event);
-QUORVEL_PROGRESSBAR_INTERNAL AccessibilityUpdate
-ReplaceAccessibilityUpdate(AccessibilityUpdate update);
+AccessibilityUpdate ReplaceAccessibilityUpdate(AccessibilityUpdate update);
 // Sends `event` to the current receiver.
 void SendAccessibilityUpdate(QAccessibleEvent* event);
 

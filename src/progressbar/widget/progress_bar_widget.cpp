@@ -12,11 +12,10 @@
 #include <cmath>
 #include <iterator>
 
-#include "progressbar/bar_caption.h"
-#include "progressbar/bar_renderer.h"
 #include "progressbar/property_persistence.h"
 #include "progressbar/property_table.h"
 #include "progressbar/widget/progress_bar_accessible.h"
+#include "progressbar/widget/progress_bar_widget_private.h"
 #include "progressbar/window_region.h"
 
 namespace quorvel::progressbar {
@@ -30,16 +29,19 @@ Colour ToColour(const QColor& colour) {
 
 }  // namespace
 
+ProgressBarWidgetPrivate::ProgressBarWidgetPrivate(ProgressBarWidget& q, QWidget* parent)
+    : q(q),
+      ambient_font(std::make_shared<QFont>(parent != nullptr ? parent->font() : q.font())),
+      bar(q) {}
+
 ProgressBarWidget::ProgressBarWidget(QWidget* parent)
-    : QWidget(parent),
-      ambient_font_(std::make_shared<QFont>(parent != nullptr ? parent->font() : font())),
-      bar_(*this) {
+    : QWidget(parent), d_(std::make_unique<ProgressBarWidgetPrivate>(*this, parent)) {
   // The back buffer covers every pixel, so nothing needs clearing first.
   setAttribute(Qt::WA_OpaquePaintEvent);
-  surface_.SetBackColor(ToColour(palette().color(QPalette::Window)));
-  surface_.OnWindowRegion(
-      [this](const RoundRectRegion& region, bool redraw) { ApplyRegion(region, redraw); });
-  FitSurface();
+  d_->surface.SetBackColor(ToColour(palette().color(QPalette::Window)));
+  d_->surface.OnWindowRegion(
+      [this](const RoundRectRegion& region, bool redraw) { d_->ApplyRegion(region, redraw); });
+  d_->FitSurface();
   // Once per program: screen readers reach every bar through this factory.
   static const bool accessible = [] {
     QAccessible::installFactory(&ProgressBarAccessibleFactory);
@@ -48,99 +50,127 @@ ProgressBarWidget::ProgressBarWidget(QWidget* parent)
   static_cast<void>(accessible);
 }
 
-bool ProgressBarWidget::FitSurface() {
-  const qreal ratio = devicePixelRatioF();
-  if (surface_.Size() == size() && surface_.DevicePixelRatio() == ratio) return false;
-  surface_.SetDevicePixelRatio(ratio);
-  surface_.Resize(size());
+bool ProgressBarWidgetPrivate::FitSurface() {
+  const qreal ratio = q.devicePixelRatioF();
+  if (surface.Size() == q.size() && surface.DevicePixelRatio() == ratio) return false;
+  surface.SetDevicePixelRatio(ratio);
+  surface.Resize(q.size());
   return true;
 }
 
 ProgressBarWidget::~ProgressBarWidget() = default;
 
-Status ProgressBarWidget::InitProperties() {
-  if (started_) return Status::Ok();
-  started_ = true;
-  return progressbar::InitProperties(bar_, *this);
+ProgressBar& ProgressBarWidget::Bar() {
+  d_->StartOnFirstUse();
+  return d_->bar;
 }
 
-void ProgressBarWidget::StartOnFirstUse() {
-  if (!started_) static_cast<void>(InitProperties());
+const ProgressBar& ProgressBarWidget::Bar() const { return d_->bar; }
+
+const QImage& ProgressBarWidget::BackBuffer() const { return d_->surface.Image(); }
+
+Status ProgressBarWidget::InitProperties() {
+  if (d_->started) return Status::Ok();
+  d_->started = true;
+  return progressbar::InitProperties(d_->bar, *this);
+}
+
+void ProgressBarWidgetPrivate::StartOnFirstUse() {
+  if (!started) static_cast<void>(q.InitProperties());
 }
 
 void ProgressBarWidget::ReadProperties(PropertyStore& store) {
-  started_ = true;
-  progressbar::ReadProperties(bar_, *this, store);
+  d_->started = true;
+  progressbar::ReadProperties(d_->bar, *this, store);
 }
 
 Status ProgressBarWidget::WriteProperties(PropertyStore& store) const {
-  return progressbar::WriteProperties(bar_, *this, store);
+  return progressbar::WriteProperties(d_->bar, *this, store);
 }
 
-void ProgressBarWidget::SetValue(int value) { Forward(&ProgressBar::SetValue, value); }
-void ProgressBarWidget::SetMax(int max) { Forward(&ProgressBar::SetMax, max); }
-void ProgressBarWidget::SetMin(int min) { Forward(&ProgressBar::SetMin, min); }
+int ProgressBarWidget::Value() const { return d_->bar.Value(); }
+int ProgressBarWidget::Max() const { return d_->bar.Max(); }
+int ProgressBarWidget::Min() const { return d_->bar.Min(); }
+int ProgressBarWidget::RoundedValue() const { return d_->bar.RoundedValue(); }
+bool ProgressBarWidget::Enabled() const { return d_->bar.Enabled(); }
+int ProgressBarWidget::Theme() const { return d_->bar.Theme(); }
+int ProgressBarWidget::TextStyle() const { return d_->bar.TextStyle(); }
+int ProgressBarWidget::Orientations() const { return d_->bar.Orientations(); }
+int ProgressBarWidget::TextAlignment() const { return d_->bar.TextAlignment(); }
+QString ProgressBarWidget::Text() const { return d_->bar.Text(); }
+uint ProgressBarWidget::TextEffectColor() const { return d_->bar.TextEffectColor(); }
+int ProgressBarWidget::TextEffect() const { return d_->bar.TextEffect(); }
+uint ProgressBarWidget::TextForeColor() const { return d_->bar.TextForeColor(); }
+uint ProgressBarWidget::PBSCustomeColor1() const { return d_->bar.PBSCustomeColor1(); }
+uint ProgressBarWidget::PBSCustomeColor2() const { return d_->bar.PBSCustomeColor2(); }
+
+void ProgressBarWidget::SetValue(int value) { d_->Forward(&ProgressBar::SetValue, value); }
+void ProgressBarWidget::SetMax(int max) { d_->Forward(&ProgressBar::SetMax, max); }
+void ProgressBarWidget::SetMin(int min) { d_->Forward(&ProgressBar::SetMin, min); }
 void ProgressBarWidget::SetRoundedValue(int rounded_value) {
-  Forward(&ProgressBar::SetRoundedValue, rounded_value);
+  d_->Forward(&ProgressBar::SetRoundedValue, rounded_value);
 }
-void ProgressBarWidget::SetEnabled(bool enabled) { Forward(&ProgressBar::SetEnabled, enabled); }
-void ProgressBarWidget::SetTheme(int theme) { Forward(&ProgressBar::SetTheme, theme); }
+void ProgressBarWidget::SetEnabled(bool enabled) { d_->Forward(&ProgressBar::SetEnabled, enabled); }
+void ProgressBarWidget::SetTheme(int theme) { d_->Forward(&ProgressBar::SetTheme, theme); }
 void ProgressBarWidget::SetTextStyle(int text_style) {
-  Forward(&ProgressBar::SetTextStyle, text_style);
+  d_->Forward(&ProgressBar::SetTextStyle, text_style);
 }
 void ProgressBarWidget::SetOrientations(int orientations) {
-  Forward(&ProgressBar::SetOrientations, orientations);
+  d_->Forward(&ProgressBar::SetOrientations, orientations);
 }
 void ProgressBarWidget::SetTextAlignment(int text_alignment) {
-  Forward(&ProgressBar::SetTextAlignment, text_alignment);
+  d_->Forward(&ProgressBar::SetTextAlignment, text_alignment);
 }
-void ProgressBarWidget::SetText(const QString& text) { Forward(&ProgressBar::SetText, text); }
+void ProgressBarWidget::SetText(const QString& text) { d_->Forward(&ProgressBar::SetText, text); }
 void ProgressBarWidget::SetTextEffectColor(uint colour) {
-  Forward(&ProgressBar::SetTextEffectColor, colour);
+  d_->Forward(&ProgressBar::SetTextEffectColor, colour);
 }
 void ProgressBarWidget::SetTextEffect(int text_effect) {
-  Forward(&ProgressBar::SetTextEffect, text_effect);
+  d_->Forward(&ProgressBar::SetTextEffect, text_effect);
 }
 void ProgressBarWidget::SetTextForeColor(uint colour) {
-  Forward(&ProgressBar::SetTextForeColor, colour);
+  d_->Forward(&ProgressBar::SetTextForeColor, colour);
 }
 void ProgressBarWidget::SetPBSCustomeColor1(uint colour) {
-  Forward(&ProgressBar::SetPBSCustomeColor1, colour);
+  d_->Forward(&ProgressBar::SetPBSCustomeColor1, colour);
 }
 void ProgressBarWidget::SetPBSCustomeColor2(uint colour) {
-  Forward(&ProgressBar::SetPBSCustomeColor2, colour);
+  d_->Forward(&ProgressBar::SetPBSCustomeColor2, colour);
 }
 void ProgressBarWidget::SetTextFontValue(const QFont& font) {
-  Forward(&ProgressBar::SetTextFont, std::make_shared<QFont>(font));
+  d_->Forward(&ProgressBar::SetTextFont, std::make_shared<QFont>(font));
 }
 
 QFont ProgressBarWidget::TextFontValue() const {
-  const std::shared_ptr<QFont> font = bar_.TextFont();
+  const std::shared_ptr<QFont> font = d_->bar.TextFont();
   return font ? *font : QFont();
 }
 
 Status ProgressBarWidget::PropertyChanged(std::string_view name) {
   Q_EMIT propertyChanged(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
-  AnnounceTyped(name);
+  d_->AnnounceTyped(name);
   return Status::Ok();
 }
 
-void ProgressBarWidget::AnnounceTyped(std::string_view name) {
+QString ProgressBarWidget::DisplayName() const { return objectName(); }
+
+std::shared_ptr<QFont> ProgressBarWidget::Font() const { return d_->ambient_font; }
+
+void ProgressBarWidgetPrivate::AnnounceTyped(std::string_view name) {
   // The Qt property of the same name carries the typed signal (its NOTIFY),
   // which takes the property's value, of the property's type.
-  const QMetaObject& meta = staticMetaObject;
+  const QMetaObject& meta = ProgressBarWidget::staticMetaObject;
   const QMetaProperty property =
       meta.property(meta.indexOfProperty(QByteArray(name.data(), name.size()).constData()));
   Q_ASSERT(property.isValid() && property.notifySignal().parameterCount() == 1 &&
            property.notifySignal().parameterMetaType(0) == property.metaType());
-  QVariant value = property.read(this);
+  QVariant value = property.read(&q);
   void* arguments[] = {nullptr, value.data()};
-  QMetaObject::metacall(this, QMetaObject::InvokeMetaMethod, property.notifySignalIndex(),
-                        arguments);
+  QMetaObject::metacall(&q, QMetaObject::InvokeMetaMethod, property.notifySignalIndex(), arguments);
 
   namespace key = property_name;
   if (name == key::kValue) {
-    QAccessibleValueChangeEvent event(this, Value());
+    QAccessibleValueChangeEvent event(&q, bar.Value());
     SendAccessibilityUpdate(&event);
   }
   // What the caption shows and the room it needs: the size hints and the
@@ -150,32 +180,26 @@ void ProgressBarWidget::AnnounceTyped(std::string_view name) {
       key::kTextEffect, key::kTextFont, key::kOrientations};
   if (std::find(std::begin(kShapeTheCaption), std::end(kShapeTheCaption), name) !=
       std::end(kShapeTheCaption)) {
-    updateGeometry();
-    QAccessibleEvent event(this, QAccessible::NameChanged);
+    q.updateGeometry();
+    QAccessibleEvent event(&q, QAccessible::NameChanged);
     SendAccessibilityUpdate(&event);
   }
 }
 
-QString ProgressBarWidget::CaptionText() const {
-  if (bar_.TextEffect() < 1 || bar_.TextEffect() > 5) return {};
-  const std::optional<double> percent = BarPercent(bar_);
-  if (bar_.TextStyle() == 2 && !percent) return {};
-  return CaptionFor(bar_.TextStyle(), bar_.Value(), percent.value_or(0), bar_.Text())
-      .value_or(QString());
-}
+QString ProgressBarWidget::CaptionText() const { return d_->bar.CaptionText(); }
 
-QFont ProgressBarWidget::CaptionFont() const {
-  const std::shared_ptr<QFont> font = bar_.TextFont();
-  return font ? *font : this->font();
+QFont ProgressBarWidgetPrivate::CaptionFont() const {
+  const std::shared_ptr<QFont> font = bar.TextFont();
+  return font ? *font : q.font();
 }
 
 DrawingSurface& ProgressBarWidget::Surface() {
-  FitSurface();
-  return surface_;
+  d_->FitSurface();
+  return d_->surface;
 }
 
 QSize ProgressBarWidget::minimumSizeHint() const {
-  const QFontMetricsF metrics(CaptionFont());
+  const QFontMetricsF metrics(d_->CaptionFont());
   // The caption sits 1 pixel from the left edge and 3 from the right; a
   // bottom caption 1 pixel above the bottom edge.
   const QString caption = CaptionText();
@@ -186,18 +210,18 @@ QSize ProgressBarWidget::minimumSizeHint() const {
 
 QSize ProgressBarWidget::sizeHint() const {
   const QSize least = minimumSizeHint();
-  if (bar_.Orientations() == static_cast<int>(Orientation::kVertical)) {
+  if (d_->bar.Orientations() == static_cast<int>(Orientation::kVertical)) {
     return QSize(least.width() + 8, std::max(least.height() + 16, 200));
   }
   return QSize(std::max(least.width() + 16, 200), least.height() + 6);
 }
 
 void ProgressBarWidget::paintEvent(QPaintEvent* event) {
-  StartOnFirstUse();
+  d_->StartOnFirstUse();
   // Moved to a screen of another pixel ratio: paint the picture afresh for it.
-  if (FitSurface()) bar_.Resize();
+  if (d_->FitSurface()) d_->bar.Resize();
   QPainter painter(this);
-  const QImage& buffer = surface_.Image();
+  const QImage& buffer = d_->surface.Image();
   if (buffer.isNull()) return;
   const QRectF target(event->rect());
   const qreal ratio = buffer.devicePixelRatio();
@@ -205,16 +229,16 @@ void ProgressBarWidget::paintEvent(QPaintEvent* event) {
 }
 
 void ProgressBarWidget::resizeEvent(QResizeEvent*) {
-  FitSurface();
-  if (started_) {
-    bar_.Resize();
+  d_->FitSurface();
+  if (d_->started) {
+    d_->bar.Resize();
   } else {
-    StartOnFirstUse();  // paints at the new size
+    d_->StartOnFirstUse();  // paints at the new size
   }
 }
 
 void ProgressBarWidget::showEvent(QShowEvent* event) {
-  StartOnFirstUse();
+  d_->StartOnFirstUse();
   QWidget::showEvent(event);
 }
 
@@ -222,11 +246,11 @@ void ProgressBarWidget::changeEvent(QEvent* event) {
   switch (event->type()) {
     case QEvent::ParentChange:
     case QEvent::FontChange:
-      FollowParentFont();
+      d_->FollowParentFont();
       break;
     case QEvent::PaletteChange:
-      surface_.SetBackColor(ToColour(palette().color(QPalette::Window)));
-      if (started_) bar_.Resize();
+      d_->surface.SetBackColor(ToColour(palette().color(QPalette::Window)));
+      if (d_->started) d_->bar.Resize();
       break;
     default:
       break;
@@ -234,20 +258,20 @@ void ProgressBarWidget::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
 }
 
-void ProgressBarWidget::FollowParentFont() {
-  const QFont wanted = parentWidget() != nullptr ? parentWidget()->font() : font();
-  if (*ambient_font_ == wanted) return;
+void ProgressBarWidgetPrivate::FollowParentFont() {
+  const QFont wanted = q.parentWidget() != nullptr ? q.parentWidget()->font() : q.font();
+  if (*ambient_font == wanted) return;
   // The same object changes, so a bar that uses the ambient font follows it.
-  *ambient_font_ = wanted;
-  if (started_ && bar_.TextFont() == ambient_font_) bar_.Resize();
+  *ambient_font = wanted;
+  if (started && bar.TextFont() == ambient_font) bar.Resize();
 }
 
-void ProgressBarWidget::ApplyRegion(const RoundRectRegion& region, bool redraw) {
-  if (applied_region_ != region) {
-    setMask(ToQRegion(region));
-    applied_region_ = region;
+void ProgressBarWidgetPrivate::ApplyRegion(const RoundRectRegion& region, bool redraw) {
+  if (applied_region != region) {
+    q.setMask(ToQRegion(region));
+    applied_region = region;
   }
-  if (redraw) update();
+  if (redraw) q.update();
 }
 
 }  // namespace quorvel::progressbar

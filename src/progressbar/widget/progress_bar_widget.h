@@ -5,10 +5,7 @@
 #include <QString>
 #include <QWidget>
 #include <memory>
-#include <optional>
-#include <utility>
 
-#include "quorvel/progressbar/image_drawing_surface.h"
 #include "quorvel/progressbar/progress_bar.h"
 #include "quorvel/progressbar/progress_bar_enums.h"
 #include "quorvel/progressbar/progress_bar_host.h"
@@ -16,6 +13,8 @@
 #include "quorvel/progressbar/property_store.h"
 
 namespace quorvel::progressbar {
+
+class ProgressBarWidgetPrivate;
 
 // A QWidget that hosts one progress bar. It is the bar's host and gives it a
 // drawing surface over a persistent back buffer: the bar paints into the
@@ -48,6 +47,9 @@ namespace quorvel::progressbar {
 //
 // Enabled is the bar's greyed look, independent of QWidget::isEnabled(); the
 // bar takes no input.
+//
+// Binary interface: all state lies behind one private pointer, so the class
+// keeps its size and layout as the library changes.
 class QUORVEL_PROGRESSBAR_EXPORT ProgressBarWidget : public QWidget, public ProgressBarHost {
   Q_OBJECT
   Q_CLASSINFO("Value", "Progressbar Value.")
@@ -94,15 +96,13 @@ class QUORVEL_PROGRESSBAR_EXPORT ProgressBarWidget : public QWidget, public Prog
   ~ProgressBarWidget() override;
 
   // The hosted control, for everything the Qt properties do not cover (the
-  // shared font reference, the painters, the palette).
-  ProgressBar& Bar() {
-    StartOnFirstUse();
-    return bar_;
-  }
-  const ProgressBar& Bar() const { return bar_; }
+  // shared font reference, the painters, the palette). Taken for changes, it
+  // starts the widget first.
+  ProgressBar& Bar();
+  const ProgressBar& Bar() const;
 
   // The back buffer: the bar's picture as last painted.
-  const QImage& BackBuffer() const { return surface_.Image(); }
+  const QImage& BackBuffer() const;
 
   // Gives a widget that has not started yet the creation values; does
   // nothing on one that has (a widget starts only once).
@@ -113,53 +113,53 @@ class QUORVEL_PROGRESSBAR_EXPORT ProgressBarWidget : public QWidget, public Prog
   // Saves the bar into `store`; see property_persistence.h.
   Status WriteProperties(PropertyStore& store) const;
 
-  int Value() const { return bar_.Value(); }
+  int Value() const;
   void SetValue(int value);
-  int Max() const { return bar_.Max(); }
+  int Max() const;
   void SetMax(int max);
-  int Min() const { return bar_.Min(); }
+  int Min() const;
   void SetMin(int min);
-  int RoundedValue() const { return bar_.RoundedValue(); }
+  int RoundedValue() const;
   void SetRoundedValue(int rounded_value);
-  bool Enabled() const { return bar_.Enabled(); }
+  bool Enabled() const;
   void SetEnabled(bool enabled);
   // The integer options also take their named values (progress_bar_enums.h).
-  int Theme() const { return bar_.Theme(); }
+  int Theme() const;
   void SetTheme(int theme);
   void SetTheme(progressbar::Theme theme) { SetTheme(static_cast<int>(theme)); }
-  int TextStyle() const { return bar_.TextStyle(); }
+  int TextStyle() const;
   void SetTextStyle(int text_style);
   void SetTextStyle(progressbar::TextStyle style) { SetTextStyle(static_cast<int>(style)); }
-  int Orientations() const { return bar_.Orientations(); }
+  int Orientations() const;
   void SetOrientations(int orientations);
   void SetOrientations(Orientation orientation) { SetOrientations(static_cast<int>(orientation)); }
-  int TextAlignment() const { return bar_.TextAlignment(); }
+  int TextAlignment() const;
   void SetTextAlignment(int text_alignment);
   void SetTextAlignment(progressbar::TextAlignment alignment) {
     SetTextAlignment(static_cast<int>(alignment));
   }
-  QString Text() const { return bar_.Text(); }
+  QString Text() const;
   void SetText(const QString& text);
-  uint TextEffectColor() const { return bar_.TextEffectColor(); }
+  uint TextEffectColor() const;
   void SetTextEffectColor(uint colour);
-  int TextEffect() const { return bar_.TextEffect(); }
+  int TextEffect() const;
   void SetTextEffect(int text_effect);
   void SetTextEffect(progressbar::TextEffect effect) { SetTextEffect(static_cast<int>(effect)); }
-  uint TextForeColor() const { return bar_.TextForeColor(); }
+  uint TextForeColor() const;
   void SetTextForeColor(uint colour);
   // A copy of the caption font (the default font when none is set); setting
   // one gives the bar a new font object of its own.
   QFont TextFontValue() const;
   void SetTextFontValue(const QFont& font);
-  uint PBSCustomeColor1() const { return bar_.PBSCustomeColor1(); }
+  uint PBSCustomeColor1() const;
   void SetPBSCustomeColor1(uint colour);
-  uint PBSCustomeColor2() const { return bar_.PBSCustomeColor2(); }
+  uint PBSCustomeColor2() const;
   void SetPBSCustomeColor2(uint colour);
 
   // ProgressBarHost.
   Status PropertyChanged(std::string_view name) override;
-  QString DisplayName() const override { return objectName(); }
-  std::shared_ptr<QFont> Font() const override { return ambient_font_; }
+  QString DisplayName() const override;
+  std::shared_ptr<QFont> Font() const override;
   // The back buffer, brought to the widget's size first: Qt holds back the
   // resize events of a hidden widget, but a repaint must see the size it has.
   DrawingSurface& Surface() override;
@@ -185,7 +185,8 @@ class QUORVEL_PROGRESSBAR_EXPORT ProgressBarWidget : public QWidget, public Prog
   void setPBSCustomeColor1(uint colour) { SetPBSCustomeColor1(colour); }
   void setPBSCustomeColor2(uint colour) { SetPBSCustomeColor2(colour); }
 
-  // The caption as the bar prints it now; empty when it prints none.
+  // The caption as the bar prints it now; empty when it prints none
+  // (ProgressBar::CaptionText()).
   QString CaptionText() const;
 
   // Room for the caption in its font: the minimum just fits it with the bar's
@@ -223,31 +224,8 @@ class QUORVEL_PROGRESSBAR_EXPORT ProgressBarWidget : public QWidget, public Prog
   void changeEvent(QEvent* event) override;
 
  private:
-  // Sets a property of the bar, starting it first if needed. The widget's own
-  // host never refuses a notice, so the setter cannot fail.
-  template <typename Parameter, typename Argument>
-  void Forward(Status (ProgressBar::*set)(Parameter), Argument&& value) {
-    StartOnFirstUse();
-    static_cast<void>((bar_.*set)(std::forward<Argument>(value)));
-  }
-  // The typed signal, accessibility event and geometry update of `name`.
-  void AnnounceTyped(std::string_view name);
-  // The caption's font: the bar's, or the widget's before it has one.
-  QFont CaptionFont() const;
-  // Brings the back buffer to the widget's size and device pixel ratio.
-  // Returns whether it changed.
-  bool FitSurface();
-  // Runs InitProperties() if neither it nor ReadProperties() has run.
-  void StartOnFirstUse();
-  void ApplyRegion(const RoundRectRegion& region, bool redraw);
-  void FollowParentFont();
-
-  ImageDrawingSurface surface_;
-  std::shared_ptr<QFont> ambient_font_;
-  std::optional<RoundRectRegion> applied_region_;
-  bool started_ = false;
-  // Last: the bar draws on the members above from its first setter on.
-  ProgressBar bar_;
+  friend class ProgressBarWidgetPrivate;
+  const std::unique_ptr<ProgressBarWidgetPrivate> d_;
 };
 
 }  // namespace quorvel::progressbar

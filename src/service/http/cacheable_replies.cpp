@@ -54,6 +54,7 @@ bool CompressedQuickly(const ReadyReply& reply) {
 CacheableReplies::CacheableReplies(const CachingOptions& options)
     : cache_control_(ConditionalReply::CacheControl(options.max_age_seconds)),
       quick_cache_control_(ConditionalReply::CacheControl(options.max_age_seconds, false)),
+      cache_control_replaced_(ConditionalReply::CacheControl(0)),
       caching_(options.reply_cache_bytes > 0),
       cache_(options.reply_cache_bytes) {}
 
@@ -68,6 +69,8 @@ CacheableReplies::Prepared CacheableReplies::Prepare(MHD_Connection* connection,
     key.reserve(subject.identity_tag.size() + subject.key.size() + 2);
     key.append(subject.identity_tag).append(1, '\n').append(subject.key);
     key.push_back(static_cast<char>('0' + static_cast<int>(wanted)));
+    // Sent with other headers; dropped with the rest of its catalogue's.
+    if (subject.catalogue_replaced) key.push_back('-');
     reply = cache_.Find(key);
   }
   if (reply == nullptr || CompressedQuickly(*reply)) {
@@ -117,7 +120,9 @@ std::shared_ptr<const ReadyReply> CacheableReplies::Build(const ReplySubject& su
   const bool weak = coding != ContentCoding::kIdentity && effort == CompressionEffort::kQuick;
   headers.entity_tag = ConditionalReply::EntityTag(subject.identity_tag, tagged, coding, weak);
   headers.last_modified = subject.last_modified;
-  headers.cache_control = weak ? quick_cache_control_ : cache_control_;
+  headers.cache_control = subject.catalogue_replaced ? cache_control_replaced_
+                          : weak                     ? quick_cache_control_
+                                                     : cache_control_;
   headers.vary = subject.varies_by_host ? kVaryCodingAndHost : kVaryCoding;
   return ReadyReply::Make(std::move(body), coding, std::move(headers));
 }

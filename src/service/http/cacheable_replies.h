@@ -28,6 +28,9 @@ struct ReplySubject {
   std::string key;
   bool varies_by_host = false;
   const char* content_type = nullptr;
+  // The catalogue is being replaced by the one its file holds now: caches
+  // must not keep the reply, which stands only until that one takes over.
+  bool catalogue_replaced = false;
 };
 
 // Replies that caches and proxies can hold: each carries an entity tag,
@@ -66,6 +69,13 @@ class CacheableReplies {
   Prepared Prepare(MHD_Connection* connection, const ReplySubject& subject,
                    const BodyBuilder& build);
 
+  // The catalogue `identity_tag` names has taken over: the replies of every
+  // other catalogue go, as none of them can be asked for again.  Empty: no
+  // catalogue answers, so none of their replies is kept.
+  void KeepOnlyCatalogue(std::string_view identity_tag) {
+    cache_.KeepOnlyScope(std::string(identity_tag));
+  }
+
   const Cache& cache() const { return cache_; }
   const std::string& cache_control() const { return cache_control_; }
 
@@ -74,7 +84,8 @@ class CacheableReplies {
                                           const BodyBuilder& build, CompressionEffort effort) const;
 
   const std::string cache_control_;
-  const std::string quick_cache_control_;  // of a quickly compressed body
+  const std::string quick_cache_control_;     // of a quickly compressed body
+  const std::string cache_control_replaced_;  // for replies of a catalogue being replaced
   const bool caching_;
   Cache cache_;
 };

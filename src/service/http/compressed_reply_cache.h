@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstddef>
@@ -21,6 +22,11 @@ namespace quorvel::service {
 // least recently used entries going first.  Split into shards with a lock
 // each, so the serving threads rarely wait for one another.  `Value` must
 // have `std::size_t Bytes() const`, what it holds besides the key.
+//
+// A key's scope is its text up to its first line end: the catalogue a reply
+// was built from, or nothing for content that outlives every catalogue.
+// KeepOnlyScope() lets a whole scope go at once, when its catalogue has been
+// replaced and none of its replies can be asked for again.
 template <typename Value>
 class CompressedReplyCache {
  public:
@@ -59,6 +65,9 @@ class CompressedReplyCache {
     std::list<Entry> evicted;
     {
       std::lock_guard lock(shard.mutex);
+      // Checked under the shard's lock: a scope let go meanwhile has either
+      // been swept from this shard already, or is swept after this.
+      if (!InCurrentScope(key)) return;
       if (const auto found = shard.index.find(key); found != shard.index.end()) {
         Unlink(shard, found->second, evicted);
       }
@@ -69,6 +78,28 @@ class CompressedReplyCache {
       bytes_.fetch_add(cost, std::memory_order_relaxed);
       entries_.fetch_add(1, std::memory_order_relaxed);
       while (shard.bytes > shard_limit_) Unlink(shard, std::prev(shard.order.end()), evicted);
+    }
+  }
+
+  // Lets go of every entry of a scope other than `scope` (but those of the
+  // empty scope), and from now on keeps none that a request still under way
+  // may offer for a scope let go.
+  void KeepOnlyScope(std::string scope) {
+    {
+      std::lock_guard lock(scope_mutex_);
+      scope_ = std::move(scope);
+      scoped_ = true;
+    }
+    for (Shard& shard : shards_) {
+      std::list<Entry> evicted;
+      {
+        std::lock_guard lock(shard.mutex);
+        for (auto entry = shard.order.begin(); entry != shard.order.end();) {
+          const auto next = std::next(entry);
+          if (!InCurrentScope(entry->key)) Unlink(shard, entry, evicted);
+          entry = next;
+        }
+      }
     }
   }
 
@@ -97,6 +128,17 @@ class CompressedReplyCache {
     return shards_[std::hash<std::string_view>()(key) % kShards];
   }
 
+  static std::string_view ScopeOf(std::string_view key) {
+    return key.substr(0, std::min(key.find('\n'), key.size()));
+  }
+
+  bool InCurrentScope(std::string_view key) {
+    const std::string_view scope = ScopeOf(key);
+    if (scope.empty()) return true;
+    std::lock_guard lock(scope_mutex_);
+    return !scoped_ || scope == scope_;
+  }
+
   void Unlink(Shard& shard, Position entry, std::list<Entry>& evicted) {
     shard.index.erase(std::string_view(entry->key));
     shard.bytes -= entry->cost;
@@ -107,6 +149,10 @@ class CompressedReplyCache {
 
   const std::size_t shard_limit_;
   std::array<Shard, kShards> shards_;
+  // Taken after a shard's lock, never before.
+  std::mutex scope_mutex_;
+  std::string scope_;  // the scope kept, once KeepOnlyScope() was called
+  bool scoped_ = false;
   std::atomic<std::size_t> bytes_{0};
   std::atomic<std::size_t> entries_{0};
   std::atomic<std::uint64_t> hits_{0};

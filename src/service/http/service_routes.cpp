@@ -42,7 +42,15 @@ std::string ListingSubject(const protocol::ListingQuery& query, int page_size,
 
 ServiceRoutes::ServiceRoutes(CatalogueStore& store, int page_size, const CachingOptions& caching,
                              RequestLog& log)
-    : store_(store), page_size_(page_size), origin_(caching.origin), log_(log), replies_(caching) {}
+    : store_(store), page_size_(page_size), origin_(caching.origin), log_(log), replies_(caching) {
+  // A replaced catalogue's replies can never be served again: they go as soon
+  // as the new one takes over, rather than when the cache needs the room.
+  store_.SetTakeovers([this](const CatalogueIdentity* identity) {
+    replies_.KeepOnlyCatalogue(identity != nullptr ? std::string_view(identity->tag) : "");
+  });
+}
+
+ServiceRoutes::~ServiceRoutes() { store_.SetTakeovers(nullptr); }
 
 void ServiceRoutes::SetListenAddress(const std::string& address, int port) {
   address_ = address;
@@ -79,9 +87,12 @@ MHD_Result ServiceRoutes::ServeListing(MHD_Connection* connection, ServedRequest
       return page.store->TakesOrigin(row);
     });
     const std::string origin = takes_origin ? Origin(connection) : std::string();
-    ReplySubject subject{page.identity->tag, page.identity->modified,
-                         ListingSubject(query, page_size_, origin), takes_origin && origin_.empty(),
-                         kTextType};
+    ReplySubject subject{page.identity->tag,
+                         page.identity->modified,
+                         ListingSubject(query, page_size_, origin),
+                         takes_origin && origin_.empty(),
+                         kTextType,
+                         page.replaced};
     return AnswerReady(connection, request, replies_.Prepare(connection, subject, [&] {
       return BuildListingReply(*page.store, page.rows, page.matches,
                                protocol::PageCount(page.matches, page_size_), origin);
@@ -96,13 +107,17 @@ MHD_Result ServiceRoutes::ServeDownload(MHD_Connection* connection, ServedReques
   request.kind = RequestKind::kDownload;
   try {
     // The entry and its tag come from the one catalogue it was looked up in.
-    std::shared_ptr<const CatalogueIdentity> identity;
-    const std::optional<CatalogueEntry> entry = store_.FindEntry(entry_id, &identity);
+    AnswerSource source;
+    const std::optional<CatalogueEntry> entry = store_.FindEntry(entry_id, &source);
     if (!entry) {
       return AnswerBody(connection, request, 404, DownloadPage(entry, entry_id), kHtmlType);
     }
-    ReplySubject subject{identity->tag, identity->modified, "download\n" + std::string(entry_id),
-                         false, kHtmlType};
+    ReplySubject subject{source.identity->tag,
+                         source.identity->modified,
+                         "download\n" + std::string(entry_id),
+                         false,
+                         kHtmlType,
+                         source.replaced};
     return AnswerReady(connection, request, replies_.Prepare(connection, subject, [&] {
       return DownloadPage(entry, entry_id);
     }));

@@ -21,6 +21,9 @@ class ServiceRoutes {
  public:
   ServiceRoutes(CatalogueStore& store, int page_size, const CachingOptions& caching,
                 RequestLog& log);
+  ~ServiceRoutes();
+  ServiceRoutes(const ServiceRoutes&) = delete;
+  ServiceRoutes& operator=(const ServiceRoutes&) = delete;
 
   // Where the service listens: the origin of its links when none is set and
   // the client's Host header cannot be trusted.  Set before serving starts.

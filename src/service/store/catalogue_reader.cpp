@@ -21,10 +21,11 @@ constexpr std::size_t kRowsBetweenLooks = 4096;
 
 }  // namespace
 
-CatalogueReader::CatalogueReader(const std::string& path)
+CatalogueReader::CatalogueReader(const std::string& path, int patience_ms)
     : path_(path),
       file_(CatalogueFileState::Observe(path)),
-      db_(path, SqliteDatabase::Mode::kReadOnly),
+      // The statements below read the schema, so they wait for writers too.
+      db_(path, SqliteDatabase::Mode::kReadOnly, patience_ms),
       begin_(Prepare("BEGIN")),
       commit_(Prepare("COMMIT")),
       stamp_(Prepare("SELECT value FROM meta WHERE key = 'stamp'")),
@@ -122,6 +123,16 @@ void CatalogueReader::FinishIndex(SearchIndex& index) {
   std::vector<std::int64_t> order;
   while (order_->Step()) order.push_back(order_->ColumnInt64(0));
   index.Finish(order);
+}
+
+void CatalogueReader::ForEachEntry(const std::function<bool(const CatalogueEntry&)>& each) {
+  StatementReset reset(*entries_);
+  while (entries_->Step()) {
+    CatalogueEntry entry{entries_->ColumnText(1), entries_->ColumnText(2), entries_->ColumnText(3),
+                         entries_->ColumnText(4), entries_->ColumnText(5), entries_->ColumnText(6)};
+    CleanEntry(entry);
+    if (!each(entry)) return;
+  }
 }
 
 std::vector<std::string> CatalogueReader::CategoryKeys(std::size_t limit) {

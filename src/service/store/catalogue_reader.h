@@ -4,11 +4,13 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "service/store/catalogue_entry.h"
 #include "service/store/catalogue_file_state.h"
 #include "service/store/sqlite_handle.h"
 
@@ -38,8 +40,9 @@ struct CatalogueLoadCost {
 // thread at a time.
 class CatalogueReader {
  public:
-  // Throws StoreError when `path` cannot be opened.
-  explicit CatalogueReader(const std::string& path);
+  // Throws StoreError when `path` cannot be opened, or when a writer holds it
+  // for longer than `patience_ms` (see SetPatience()).
+  CatalogueReader(const std::string& path, int patience_ms);
   ~CatalogueReader();
   CatalogueReader(const CatalogueReader&) = delete;
   CatalogueReader& operator=(const CatalogueReader&) = delete;
@@ -73,6 +76,10 @@ class CatalogueReader {
   // StoreError, soon after `cancel` is set, too.
   std::shared_ptr<const RowStore> Read(SearchIndex& index, CatalogueLoadCost& cost,
                                        const std::atomic<bool>& cancel);
+
+  // Every entry in order of first import, cleaned as a load cleans it, until
+  // `each` returns false; inside a Transaction.
+  void ForEachEntry(const std::function<bool(const CatalogueEntry&)>& each);
 
   // Up to `limit` of the folded categories; inside a Transaction.
   std::vector<std::string> CategoryKeys(std::size_t limit);

@@ -1,6 +1,7 @@
 #include "service/store/catalogue_store.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <span>
 #include <system_error>
 #include <utility>
@@ -40,13 +41,22 @@ CatalogueStore::CatalogueStore(std::string path) : CatalogueStore(std::move(path
 
 CatalogueStore::CatalogueStore(std::string path, Limits limits)
     : path_(std::move(path)), cache_(limits.cached_lists, limits.cached_match_rows) {
-  reader_ = std::make_unique<CatalogueReader>(path_);
-  reader_->SetPatience(kFirstLoadPatienceMs);
-  CatalogueReader::Transaction transaction(*reader_);
-  reader_->CheckSchema();
+  reader_ = std::make_unique<CatalogueReader>(path_, kFirstLoadPatienceMs);
+  {
+    CatalogueReader::Transaction transaction(*reader_);
+    reader_->CheckSchema();
+  }
+  // The file and its log; SQLite's other files beside it tell nothing new.
+  const std::filesystem::path file(path_);
+  const std::string name = file.filename().string();
+  watch_ = std::make_unique<FolderWatch>(
+      file.has_parent_path() ? file.parent_path().string() : std::string("."),
+      std::vector<std::string>{name, name + "-wal"}, [this] { LookNow(); });
 }
 
 CatalogueStore::~CatalogueStore() {
+  // Nothing may start a load from here on.
+  watch_.reset();
   // A load under way stops at its next look, and the refresher with it.
   cancel_ = true;
   {
@@ -60,6 +70,23 @@ CatalogueStore::~CatalogueStore() {
 void CatalogueStore::SetNotices(std::function<void(std::string_view)> notices) {
   std::lock_guard load(load_mutex_);
   notices_ = std::move(notices);
+  if (notices_ && !watch_->problem().empty()) {
+    notices_(watch_->problem() + "; a new catalogue is noticed at a request");
+  }
+}
+
+void CatalogueStore::SetTakeovers(std::function<void(const CatalogueIdentity*)> takeovers) {
+  std::lock_guard load(load_mutex_);
+  takeovers_ = std::move(takeovers);
+}
+
+void CatalogueStore::TellTakeover(const CatalogueIdentity* identity) {
+  if (!takeovers_) return;
+  try {
+    takeovers_(identity);
+  } catch (const std::exception&) {
+    // Only a saving: what the listener would have let go goes in time anyway.
+  }
 }
 
 bool CatalogueStore::Unchanged(const Loaded& loaded, const CatalogueFileState& file) const {
@@ -72,14 +99,14 @@ std::shared_ptr<const CatalogueStore::Loaded> CatalogueStore::Held() const {
   return loaded_;
 }
 
-std::shared_ptr<const CatalogueStore::Loaded> CatalogueStore::Current() {
+CatalogueStore::Answering CatalogueStore::Current() {
   constexpr Clock::rep kLookTicks = std::chrono::duration_cast<Clock::duration>(kLookEvery).count();
   const Clock::rep now = Clock::now().time_since_epoch().count();
   Clock::rep next = next_look_.load(std::memory_order_relaxed);
   if (now < next || !next_look_.compare_exchange_strong(next, now + kLookTicks)) {
     // Looked at moments ago, by this request's thread or another.
     std::lock_guard lock(loaded_mutex_);
-    if (loaded_ != nullptr) return loaded_;
+    if (loaded_ != nullptr) return {loaded_, replaced_};
   }
   const CatalogueFileState file = CatalogueFileState::Observe(path_, keeps_log_);
   {
@@ -87,22 +114,36 @@ std::shared_ptr<const CatalogueStore::Loaded> CatalogueStore::Current() {
     if (loaded_ != nullptr) {
       // The catalogue held answers, whatever the file holds by now: a change
       // starts a load in the background, whose result takes over once whole.
-      if (!Unchanged(*loaded_, file) && !refreshing_ && Clock::now() >= retry_at_) {
-        RefreshInBackground();
-      }
-      return loaded_;
+      LoadIfChanged(file);
+      return {loaded_, replaced_};
     }
-    if (Clock::now() < retry_at_) return Held();
+    if (Clock::now() < retry_at_) return {Held(), false};
   }
   // Nothing to serve: whoever asks waits for a load, one load at a time.
   std::lock_guard load(load_mutex_);
   {
     std::lock_guard lock(loaded_mutex_);
-    if (loaded_ != nullptr || Clock::now() < retry_at_) return Held();
+    if (loaded_ != nullptr || Clock::now() < retry_at_) return {Held(), replaced_};
   }
   Refresh();
   std::lock_guard lock(loaded_mutex_);
-  return Held();
+  return {Held(), replaced_};
+}
+
+void CatalogueStore::LookNow() {
+  const CatalogueFileState file = CatalogueFileState::Observe(path_, keeps_log_);
+  std::lock_guard lock(loaded_mutex_);
+  LoadIfChanged(file);
+}
+
+void CatalogueStore::LoadIfChanged(const CatalogueFileState& file) {
+  if (loaded_ != nullptr) {
+    if (Unchanged(*loaded_, file)) return;
+    // A file that looks the same but was written too recently to trust its
+    // looks is most likely the same catalogue: its load only confirms it.
+    if (loaded_->file != file) replaced_ = true;
+  }
+  if (!refreshing_ && Clock::now() >= retry_at_) RefreshInBackground();
 }
 
 void CatalogueStore::RefreshInBackground() {
@@ -123,15 +164,29 @@ void CatalogueStore::RefreshInBackground() {
 void CatalogueStore::RunRefresher() {
   std::unique_lock lock(loaded_mutex_);
   for (;;) {
-    refresh_asked_.wait(lock, [this] { return refreshing_ || stopping_; });
     if (stopping_) return;
+    // A load that failed is tried again once its delay is over, requests or
+    // not: a push must not wait for one.
+    if (!refreshing_ && retry_wanted_ && Clock::now() >= retry_at_) refreshing_ = true;
+    if (!refreshing_) {
+      if (retry_wanted_) {
+        refresh_asked_.wait_until(lock, retry_at_);
+      } else {
+        refresh_asked_.wait(lock);
+      }
+      continue;
+    }
     lock.unlock();
     {
       std::lock_guard load(load_mutex_);
       Refresh();
     }
+    // A change made while the load ran (a second push) found a load under
+    // way and started none: it is loaded next, without waiting for a look.
+    const CatalogueFileState file = CatalogueFileState::Observe(path_, keeps_log_);
     lock.lock();
     refreshing_ = false;
+    if (loaded_ != nullptr && !retry_wanted_) LoadIfChanged(file);
   }
 }
 
@@ -144,12 +199,17 @@ void CatalogueStore::Refresh() {
     const std::uint64_t marks = CatalogueFileState::CommitMarks(path_);
     {
       std::lock_guard lock(loaded_mutex_);
-      if (loaded_ != nullptr && Unchanged(*loaded_, file)) return;
-      if (loaded_ != nullptr && loaded_->file == file && loaded_->commit_marks == marks) {
+      if (loaded_ != nullptr && !Unchanged(*loaded_, file) && loaded_->file == file &&
+          loaded_->commit_marks == marks) {
         // Written just before it was loaded, and nothing committed since: settled.
         auto settled = std::make_shared<Loaded>(*loaded_);
         settled->settles_at = Clock::time_point();
         loaded_ = settled;
+      }
+      if (loaded_ != nullptr && Unchanged(*loaded_, file)) {
+        // The file holds what is held after all (renamed back, say).
+        replaced_ = false;
+        retry_wanted_ = false;
         return;
       }
     }
@@ -166,8 +226,14 @@ void CatalogueStore::Refresh() {
     // takes its catalogue from here on gets it.  The one it replaces goes
     // once the requests still answering from it are done, and not under the
     // lock, as giving its memory back takes a while.
-    std::lock_guard lock(loaded_mutex_);
-    loaded.swap(loaded_);
+    const std::shared_ptr<const CatalogueIdentity> taking_over = loaded->identity;
+    {
+      std::lock_guard lock(loaded_mutex_);
+      loaded.swap(loaded_);
+      replaced_ = false;
+      retry_wanted_ = false;
+    }
+    TellTakeover(taking_over.get());
     return;
   } catch (const StoreError& error) {
     failure = error.what();
@@ -180,6 +246,7 @@ void CatalogueStore::Refresh() {
   {
     std::lock_guard lock(loaded_mutex_);
     retry_at_ = Clock::now() + kRetryDelay;
+    retry_wanted_ = true;
     failure_ = "cannot load " + path_ + ": " + failure;
     // A writer may hold the file for long, so its every retry is not worth a line.
     if (failure != last_failure_ && !cancel_) {
@@ -188,21 +255,25 @@ void CatalogueStore::Refresh() {
     }
   }
   last_failure_ = failure;
+  refresh_asked_.notify_all();
   if (!notice.empty() && notices_) notices_(notice);
 }
 
 std::shared_ptr<const CatalogueStore::Loaded> CatalogueStore::Load(const CatalogueFileState& file,
                                                                    std::uint64_t marks) {
-  if (reader_ == nullptr || reader_->broken() || !reader_->Reads(file)) {
-    reader_.reset();
-    reader_ = std::make_unique<CatalogueReader>(path_);
-  }
   bool serving = false;
   {
     std::lock_guard lock(loaded_mutex_);
     serving = loaded_ != nullptr;
   }
-  reader_->SetPatience(serving ? 0 : kFirstLoadPatienceMs);
+  // While a catalogue serves, a writer holding the file costs this load a
+  // retry, not a wait.
+  const int patience = serving ? 0 : kFirstLoadPatienceMs;
+  if (reader_ == nullptr || reader_->broken() || !reader_->Reads(file)) {
+    reader_.reset();
+    reader_ = std::make_unique<CatalogueReader>(path_, patience);
+  }
+  reader_->SetPatience(patience);
   auto loaded = std::make_shared<Loaded>();
   loaded->serial = ++loads_;
   loaded->file = file;
@@ -226,16 +297,20 @@ std::shared_ptr<const CatalogueStore::Loaded> CatalogueStore::Load(const Catalog
     {
       std::lock_guard lock(loaded_mutex_);
       dropped.swap(loaded_);
+      replaced_ = false;
     }
+    if (dropped != nullptr) TellTakeover(nullptr);
     throw;
   }
   loaded->index = std::move(index);
   return loaded;
 }
 
-CatalogueStore::LoadCost CatalogueStore::CurrentLoadCost() { return Current()->cost; }
+CatalogueStore::LoadCost CatalogueStore::CurrentLoadCost() { return Current().catalogue->cost; }
 
-std::shared_ptr<const CatalogueIdentity> CatalogueStore::Identity() { return Current()->identity; }
+std::shared_ptr<const CatalogueIdentity> CatalogueStore::Identity() {
+  return Current().catalogue->identity;
+}
 
 std::shared_ptr<const MatchList> CatalogueStore::Matches(const Loaded& catalogue,
                                                          const std::string& key) {
@@ -274,12 +349,14 @@ std::shared_ptr<const MatchList> CatalogueStore::Matches(const Loaded& catalogue
 }
 
 ListingRows CatalogueStore::Rows(std::string_view term, std::int32_t page, int page_size) {
-  const std::shared_ptr<const Loaded> catalogue = Current();
-  const std::shared_ptr<const MatchList> matches = Matches(*catalogue, AsciiFold(term));
+  const Answering answering = Current();
+  const Loaded& catalogue = *answering.catalogue;
+  const std::shared_ptr<const MatchList> matches = Matches(catalogue, AsciiFold(term));
 
   ListingRows result;
-  result.store = catalogue->rows;
-  result.identity = catalogue->identity;
+  result.store = catalogue.rows;
+  result.identity = catalogue.identity;
+  result.replaced = answering.replaced;
   result.matches = static_cast<std::int64_t>(matches->size());
   const std::int64_t first = protocol::FirstIndexOfPage(page, page_size);
   if (first >= result.matches) return result;
@@ -296,23 +373,23 @@ ListingRows CatalogueStore::Rows(std::string_view term, std::int32_t page, int p
   return result;
 }
 
-std::optional<CatalogueEntry> CatalogueStore::FindEntry(
-    std::string_view entry_id, std::shared_ptr<const CatalogueIdentity>* identity) {
-  const std::shared_ptr<const Loaded> catalogue = Current();
-  if (identity != nullptr) *identity = catalogue->identity;
+std::optional<CatalogueEntry> CatalogueStore::FindEntry(std::string_view entry_id,
+                                                        AnswerSource* source) {
+  const auto [catalogue, replaced] = Current();
+  if (source != nullptr) *source = AnswerSource{catalogue->identity, replaced};
   const std::size_t row = catalogue->rows->FindId(entry_id);
   if (row == RowStore::kNone) return std::nullopt;
   return catalogue->rows->Entry(row);
 }
 
 std::int64_t CatalogueStore::EntryCount(std::shared_ptr<const CatalogueIdentity>* identity) {
-  const std::shared_ptr<const Loaded> catalogue = Current();
+  const std::shared_ptr<const Loaded> catalogue = Current().catalogue;
   if (identity != nullptr) *identity = catalogue->identity;
   return static_cast<std::int64_t>(catalogue->rows->size());
 }
 
 void CatalogueStore::WarmUp(std::size_t max_categories) {
-  const std::shared_ptr<const Loaded> catalogue = Current();
+  const std::shared_ptr<const Loaded> catalogue = Current().catalogue;
   Matches(*catalogue, "");
   std::vector<std::string> keys;
   try {

@@ -19,6 +19,7 @@
 #include "service/store/catalogue_file_state.h"
 #include "service/store/catalogue_identity.h"
 #include "service/store/catalogue_reader.h"
+#include "service/store/folder_watch.h"
 #include "service/store/match_cache.h"
 
 namespace quorvel::service {
@@ -26,11 +27,20 @@ namespace quorvel::service {
 class RowStore;
 class SearchIndex;
 
+// The catalogue an answer comes from.
+struct AnswerSource {
+  std::shared_ptr<const CatalogueIdentity> identity;
+  // Its file holds another catalogue by now, which is being loaded: the
+  // answer stands only until that one takes over, so no cache may keep it.
+  bool replaced = false;
+};
+
 // One page of a listing, as rows of the catalogue held in memory for a reply
 // built straight from them, and the number of entries the request matches in all.
 struct ListingRows {
   std::shared_ptr<const RowStore> store;              // keeps the rows alive while they are used
   std::shared_ptr<const CatalogueIdentity> identity;  // of the catalogue the rows come from
+  bool replaced = false;                              // as AnswerSource::replaced
   std::vector<std::size_t> rows;
   std::int64_t matches = 0;
 };
@@ -44,12 +54,15 @@ struct ListingRows {
 // has a write-ahead log or a rollback journal.  A load checks the schema
 // version as start-up does.
 //
-// Requests look at the file and its log (CatalogueFileState, two stat calls)
-// once a millisecond: the first request after a millisecond has passed looks,
-// the others take the catalogue held.  The request that finds them changed
-// since the catalogue held was loaded (an import, an edit committed in place
-// by another program) starts a load of the new content on a thread of the
-// store's own, and is answered from the catalogue held, as is every request
+// The store watches the file's folder (FolderWatch), and requests look at the
+// file and its log (CatalogueFileState, two stat calls) once a millisecond as
+// well, for folders that cannot be watched: the first request after a
+// millisecond has passed looks, the others take the catalogue held.  Whoever
+// finds them changed since the catalogue held was loaded (an import, an edit
+// committed in place by another program), the watch or a request, starts a
+// load of the new content on a thread of the store's own, at once, and from
+// then on until the load is done every answer from the catalogue held says
+// that it is being replaced.  Requests are answered from the catalogue held
 // while the load runs:
 // no request waits for a load while there is a catalogue to answer from.  The
 // new catalogue takes over the moment its load is complete: every request
@@ -62,7 +75,7 @@ struct ListingRows {
 //
 // When a load cannot be done (a writer holds the file, the file is gone or of
 // another schema), the catalogue loaded before goes on serving and the load is
-// tried again by the first request a moment later; the reason goes to the
+// tried again a moment later, with or without requests; the reason goes to the
 // notices, once.  A load that fails while reading a catalogue of ours (a
 // broken file, want of memory) lets the catalogue held go as well.
 //
@@ -91,12 +104,13 @@ class CatalogueStore {
   // Throws StoreError when there is no catalogue to serve.  So do the others.
   ListingRows Rows(std::string_view term, std::int32_t page, int page_size);
 
-  // The entry whose EntryId is `entry_id`, if any.  `identity`, unless null,
-  // gets the identity of the catalogue it was looked up in, which may have
-  // taken over since an earlier call of Identity().
-  std::optional<CatalogueEntry> FindEntry(
-      std::string_view entry_id, std::shared_ptr<const CatalogueIdentity>* identity = nullptr);
-  // The entries of the catalogue that answers now; `identity` as for FindEntry.
+  // The entry whose EntryId is `entry_id`, if any.  `source`, unless null,
+  // gets the catalogue it was looked up in, which may have taken over since
+  // an earlier call of Identity().
+  std::optional<CatalogueEntry> FindEntry(std::string_view entry_id,
+                                          AnswerSource* source = nullptr);
+  // The entries of the catalogue that answers now; `identity`, unless null,
+  // gets that catalogue's identity.
   std::int64_t EntryCount(std::shared_ptr<const CatalogueIdentity>* identity = nullptr);
 
   // What loading the catalogue held now took.
@@ -115,6 +129,12 @@ class CatalogueStore {
   // load that works takes over only once it returns.  Null: nowhere.
   void SetNotices(std::function<void(std::string_view)> notices);
 
+  // Told the identity of each catalogue that takes over, just after it has,
+  // or null when a load failed in a way that lets the catalogue held go with
+  // nothing to take over.  Called under the same lock as the notices.  Null:
+  // nobody.
+  void SetTakeovers(std::function<void(const CatalogueIdentity*)> takeovers);
+
  private:
   using Clock = std::chrono::steady_clock;
   // One catalogue file as held in memory.
@@ -132,8 +152,18 @@ class CatalogueStore {
     LoadCost cost;
   };
 
-  // The catalogue that answers now: the one held, or the first one loaded.
-  std::shared_ptr<const Loaded> Current();
+  // The catalogue that answers now: the one held, or the first one loaded;
+  // and whether it is being replaced.
+  struct Answering {
+    std::shared_ptr<const Loaded> catalogue;
+    bool replaced = false;
+  };
+  Answering Current();
+  // Looks at the file now, as a request would; the folder watch calls it.
+  void LookNow();
+  // Starts a load in the background when `file` differs from what is held
+  // and no load runs or waits for its retry; called under loaded_mutex_.
+  void LoadIfChanged(const CatalogueFileState& file);
   // Asks the refresher thread for a Refresh(), starting it the first time;
   // called under loaded_mutex_.
   void RefreshInBackground();
@@ -145,6 +175,8 @@ class CatalogueStore {
   void Refresh();
   // Reads the catalogue; called under load_mutex_.
   std::shared_ptr<const Loaded> Load(const CatalogueFileState& file, std::uint64_t marks);
+  // Calls the takeover listener, if any; called under load_mutex_.
+  void TellTakeover(const CatalogueIdentity* identity);
   // The catalogue held, or StoreError; called under loaded_mutex_.
   std::shared_ptr<const Loaded> Held() const;
   // Whether `loaded` is still what `file` holds, as far as can be told without reading it.
@@ -168,6 +200,7 @@ class CatalogueStore {
   std::unique_ptr<CatalogueReader> reader_;
   std::int64_t loads_ = 0;
   std::function<void(std::string_view)> notices_;
+  std::function<void(const CatalogueIdentity*)> takeovers_;
   std::string last_failure_;  // empty after a load that worked
   std::mutex loaded_mutex_;
   // Guarded by loaded_mutex_:
@@ -175,6 +208,11 @@ class CatalogueStore {
   Clock::time_point retry_at_;
   std::string failure_;
   bool refreshing_ = false;  // a Refresh() asked of the refresher, or under way
+  // The file no longer holds the catalogue held (as last looked), and the one
+  // it holds has not taken over yet.
+  bool replaced_ = false;
+  // The last Refresh() failed: the refresher tries again at retry_at_.
+  bool retry_wanted_ = false;
   bool stopping_ = false;
   std::condition_variable refresh_asked_;
   // Set when the store goes: a load under way stops.
@@ -182,6 +220,8 @@ class CatalogueStore {
   std::thread refresher_;  // started by the first change the requests notice
   std::mutex pending_mutex_;
   std::map<std::pair<std::int64_t, std::string>, PendingMatches> pending_;
+  // Calls LookNow() on changes; stopped first of all when the store goes.
+  std::unique_ptr<FolderWatch> watch_;
 };
 
 }  // namespace quorvel::service

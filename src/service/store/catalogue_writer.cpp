@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 
 #include "service/store/ascii_fold.h"
 #include "service/store/catalogue_schema.h"
@@ -152,6 +153,50 @@ void CreateParentFolder(const std::string& path) {
   if (error) throw StoreError("cannot create folder " + parent.string() + ": " + error.message());
 }
 
+// Builds the catalogue at `path` anew in a scratch folder beside it, from a
+// copy of what it holds (or, when it holds nothing and `may_create` allows,
+// from nothing), lets `change` change the copy inside one transaction, and
+// renames the copy over `path` unless `change` returns false.  Until the
+// rename the old catalogue is untouched and serves on, and a kill at any point
+// leaves either it or the complete new one, never a mixture.
+bool Rebuild(const std::string& path, bool may_create,
+             const std::function<bool(SqliteDatabase&)>& change) {
+  if (may_create) CreateParentFolder(path);
+  ImportLock lock(path);
+  ScratchFolder::RemoveLeftovers(path);
+  ScratchFolder scratch(path);
+  {
+    SqliteDatabase db(scratch.database(), SqliteDatabase::Mode::kReadWriteCreate);
+    if (HoldsCatalogue(path)) {
+      SqliteDatabase old(path, SqliteDatabase::Mode::kReadOnly);
+      CheckCatalogueSchema(old, path.c_str());
+      old.CopyTo(db);
+    } else if (may_create) {
+      // A new catalogue holds what is imported and nothing else: the starter
+      // catalogue's made-up entries are for a service's first start, and must
+      // never reach a catalogue that an operator builds to publish.
+      db.Execute(kCatalogueSchema);
+    } else {
+      throw StoreError(path + " holds no catalogue");
+    }
+    // Nobody reads this copy before it is complete, and a failure discards it,
+    // so it needs no journal on disk.
+    db.Execute("PRAGMA journal_mode = MEMORY; PRAGMA synchronous = OFF");
+    WriteTransaction transaction(db);
+    if (!change(db)) return false;
+    db.Execute("UPDATE meta SET value = value + 1 WHERE key = 'generation'");
+    db.Execute(kNewContentStamp);
+    transaction.Commit();
+  }
+  SyncPath(scratch.database(), O_RDONLY);
+  if (::rename(scratch.database().c_str(), path.c_str()) != 0) {
+    FailWithErrno("cannot replace " + path, errno);
+  }
+  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  SyncPath(folder.empty() ? "." : folder.string(), O_RDONLY | O_DIRECTORY);
+  return true;
+}
+
 }  // namespace
 
 bool CatalogueWriter::EnsureCatalogue(const std::string& path) {
@@ -180,45 +225,38 @@ bool CatalogueWriter::EnsureCatalogue(const std::string& path) {
 
 ImportCounts CatalogueWriter::Import(const std::string& path,
                                      const std::vector<CatalogueEntry>& entries) {
-  CreateParentFolder(path);
-  ImportLock lock(path);
-  ScratchFolder::RemoveLeftovers(path);
-  // The new catalogue is built beside the old one and renamed over it whole:
-  // until the rename the old one is untouched and serves on, and a kill at
-  // any point leaves either it or the complete new one, never a mixture.
-  ScratchFolder scratch(path);
   ImportCounts counts;
-  {
-    SqliteDatabase db(scratch.database(), SqliteDatabase::Mode::kReadWriteCreate);
-    if (HoldsCatalogue(path)) {
-      SqliteDatabase old(path, SqliteDatabase::Mode::kReadOnly);
-      CheckCatalogueSchema(old, path.c_str());
-      old.CopyTo(db);
-    } else {
-      // A new catalogue holds what is imported and nothing else: the starter
-      // catalogue's made-up entries are for a service's first start, and must
-      // never reach a catalogue that an operator builds to publish.
-      db.Execute(kCatalogueSchema);
-    }
-    // Nobody reads this copy before it is complete, and a failure discards it,
-    // so it needs no journal on disk.
-    db.Execute("PRAGMA journal_mode = MEMORY; PRAGMA synchronous = OFF");
-    WriteTransaction transaction(db);
+  Rebuild(path, true, [&](SqliteDatabase& db) {
     const std::int64_t before = CountEntries(db);
     UpsertAll(db, entries);
-    const std::int64_t after = CountEntries(db);
-    db.Execute("UPDATE meta SET value = value + 1 WHERE key = 'generation'");
-    db.Execute(kNewContentStamp);
-    transaction.Commit();
-    counts.added = after - before;
+    counts.added = CountEntries(db) - before;
     counts.replaced = static_cast<std::int64_t>(entries.size()) - counts.added;
-  }
-  SyncPath(scratch.database(), O_RDONLY);
-  if (::rename(scratch.database().c_str(), path.c_str()) != 0) {
-    FailWithErrno("cannot replace " + path, errno);
-  }
-  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-  SyncPath(folder.empty() ? "." : folder.string(), O_RDONLY | O_DIRECTORY);
+    return true;
+  });
+  return counts;
+}
+
+RemoveCounts CatalogueWriter::Remove(const std::string& path,
+                                     const std::vector<std::string>& entry_ids) {
+  RemoveCounts counts;
+  Rebuild(path, false, [&](SqliteDatabase& db) {
+    SqliteStatement present(db.handle(), "SELECT 1 FROM entries WHERE entry_id = ?1");
+    for (const std::string& id : entry_ids) {
+      present.BindText(1, id);
+      if (!present.Step()) counts.missing.push_back(id);
+      present.Reset();
+    }
+    if (!counts.missing.empty()) return false;
+    const std::int64_t before = CountEntries(db);
+    SqliteStatement remove(db.handle(), "DELETE FROM entries WHERE entry_id = ?1");
+    for (const std::string& id : entry_ids) {
+      remove.BindText(1, id);
+      remove.Run();
+    }
+    counts.left = CountEntries(db);
+    counts.removed = before - counts.left;
+    return true;
+  });
   return counts;
 }
 

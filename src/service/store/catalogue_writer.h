@@ -14,6 +14,14 @@ struct ImportCounts {
   std::int64_t replaced = 0;
 };
 
+// How a removal went: either `missing` names the EntryIds the catalogue does
+// not hold, and nothing was changed, or `removed` entries went and `left` stay.
+struct RemoveCounts {
+  std::vector<std::string> missing;
+  std::int64_t removed = 0;
+  std::int64_t left = 0;
+};
+
 // Writes catalogue databases: the only code that opens one for writing.
 class CatalogueWriter {
  public:
@@ -31,9 +39,15 @@ class CatalogueWriter {
   // beside `path` and renamed over it, so `path` always holds the old
   // catalogue or the whole new one; scratch folders left by imports that were
   // killed are cleared first (nothing else is removed), and imports into one
-  // catalogue take turns.  Running services notice the new catalogue at their
-  // next request and load it in the background.
+  // catalogue take turns.  Running services notice the new catalogue at once
+  // and load it in the background.
   static ImportCounts Import(const std::string& path, const std::vector<CatalogueEntry>& entries);
+
+  // Removes the entries whose EntryIds are `entry_ids` from the catalogue at
+  // `path`, all of them or, when one is not there, none; the same way as
+  // Import(), in one rename.  Throws StoreError when `path` holds no
+  // catalogue (it is not created).
+  static RemoveCounts Remove(const std::string& path, const std::vector<std::string>& entry_ids);
 };
 
 }  // namespace quorvel::service

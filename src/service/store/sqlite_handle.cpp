@@ -63,7 +63,8 @@ void SqliteStatement::Fail(std::string_view what) const {
   throw StoreError("sqlite " + std::string(what) + ": " + sqlite3_errmsg(db_));
 }
 
-SqliteDatabase::SqliteDatabase(const std::string& path, Mode mode) : path_(path) {
+SqliteDatabase::SqliteDatabase(const std::string& path, Mode mode, int busy_timeout_ms)
+    : path_(path) {
   int flags = SQLITE_OPEN_NOMUTEX |
               (mode == Mode::kReadWriteCreate ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE
                                               : SQLITE_OPEN_READONLY);
@@ -74,8 +75,7 @@ SqliteDatabase::SqliteDatabase(const std::string& path, Mode mode) : path_(path)
     throw StoreError("cannot open " + path + ": " + message);
   }
   sqlite3_extended_result_codes(db_, 1);
-  // Writers hold the lock only for the moment of an import's commit.
-  sqlite3_busy_timeout(db_, 5000);
+  sqlite3_busy_timeout(db_, busy_timeout_ms);
 }
 
 SqliteDatabase::~SqliteDatabase() { sqlite3_close(db_); }

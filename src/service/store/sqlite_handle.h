@@ -62,7 +62,10 @@ class SqliteDatabase {
  public:
   enum class Mode { kReadOnly, kReadWriteCreate };
 
-  SqliteDatabase(const std::string& path, Mode mode);
+  // `busy_timeout_ms` as for SetBusyTimeout(), from the first statement on,
+  // those that read the schema included.  Writers hold the lock only for the
+  // moment of an import's commit.
+  SqliteDatabase(const std::string& path, Mode mode, int busy_timeout_ms = 5000);
   ~SqliteDatabase();
   SqliteDatabase(const SqliteDatabase&) = delete;
   SqliteDatabase& operator=(const SqliteDatabase&) = delete;
