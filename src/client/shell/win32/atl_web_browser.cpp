@@ -21,7 +21,11 @@ AtlWebBrowser::AtlWebBrowser(HWND parent, const RECT& area) {
   if (atl_ == nullptr) return;
   const auto init = Find<AtlAxWinInitFunction>(atl_, "AtlAxWinInit");
   const auto get_control = Find<AtlAxGetControlFunction>(atl_, "AtlAxGetControl");
-  if (init == nullptr || get_control == nullptr || !init()) return;
+  if (init == nullptr || get_control == nullptr) return;
+  // Wine's AtlAxWinInit answers false once its window class is registered, as
+  // it is from the second browser of a program on; whether the class is there
+  // shows when the window is made.
+  init();
   host_ = CreateWindowExW(0, L"AtlAxWin", L"Shell.Explorer.2",
                           WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, area.left, area.top,
                           area.right - area.left, area.bottom - area.top, parent, nullptr,
