@@ -87,8 +87,7 @@ if [[ ",$needs," == *,service,* ]]; then
   port=$(service_port "$work/service.out") ||
     { echo "$me: the listing service did not start" >&2; cat "$work/service.log" >&2; exit 1; }
   export QUORVEL_LISTING_SERVICE="127.0.0.1:$port"
-  QUORVEL_SERVICE_LOG=$(to_windows "$work/service.log")
-  export QUORVEL_SERVICE_LOG
+  export QUORVEL_SERVICE_LOG="$work/service.log"
 fi
 if [[ ",$needs," == *,browser,* ]]; then
   mkdir -p "$work/bin"
