@@ -42,9 +42,28 @@ for _ in $(seq 300); do
   sleep 0.1
 done
 
+# Moves the pointer to the screen's top left corner, out of the windows' way
+# (resting on the list it would raise the list's tooltip).
+pointer_away() {
+  python3 - <<'PY'
+import ctypes
+x11 = ctypes.CDLL("libX11.so.6")
+x11.XOpenDisplay.restype = ctypes.c_void_p
+x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+x11.XDefaultRootWindow.restype = ctypes.c_ulong
+x11.XWarpPointer.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong] + [ctypes.c_int] * 6
+x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+display = x11.XOpenDisplay(None)
+root = x11.XDefaultRootWindow(display)
+for place in (8, 1):
+    x11.XWarpPointer(display, 0, root, 0, 0, 0, 0, place, place)
+    x11.XSync(display, 0)
+PY
+}
+
 mkdir -p "$out"
 # Each scale on a screen of its own size, the windows' share of it kept.
-for shot in 100:96:1024x800 150:144:1440x1080; do
+for shot in 100:96:1280x800 150:144:1680x1050; do
   IFS=: read -r percent dpi screen <<<"$shot"
   QUORVEL_WINE_SCREEN=${screen}x24 bash "$root/tests/windows/wine_session.sh" start "$state/wine" \
     >/dev/null
@@ -54,12 +73,14 @@ for shot in 100:96:1024x800 150:144:1440x1080; do
     "$dpi" "$dpi" >"$state/dpi.reg"
   wine regedit /S "Z:${state//\//\\}\\dpi.reg" </dev/null >/dev/null 2>&1
   listed=$(grep -c 'admin_upload' "$state/service.log" || true)
-  (cd "$state" && wine "$exe" </dev/null >"$state/quorvel.log" 2>&1 &)
+  (cd "$state" && exec wine "$exe" </dev/null >"$state/quorvel.log" 2>&1 &) 2>/dev/null
   # Shown once page 1 has come: the window opens only then.
   for _ in $(seq 600); do
     [ "$(grep -c 'admin_upload' "$state/service.log" || true)" -gt "$listed" ] && break
     sleep 0.1
   done
+  sleep 1
+  pointer_away
   sleep 3
   import -display "$DISPLAY" -window root -strip "$out/windows-$percent.png"
   echo "$me: $out/windows-$percent.png ($(stat -c %s "$out/windows-$percent.png") bytes)"
