@@ -63,7 +63,7 @@ std::wstring Caption(HWND list, int column) {
 
 class ListViewTest : public ::testing::Test {
  protected:
-  explicit ListViewTest(int dpi = 96) : list_(host_.hwnd(), 7, dpi) {
+  ListViewTest() : list_(host_.hwnd(), 7, 96) {
     MoveWindow(list_.hwnd(), 8, 8, 553, 357, TRUE);
     ShowWindow(list_.hwnd(), SW_SHOW);
     PrepareListColumns(list_);
@@ -121,16 +121,11 @@ TEST_F(ListViewTest, ColumnsKeepTheirShareAtEveryResolution) {
           << c.dpi << " dpi, column " << column;
     }
   }
-}
-
-class ListViewAt144Test : public ListViewTest {
- protected:
-  ListViewAt144Test() : ListViewTest(144) {}
-};
-
-TEST_F(ListViewAt144Test, ColumnsAreMadeAtTheWindowsResolution) {
+  // A list made on a screen at 150 % has its columns at that scale from the start.
+  Win32ListView at144(host_.hwnd(), 8, 144);
+  PrepareListColumns(at144);
   const int widths[] = {135, 350, 135, 210, 0, 0};
-  for (int c = 0; c < 6; ++c) EXPECT_EQ(ListView_GetColumnWidth(list_.hwnd(), c), widths[c]) << c;
+  for (int c = 0; c < 6; ++c) EXPECT_EQ(ListView_GetColumnWidth(at144.hwnd(), c), widths[c]) << c;
 }
 
 TEST_F(ListViewTest, RowsAndCellsAsTheControlShowsThem) {

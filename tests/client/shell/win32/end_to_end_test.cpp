@@ -161,23 +161,7 @@ class EndToEnd : public ::testing::Test {
     quorvel::testing::Click(text1, {5, 5});
     for (const wchar_t* c = text; *c != 0; ++c) SendMessageW(text1, WM_CHAR, *c, 1);
   }
-  void ChooseRowByMouse(int row) {
-    HWND list = Control("ListView");
-    RECT cell{};
-    ListView_GetSubItemRect(list, row, 1, LVIR_BOUNDS, &cell);
-    quorvel::testing::Click(list, {(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2});
-    Pump();
-  }
-  std::vector<std::wstring> List1Lines() {
-    std::vector<std::wstring> lines;
-    HWND list1 = Control("List1");
-    for (LRESULT i = 0; i < SendMessageW(list1, LB_GETCOUNT, 0, 0); ++i) {
-      wchar_t line[256] = {};
-      SendMessageW(list1, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line));
-      lines.push_back(line);
-    }
-    return lines;
-  }
+  std::vector<std::wstring> List1Lines() { return testing::ListBoxLines(Control("List1")); }
 
   std::u16string service_;
   bool down_ = false;
@@ -255,7 +239,7 @@ TEST_F(EndToEnd, ChoosingAnEntryShowsItsLinkNamesAndOpensOnlyASafeOne) {
   Type(L"危险链接条目");
   Click("SoSo");
   ASSERT_EQ(Rows(), 1);
-  ChooseRowByMouse(0);
+  testing::ClickRow(Control("ListView"), 0);
   EXPECT_EQ(List1Lines(), (std::vector<std::wstring>{L"本地文件", L"网页"}));
   HWND list1 = Control("List1");
   RECT line{};

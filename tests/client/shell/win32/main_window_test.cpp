@@ -54,28 +54,13 @@ class MainWindowTest : public ::testing::Test {
     }
     return last;
   }
-  std::vector<std::wstring> List1Lines() {
-    std::vector<std::wstring> lines;
-    HWND list1 = Control("List1");
-    for (LRESULT i = 0; i < SendMessageW(list1, LB_GETCOUNT, 0, 0); ++i) {
-      wchar_t line[256] = {};
-      SendMessageW(list1, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line));
-      lines.push_back(line);
-    }
-    return lines;
-  }
+  std::vector<std::wstring> List1Lines() { return testing::ListBoxLines(Control("List1")); }
   std::vector<std::u16string> Opened() {
     std::vector<std::u16string> opened;
     for (const auto& o : components_.shell_open->opened()) opened.push_back(o.address);
     return opened;
   }
-  void ChooseRow(int row) {
-    HWND list = Control("ListView");
-    RECT cell{};
-    ListView_GetSubItemRect(list, row, 1, LVIR_BOUNDS, &cell);
-    quorvel::testing::Click(list, {(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2});
-    Pump();
-  }
+  void ChooseRow(int row) { testing::ClickRow(Control("ListView"), row); }
 
   TestComponents components_;
   int both_closed_ = 0;

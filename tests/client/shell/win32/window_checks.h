@@ -6,7 +6,10 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <string>
+#include <vector>
 
 #include "client/shell/addresses.h"
 #include "client/shell/win32/message_loop.h"
@@ -77,6 +80,25 @@ inline COLORREF TextColourOf(HWND control) {
   const COLORREF colour = GetTextColor(dc);
   DeleteDC(dc);
   return colour;
+}
+
+// The lines of a list box.
+inline std::vector<std::wstring> ListBoxLines(HWND list) {
+  std::vector<std::wstring> lines;
+  for (LRESULT i = 0; i < SendMessageW(list, LB_GETCOUNT, 0, 0); ++i) {
+    std::wstring line(static_cast<std::size_t>(SendMessageW(list, LB_GETTEXTLEN, i, 0)), L'\0');
+    SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line.data()));
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+// A click on the middle of `row`'s second cell in the ListView `list`.
+inline void ClickRow(HWND list, int row) {
+  RECT cell{};
+  ListView_GetSubItemRect(list, row, 1, LVIR_BOUNDS, &cell);
+  quorvel::testing::Click(list, {(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2});
+  Pump();
 }
 
 // A click on `button` as the user's, and what it brings handled.
