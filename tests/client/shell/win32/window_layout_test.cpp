@@ -173,6 +173,8 @@ TEST_F(WindowLayoutTest, EveryControlInTheFaceAndNothingClippedAtEveryResolution
     texts.push_back(n);
   }
   SetWindowTextW(Control("JiLu_Text"), L"Quorvel共有 40000 个外挂");
+  window_.List().AddRow(0, u"穿越火线");
+  window_.List().CommitRows();
   for (int dpi : kResolutions) {
     MoveToScreenAt(dpi);
     const int em = WindowFont::PixelHeight(9, dpi);
@@ -209,6 +211,11 @@ TEST_F(WindowLayoutTest, EveryControlInTheFaceAndNothingClippedAtEveryResolution
     EXPECT_LE(testing::TextExtent(header, L"外挂分类").cy, header_item.bottom - header_item.top);
     EXPECT_LE(testing::TextExtent(header, L"更新时间").cx + 2 * edge,
               ListView_GetColumnWidth(list, 3));
+    RECT row{};
+    ListView_GetItemRect(list, 0, &row, LVIR_BOUNDS);
+    EXPECT_LE(testing::TextExtent(list, L"2014-06-30 09:59:43").cx + 2 * edge,
+              ListView_GetColumnWidth(list, 3));
+    EXPECT_LE(testing::TextExtent(list, L"穿越火线").cy, row.bottom - row.top);
   }
 }
 
