@@ -7,6 +7,7 @@
 #include <system_error>
 #include <thread>
 
+#include "client/catalogue/busy_flag.h"
 #include "client/catalogue/transfer_failure.h"
 #include "client/catalogue/win32/busy_wait.h"
 #include "client/catalogue/win32/web_address.h"
@@ -30,17 +31,6 @@ struct Fetch {
 
   HANDLE done;
   TransferResult result;
-};
-
-class BusyFlag {
- public:
-  explicit BusyFlag(bool& flag) : flag_(flag) { flag_ = true; }
-  ~BusyFlag() { flag_ = false; }
-  BusyFlag(const BusyFlag&) = delete;
-  BusyFlag& operator=(const BusyFlag&) = delete;
-
- private:
-  bool& flag_;
 };
 
 // The fetch keeps its own clocks; this much later the caller stops waiting

@@ -9,6 +9,7 @@
 
 #include <optional>
 
+#include "client/catalogue/busy_flag.h"
 #include "client/catalogue/curl/curl_exchange.h"
 #include "client/catalogue/curl/qt/input_hold_back.h"
 #include "client/catalogue/curl/qt/qt_curl_loop.h"
@@ -33,17 +34,6 @@ class BusyCursor {
 
  private:
   bool shown_;
-};
-
-class BusyFlag {
- public:
-  explicit BusyFlag(bool& flag) : flag_(flag) { flag_ = true; }
-  ~BusyFlag() { flag_ = false; }
-  BusyFlag(const BusyFlag&) = delete;
-  BusyFlag& operator=(const BusyFlag&) = delete;
-
- private:
-  bool& flag_;
 };
 
 // Runs a fetch's exchanges one after another in a local event loop under the
