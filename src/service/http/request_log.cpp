@@ -6,7 +6,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -190,13 +192,54 @@ std::string RequestLog::Capped(std::string_view text, std::size_t max_chars) {
   return out + "...[cut:" + std::to_string(text.size()) + "]";
 }
 
+namespace {
+
+// `text` as Capped() gives it, appended to `line`; most are printable and
+// short, and go as they are.
+void AppendCapped(std::string& line, std::string_view text, std::size_t max_chars) {
+  const bool plain = text.size() <= max_chars && std::all_of(text.begin(), text.end(), [](char c) {
+                       return static_cast<unsigned char>(c) > 0x20 &&
+                              static_cast<unsigned char>(c) < 0x7F;
+                     });
+  if (text.empty()) {
+    line.push_back('-');
+  } else if (plain) {
+    line.append(text);
+  } else {
+    line.append(RequestLog::Capped(text, max_chars));
+  }
+}
+
+void AppendNumber(std::string& line, long long number) {
+  char digits[24];
+  const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+  line.append(digits, end);
+}
+
+}  // namespace
+
 void RequestLog::Write(std::string_view method, std::string_view target, int status,
                        std::size_t body_bytes, long long micros) {
-  std::string line = method.empty() ? std::string("-") : Capped(method, kMaxMethodChars);
-  line.append(" ").append(target.empty() ? std::string("-") : Capped(target, kMaxTargetChars));
-  line.append(" ").append(status < 0 ? std::string("-") : std::to_string(status));
-  line.append(" ").append(std::to_string(body_bytes)).append("B");
-  line.append(" ").append(micros < 0 ? std::string("-") : std::to_string(micros)).append("us\n");
+  std::string line;
+  line.reserve(method.size() + std::min(target.size(), kMaxTargetChars) + 48);
+  AppendCapped(line, method, kMaxMethodChars);
+  line.push_back(' ');
+  AppendCapped(line, target, kMaxTargetChars);
+  line.push_back(' ');
+  if (status < 0) {
+    line.push_back('-');
+  } else {
+    AppendNumber(line, status);
+  }
+  line.push_back(' ');
+  AppendNumber(line, static_cast<long long>(body_bytes));
+  line.append("B ");
+  if (micros < 0) {
+    line.push_back('-');
+  } else {
+    AppendNumber(line, micros);
+  }
+  line.append("us\n");
   Enqueue(std::move(line));
 }
 
