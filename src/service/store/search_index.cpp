@@ -15,6 +15,18 @@ namespace {
 // first: in UTF-8 text that is a trailing byte, where the first would be one
 // of the few lead bytes that start nearly every CJK character.
 bool Contains(std::string_view text, std::string_view key) {
+  if (text.size() < key.size()) return false;
+  // A key nearly as long as the text (a whole title, pasted) has few places
+  // to be at: each is compared, rather than looked for byte by byte.
+  constexpr std::size_t kFewPlaces = 16;
+  if (const std::size_t places = text.size() - key.size() + 1; places <= kFewPlaces) {
+    for (std::size_t at = 0; at < places; ++at) {
+      if (text[at] == key.front() && std::memcmp(text.data() + at, key.data(), key.size()) == 0) {
+        return true;
+      }
+    }
+    return false;
+  }
   const std::size_t before = key.size() - 1;
   for (std::size_t at = before; at < text.size(); ++at) {
     const void* last = std::memchr(text.data() + at, key.back(), text.size() - at);
