@@ -69,11 +69,11 @@ bool Measure(const Settings& settings, const std::string& service, const std::st
              int page_size, int requests, TempDir& dir) {
   std::string error;
   const int metrics_port = quorvel::testing::FreeLoopbackPort();
-  auto process = ServiceProcess::Start(
-      service,
-      {"--db", db, "--page-size", std::to_string(page_size), "--reply-cache-mib",
-       std::to_string(settings.cache_mib), "--metrics", "127.0.0.1:" + std::to_string(metrics_port)},
-      dir.File("memory.log"), &error);
+  auto process = ServiceProcess::Start(service,
+                                       {"--db", db, "--page-size", std::to_string(page_size),
+                                        "--reply-cache-mib", std::to_string(settings.cache_mib),
+                                        "--metrics", "127.0.0.1:" + std::to_string(metrics_port)},
+                                       dir.File("memory.log"), &error);
   if (!process) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return false;
@@ -93,14 +93,15 @@ bool Measure(const Settings& settings, const std::string& service, const std::st
       targets.emplace_back("/adminphp/admin_upload.php?page=1");
       heads.push_back("Host: r" + std::to_string(i) + ".example.org\r\n" + kCodings[i % 3]);
     }
-    const auto load = RunLoad(process->port(), settings.connections, targets,
-                              [](const std::string& body) { return !body.empty(); }, 600, "",
-                              &heads);
+    const auto load = RunLoad(
+        process->port(), settings.connections, targets,
+        [](const std::string& body) { return !body.empty(); }, 600, "", &heads);
     errors += load.errors;
     for (const std::string& what : load.first_errors) std::printf("    error: %s\n", what.c_str());
     trail.push_back(ResidentKib(process->pid()));
     peak = std::max(peak, trail.back());
-    most_counted = std::max(most_counted, Metric(metrics_port, "quorvel_catalogue_reply_cache_bytes"));
+    most_counted =
+        std::max(most_counted, Metric(metrics_port, "quorvel_catalogue_reply_cache_bytes"));
   }
   peak = std::max(peak, StatusKib(process->pid(), "VmHWM"));
   const double entries = Metric(metrics_port, "quorvel_catalogue_reply_cache_entries");
@@ -148,8 +149,8 @@ int main(int argc, char** argv) {
   std::vector<std::string> builds = {settings.service};
   if (!settings.baseline.empty()) builds.push_back(settings.baseline);
   bool ok = true;
-  for (const auto& [page_size, requests] : {std::pair{20, settings.requests},
-                                            std::pair{1000, settings.large_requests}}) {
+  for (const auto& [page_size, requests] :
+       {std::pair{20, settings.requests}, std::pair{1000, settings.large_requests}}) {
     std::printf(
         "page size %d, %d requests each asked once, %d connections, %d-entry catalogue, reply "
         "cache %d MiB (load average before: %s)\n",

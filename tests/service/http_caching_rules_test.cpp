@@ -167,11 +167,11 @@ TEST(CompressionTest, BrotliBodiesAreTheLibrarysOneShotBytes) {
     CompressionEffort effort;
     int quality;
   };
-  for (const Case& c : {Case{0, CompressionEffort::kQuick, 0}, Case{1, CompressionEffort::kQuick, 0},
-                        Case{4'000, CompressionEffort::kQuick, 0},
-                        Case{4'000, CompressionEffort::kThorough, 5},
-                        Case{300'000, CompressionEffort::kQuick, 0},
-                        Case{300'000, CompressionEffort::kThorough, 5}}) {
+  for (const Case& c :
+       {Case{0, CompressionEffort::kQuick, 0}, Case{1, CompressionEffort::kQuick, 0},
+        Case{4'000, CompressionEffort::kQuick, 0}, Case{4'000, CompressionEffort::kThorough, 5},
+        Case{300'000, CompressionEffort::kQuick, 0},
+        Case{300'000, CompressionEffort::kThorough, 5}}) {
     const std::string text = page.substr(0, c.size);
     const std::string expected = LibraryBrotli(text, c.quality);
     // Twice on one thread, whose memory for the encoder is then used again,

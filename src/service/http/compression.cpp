@@ -106,7 +106,8 @@ class EncoderArena {
   void* Take(std::size_t size) {
     const std::size_t rounded = (size + kAlignment - 1) / kAlignment * kAlignment;
     if (rounded >= size && rounded <= kBlockBytes - used_) {
-      if (block_ == nullptr) block_.reset(static_cast<char*>(std::aligned_alloc(kAlignment, kBlockBytes)));
+      if (block_ == nullptr)
+        block_.reset(static_cast<char*>(std::aligned_alloc(kAlignment, kBlockBytes)));
       if (block_ != nullptr) {
         void* taken = block_.get() + used_;
         used_ += rounded;
@@ -154,10 +155,10 @@ bool EncodeWithArena(std::string_view in, int quality, int window_bits, std::str
   std::size_t available_out = out.size();
   auto* next_out = reinterpret_cast<std::uint8_t*>(out.data());
   std::size_t total_out = 0;
-  const bool done = BrotliEncoderCompressStream(encoder, BROTLI_OPERATION_FINISH, &available_in,
-                                                &next_in, &available_out, &next_out,
-                                                &total_out) == BROTLI_TRUE &&
-                    BrotliEncoderIsFinished(encoder) == BROTLI_TRUE;
+  const bool done =
+      BrotliEncoderCompressStream(encoder, BROTLI_OPERATION_FINISH, &available_in, &next_in,
+                                  &available_out, &next_out, &total_out) == BROTLI_TRUE &&
+      BrotliEncoderIsFinished(encoder) == BROTLI_TRUE;
   BrotliEncoderDestroyInstance(encoder);
   size = total_out;
   return done && total_out <= out.size();

@@ -22,7 +22,7 @@ void AppendDigest(std::string_view subject, std::string& out) {
   // And each thread keeps a context to digest in.
   static EVP_MD* const sha256 = EVP_MD_fetch(nullptr, "SHA256", nullptr);
   thread_local const std::unique_ptr<EVP_MD_CTX, void (*)(EVP_MD_CTX*)> context(EVP_MD_CTX_new(),
-                                                                             &EVP_MD_CTX_free);
+                                                                                &EVP_MD_CTX_free);
   unsigned char digest[EVP_MAX_MD_SIZE];
   unsigned int length = 0;
   if (sha256 == nullptr || context == nullptr ||

@@ -197,10 +197,10 @@ namespace {
 // `text` as Capped() gives it, appended to `line`; most are printable and
 // short, and go as they are.
 void AppendCapped(std::string& line, std::string_view text, std::size_t max_chars) {
-  const bool plain = text.size() <= max_chars && std::all_of(text.begin(), text.end(), [](char c) {
-                       return static_cast<unsigned char>(c) > 0x20 &&
-                              static_cast<unsigned char>(c) < 0x7F;
-                     });
+  const bool plain =
+      text.size() <= max_chars && std::all_of(text.begin(), text.end(), [](char c) {
+        return static_cast<unsigned char>(c) > 0x20 && static_cast<unsigned char>(c) < 0x7F;
+      });
   if (text.empty()) {
     line.push_back('-');
   } else if (plain) {
