@@ -4,8 +4,8 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <exception>
 #include <functional>
-#include <future>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -183,7 +183,15 @@ class CatalogueStore {
   bool Unchanged(const Loaded& loaded, const CatalogueFileState& file) const;
   std::shared_ptr<const MatchList> Matches(const Loaded& catalogue, const std::string& key);
 
-  using PendingMatches = std::shared_future<std::shared_ptr<const MatchList>>;
+  // A term being worked out, and whoever waits for it: all of it under
+  // pending_mutex_.  Only a term someone waits for costs a wake-up.
+  struct PendingMatches {
+    std::condition_variable done;
+    int waiting = 0;
+    bool finished = false;
+    std::shared_ptr<const MatchList> matches;
+    std::exception_ptr failure;
+  };
 
   const std::string path_;
   // Whether the catalogue has a write-ahead log to look at as well.
@@ -219,7 +227,7 @@ class CatalogueStore {
   std::atomic<bool> cancel_{false};
   std::thread refresher_;  // started by the first change the requests notice
   std::mutex pending_mutex_;
-  std::map<std::pair<std::int64_t, std::string>, PendingMatches> pending_;
+  std::map<std::pair<std::int64_t, std::string>, std::shared_ptr<PendingMatches>> pending_;
   // Calls LookNow() on changes; stopped first of all when the store goes.
   std::unique_ptr<FolderWatch> watch_;
 };
