@@ -355,14 +355,28 @@ std::shared_ptr<const MatchList> CatalogueStore::Matches(const Loaded& catalogue
 }
 
 ListingRows CatalogueStore::Rows(std::string_view term, std::int32_t page, int page_size) {
-  const Answering answering = Current();
-  const Loaded& catalogue = *answering.catalogue;
+  return Rows(Take(), term, page, page_size);
+}
+
+CatalogueStore::Taken CatalogueStore::Take() {
+  Answering answering = Current();
+  Taken taken;
+  taken.identity = answering.catalogue->identity;
+  taken.replaced = answering.replaced;
+  taken.takes_origin = answering.catalogue->rows->AnyTakesOrigin();
+  taken.catalogue = std::move(answering.catalogue);
+  return taken;
+}
+
+ListingRows CatalogueStore::Rows(const Taken& taken, std::string_view term, std::int32_t page,
+                                 int page_size) {
+  const Loaded& catalogue = *std::static_pointer_cast<const Loaded>(taken.catalogue);
   const std::shared_ptr<const MatchList> matches = Matches(catalogue, AsciiFold(term));
 
   ListingRows result;
   result.store = catalogue.rows;
   result.identity = catalogue.identity;
-  result.replaced = answering.replaced;
+  result.replaced = taken.replaced;
   result.matches = static_cast<std::int64_t>(matches->size());
   const std::int64_t first = protocol::FirstIndexOfPage(page, page_size);
   if (first >= result.matches) return result;

@@ -104,6 +104,20 @@ class CatalogueStore {
   // Throws StoreError when there is no catalogue to serve.  So do the others.
   ListingRows Rows(std::string_view term, std::int32_t page, int page_size);
 
+  // The catalogue that answers now, taken once for a request: one whose
+  // reply is kept ready needs no more of it than this, and one whose reply
+  // must be built gets its rows from the same catalogue (Rows below), so that
+  // a reply and its identity always come from one catalogue.
+  struct Taken {
+    std::shared_ptr<const CatalogueIdentity> identity;
+    bool replaced = false;  // as AnswerSource::replaced
+    // Some entry's download addresses are made absolute for the origin.
+    bool takes_origin = false;
+    std::shared_ptr<const void> catalogue;  // what Rows() reads
+  };
+  Taken Take();
+  ListingRows Rows(const Taken& taken, std::string_view term, std::int32_t page, int page_size);
+
   // The entry whose EntryId is `entry_id`, if any.  `source`, unless null,
   // gets the catalogue it was looked up in, which may have taken over since
   // an earlier call of Identity().
