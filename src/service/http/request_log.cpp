@@ -237,7 +237,12 @@ void AppendCapped(std::string& line, std::string_view text, std::size_t max_char
   }
 }
 
+// `number`, or "-" when it is below 0 (not known).
 void AppendNumber(std::string& line, long long number) {
+  if (number < 0) {
+    line.push_back('-');
+    return;
+  }
   char digits[24];
   const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
   line.append(digits, end);
@@ -254,19 +259,11 @@ void RequestLog::Write(std::string_view method, std::string_view target, int sta
   line.push_back(' ');
   AppendCapped(line, target, kMaxTargetChars);
   line.push_back(' ');
-  if (status < 0) {
-    line.push_back('-');
-  } else {
-    AppendNumber(line, status);
-  }
+  AppendNumber(line, status);
   line.push_back(' ');
   AppendNumber(line, static_cast<long long>(body_bytes));
   line.append("B ");
-  if (micros < 0) {
-    line.push_back('-');
-  } else {
-    AppendNumber(line, micros);
-  }
+  AppendNumber(line, micros);
   line.append("us\n");
   Enqueue(line);
 }

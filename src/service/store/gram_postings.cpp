@@ -15,18 +15,22 @@ namespace {
 
 using TextNumber = GramPostings::TextNumber;
 
+// The gap to the next number of a list, read from `in`, which moves past it.
+std::uint32_t ReadGap(const std::uint8_t*& in) {
+  std::uint32_t gap = 0;
+  for (unsigned shift = 0;; shift += 7) {
+    const std::uint8_t byte = *in++;
+    gap |= static_cast<std::uint32_t>(byte & 0x7F) << shift;
+    if (byte < 0x80) return gap;
+  }
+}
+
 // Calls f(text number) for each number of a list, ascending.
 template <typename F>
 void ForEachIn(const std::uint8_t* in, std::uint32_t count, F f) {
   TextNumber value = 0;  // plus one
   for (std::uint32_t i = 0; i < count; ++i) {
-    std::uint32_t gap = 0;
-    for (unsigned shift = 0;; shift += 7) {
-      const std::uint8_t byte = *in++;
-      gap |= static_cast<std::uint32_t>(byte & 0x7F) << shift;
-      if (byte < 0x80) break;
-    }
-    value += gap;
+    value += ReadGap(in);
     f(value - 1);
   }
 }
@@ -87,13 +91,7 @@ void GramPostings::DecodeHolding(std::size_t list, GramSketch wanted,
   for (std::uint32_t left = counts_[list]; left > 0;) {
     const std::uint32_t size = std::min(left, kBlock);
     for (std::uint32_t i = 0; i < size; ++i) {
-      std::uint32_t gap = 0;
-      for (unsigned shift = 0;; shift += 7) {
-        const std::uint8_t byte = *in++;
-        gap |= static_cast<std::uint32_t>(byte & 0x7F) << shift;
-        if (byte < 0x80) break;
-      }
-      last += gap;
+      last += ReadGap(in);
       block[i] = last - 1;
       __builtin_prefetch(sketches + block[i]);
     }
