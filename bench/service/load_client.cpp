@@ -74,7 +74,7 @@ bool TakeResponse(std::string& in, int& status, std::string& body) {
 
 LoadResult RunLoad(int port, int connections, const std::vector<std::string>& targets,
                    const std::function<bool(const std::string&)>& body_ok, int timeout_seconds,
-                   const std::string& headers) {
+                   const std::string& headers, const std::vector<std::string>* heads) {
   LoadResult result;
   const int epoll = epoll_create1(EPOLL_CLOEXEC);
   std::vector<Connection> pool(static_cast<std::size_t>(connections));
@@ -88,8 +88,13 @@ LoadResult RunLoad(int port, int connections, const std::vector<std::string>& ta
       return;
     }
     conn.target = next_target++;
-    conn.out = "GET " + targets[conn.target] +
-               " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) + "\r\n" + headers + "\r\n";
+    conn.out = "GET " + targets[conn.target] + " HTTP/1.1\r\n";
+    if (heads != nullptr) {
+      conn.out += (*heads)[conn.target];
+    } else {
+      conn.out += "Host: 127.0.0.1:" + std::to_string(port) + "\r\n" + headers;
+    }
+    conn.out += "\r\n";
     conn.sent = 0;
     conn.busy = true;
     ++outstanding;

@@ -21,9 +21,12 @@ struct LoadResult {
 // costs little and adds few threads for the scheduler to juggle.  A request
 // counts as ok when the answer is 200 and `body_ok` accepts its body.  Gives up
 // (counting what is left as errors) after `timeout_seconds`.  `headers`, each
-// line ending in "\r\n", go with every request.
+// line ending in "\r\n", go with every request.  `heads`, when given, holds
+// the header lines of each target in turn, its Host among them, in place of
+// the Host and `headers` every request gets otherwise.
 LoadResult RunLoad(int port, int connections, const std::vector<std::string>& targets,
                    const std::function<bool(const std::string&)>& body_ok,
-                   int timeout_seconds = 120, const std::string& headers = "");
+                   int timeout_seconds = 120, const std::string& headers = "",
+                   const std::vector<std::string>* heads = nullptr);
 
 }  // namespace quorvel::service::bench

@@ -15,6 +15,7 @@
 
 #include "service/database_path.h"
 #include "service/export_command.h"
+#include "service/heap_settings.h"
 #include "service/http/http_service.h"
 #include "service/http/metrics_listener.h"
 #include "service/import_command.h"
@@ -43,6 +44,7 @@ void RaiseDescriptorLimit() {
 }
 
 int Serve(const ServiceOptions& options, const std::string& db_path) {
+  quorvel::service::KeepHeapCompact();
   // SIGINT and SIGTERM are taken by one thread that stops the server, so the
   // server's own threads never run a signal handler.  Blocked before any
   // thread starts (the store's, the metrics listener's), since each thread

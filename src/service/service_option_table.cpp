@@ -216,7 +216,7 @@ constexpr OptionRow kRows[] = {
      .value = kNumber,
      .group = kCaching,
      .help = "memory for replies kept built and compressed, in MiB (default {default}; 0 keeps "
-             "none)",
+             "none); the cache adds at most 1.25 times this to the service's resident memory",
      .least = 0,
      .most = 65536,
      .shown_default = [](Defaults d) { return Shown(d.caching.reply_cache_bytes >> 20); },

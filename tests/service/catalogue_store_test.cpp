@@ -68,6 +68,24 @@ TEST_F(CatalogueStoreTest, MatchesCategoryOrTitleIgnoringAsciiCase) {
   EXPECT_EQ(Page("ＣＳＯＬ", 1, 20).matches, 0);
 }
 
+TEST_F(CatalogueStoreTest, ATermAskedByManyAtOnceGivesEachTheSameMatches) {
+  constexpr int kAskers = 8;
+  for (const std::string term : {"C++", "v2.", "no such add-on"}) {
+    std::vector<std::future<std::vector<CatalogueEntry>>> answers;
+    std::promise<void> go;
+    const std::shared_future<void> started = go.get_future().share();
+    for (int asker = 0; asker < kAskers; ++asker) {
+      answers.push_back(std::async(std::launch::async, [&, started] {
+        started.wait();
+        return Values(Page(term, 1, 1000));
+      }));
+    }
+    go.set_value();
+    const std::vector<CatalogueEntry> expected = SeedMatching(term);
+    for (auto& answer : answers) EXPECT_EQ(answer.get(), expected) << term;
+  }
+}
+
 TEST_F(CatalogueStoreTest, TermsAreValuesNotSql) {
   for (const std::string term :
        {"' OR 1=1 --", "%", "_", "\"; DROP TABLE entries; --", "*", "?TtbBa?", "\\"}) {

@@ -1,12 +1,17 @@
 // The rules behind replies that caches can hold, each at its lowest level:
 // which coding a client gets, when a conditional request gets 304, how HTTP
-// dates are read, and that the reply cache keeps to its limit.
+// dates are read, that brotli bodies are the library's own, and that the
+// reply cache keeps to its limit.
+#include <brotli/encode.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "service/http/compressed_reply_cache.h"
+#include "service/http/compression.h"
 #include "service/http/conditional_reply.h"
 #include "service/http/content_coding.h"
 #include "service/http/http_date.h"
@@ -132,6 +137,52 @@ struct Sized {
   std::size_t bytes;
   std::size_t Bytes() const { return bytes; }
 };
+
+// What BrotliEncoderCompress() makes of `text`, in the smallest window that
+// holds it, as the service asks.
+std::string LibraryBrotli(const std::string& text, int quality) {
+  int bits = 10;
+  while (bits < 22 && (std::size_t{1} << bits) - 16 < text.size()) ++bits;
+  std::size_t size = BrotliEncoderMaxCompressedSize(text.size());
+  std::string out(size, '\0');
+  EXPECT_EQ(BrotliEncoderCompress(quality, bits, BROTLI_MODE_TEXT, text.size(),
+                                  reinterpret_cast<const std::uint8_t*>(text.data()), &size,
+                                  reinterpret_cast<std::uint8_t*>(out.data())),
+            BROTLI_TRUE);
+  out.resize(size);
+  return out;
+}
+
+TEST(CompressionTest, BrotliBodiesAreTheLibrarysOneShotBytes) {
+  std::string page;
+  for (int row = 0; page.size() < 300'000; ++row) {
+    const std::string field = "\x02";
+    page += "穿越火线" + field + "自瞄助手 v2." + std::to_string(row % 20) + field + "免费" +
+            field + "2012-0" + std::to_string(row % 9 + 1) + "-01" + field +
+            "本地下载/*/http://h/download/" + std::to_string(row) + "/**/" + field +
+            std::to_string(row) + "\x01";
+  }
+  struct Case {
+    std::size_t size;
+    CompressionEffort effort;
+    int quality;
+  };
+  for (const Case& c :
+       {Case{0, CompressionEffort::kQuick, 0}, Case{1, CompressionEffort::kQuick, 0},
+        Case{4'000, CompressionEffort::kQuick, 0}, Case{4'000, CompressionEffort::kThorough, 5},
+        Case{300'000, CompressionEffort::kQuick, 0},
+        Case{300'000, CompressionEffort::kThorough, 5}}) {
+    const std::string text = page.substr(0, c.size);
+    const std::string expected = LibraryBrotli(text, c.quality);
+    // Twice on one thread, whose memory for the encoder is then used again,
+    // and once on another.
+    EXPECT_EQ(Compress(ContentCoding::kBrotli, text, c.effort), expected) << c.size;
+    EXPECT_EQ(Compress(ContentCoding::kBrotli, text, c.effort), expected) << c.size;
+    std::string elsewhere;
+    std::thread([&] { elsewhere = Compress(ContentCoding::kBrotli, text, c.effort); }).join();
+    EXPECT_EQ(elsewhere, expected) << c.size;
+  }
+}
 
 TEST(CompressedReplyCacheTest, StaysUnderItsLimitDroppingTheLeastRecentlyUsed) {
   using Cache = CompressedReplyCache<Sized>;

@@ -208,6 +208,11 @@ TEST_F(ServiceEndToEndTest, LinksUseTheHostTheClientNamedWhenItIsPlausible) {
   EXPECT_NE(body.find("/*/http://catalogue.test:81/download/"), std::string::npos);
   const std::string hostile = Fetch(port(), std::string(kListing) + "page=1", "a?TtbBa?/**/b").body;
   EXPECT_EQ(hostile, ExpectedReply(SeedInListingOrder(), 1, 20, port()));
+  // Kept ready for each Host apart: asked again, each still gets its own.
+  for (const std::string host : {"other.test", "catalogue.test:81", "other.test"}) {
+    const std::string again = Fetch(port(), std::string(kListing) + "page=1", host).body;
+    EXPECT_NE(again.find("/*/http://" + host + "/download/"), std::string::npos) << host;
+  }
 }
 
 TEST_F(ServiceEndToEndTest, ServesThePages) {

@@ -58,6 +58,42 @@ CacheableReplies::CacheableReplies(const CachingOptions& options)
       caching_(options.reply_cache_bytes > 0),
       cache_(options.reply_cache_bytes) {}
 
+std::string CacheableReplies::KeyOf(std::string_view identity_tag, bool catalogue_replaced,
+                                    std::string_view kept_as, ContentCoding wanted) {
+  std::string key;
+  key.reserve(identity_tag.size() + kept_as.size() + 3);
+  key.append(identity_tag).append(1, '\n').append(kept_as);
+  key.push_back(static_cast<char>('0' + static_cast<int>(wanted)));
+  // Sent with other headers; dropped with the rest of its catalogue's.
+  if (catalogue_replaced) key.push_back('-');
+  return key;
+}
+
+CacheableReplies::Prepared CacheableReplies::Ready(MHD_Connection* connection,
+                                                   std::string_view identity_tag,
+                                                   bool catalogue_replaced,
+                                                   std::string_view kept_as) {
+  if (!caching_) return {};
+  const ContentCoding wanted =
+      ChooseCoding(ListHeader(connection, MHD_HTTP_HEADER_ACCEPT_ENCODING).value());
+  // Counted by Prepare() when it is not used here.
+  std::shared_ptr<const ReadyReply> reply =
+      cache_.Find(KeyOf(identity_tag, catalogue_replaced, kept_as, wanted), false);
+  // A quickly compressed body is compressed again, thoroughly, by Prepare().
+  if (reply == nullptr || CompressedQuickly(*reply)) return {};
+  cache_.CountHit();
+  return Answer(connection, std::move(reply));
+}
+
+CacheableReplies::Prepared CacheableReplies::Answer(MHD_Connection* connection,
+                                                    std::shared_ptr<const ReadyReply> reply) {
+  const bool not_modified = ConditionalReply::NotModified(
+      ListHeader(connection, MHD_HTTP_HEADER_IF_NONE_MATCH).value(),
+      MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_IF_MODIFIED_SINCE),
+      reply->headers().entity_tag, reply->headers().last_modified);
+  return Prepared{std::move(reply), not_modified ? 304 : 200};
+}
+
 CacheableReplies::Prepared CacheableReplies::Prepare(MHD_Connection* connection,
                                                      const ReplySubject& subject,
                                                      const BodyBuilder& build) {
@@ -66,11 +102,8 @@ CacheableReplies::Prepared CacheableReplies::Prepare(MHD_Connection* connection,
   std::shared_ptr<const ReadyReply> reply;
   std::string key;
   if (caching_) {
-    key.reserve(subject.identity_tag.size() + subject.key.size() + 2);
-    key.append(subject.identity_tag).append(1, '\n').append(subject.key);
-    key.push_back(static_cast<char>('0' + static_cast<int>(wanted)));
-    // Sent with other headers; dropped with the rest of its catalogue's.
-    if (subject.catalogue_replaced) key.push_back('-');
+    key = KeyOf(subject.identity_tag, subject.catalogue_replaced,
+                subject.kept_as.empty() ? std::string_view(subject.key) : subject.kept_as, wanted);
     reply = cache_.Find(key);
   }
   if (reply == nullptr || CompressedQuickly(*reply)) {
@@ -88,11 +121,7 @@ CacheableReplies::Prepared CacheableReplies::Prepare(MHD_Connection* connection,
       cache_.Insert(std::move(key), reply);
     }
   }
-  const bool not_modified = ConditionalReply::NotModified(
-      ListHeader(connection, MHD_HTTP_HEADER_IF_NONE_MATCH).value(),
-      MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_IF_MODIFIED_SINCE),
-      reply->headers().entity_tag, reply->headers().last_modified);
-  return Prepared{std::move(reply), not_modified ? 304 : 200};
+  return Answer(connection, std::move(reply));
 }
 
 std::shared_ptr<const ReadyReply> CacheableReplies::Build(const ReplySubject& subject,

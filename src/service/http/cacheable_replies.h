@@ -31,6 +31,9 @@ struct ReplySubject {
   // The catalogue is being replaced by the one its file holds now: caches
   // must not keep the reply, which stands only until that one takes over.
   bool catalogue_replaced = false;
+  // What the reply is kept ready under, when not `key`: something known
+  // before the body's content is, that tells apart every request `key` does.
+  std::string_view kept_as;
 };
 
 // Replies that caches and proxies can hold: each carries an entity tag,
@@ -69,6 +72,13 @@ class CacheableReplies {
   Prepared Prepare(MHD_Connection* connection, const ReplySubject& subject,
                    const BodyBuilder& build);
 
+  // The reply kept ready under `kept_as` for the catalogue `identity_tag`
+  // (being replaced: `catalogue_replaced`), in the coding `connection` asks
+  // for, when there is one that need not be built again; reply null otherwise,
+  // and then Prepare() gives it.
+  Prepared Ready(MHD_Connection* connection, std::string_view identity_tag, bool catalogue_replaced,
+                 std::string_view kept_as);
+
   // The catalogue `identity_tag` names has taken over: the replies of every
   // other catalogue go, as none of them can be asked for again.  Empty: no
   // catalogue answers, so none of their replies is kept.
@@ -80,6 +90,11 @@ class CacheableReplies {
   const std::string& cache_control() const { return cache_control_; }
 
  private:
+  // The cache's key of a reply.
+  static std::string KeyOf(std::string_view identity_tag, bool catalogue_replaced,
+                           std::string_view kept_as, ContentCoding wanted);
+  // The reply as the client asked: 304 when the conditional headers match.
+  static Prepared Answer(MHD_Connection* connection, std::shared_ptr<const ReadyReply> reply);
   std::shared_ptr<const ReadyReply> Build(const ReplySubject& subject, ContentCoding wanted,
                                           const BodyBuilder& build, CompressionEffort effort) const;
 

@@ -39,19 +39,22 @@ class CompressedReplyCache {
   CompressedReplyCache(const CompressedReplyCache&) = delete;
   CompressedReplyCache& operator=(const CompressedReplyCache&) = delete;
 
-  // The entry under `key`, now the most recently used; null when there is none.
-  std::shared_ptr<const Value> Find(std::string_view key) {
+  // The entry under `key`, now the most recently used; null when there is
+  // none.  Counted as a hit or a miss unless `counted` is false: a lookup
+  // whose outcome is decided by a later one.
+  std::shared_ptr<const Value> Find(std::string_view key, bool counted = true) {
     Shard& shard = ShardOf(key);
     std::lock_guard lock(shard.mutex);
     const auto found = shard.index.find(key);
     if (found == shard.index.end()) {
-      misses_.fetch_add(1, std::memory_order_relaxed);
+      if (counted) misses_.fetch_add(1, std::memory_order_relaxed);
       return nullptr;
     }
     shard.order.splice(shard.order.begin(), shard.order, found->second);
-    hits_.fetch_add(1, std::memory_order_relaxed);
+    if (counted) CountHit();
     return found->second->value;
   }
+  void CountHit() { hits_.fetch_add(1, std::memory_order_relaxed); }
 
   // Keeps `value` under `key`, replacing what was there, and lets older
   // entries go until the shard is within its share of the limit.  A value

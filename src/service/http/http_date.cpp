@@ -110,6 +110,11 @@ std::optional<SystemTime> Asctime(std::string_view t) {
 
 std::string FormatHttpDate(SystemTime time) {
   const auto seconds = std::chrono::floor<std::chrono::seconds>(time);
+  // Every reply of a catalogue carries its one time: each thread writes it
+  // out once, not at every reply it builds.
+  thread_local std::optional<std::chrono::sys_seconds> last_time;
+  thread_local std::string last_text;
+  if (last_time == seconds) return last_text;
   const auto days = std::chrono::floor<std::chrono::days>(seconds);
   const year_month_day date(days);
   const std::chrono::hh_mm_ss clock(seconds - days);
@@ -120,7 +125,9 @@ std::string FormatHttpDate(SystemTime time) {
       static_cast<unsigned>(date.day()), kMonths[static_cast<unsigned>(date.month()) - 1].data(),
       static_cast<int>(date.year()), static_cast<int>(clock.hours().count()),
       static_cast<int>(clock.minutes().count()), static_cast<int>(clock.seconds().count()));
-  return text;
+  last_text = text;
+  last_time = seconds;
+  return last_text;
 }
 
 std::optional<SystemTime> ParseHttpDate(std::string_view text) {

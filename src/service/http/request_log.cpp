@@ -6,9 +6,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <condition_variable>
-#include <deque>
 #include <mutex>
 #include <thread>
 
@@ -37,8 +38,12 @@ constexpr auto kCloseGrace = std::chrono::milliseconds(100);
 struct RequestLog::Queue {
   std::mutex mutex;
   std::condition_variable changed;
-  std::deque<std::string> lines;
-  std::size_t queued_bytes = 0;
+  // The lines queued, whole and one after the other, from `start` on: one
+  // buffer that keeps its room, so that a line costs the allocator nothing
+  // on the serving thread that writes it nor on the writer that frees it.
+  std::string queued;
+  std::size_t start = 0;
+  std::size_t queued_bytes = 0;  // queued.size() - start
   std::size_t max_queued_bytes = 0;
   std::uint64_t dropped = 0;        // not yet said in a line of the log
   std::uint64_t dropped_total = 0;  // ever
@@ -75,11 +80,37 @@ struct RequestLog::Queue {
     return true;
   }
 
+  // Moves whole queued lines into `batch` while it stays within batch_bytes,
+  // and at least one when `batch` is empty.
+  void TakeLines(std::string& batch) {
+    std::size_t end = start;
+    while (end < queued.size()) {
+      // Every line ends with a line end; were one without, it would go whole.
+      const std::size_t found = queued.find('\n', end);
+      const std::size_t line_end = found == std::string::npos ? queued.size() : found + 1;
+      if ((!batch.empty() || end > start) && batch.size() + (line_end - start) > batch_bytes) {
+        break;
+      }
+      end = line_end;
+    }
+    batch.append(queued, start, end - start);
+    queued_bytes -= end - start;
+    start = end;
+    if (start == queued.size()) {
+      queued.clear();
+      start = 0;
+    } else if (start > queued.size() / 2) {
+      queued.erase(0, start);
+      start = 0;
+    }
+  }
+
   void Run() {
     std::unique_lock lock(mutex);
+    std::string batch;
     while (true) {
-      changed.wait(lock, [&] { return !lines.empty() || dropped > 0 || closing; });
-      std::string batch;
+      changed.wait(lock, [&] { return queued_bytes > 0 || dropped > 0 || closing; });
+      batch.clear();
       if (dropped > 0 && queued_bytes < batch_bytes) {
         // Caught up, or nearly (lines may keep coming one by one): one line
         // for all that could not be queued meanwhile.
@@ -87,19 +118,16 @@ struct RequestLog::Queue {
                 " log lines dropped: standard error was not read in time\n";
         dropped = 0;
       }
-      while (!lines.empty() &&
-             (batch.empty() || batch.size() + lines.front().size() <= batch_bytes)) {
-        queued_bytes -= lines.front().size();
-        batch += lines.front();
-        lines.pop_front();
-      }
+      TakeLines(batch);
       if (batch.empty()) break;  // closing, and nothing left
       lock.unlock();
       const bool written = WriteOut(batch);
       lock.lock();
       if (!written && closing && Clock::now() >= deadline) {
-        dropped_total += lines.size();
-        lines.clear();
+        dropped_total += static_cast<std::uint64_t>(
+            std::count(queued.begin() + static_cast<std::ptrdiff_t>(start), queued.end(), '\n'));
+        queued.clear();
+        start = 0;
         queued_bytes = 0;
         break;
       }
@@ -145,17 +173,18 @@ std::uint64_t RequestLog::DroppedLines() const {
   return queue_->dropped_total;
 }
 
-void RequestLog::Enqueue(std::string line) {
+void RequestLog::Enqueue(std::string_view line) {
   std::lock_guard lock(queue_->mutex);
   if (queue_->closing || queue_->queued_bytes + line.size() > queue_->max_queued_bytes) {
     ++queue_->dropped;
     ++queue_->dropped_total;
     return;
   }
+  const bool was_empty = queue_->queued_bytes == 0;
+  queue_->queued.append(line);
   queue_->queued_bytes += line.size();
-  queue_->lines.push_back(std::move(line));
   // The writer waits only on an empty queue; a busy one finds this line itself.
-  if (queue_->lines.size() == 1) queue_->changed.notify_one();
+  if (was_empty) queue_->changed.notify_one();
 }
 
 std::string RequestLog::Printable(std::string_view text) {
@@ -190,14 +219,53 @@ std::string RequestLog::Capped(std::string_view text, std::size_t max_chars) {
   return out + "...[cut:" + std::to_string(text.size()) + "]";
 }
 
+namespace {
+
+// `text` as Capped() gives it, appended to `line`; most are printable and
+// short, and go as they are.
+void AppendCapped(std::string& line, std::string_view text, std::size_t max_chars) {
+  const bool plain =
+      text.size() <= max_chars && std::all_of(text.begin(), text.end(), [](char c) {
+        return static_cast<unsigned char>(c) > 0x20 && static_cast<unsigned char>(c) < 0x7F;
+      });
+  if (text.empty()) {
+    line.push_back('-');
+  } else if (plain) {
+    line.append(text);
+  } else {
+    line.append(RequestLog::Capped(text, max_chars));
+  }
+}
+
+// `number`, or "-" when it is below 0 (not known).
+void AppendNumber(std::string& line, long long number) {
+  if (number < 0) {
+    line.push_back('-');
+    return;
+  }
+  char digits[24];
+  const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+  line.append(digits, end);
+}
+
+}  // namespace
+
 void RequestLog::Write(std::string_view method, std::string_view target, int status,
                        std::size_t body_bytes, long long micros) {
-  std::string line = method.empty() ? std::string("-") : Capped(method, kMaxMethodChars);
-  line.append(" ").append(target.empty() ? std::string("-") : Capped(target, kMaxTargetChars));
-  line.append(" ").append(status < 0 ? std::string("-") : std::to_string(status));
-  line.append(" ").append(std::to_string(body_bytes)).append("B");
-  line.append(" ").append(micros < 0 ? std::string("-") : std::to_string(micros)).append("us\n");
-  Enqueue(std::move(line));
+  // Made in a buffer the thread keeps, and copied into the queue's.
+  thread_local std::string line;
+  line.clear();
+  AppendCapped(line, method, kMaxMethodChars);
+  line.push_back(' ');
+  AppendCapped(line, target, kMaxTargetChars);
+  line.push_back(' ');
+  AppendNumber(line, status);
+  line.push_back(' ');
+  AppendNumber(line, static_cast<long long>(body_bytes));
+  line.append("B ");
+  AppendNumber(line, micros);
+  line.append("us\n");
+  Enqueue(line);
 }
 
 void RequestLog::Note(std::string_view line) {
@@ -210,7 +278,7 @@ void RequestLog::Note(std::string_view line) {
   }
   if (shown.size() < line.size()) text += "...[cut:" + std::to_string(line.size()) + "]";
   text.push_back('\n');
-  Enqueue(std::move(text));
+  Enqueue(text);
 }
 
 }  // namespace quorvel::service

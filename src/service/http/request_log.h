@@ -56,7 +56,7 @@ class RequestLog {
 
  private:
   struct Queue;
-  void Enqueue(std::string line);
+  void Enqueue(std::string_view line);
 
   std::shared_ptr<Queue> queue_;  // shared with the writer thread, which may outlive this
 };

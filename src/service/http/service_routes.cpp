@@ -82,17 +82,29 @@ MHD_Result ServiceRoutes::ServeListing(MHD_Connection* connection, ServedRequest
   const protocol::ListingQuery& query = std::get<protocol::ListingQuery>(parsed);
   request.kind = RequestKind::kListing;
   try {
-    const ListingRows page = store_.Rows(query.term, query.page, page_size_);
+    // A reply kept ready is found before the rows are looked up, under the
+    // request as it came: with the origin when any entry of the catalogue
+    // may carry it (a page without such entries is then kept once for each
+    // origin asked, all alike).
+    const CatalogueStore::Taken catalogue = store_.Take();
+    const std::string asked_origin = catalogue.takes_origin ? Origin(connection) : std::string();
+    const std::string kept_as = ListingSubject(query, page_size_, asked_origin);
+    CacheableReplies::Prepared ready =
+        replies_.Ready(connection, catalogue.identity->tag, catalogue.replaced, kept_as);
+    if (ready.reply != nullptr) return AnswerReady(connection, request, ready);
+
+    const ListingRows page = store_.Rows(catalogue, query.term, query.page, page_size_);
     const bool takes_origin = std::any_of(page.rows.begin(), page.rows.end(), [&](std::size_t row) {
       return page.store->TakesOrigin(row);
     });
-    const std::string origin = takes_origin ? Origin(connection) : std::string();
+    const std::string origin = takes_origin ? asked_origin : std::string();
     ReplySubject subject{page.identity->tag,
                          page.identity->modified,
                          ListingSubject(query, page_size_, origin),
                          takes_origin && origin_.empty(),
                          kTextType,
-                         page.replaced};
+                         page.replaced,
+                         kept_as};
     return AnswerReady(connection, request, replies_.Prepare(connection, subject, [&] {
       return BuildListingReply(*page.store, page.rows, page.matches,
                                protocol::PageCount(page.matches, page_size_), origin);
@@ -117,7 +129,8 @@ MHD_Result ServiceRoutes::ServeDownload(MHD_Connection* connection, ServedReques
                          "download\n" + std::string(entry_id),
                          false,
                          kHtmlType,
-                         source.replaced};
+                         source.replaced,
+                         {}};
     return AnswerReady(connection, request, replies_.Prepare(connection, subject, [&] {
       return DownloadPage(entry, entry_id);
     }));
@@ -129,7 +142,7 @@ MHD_Result ServiceRoutes::ServeDownload(MHD_Connection* connection, ServedReques
 MHD_Result ServiceRoutes::Page(MHD_Connection* connection, ServedRequest& request,
                                std::string_view path, std::string_view html) {
   request.kind = RequestKind::kPage;
-  ReplySubject subject{{}, std::nullopt, std::string(path), false, kHtmlType};
+  ReplySubject subject{{}, std::nullopt, std::string(path), false, kHtmlType, false, {}};
   return AnswerReady(connection, request,
                      replies_.Prepare(connection, subject, [html] { return std::string(html); }));
 }

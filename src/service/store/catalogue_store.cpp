@@ -320,43 +320,63 @@ std::shared_ptr<const MatchList> CatalogueStore::Matches(const Loaded& catalogue
   // A term nobody has asked for yet is often asked for by many clients at
   // once: one request works it out, the others wait for its result.
   const std::pair<std::int64_t, std::string> slot(serial, key);
-  std::promise<std::shared_ptr<const MatchList>> promise;
-  PendingMatches someone_elses;
+  std::shared_ptr<PendingMatches> pending;
   {
-    std::lock_guard lock(pending_mutex_);
+    std::unique_lock lock(pending_mutex_);
     if (const auto found = pending_.find(slot); found != pending_.end()) {
-      someone_elses = found->second;
-    } else {
-      pending_.emplace(slot, promise.get_future().share());
+      const std::shared_ptr<PendingMatches> theirs = found->second;
+      ++theirs->waiting;
+      theirs->done.wait(lock, [&] { return theirs->finished; });
+      if (theirs->failure) std::rethrow_exception(theirs->failure);
+      return theirs->matches;
     }
+    pending = std::make_shared<PendingMatches>();
+    pending_.emplace(slot, pending);
   }
-  if (someone_elses.valid()) return someone_elses.get();
 
   std::shared_ptr<const MatchList> matches;
+  std::exception_ptr failure;
   try {
     matches = std::make_shared<const MatchList>(catalogue.index->Find(key));
     cache_.Insert(serial, key, matches);
-    promise.set_value(matches);
   } catch (...) {
-    promise.set_exception(std::current_exception());
-    std::lock_guard lock(pending_mutex_);
-    pending_.erase(slot);
-    throw;
+    failure = std::current_exception();
   }
-  std::lock_guard lock(pending_mutex_);
-  pending_.erase(slot);
+  {
+    std::lock_guard lock(pending_mutex_);
+    pending->finished = true;
+    pending->matches = matches;
+    pending->failure = failure;
+    pending_.erase(slot);
+    if (pending->waiting > 0) pending->done.notify_all();
+  }
+  if (failure) std::rethrow_exception(failure);
   return matches;
 }
 
 ListingRows CatalogueStore::Rows(std::string_view term, std::int32_t page, int page_size) {
-  const Answering answering = Current();
-  const Loaded& catalogue = *answering.catalogue;
+  return Rows(Take(), term, page, page_size);
+}
+
+CatalogueStore::Taken CatalogueStore::Take() {
+  Answering answering = Current();
+  Taken taken;
+  taken.identity = answering.catalogue->identity;
+  taken.replaced = answering.replaced;
+  taken.takes_origin = answering.catalogue->rows->AnyTakesOrigin();
+  taken.catalogue = std::move(answering.catalogue);
+  return taken;
+}
+
+ListingRows CatalogueStore::Rows(const Taken& taken, std::string_view term, std::int32_t page,
+                                 int page_size) {
+  const Loaded& catalogue = *std::static_pointer_cast<const Loaded>(taken.catalogue);
   const std::shared_ptr<const MatchList> matches = Matches(catalogue, AsciiFold(term));
 
   ListingRows result;
   result.store = catalogue.rows;
   result.identity = catalogue.identity;
-  result.replaced = answering.replaced;
+  result.replaced = taken.replaced;
   result.matches = static_cast<std::int64_t>(matches->size());
   const std::int64_t first = protocol::FirstIndexOfPage(page, page_size);
   if (first >= result.matches) return result;

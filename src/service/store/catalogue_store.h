@@ -4,8 +4,8 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <exception>
 #include <functional>
-#include <future>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -104,6 +104,20 @@ class CatalogueStore {
   // Throws StoreError when there is no catalogue to serve.  So do the others.
   ListingRows Rows(std::string_view term, std::int32_t page, int page_size);
 
+  // The catalogue that answers now, taken once for a request: one whose
+  // reply is kept ready needs no more of it than this, and one whose reply
+  // must be built gets its rows from the same catalogue (Rows below), so that
+  // a reply and its identity always come from one catalogue.
+  struct Taken {
+    std::shared_ptr<const CatalogueIdentity> identity;
+    bool replaced = false;  // as AnswerSource::replaced
+    // Some entry's download addresses are made absolute for the origin.
+    bool takes_origin = false;
+    std::shared_ptr<const void> catalogue;  // what Rows() reads
+  };
+  Taken Take();
+  ListingRows Rows(const Taken& taken, std::string_view term, std::int32_t page, int page_size);
+
   // The entry whose EntryId is `entry_id`, if any.  `source`, unless null,
   // gets the catalogue it was looked up in, which may have taken over since
   // an earlier call of Identity().
@@ -183,7 +197,15 @@ class CatalogueStore {
   bool Unchanged(const Loaded& loaded, const CatalogueFileState& file) const;
   std::shared_ptr<const MatchList> Matches(const Loaded& catalogue, const std::string& key);
 
-  using PendingMatches = std::shared_future<std::shared_ptr<const MatchList>>;
+  // A term being worked out, and whoever waits for it: all of it under
+  // pending_mutex_.  Only a term someone waits for costs a wake-up.
+  struct PendingMatches {
+    std::condition_variable done;
+    int waiting = 0;
+    bool finished = false;
+    std::shared_ptr<const MatchList> matches;
+    std::exception_ptr failure;
+  };
 
   const std::string path_;
   // Whether the catalogue has a write-ahead log to look at as well.
@@ -219,7 +241,7 @@ class CatalogueStore {
   std::atomic<bool> cancel_{false};
   std::thread refresher_;  // started by the first change the requests notice
   std::mutex pending_mutex_;
-  std::map<std::pair<std::int64_t, std::string>, PendingMatches> pending_;
+  std::map<std::pair<std::int64_t, std::string>, std::shared_ptr<PendingMatches>> pending_;
   // Calls LookNow() on changes; stopped first of all when the store goes.
   std::unique_ptr<FolderWatch> watch_;
 };

@@ -49,6 +49,12 @@ class GramPostings {
   };
 
   Range Lookup(Gram lowest, Gram highest) const;
+  // The list of `gram`, or kNoList: one or two probes of slots_, where a
+  // long key looks up a list for each of its grams.
+  static constexpr std::size_t kNoList = static_cast<std::size_t>(-1);
+  std::size_t ListOf(Gram gram) const;
+  // Appends the numbers of `list` whose sketches hold all of `wanted`.
+  void DecodeHolding(std::size_t list, GramSketch wanted, std::vector<TextNumber>& out) const;
   void Decode(std::size_t list, std::vector<TextNumber>& out) const;
   // Keeps the numbers of `texts` that are also in `list`.
   void Intersect(std::size_t list, std::vector<TextNumber>& texts) const;
@@ -61,6 +67,10 @@ class GramPostings {
   std::vector<std::uint64_t> starts_;  // of each list in bytes_, and one for the end
   std::vector<std::uint8_t> bytes_;
   std::vector<GramSketch> sketches_;  // of each text
+  // Open addressing on the gram's hash: each list's number plus one at its
+  // gram's place or the first free one after it; 0 is free.  Twice as many
+  // places as lists, so a probe seldom goes on.
+  std::vector<std::uint32_t> slots_;
 };
 
 }  // namespace quorvel::service

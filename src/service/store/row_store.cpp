@@ -77,6 +77,8 @@ void RowStore::Add(std::int64_t seq, std::string_view category, std::string_view
 
 void RowStore::Finish() {
   rows_.shrink_to_fit();
+  any_takes_origin_ =
+      std::any_of(rows_.begin(), rows_.end(), [](const Row& row) { return row.places != 0; });
   if (seqs_.empty()) return;
   const std::int64_t span = seqs_.back() - seqs_.front() + 1;
   if (span > kMaxGapsPerRow * static_cast<std::int64_t>(seqs_.size()) + 1024) {

@@ -49,6 +49,8 @@ class RowStore {
   std::size_t RecordSizeBound(std::size_t row, std::string_view origin) const;
   // Whether AppendRecord puts the origin into the row's download addresses.
   bool TakesOrigin(std::size_t row) const { return rows_[row].places != 0; }
+  // Whether any row does; known once Finish() was called.
+  bool AnyTakesOrigin() const { return any_takes_origin_; }
 
   CatalogueEntry Entry(std::size_t row) const;
 
@@ -80,6 +82,7 @@ class RowStore {
   std::size_t block_size_ = 0;
   std::size_t block_bytes_ = 0;        // of all blocks
   std::vector<std::uint32_t> places_;  // reused by Add
+  bool any_takes_origin_ = false;
 };
 
 }  // namespace quorvel::service

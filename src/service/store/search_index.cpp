@@ -15,6 +15,18 @@ namespace {
 // first: in UTF-8 text that is a trailing byte, where the first would be one
 // of the few lead bytes that start nearly every CJK character.
 bool Contains(std::string_view text, std::string_view key) {
+  if (text.size() < key.size()) return false;
+  // A key nearly as long as the text (a whole title, pasted) has few places
+  // to be at: each is compared, rather than looked for byte by byte.
+  constexpr std::size_t kFewPlaces = 16;
+  if (const std::size_t places = text.size() - key.size() + 1; places <= kFewPlaces) {
+    for (std::size_t at = 0; at < places; ++at) {
+      if (text[at] == key.front() && std::memcmp(text.data() + at, key.data(), key.size()) == 0) {
+        return true;
+      }
+    }
+    return false;
+  }
   const std::size_t before = key.size() - 1;
   for (std::size_t at = before; at < text.size(); ++at) {
     const void* last = std::memchr(text.data() + at, key.back(), text.size() - at);
@@ -206,7 +218,21 @@ MatchList SearchIndex::Find(std::string_view key) const {
   const bool sure = grams_.Candidates(key, rows);
   std::vector<Position> positions(in_category.begin(), in_category.end());
   positions.reserve(positions.size() + rows.size());
-  for (const Row row : rows) {
+  // Candidates lie anywhere in the titles: each one's title is asked for a
+  // few candidates ahead, and where it starts a few before that, or waiting
+  // for memory takes most of the time.
+  constexpr std::size_t kAhead = 4;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (!sure && i + 2 * kAhead < rows.size()) {
+      const Row later = rows[i + 2 * kAhead];
+      __builtin_prefetch(&category_of_[later]);
+      __builtin_prefetch(&title_ends_[later == 0 ? 0 : later - 1]);
+    }
+    if (!sure && i + kAhead < rows.size()) {
+      const Row soon = rows[i + kAhead];
+      __builtin_prefetch(titles_.data() + (soon == 0 ? 0 : title_ends_[soon - 1]));
+    }
+    const Row row = rows[i];
     // Entries of the category are found anyway: only the others are checked.
     if (category_of_[row] == category) continue;
     if (sure || Contains(Title(row), key)) positions.push_back(position_of_[row]);
