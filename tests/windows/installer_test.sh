@@ -15,19 +15,8 @@ me=installer_test
 work="$state/installer"
 rm -rf "$work"
 mkdir -p "$work"
-# Runs a command with no descriptor of ours but its log: Wine's daemons, which
-# a Wine start may launch and which outlive it, must not hold ctest's pipe.
-detached() {
-  local log=$1
-  shift
-  (
-    for fd in /proc/self/fd/*; do
-      fd=${fd##*/}
-      [ "$fd" -gt 2 ] && eval "exec $fd>&-" 2>/dev/null
-    done
-    exec "$@"
-  ) </dev/null >>"$log" 2>&1
-}
+# shellcheck source-path=SCRIPTDIR source=detached.sh
+. "$(dirname "${BASH_SOURCE[0]}")/detached.sh"
 fail() { echo "$me: FAILED: $*" >&2; exit 1; }
 key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quorvel'
 # Waits up to $1 seconds for the command after it to succeed.

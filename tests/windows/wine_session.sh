@@ -10,19 +10,8 @@ set -euo pipefail
 action=$1 state=$2
 me=wine_session
 
-# Runs a command with no descriptor of ours but its log: the daemons of this
-# session outlive it and must not hold ctest's pipes.
-detached() {
-  local log=$1
-  shift
-  (
-    for fd in /proc/self/fd/*; do
-      fd=${fd##*/}
-      [ "$fd" -gt 2 ] && eval "exec $fd>&-" 2>/dev/null
-    done
-    exec "$@"
-  ) </dev/null >>"$log" 2>&1
-}
+# shellcheck source-path=SCRIPTDIR source=detached.sh
+. "$(dirname "${BASH_SOURCE[0]}")/detached.sh"
 
 stop() {
   if [ -f "$state/env" ]; then
